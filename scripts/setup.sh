@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Ravelin needs to build, run and test, if any are missing.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ make          # build tools
+    qt6-base-dev qt6-svg-dev            # Qt 6 Widgets, Concurrent, Test; SVG icons
+    qt6-image-formats-plugins           # extra image plugins (only the stock ones are listed)
+    libqt6svg6                          # SVG icon engine at run time
+    libexif-dev                         # embedded EXIF thumbnails (see README)
+    fonts-dejavu-core                   # the same text metrics on every machine
+    clang-format                        # the code format is checked by the tests
+)
+if [ "${RAVELIN_BENCH:-}" = 1 ]; then
+    packages+=(imagemagick libimage-exiftool-perl libvips-tools)
+fi
+if [ "${RAVELIN_GUI:-}" = 1 ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    packages+=(xvfb xauth)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QListWidget>
+
+// The folder list: the ancestors of the current folder, the open current folder, then its
+// subfolders. A folder opens by double-click or Enter; code can set the path too. Either
+// way a new path emits changed().
+class FolderListBox : public QListWidget
+{
+    Q_OBJECT
+public:
+    explicit FolderListBox(QWidget *parent = nullptr);
+
+    QString path() const { return m_path; }
+    // Fails, keeping the current folder, when the path is not a folder that can be read.
+    [[nodiscard]] bool setPath(const QString &path);
+    // Re-reads the subfolders of the current folder.
+    void refresh();
+
+Q_SIGNALS:
+    void changed();
+    // The user tried to open a folder that cannot be read.
+    void openFailed(const QString &path);
+
+private:
+    void openItem(QListWidgetItem *item);
+    QString m_path;
+};

@@ -1,0 +1,3 @@
+#include "app/mainwindow.h"
+
+frmMain *MainWindow = nullptr;

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <vector>
+
+// The only doorway from the windows to the platform: message boxes, the mouse pointer,
+// the file system, drives, the single-instance guard and ending the program. Tests put
+// fakes behind these interfaces to answer boxes and see what was shown.
+namespace platform {
+
+enum class Answer { Ok = 1, Cancel = 2 };
+
+// Message-box codes: buttons in the low bits, the icon above them.
+namespace box {
+    inline constexpr int OkOnly = 0;
+    inline constexpr int OkCancel = 1;
+    inline constexpr int Critical = 16;
+    inline constexpr int Question = 32;
+    inline constexpr int Exclamation = 48;
+} // namespace box
+
+inline const QString programTitle = QStringLiteral("Ravelin");
+
+class MessageBoxes
+{
+public:
+    virtual ~MessageBoxes() = default;
+    // code: 0 OK, 16 critical, 33 OK/Cancel question, 48 exclamation. An empty title gives
+    // the program's title. OK is the default button; closing the box answers Cancel.
+    virtual Answer MsgBox(const QString &text, int code = box::OkOnly, const QString &title = {})
+        = 0;
+};
+
+class MousePointer
+{
+public:
+    virtual ~MousePointer() = default;
+    virtual void setHourglass() = 0;
+    virtual void setArrow() = 0;
+};
+
+struct FsResult {
+    bool ok = true;
+    QString error;
+    explicit operator bool() const { return ok; }
+    static FsResult failure(const QString &why) { return { false, why }; }
+};
+
+class FileSystem
+{
+public:
+    virtual ~FileSystem() = default;
+    // Gives a file a new name; never replaces an existing file.
+    [[nodiscard]] virtual FsResult renameFile(const QString &from, const QString &to) = 0;
+    // Moves a file to another folder, possibly on another volume; never replaces an
+    // existing file and never loses the source on a failure.
+    [[nodiscard]] virtual FsResult moveFile(const QString &from, const QString &to) = 0;
+    [[nodiscard]] virtual FsResult removeFile(const QString &path) = 0;
+    [[nodiscard]] virtual FsResult moveToTrash(const QString &path) = 0;
+    [[nodiscard]] virtual FsResult makeFolder(const QString &path) = 0;
+    [[nodiscard]] virtual FsResult setCurrentFolder(const QString &path) = 0;
+    [[nodiscard]] virtual QString currentFolder() const = 0;
+    // The folder the program was started from, without a trailing separator except at a root.
+    [[nodiscard]] virtual QString programFolder() const = 0;
+};
+
+// One entry of a drive list: the text shown, and the folder that choosing it opens.
+struct Drive {
+    QString text;
+    QString root;
+};
+
+class Drives
+{
+public:
+    virtual ~Drives() = default;
+    [[nodiscard]] virtual std::vector<Drive> drives() const = 0;
+};
+
+class Instance
+{
+public:
+    virtual ~Instance() = default;
+    // Claims this program's single-instance lock; false when another copy holds it.
+    [[nodiscard]] virtual bool claim() = 0;
+};
+
+class Program
+{
+public:
+    virtual ~Program() = default;
+    // Ends the program at once, whatever windows are still open.
+    virtual void end() = 0;
+    // Opens a web address in the user's browser.
+    virtual void openExternal(const QUrl &url) = 0;
+};
+
+class Services
+{
+public:
+    virtual ~Services() = default;
+    virtual MessageBoxes &boxes() = 0;
+    virtual MousePointer &mouse() = 0;
+    virtual FileSystem &fs() = 0;
+    virtual Drives &drives() = 0;
+    virtual Instance &instance() = 0;
+    virtual Program &program() = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "app/platform.h"
+
+#include <QLockFile>
+#include <memory>
+
+// The real platform services, on top of Qt and, where Qt falls short, the operating system.
+namespace platform {
+
+class QtMessageBoxes : public MessageBoxes
+{
+public:
+    Answer MsgBox(const QString &text, int code, const QString &title) override;
+};
+
+class QtMousePointer : public MousePointer
+{
+public:
+    void setHourglass() override;
+    void setArrow() override;
+
+private:
+    int m_depth = 0;
+};
+
+class QtFileSystem : public FileSystem
+{
+public:
+    FsResult renameFile(const QString &from, const QString &to) override;
+    FsResult moveFile(const QString &from, const QString &to) override;
+    FsResult removeFile(const QString &path) override;
+    FsResult moveToTrash(const QString &path) override;
+    FsResult makeFolder(const QString &path) override;
+    FsResult setCurrentFolder(const QString &path) override;
+    QString currentFolder() const override;
+    QString programFolder() const override;
+};
+
+class QtDrives : public Drives
+{
+public:
+    std::vector<Drive> drives() const override;
+};
+
+class QtInstance : public Instance
+{
+public:
+    explicit QtInstance(const QString &lockPath = {});
+    bool claim() override;
+
+private:
+    QString m_path;
+    std::unique_ptr<QLockFile> m_lock;
+};
+
+class QtProgram : public Program
+{
+public:
+    void end() override;
+    void openExternal(const QUrl &url) override;
+};
+
+class QtServices : public Services
+{
+public:
+    MessageBoxes &boxes() override { return m_boxes; }
+    MousePointer &mouse() override { return m_mouse; }
+    FileSystem &fs() override { return m_fs; }
+    Drives &drives() override { return m_drives; }
+    Instance &instance() override { return m_instance; }
+    Program &program() override { return m_program; }
+
+private:
+    QtMessageBoxes m_boxes;
+    QtMousePointer m_mouse;
+    QtFileSystem m_fs;
+    QtDrives m_drives;
+    QtInstance m_instance;
+    QtProgram m_program;
+};
+
+} // namespace platform

@@ -1,0 +1,308 @@
+#include "browser/frmmain.h"
+
+#include "app/drivelistbox.h"
+#include "app/filelistbox.h"
+#include "app/folderlistbox.h"
+#include "app/mainwindow.h"
+#include "app/rules.h"
+#include "app/waitcursor.h"
+#include "browser/imagebox.h"
+#include "browser/picturecache.h"
+#include "info/about.h"
+#include "info/help.h"
+#include "move/movefilewindow.h"
+#include "options/frmoptions.h"
+#include "rename/rename.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace {
+// The window's client area and the thumbnail size the grid shows.
+constexpr QSize clientSize(771, 533);
+constexpr QSize thumbnailSize(100, 100);
+// The caption of a marked thumbnail: light yellow.
+constexpr QColor markColor(255, 255, 192);
+constexpr double listFontPoints = 8.25;
+
+QFont listFont()
+{
+    QFont font(QStringLiteral("Comic Sans MS"));
+    font.setPointSizeF(listFontPoints);
+    return font;
+}
+} // namespace
+
+frmMain::frmMain(platform::Services &services, const PictureLoader &loader, QWidget *parent)
+    : QMainWindow(parent)
+    , m_services(services)
+    , m_loader(loader)
+    , m_cache(std::make_unique<PictureCache>(loader, thumbnailSize))
+{
+    MainWindow = this;
+    buildControls();
+    buildMenus();
+    connectEvents();
+}
+
+void frmMain::buildControls()
+{
+    setWindowTitle(platform::programTitle);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/camera.svg")));
+    auto *client = new QWidget(this);
+    client->setFixedSize(clientSize);
+    setCentralWidget(client);
+
+    Image4 = new ImageBox(client);
+    Image4->setGeometry(192, 8, 577, 505);
+    Image4->hide();
+
+    Image5 = new ImageBox(client);
+    Image5->setGeometry(8, 8, 32, 32);
+    Image5->setPicture(QIcon(QStringLiteral(":/icons/camera.svg")).pixmap(QSize(32, 32)));
+
+    Label3 = new QLabel(platform::programTitle, client);
+    Label3->setGeometry(56, 8, 121, 25);
+    QFont title(QStringLiteral("Trebuchet MS"));
+    title.setPointSize(14);
+    title.setBold(true);
+    Label3->setFont(title);
+    Label3->setStyleSheet(QStringLiteral("color: rgb(0, 0, 128);"));
+
+    Label4 = new QLabel(QStringLiteral("Version 3.0"), client);
+    Label4->setGeometry(72, 32, 73, 17);
+
+    Drive1 = new DriveListBox(m_services.drives(), client);
+    Drive1->setGeometry(8, 64, 177, 23);
+    Drive1->setFont(listFont());
+    Drive1->setToolTip(QStringLiteral("Select Drive or Device"));
+
+    Dir1 = new FolderListBox(client);
+    Dir1->setGeometry(8, 96, 175, 210);
+    Dir1->setFont(listFont());
+    Dir1->setToolTip(QStringLiteral("Select Folder"));
+
+    List1 = new QListWidget(client);
+    List1->setGeometry(8, 312, 174, 212);
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    File1 = new FileListBox(client);
+    File1->setGeometry(712, 0, 165, 201);
+    File1->setFont(listFont());
+    File1->setToolTip(QStringLiteral("Select files"));
+    File1->hide();
+
+    picOuter = new QWidget(client);
+    picOuter->setGeometry(192, 8, 561, 505);
+    picInner = new QWidget(picOuter);
+    picInner->setGeometry(10, 10, 545, 110);
+
+    auto *firstImage = new ImageBox(picInner);
+    firstImage->setGeometry(0, 0, thumbnailSize.width(), thumbnailSize.height());
+    auto *firstLabel = new CellLabel(picInner);
+    firstLabel->setGeometry(0, 100, 101, 33);
+    firstLabel->setBackColor(markColor);
+    Image1 = ControlArray<ImageBox>(firstImage, [this] {
+        auto *image = new ImageBox(picInner);
+        image->resize(thumbnailSize);
+        return image;
+    });
+    Label1 = ControlArray<CellLabel>(firstLabel, [this] {
+        auto *label = new CellLabel(picInner);
+        label->resize(101, 33);
+        label->setBackColor(markColor);
+        return label;
+    });
+
+    VBar = new QScrollBar(Qt::Vertical, client);
+    VBar->setGeometry(752, 8, 17, 505);
+    VBar->setRange(0, 0);
+    VBar->setSingleStep(30);
+    VBar->setPageStep(450);
+
+    ButtonLoadThumbs = new QPushButton(client);
+    ButtonLoadThumbs->setGeometry(704, 464, 41, 41);
+    ButtonLoadThumbs->setIcon(QIcon(QStringLiteral(":/icons/thumbnails.svg")));
+    ButtonLoadThumbs->setIconSize(QSize(32, 32));
+    ButtonLoadThumbs->setToolTip(QStringLiteral("View Thumbnails"));
+    ButtonLoadThumbs->hide();
+
+    ProgressBar1 = new QProgressBar(client);
+    ProgressBar1->setGeometry(192, 515, 577, 9);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+
+    adjustSize();
+    setFixedSize(size());
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        QRect frame = geometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void frmMain::buildMenus()
+{
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"));
+    mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+
+    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuEditSelectAll = mnuEdit->addAction(QStringLiteral("Select All"));
+    mnuEditSelectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    mnuEditSelectNone = mnuEdit->addAction(QStringLiteral("Select None"));
+    mnuEditSelectNone->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuEdit->addSeparator();
+    mnuEditDelete = mnuEdit->addAction(QStringLiteral("Delete"));
+    mnuEditDelete->setShortcut(QKeySequence(Qt::Key_Delete));
+    mnuEdit->addSeparator();
+    mnuRename = mnuEdit->addAction(QStringLiteral("Rename"));
+    mnuRename->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    mnuMovePictures = mnuEdit->addAction(QStringLiteral("Move"));
+    mnuMovePictures->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+
+    mnuTools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    mnuToolsOptions = mnuTools->addAction(QStringLiteral("&Options..."));
+    mnuToolsOptions->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelpContents = mnuHelp->addAction(QStringLiteral("&Contents"));
+    mnuHelp->addSeparator();
+    mnuHelpAbout = mnuHelp->addAction(QStringLiteral("&About "));
+
+    DisableSelectionCommands();
+}
+
+void frmMain::connectEvents()
+{
+    connect(Drive1, &DriveListBox::changed, this, &frmMain::Drive1_Change);
+    connect(Dir1, &FolderListBox::changed, this, &frmMain::Dir1_Change);
+    connect(Dir1, &FolderListBox::openFailed, this, &frmMain::openFailed);
+    connect(ButtonLoadThumbs, &QPushButton::clicked, this, &frmMain::ButtonLoadThumbs_Click);
+    connect(VBar, &QScrollBar::valueChanged, this, &frmMain::VBar_Change);
+    connect(Image4, &ImageBox::clicked, this, &frmMain::Image4_Click);
+    connect(Image1(0), &ImageBox::clicked, this, [this] { Image1_Click(0); });
+    connect(Image1(0), &ImageBox::doubleClicked, this, [this] { Image1_DblClick(0); });
+    picOuter->installEventFilter(this);
+
+    connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
+    connect(mnuEditSelectAll, &QAction::triggered, this, &frmMain::mnuEditSelectAll_Click);
+    connect(mnuEditSelectNone, &QAction::triggered, this, &frmMain::mnuEditSelectNone_Click);
+    connect(mnuEditDelete, &QAction::triggered, this, &frmMain::mnuEditDelete_Click);
+    connect(mnuRename, &QAction::triggered, this, &frmMain::mnuRename_Click);
+    connect(mnuMovePictures, &QAction::triggered, this, &frmMain::mnuMovePictures_Click);
+    connect(mnuToolsOptions, &QAction::triggered, this, &frmMain::mnuToolsOptions_Click);
+    connect(mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
+    connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
+}
+
+bool frmMain::Form_Load()
+{
+    AutoThumbnails = true;
+    DeleteRecycle = true;
+    ImageFormat = QStringLiteral("*.jpg;*.jpeg;*.bmp;*.gif;*.ico");
+    if (!m_services.instance().claim()) {
+        m_services.boxes().MsgBox(QStringLiteral("Ravelin is already running!"),
+                                  platform::box::Exclamation, platform::programTitle);
+        m_services.program().end();
+        return false;
+    }
+    File1->setPattern(ImageFormat);
+
+    // The lists start at the folder that is current when the program starts.
+    const QString start = m_services.fs().currentFolder();
+    if (Dir1->setPath(start)) {
+        const QSignalBlocker blocker(Dir1);
+        File1->setPath(Dir1->path());
+    }
+    Drive1->showDriveOf(Dir1->path());
+    return true;
+}
+
+void frmMain::Drive1_Change()
+{
+    // Setting the folder list's path raises Dir1_Change, which follows the new folder.
+    if (!Dir1->setPath(Drive1->root())) {
+        m_services.boxes().MsgBox(QStringLiteral("Drive Can not be found."),
+                                  platform::box::Critical, platform::programTitle);
+    }
+}
+
+void frmMain::Dir1_Change()
+{
+    File1->setPattern(ImageFormat);
+    const WaitCursor busy(m_services.mouse());
+    File1->setPath(Dir1->path());
+    // The grid opens files by full path, but the current folder follows the one shown, as
+    // users of the program's file commands expect.
+    const platform::FsResult moved = m_services.fs().setCurrentFolder(Dir1->path());
+    Q_UNUSED(moved);
+    if (!ThumbManual) {
+        UnloadThumbnails();
+        LoadThumbnails();
+        PreviousFileCount = File1->count();
+    }
+}
+
+void frmMain::openFailed(const QString &path)
+{
+    m_services.boxes().MsgBox(
+        QStringLiteral("The folder %1 cannot be opened. It may have been removed, or you may "
+                       "not have permission to read it.")
+            .arg(path),
+        platform::box::Critical, platform::programTitle);
+}
+
+void frmMain::ButtonLoadThumbs_Click()
+{
+    const WaitCursor busy(m_services.mouse());
+    UnloadThumbnails();
+    LoadThumbnails();
+    PreviousFileCount = File1->count();
+}
+
+void frmMain::setThumbnailsManual(bool manual)
+{
+    ThumbManual = manual;
+    ButtonLoadThumbs->setVisible(manual && !isPreviewShown());
+}
+
+QString frmMain::PathString(const QString &folder, const QString &name) const
+{
+    return rules::joinPath(folder, name);
+}
+
+void frmMain::mnuFileExit_Click()
+{
+    hide();
+    m_services.program().end();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    // Not intercepted: the program ends once no other window is open.
+    event->accept();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    // The mouse wheel over the grid scrolls it, as users expect of a scrolled view.
+    if (watched == picOuter && event->type() == QEvent::Wheel) {
+        const auto *wheel = static_cast<QWheelEvent *>(event);
+        const int notches = wheel->angleDelta().y() / 120;
+        VBar->setValue(VBar->value() - notches * 3 * VBar->singleStep());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,156 @@
+#pragma once
+
+#include "app/controlarray.h"
+#include "app/platform.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QScrollBar;
+class DriveListBox;
+class FolderListBox;
+class FileListBox;
+class ImageBox;
+class CellLabel;
+class PictureCache;
+class PictureLoader;
+struct LoadedPicture;
+class Rename;
+class MoveFileWindow;
+class frmOptions;
+class Help;
+class About;
+
+// The main window: drive, folder and file lists, the thumbnail grid with its picture
+// cache, the selection list, the large preview and the menu bar that starts every command.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmMain)
+public:
+    explicit frmMain(platform::Services &services, const PictureLoader &loader,
+                     QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Runs the window's load step: the settings' start values, the single-instance guard and
+    // the file list's pattern. False when another copy is running and this one must end.
+    bool Form_Load();
+
+    // Program settings.
+    QString ImageFormat;
+    bool DeleteRecycle = true;
+    bool AutoThumbnails = true;
+    // True while thumbnails load only when the View Thumbnails button is pressed.
+    bool ThumbManual = false;
+    int PreviousFileCount = 0;
+
+    // Controls.
+    ImageBox *Image5 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label4 = nullptr;
+    DriveListBox *Drive1 = nullptr;
+    FolderListBox *Dir1 = nullptr;
+    QListWidget *List1 = nullptr;
+    FileListBox *File1 = nullptr;
+    QWidget *picOuter = nullptr;
+    QWidget *picInner = nullptr;
+    QScrollBar *VBar = nullptr;
+    QPushButton *ButtonLoadThumbs = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    ImageBox *Image4 = nullptr;
+    ControlArray<ImageBox> Image1;
+    ControlArray<CellLabel> Label1;
+
+    // Menu bar.
+    QMenu *mnuFile = nullptr;
+    QAction *mnuFileExit = nullptr;
+    QMenu *mnuEdit = nullptr;
+    QAction *mnuEditSelectAll = nullptr;
+    QAction *mnuEditSelectNone = nullptr;
+    QAction *mnuEditDelete = nullptr;
+    QAction *mnuRename = nullptr;
+    QAction *mnuMovePictures = nullptr;
+    QMenu *mnuTools = nullptr;
+    QAction *mnuToolsOptions = nullptr;
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuHelpContents = nullptr;
+    QAction *mnuHelpAbout = nullptr;
+
+    // The grid.
+    void LoadThumbnails();
+    void UnloadThumbnails();
+    // Switches between automatic loading on every folder change and loading by the View
+    // Thumbnails button, which shows in manual mode.
+    void setThumbnailsManual(bool manual);
+    // The folder and the file names the grid shown now was built from.
+    QString gridFolder() const { return m_gridFolder; }
+    QStringList gridNames() const { return m_gridNames; }
+    bool isPreviewShown() const;
+    PictureCache &pictureCache() { return *m_cache; }
+
+    // The full path of a file of the folder shown.
+    QString PathString(const QString &folder, const QString &name) const;
+
+    // Secondary windows, made on first use.
+    Rename *renameWindow();
+    MoveFileWindow *moveWindow();
+    frmOptions *optionsWindow();
+    Help *helpWindow();
+    About *aboutWindow();
+
+public Q_SLOTS:
+    void Drive1_Change();
+    void Dir1_Change();
+    void ButtonLoadThumbs_Click();
+    void Image1_Click(int Index);
+    void Image1_DblClick(int Index);
+    void Image4_Click();
+    void VBar_Change(int value);
+    void mnuFileExit_Click();
+    void mnuEditSelectAll_Click();
+    void mnuEditSelectNone_Click();
+    void mnuEditDelete_Click();
+    void mnuRename_Click();
+    void mnuMovePictures_Click();
+    void mnuToolsOptions_Click();
+    void mnuHelpContents_Click();
+    void mnuHelpAbout_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void connectEvents();
+    void openFailed(const QString &path);
+    std::vector<LoadedPicture> RefreshPictureCache(const QStringList &names);
+    void showCell(int index, const LoadedPicture &picture);
+    void RestoreSelectionMarks();
+    void DisableSelectionCommands();
+    void EnableSelectionCommands();
+    void setMark(int index, bool marked);
+    bool isMarked(int index) const;
+    void DeleteSelectedPictures();
+
+    platform::Services &m_services;
+    const PictureLoader &m_loader;
+    std::unique_ptr<PictureCache> m_cache;
+    QString m_gridFolder;
+    QStringList m_gridNames;
+
+    std::unique_ptr<Rename> m_rename;
+    std::unique_ptr<MoveFileWindow> m_move;
+    std::unique_ptr<frmOptions> m_options;
+    std::unique_ptr<Help> m_help;
+    std::unique_ptr<About> m_about;
+};

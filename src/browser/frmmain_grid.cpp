@@ -1,0 +1,106 @@
+#include "browser/frmmain.h"
+
+#include "app/filelistbox.h"
+#include "browser/imagebox.h"
+#include "browser/picturecache.h"
+
+#include <QProgressBar>
+#include <QScrollBar>
+
+namespace {
+// Cells are 110 apart across and 150 down, five to a row, whatever the window's size.
+constexpr int columns = 5;
+constexpr int cellPitchX = 110;
+constexpr int cellPitchY = 150;
+constexpr int captionTop = 100;
+// The canvas sits at (10, 10) in the viewport; it grows 30 pixels a cell (150 a row of five).
+constexpr int canvasMargin = 10;
+constexpr int canvasWidth = 545;
+constexpr int scrollPerCell = cellPitchY / columns;
+constexpr int canvasExtra = 110;
+} // namespace
+
+void frmMain::LoadThumbnails()
+{
+    const int count = File1->count();
+    m_gridFolder = File1->path();
+    m_gridNames = File1->fileNames();
+    VBar->setMaximum(scrollPerCell * count);
+    // A new grid starts at its top, with the scroll bar there too.
+    VBar->setValue(0);
+
+    const std::vector<LoadedPicture> pictures = RefreshPictureCache(m_gridNames);
+
+    if (count == 0) {
+        Image1(0)->clearPicture();
+        Label1(0)->setCaption(QString());
+    }
+    Image1.reserve(count);
+    Label1.reserve(count);
+    for (int i = 0; i < count; ++i)
+        showCell(i, pictures[static_cast<size_t>(i)]);
+    if (count > 0)
+        picInner->setGeometry(canvasMargin, canvasMargin - VBar->value(), canvasWidth,
+                              scrollPerCell * count + canvasExtra);
+    ProgressBar1->setValue(ProgressBar1->maximum());
+    RestoreSelectionMarks();
+}
+
+std::vector<LoadedPicture> frmMain::RefreshPictureCache(const QStringList &names)
+{
+    QStringList paths;
+    paths.reserve(names.size());
+    for (const QString &name : names)
+        paths.append(PathString(m_gridFolder, name));
+    return m_cache->thumbnails(paths, [this](int done, int total) {
+        const int percent = static_cast<int>(100.0 * done / total);
+        if (percent != ProgressBar1->value()) {
+            ProgressBar1->setValue(percent);
+            // Paint now: the build runs to its end before any event is handled.
+            ProgressBar1->repaint();
+        }
+    });
+}
+
+void frmMain::showCell(int index, const LoadedPicture &picture)
+{
+    ImageBox *image = index == 0 ? Image1(0) : Image1.load(index);
+    CellLabel *label = index == 0 ? Label1(0) : Label1.load(index);
+    if (index > 0) {
+        connect(image, &ImageBox::clicked, this, [this, index] { Image1_Click(index); });
+        connect(image, &ImageBox::doubleClicked, this, [this, index] { Image1_DblClick(index); });
+    }
+    setMark(index, false);
+    if (picture.ok())
+        image->setPicture(QPixmap::fromImage(picture.image));
+    else
+        image->setBroken(true);
+    image->setToolTip(picture.ok() ? QString() : picture.error);
+    label->setCaption(m_gridNames[index]);
+    const int left = cellPitchX * (index % columns);
+    const int top = cellPitchY * (index / columns);
+    image->move(left, top);
+    label->move(left, top + captionTop);
+    image->show();
+    label->show();
+}
+
+void frmMain::UnloadThumbnails()
+{
+    if (Label1(0)->caption().isEmpty())
+        return;
+    Image1(0)->clearPicture();
+    Image1(0)->setToolTip(QString());
+    Label1(0)->setCaption(QString());
+    setMark(0, false);
+    for (int i = Image1.ubound() - 1; i >= 1; --i) {
+        Image1.unload(i);
+        Label1.unload(i);
+    }
+    m_gridNames.clear();
+}
+
+void frmMain::VBar_Change(int value)
+{
+    picInner->move(canvasMargin, canvasMargin - value);
+}

@@ -1,0 +1,126 @@
+#include "browser/imagebox.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+ImageBox::ImageBox(QWidget *parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void ImageBox::setPicture(const QPixmap &picture)
+{
+    m_picture = picture;
+    m_broken = false;
+    update();
+}
+
+void ImageBox::clearPicture()
+{
+    m_picture = QPixmap();
+    m_broken = false;
+    update();
+}
+
+void ImageBox::setBroken(bool broken)
+{
+    if (broken)
+        m_picture = QPixmap();
+    m_broken = broken;
+    update();
+}
+
+void ImageBox::setBorder(bool border)
+{
+    if (border == m_border)
+        return;
+    m_border = border;
+    update();
+}
+
+void ImageBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRect box = rect();
+    if (!m_picture.isNull()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(box, m_picture);
+    } else if (m_broken) {
+        painter.fillRect(box.adjusted(4, 4, -4, -4), QColor(236, 236, 236));
+        painter.setPen(QPen(QColor(190, 60, 60), 2));
+        const QRect mark = box.adjusted(box.width() / 3, box.height() / 5, -box.width() / 3,
+                                        -box.height() / 2);
+        painter.drawEllipse(mark);
+        painter.drawLine(mark.topRight(), mark.bottomLeft());
+        painter.setPen(QColor(90, 90, 90));
+        painter.drawText(box.adjusted(2, box.height() / 2, -2, -2),
+                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, tr("no picture"));
+    }
+    if (m_border) {
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+    }
+}
+
+void ImageBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        Q_EMIT clicked();
+}
+
+void ImageBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT doubleClicked();
+}
+
+CellLabel::CellLabel(QWidget *parent)
+    : QWidget(parent)
+    , m_back(Qt::white)
+{
+}
+
+void CellLabel::setCaption(const QString &caption)
+{
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    setToolTip(caption);
+    update();
+}
+
+void CellLabel::setOpaque(bool opaque)
+{
+    if (opaque == m_opaque)
+        return;
+    m_opaque = opaque;
+    update();
+}
+
+void CellLabel::setBorder(bool border)
+{
+    if (border == m_border)
+        return;
+    m_border = border;
+    update();
+}
+
+void CellLabel::setBackColor(const QColor &color)
+{
+    m_back = color;
+    update();
+}
+
+void CellLabel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QRect box = rect();
+    if (m_opaque)
+        painter.fillRect(box, m_back);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(box.adjusted(2, 1, -2, -1),
+                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere, m_caption);
+    if (m_border)
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+}

@@ -1,0 +1,83 @@
+#include "browser/pictureloader.h"
+
+#include <QImageReader>
+
+namespace {
+
+// Enough for the largest picture we accept at four bytes a pixel.
+constexpr int allocationLimitMb = static_cast<int>(maxPicturePixels * 4 / (1024 * 1024)) + 1;
+// An icon file lists its images in a directory; more than this is not a real icon.
+constexpr int maxIconImages = 64;
+
+bool isRotated(QImageIOHandler::Transformations transformation)
+{
+    return transformation.testFlag(QImageIOHandler::TransformationRotate90);
+}
+
+QString refusedSize(QSize size)
+{
+    return QStringLiteral("The picture claims to be %1 x %2 pixels, which is too large.")
+        .arg(size.width())
+        .arg(size.height());
+}
+
+bool tooLarge(QSize size)
+{
+    return size.isValid() && qint64(size.width()) * size.height() > maxPicturePixels;
+}
+
+// Icons hold several sizes, the first often the smallest: take the largest.
+LoadedPicture readLargestIcon(QImageReader &reader)
+{
+    LoadedPicture best;
+    const int count = qMin(reader.imageCount(), maxIconImages);
+    for (int i = 0; i < count; ++i) {
+        if (!reader.jumpToImage(i))
+            break;
+        if (tooLarge(reader.size()))
+            continue;
+        const QImage image = reader.read();
+        if (!image.isNull()
+            && qint64(image.width()) * image.height()
+                > qint64(best.image.width()) * best.image.height())
+            best.image = image;
+    }
+    if (best.image.isNull())
+        best.error = reader.errorString();
+    return best;
+}
+
+} // namespace
+
+LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    reader.setAllocationLimit(allocationLimitMb);
+    const QSize declared = reader.size();
+    if (tooLarge(declared))
+        return { {}, refusedSize(declared) };
+
+    LoadedPicture result;
+    if (reader.format() == "ico" && reader.imageCount() > 1) {
+        result = readLargestIcon(reader);
+    } else {
+        if (reader.supportsOption(QImageIOHandler::ScaledSize) && declared.isValid()) {
+            // The scaled size applies before the orientation is.
+            reader.setScaledSize(isRotated(reader.transformation()) ? size.transposed() : size);
+        }
+        result.image = reader.read();
+        if (result.image.isNull())
+            result.error = reader.errorString();
+    }
+    if (!result.ok())
+        return result;
+    if (result.image.size() != size)
+        result.image = result.image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (result.image.format() != QImage::Format_ARGB32_Premultiplied
+        && result.image.format() != QImage::Format_RGB32)
+        result.image = result.image.convertToFormat(result.image.hasAlphaChannel()
+                                                        ? QImage::Format_ARGB32_Premultiplied
+                                                        : QImage::Format_RGB32);
+    return result;
+}

@@ -1,0 +1,7 @@
+#include "move/movefilewindow.h"
+
+MoveFileWindow::MoveFileWindow(platform::Services &services, QWidget *parent)
+    : SecondaryWindow(parent)
+    , m_services(services)
+{
+}

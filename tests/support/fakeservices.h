@@ -1,0 +1,95 @@
+#pragma once
+
+#include "app/qtplatform.h"
+
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// Platform services for tests: message boxes are answered from a script and recorded, the
+// file system is the real one (tests check real files in temporary folders) with a hook to
+// make an operation fail, and the drives, the instance lock and the program's end are
+// whatever the test says.
+struct FakeBoxes : platform::MessageBoxes {
+    struct Shown {
+        QString text;
+        int code = 0;
+        QString title;
+    };
+    std::vector<Shown> shown;
+    // Answers used in turn; when they run out, answer is given.
+    std::deque<platform::Answer> answers;
+    platform::Answer answer = platform::Answer::Ok;
+    // Runs while a box is "on screen", to look at the windows at that moment.
+    std::function<void(const Shown &)> onShow;
+
+    platform::Answer MsgBox(const QString &text, int code, const QString &title) override;
+    QStringList texts() const;
+};
+
+struct FakeMouse : platform::MousePointer {
+    int depth = 0;
+    int hourglasses = 0;
+    void setHourglass() override
+    {
+        ++depth;
+        ++hourglasses;
+    }
+    void setArrow() override { --depth; }
+};
+
+struct FakeFileSystem : platform::QtFileSystem {
+    enum class Op { Rename, Move, Remove, Trash, MakeFolder };
+    // Returns a failure to make the operation fail without touching the disk.
+    std::function<std::optional<platform::FsResult>(Op, const QString &, const QString &)> fault;
+    QString programFolderPath;
+    std::vector<std::pair<QString, QString>> renamed;
+    std::vector<std::pair<QString, QString>> moved;
+    QStringList removed;
+    QStringList trashed;
+    QStringList madeFolders;
+
+    platform::FsResult renameFile(const QString &from, const QString &to) override;
+    platform::FsResult moveFile(const QString &from, const QString &to) override;
+    platform::FsResult removeFile(const QString &path) override;
+    platform::FsResult moveToTrash(const QString &path) override;
+    platform::FsResult makeFolder(const QString &path) override;
+    QString programFolder() const override;
+};
+
+struct FakeDrives : platform::Drives {
+    std::vector<platform::Drive> list;
+    std::vector<platform::Drive> drives() const override { return list; }
+};
+
+struct FakeInstance : platform::Instance {
+    bool anotherRunning = false;
+    bool claim() override { return !anotherRunning; }
+};
+
+struct FakeProgram : platform::Program {
+    int ended = 0;
+    std::vector<QUrl> opened;
+    void end() override { ++ended; }
+    void openExternal(const QUrl &url) override { opened.push_back(url); }
+};
+
+class FakeServices : public platform::Services
+{
+public:
+    FakeBoxes boxesFake;
+    FakeMouse mouseFake;
+    FakeFileSystem fsFake;
+    FakeDrives drivesFake;
+    FakeInstance instanceFake;
+    FakeProgram programFake;
+
+    platform::MessageBoxes &boxes() override { return boxesFake; }
+    platform::MousePointer &mouse() override { return mouseFake; }
+    platform::FileSystem &fs() override { return fsFake; }
+    platform::Drives &drives() override { return drivesFake; }
+    platform::Instance &instance() override { return instanceFake; }
+    platform::Program &program() override { return programFake; }
+};
