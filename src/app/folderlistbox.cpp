@@ -5,7 +5,8 @@
 #include <QFileInfo>
 #include <QStyle>
 
-namespace {
+namespace
+{
 constexpr int pathRole = Qt::UserRole;
 constexpr int indentPerLevel = 2;
 } // namespace
@@ -61,15 +62,16 @@ void FolderListBox::refresh()
     for (const QString &folder : std::as_const(chain)) {
         const QString name = QDir(folder).isRoot() ? QDir::toNativeSeparators(folder)
                                                    : QFileInfo(folder).fileName();
-        auto *item = new QListWidgetItem(open, QString(level * indentPerLevel, QLatin1Char(' ')) + name);
+        auto *item
+            = new QListWidgetItem(open, QString(level * indentPerLevel, QLatin1Char(' ')) + name);
         item->setData(pathRole, QDir::toNativeSeparators(folder));
         addItem(item);
         current = item;
         ++level;
     }
-    const QFileInfoList subfolders = QDir(QDir::fromNativeSeparators(m_path))
-                                         .entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot,
-                                                        QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList subfolders
+        = QDir(QDir::fromNativeSeparators(m_path))
+              .entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo &sub : subfolders) {
         auto *item = new QListWidgetItem(
             closed, QString(level * indentPerLevel, QLatin1Char(' ')) + sub.fileName());

@@ -7,12 +7,14 @@
 // The only doorway from the windows to the platform: message boxes, the mouse pointer,
 // the file system, drives, the single-instance guard and ending the program. Tests put
 // fakes behind these interfaces to answer boxes and see what was shown.
-namespace platform {
+namespace platform
+{
 
 enum class Answer { Ok = 1, Cancel = 2 };
 
 // Message-box codes: buttons in the low bits, the icon above them.
-namespace box {
+namespace box
+{
     inline constexpr int OkOnly = 0;
     inline constexpr int OkCancel = 1;
     inline constexpr int Critical = 16;

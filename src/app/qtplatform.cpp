@@ -10,7 +10,8 @@
 #include <QStorageInfo>
 #include <QWidget>
 
-namespace platform {
+namespace platform
+{
 
 Answer QtMessageBoxes::MsgBox(const QString &text, int code, const QString &title)
 {
@@ -69,16 +70,37 @@ QString QtFileSystem::programFolder() const
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
 }
 
-namespace {
+namespace
+{
 
     // File systems that hold no user files: kernel interfaces and the like.
     bool isPseudoFileSystem(const QByteArray &type)
     {
         static const QList<QByteArray> pseudo = {
-            "proc",      "sysfs",      "devtmpfs", "devpts",  "cgroup",   "cgroup2",
-            "pstore",    "bpf",        "debugfs",  "tracefs", "securityfs", "mqueue",
-            "hugetlbfs", "configfs",   "fusectl",  "autofs",  "binfmt_misc", "efivarfs",
-            "rpc_pipefs", "nsfs",      "ramfs",    "squashfs", "overlay",  "tmpfs",
+            "proc",
+            "sysfs",
+            "devtmpfs",
+            "devpts",
+            "cgroup",
+            "cgroup2",
+            "pstore",
+            "bpf",
+            "debugfs",
+            "tracefs",
+            "securityfs",
+            "mqueue",
+            "hugetlbfs",
+            "configfs",
+            "fusectl",
+            "autofs",
+            "binfmt_misc",
+            "efivarfs",
+            "rpc_pipefs",
+            "nsfs",
+            "ramfs",
+            "squashfs",
+            "overlay",
+            "tmpfs",
         };
         return pseudo.contains(type);
     }

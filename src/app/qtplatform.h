@@ -6,7 +6,8 @@
 #include <memory>
 
 // The real platform services, on top of Qt and, where Qt falls short, the operating system.
-namespace platform {
+namespace platform
+{
 
 class QtMessageBoxes : public MessageBoxes
 {

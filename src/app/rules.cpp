@@ -1,13 +1,15 @@
 #include "app/rules.h"
 
-namespace rules {
+namespace rules
+{
 
 bool isSeparator(QChar c, QChar separator)
 {
     return c == separator || (separator == QLatin1Char('\\') && c == QLatin1Char('/'));
 }
 
-namespace {
+namespace
+{
     qsizetype lastSeparator(const QString &path, QChar separator)
     {
         for (qsizetype i = path.size() - 1; i >= 0; --i) {

@@ -7,7 +7,8 @@
 // Pure path rules, free of widgets. Every function takes the separator of the paths it
 // is given, so Windows-style paths follow Windows rules on any system: with '\\' the
 // forward slash separates too, as it does on Windows.
-namespace rules {
+namespace rules
+{
 
 inline QChar nativeSeparator()
 {

@@ -26,7 +26,8 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-namespace {
+namespace
+{
 // The window's client area and the thumbnail size the grid shows.
 constexpr QSize clientSize(771, 533);
 constexpr QSize thumbnailSize(100, 100);
@@ -214,7 +215,7 @@ bool frmMain::Form_Load()
     ImageFormat = QStringLiteral("*.jpg;*.jpeg;*.bmp;*.gif;*.ico");
     if (!m_services.instance().claim()) {
         m_services.boxes().MsgBox(QStringLiteral("Ravelin is already running!"),
-                                  platform::box::Exclamation, platform::programTitle);
+            platform::box::Exclamation, platform::programTitle);
         m_services.program().end();
         return false;
     }
@@ -222,9 +223,11 @@ bool frmMain::Form_Load()
 
     // The lists start at the folder that is current when the program starts.
     const QString start = m_services.fs().currentFolder();
-    if (Dir1->setPath(start)) {
+    {
+        // No thumbnails are built before the user's first folder change.
         const QSignalBlocker blocker(Dir1);
-        File1->setPath(Dir1->path());
+        if (Dir1->setPath(start))
+            File1->setPath(Dir1->path());
     }
     Drive1->showDriveOf(Dir1->path());
     return true;
@@ -235,7 +238,7 @@ void frmMain::Drive1_Change()
     // Setting the folder list's path raises Dir1_Change, which follows the new folder.
     if (!Dir1->setPath(Drive1->root())) {
         m_services.boxes().MsgBox(QStringLiteral("Drive Can not be found."),
-                                  platform::box::Critical, platform::programTitle);
+            platform::box::Critical, platform::programTitle);
     }
 }
 

@@ -4,7 +4,8 @@
 
 #include <QListWidget>
 
-namespace {
+namespace
+{
 // A failure report lists at most this many files, then says how many more there were.
 constexpr int maxListedFailures = 15;
 } // namespace
@@ -25,8 +26,8 @@ void frmMain::DeleteSelectedPictures()
     QStringList failures;
     for (int i = 0; i < List1->count(); ++i) {
         const QString path = List1->item(i)->text();
-        const platform::FsResult done = DeleteRecycle ? m_services.fs().moveToTrash(path)
-                                                      : m_services.fs().removeFile(path);
+        const platform::FsResult done
+            = DeleteRecycle ? m_services.fs().moveToTrash(path) : m_services.fs().removeFile(path);
         if (!done)
             failures.append(QStringLiteral("%1 (%2)").arg(path, done.error));
     }
@@ -41,7 +42,7 @@ void frmMain::DeleteSelectedPictures()
             failures.append(QStringLiteral("... and %1 more.").arg(more));
         }
         m_services.boxes().MsgBox(QStringLiteral("These files could not be deleted:\n\n")
-                                      + failures.join(QLatin1Char('\n')),
-                                  platform::box::Exclamation, platform::programTitle);
+                + failures.join(QLatin1Char('\n')),
+            platform::box::Exclamation, platform::programTitle);
     }
 }

@@ -7,7 +7,8 @@
 #include <QProgressBar>
 #include <QScrollBar>
 
-namespace {
+namespace
+{
 // Cells are 110 apart across and 150 down, five to a row, whatever the window's size.
 constexpr int columns = 5;
 constexpr int cellPitchX = 110;
@@ -41,7 +42,7 @@ void frmMain::LoadThumbnails()
         showCell(i, pictures[static_cast<size_t>(i)]);
     if (count > 0)
         picInner->setGeometry(canvasMargin, canvasMargin - VBar->value(), canvasWidth,
-                              scrollPerCell * count + canvasExtra);
+            scrollPerCell * count + canvasExtra);
     ProgressBar1->setValue(ProgressBar1->maximum());
     RestoreSelectionMarks();
 }

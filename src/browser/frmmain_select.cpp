@@ -15,7 +15,8 @@ void frmMain::Image1_Click(int Index)
         return;
     const QString path = PathString(m_gridFolder, m_gridNames[Index]);
     // An entry matches only the file's own full path.
-    const QList<QListWidgetItem *> found = List1->findItems(path, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const QList<QListWidgetItem *> found
+        = List1->findItems(path, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (!found.isEmpty()) {
         delete List1->takeItem(List1->row(found.first()));
         setMark(Index, false);

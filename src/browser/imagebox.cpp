@@ -49,13 +49,13 @@ void ImageBox::paintEvent(QPaintEvent *)
     } else if (m_broken) {
         painter.fillRect(box.adjusted(4, 4, -4, -4), QColor(236, 236, 236));
         painter.setPen(QPen(QColor(190, 60, 60), 2));
-        const QRect mark = box.adjusted(box.width() / 3, box.height() / 5, -box.width() / 3,
-                                        -box.height() / 2);
+        const QRect mark
+            = box.adjusted(box.width() / 3, box.height() / 5, -box.width() / 3, -box.height() / 2);
         painter.drawEllipse(mark);
         painter.drawLine(mark.topRight(), mark.bottomLeft());
         painter.setPen(QColor(90, 90, 90));
         painter.drawText(box.adjusted(2, box.height() / 2, -2, -2),
-                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, tr("no picture"));
+            Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, tr("no picture"));
     }
     if (m_border) {
         painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
@@ -120,7 +120,7 @@ void CellLabel::paintEvent(QPaintEvent *)
         painter.fillRect(box, m_back);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(box.adjusted(2, 1, -2, -1),
-                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere, m_caption);
+        Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere, m_caption);
     if (m_border)
         painter.drawRect(box.adjusted(0, 0, -1, -1));
 }

@@ -6,7 +6,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 constexpr qint64 defaultBudgetBytes = 96LL * 1024 * 1024;
 
 qint64 bytesOf(const LoadedPicture &picture)
@@ -29,8 +30,8 @@ void PictureCache::setThreadCount(int threads)
     m_pool.setMaxThreadCount(m_threads);
 }
 
-std::vector<LoadedPicture> PictureCache::thumbnails(const QStringList &paths,
-                                                    const Progress &progress)
+std::vector<LoadedPicture> PictureCache::thumbnails(
+    const QStringList &paths, const Progress &progress)
 {
     ++m_generation;
     const int total = static_cast<int>(paths.size());
@@ -69,9 +70,8 @@ std::vector<LoadedPicture> PictureCache::thumbnails(const QStringList &paths,
         futures.reserve(misses.size());
         for (const int i : misses) {
             const QString path = paths[i];
-            futures.push_back(QtConcurrent::run(&m_pool, [&loader, path, size] {
-                return loader.load(path, size);
-            }));
+            futures.push_back(QtConcurrent::run(
+                &m_pool, [&loader, path, size] { return loader.load(path, size); }));
         }
         for (size_t k = 0; k < misses.size(); ++k) {
             entries[static_cast<size_t>(misses[k])]->picture = futures[k].result();

@@ -2,7 +2,8 @@
 
 #include <QImageReader>
 
-namespace {
+namespace
+{
 
 // Enough for the largest picture we accept at four bytes a pixel.
 constexpr int allocationLimitMb = static_cast<int>(maxPicturePixels * 4 / (1024 * 1024)) + 1;
@@ -77,7 +78,7 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
     if (result.image.format() != QImage::Format_ARGB32_Premultiplied
         && result.image.format() != QImage::Format_RGB32)
         result.image = result.image.convertToFormat(result.image.hasAlphaChannel()
-                                                        ? QImage::Format_ARGB32_Premultiplied
-                                                        : QImage::Format_RGB32);
+                ? QImage::Format_ARGB32_Premultiplied
+                : QImage::Format_RGB32);
     return result;
 }

@@ -21,10 +21,11 @@ QStringList FakeBoxes::texts() const
     return result;
 }
 
-namespace {
+namespace
+{
 template <class Call>
-platform::FsResult run(const FakeFileSystem &fs, FakeFileSystem::Op op, const QString &a,
-                       const QString &b, Call call)
+platform::FsResult run(
+    const FakeFileSystem &fs, FakeFileSystem::Op op, const QString &a, const QString &b, Call call)
 {
     if (fs.fault) {
         if (const auto failure = fs.fault(op, a, b))
@@ -36,8 +37,8 @@ platform::FsResult run(const FakeFileSystem &fs, FakeFileSystem::Op op, const QS
 
 platform::FsResult FakeFileSystem::renameFile(const QString &from, const QString &to)
 {
-    const auto result = run(*this, Op::Rename, from, to,
-                            [&] { return QtFileSystem::renameFile(from, to); });
+    const auto result
+        = run(*this, Op::Rename, from, to, [&] { return QtFileSystem::renameFile(from, to); });
     if (result)
         renamed.emplace_back(from, to);
     return result;
@@ -72,8 +73,8 @@ platform::FsResult FakeFileSystem::moveToTrash(const QString &path)
 
 platform::FsResult FakeFileSystem::makeFolder(const QString &path)
 {
-    const auto result = run(*this, Op::MakeFolder, path, {},
-                            [&] { return QtFileSystem::makeFolder(path); });
+    const auto result
+        = run(*this, Op::MakeFolder, path, {}, [&] { return QtFileSystem::makeFolder(path); });
     if (result)
         madeFolders.append(path);
     return result;

@@ -10,9 +10,11 @@
 #include <atomic>
 
 // Helpers that make real picture files for tests, and a loader that counts what it reads.
-namespace testpictures {
+namespace testpictures
+{
 
-// Writes a picture of one colour; the format follows the file's extension.
+// Writes a picture of one colour; the format follows the file's extension (a GIF is a
+// fixed real one, whatever the colour).
 bool write(const QString &path, QColor color, QSize size = QSize(64, 48));
 // Writes bytes as they are (a broken or fake picture).
 bool writeBytes(const QString &path, const QByteArray &bytes);
