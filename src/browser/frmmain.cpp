@@ -3,6 +3,7 @@
 #include "app/drivelistbox.h"
 #include "app/filelistbox.h"
 #include "app/folderlistbox.h"
+#include "app/fonts.h"
 #include "app/mainwindow.h"
 #include "app/rules.h"
 #include "app/waitcursor.h"
@@ -49,6 +50,7 @@ frmMain::frmMain(platform::Services &services, const PictureLoader &loader, QWid
     , m_loader(loader)
     , m_cache(std::make_unique<PictureCache>(loader, thumbnailSize))
 {
+    installFontSubstitutes();
     MainWindow = this;
     buildControls();
     buildMenus();

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextOption>
 
 ImageBox::ImageBox(QWidget *parent)
     : QWidget(parent)
@@ -119,8 +120,12 @@ void CellLabel::paintEvent(QPaintEvent *)
     if (m_opaque)
         painter.fillRect(box, m_back);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(box.adjusted(2, 1, -2, -1),
-        Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere, m_caption);
+    QTextOption option(Qt::AlignHCenter | Qt::AlignTop);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    painter.save();
+    painter.setClipRect(box);
+    painter.drawText(QRectF(box.adjusted(2, 1, -2, -1)), m_caption, option);
+    painter.restore();
     if (m_border)
         painter.drawRect(box.adjusted(0, 0, -1, -1));
 }
