@@ -66,14 +66,20 @@ void ImageBox::paintEvent(QPaintEvent *)
 
 void ImageBox::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    // The release that ends a double-click is part of it, not a second click.
+    const bool endsDoubleClick = m_doubleClicking;
+    m_doubleClicking = false;
+    if (!endsDoubleClick && event->button() == Qt::LeftButton
+        && rect().contains(event->position().toPoint()))
         Q_EMIT clicked();
 }
 
 void ImageBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        Q_EMIT doubleClicked();
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_doubleClicking = true;
+    Q_EMIT doubleClicked();
 }
 
 CellLabel::CellLabel(QWidget *parent)

@@ -34,6 +34,7 @@ private:
     QPixmap m_picture;
     bool m_broken = false;
     bool m_border = false;
+    bool m_doubleClicking = false;
 };
 
 // A light caption under a thumbnail: transparent or opaque (a fixed back colour), with or
