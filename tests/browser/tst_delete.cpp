@@ -1,0 +1,252 @@
+#include "app/filelistbox.h"
+#include "app/folderlistbox.h"
+#include "browser/frmmain.h"
+#include "browser/imagebox.h"
+#include "support/fakeservices.h"
+#include "support/testpictures.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+// Deleting the selected pictures, to the trash or for good, on real folders. The trash is
+// a temporary one: HOME and XDG_DATA_HOME point into the test's own folder.
+class TestDelete : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void toTheTrash();
+    void permanently();
+    void cancelChangesNothing();
+    void deleteAgainDeletesNothing();
+    void failuresAreListedAndTheRestDeleted();
+    void readOnlyFolderKeepsItsFiles();
+    void missingTrashFolderIsMade();
+
+private:
+    QString makeFolder(const QString &name, const QStringList &files);
+    void start(frmMain &w, const QString &folder);
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_startFolder;
+    QByteArray m_home;
+    QByteArray m_dataHome;
+};
+
+void TestDelete::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_startFolder = QDir::currentPath();
+    m_home = qgetenv("HOME");
+    m_dataHome = qgetenv("XDG_DATA_HOME");
+    QDir().mkpath(m_dir->filePath("home/.local/share"));
+    qputenv("HOME", m_dir->filePath("home").toLocal8Bit());
+    qputenv("XDG_DATA_HOME", m_dir->filePath("home/.local/share").toLocal8Bit());
+}
+
+void TestDelete::cleanup()
+{
+    QDir::setCurrent(m_startFolder);
+    qputenv("HOME", m_home);
+    if (m_dataHome.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", m_dataHome);
+}
+
+QString TestDelete::makeFolder(const QString &name, const QStringList &files)
+{
+    const QString folder = QDir::toNativeSeparators(m_dir->filePath(name));
+    QDir().mkpath(folder);
+    for (const QString &file : files)
+        testpictures::write(QDir(folder).filePath(file), Qt::darkRed);
+    return folder;
+}
+
+void TestDelete::start(frmMain &w, const QString &folder)
+{
+    QDir::setCurrent(m_dir->path());
+    QVERIFY(w.Form_Load());
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QVERIFY(w.Dir1->setPath(folder));
+}
+
+namespace
+{
+void click(frmMain &w, int i)
+{
+    QTest::mouseClick(w.Image1(i), Qt::LeftButton, {}, QPoint(50, 50));
+}
+
+const QString question = QStringLiteral("Are you sure you want to DELETE selected files ?");
+} // namespace
+
+void TestDelete::toTheTrash()
+{
+    const QString first = makeFolder("first", { "a.jpg", "b.jpg", "c.jpg" });
+    const QString second = makeFolder("second", { "d.jpg" });
+    FakeServices services;
+    CountingLoader loader;
+    frmMain w(services, loader);
+    start(w, second);
+    click(w, 0);
+    QVERIFY(w.Dir1->setPath(first));
+    click(w, 0);
+    click(w, 2);
+
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QCOMPARE(services.boxesFake.shown.size(), 1u);
+    QCOMPARE(services.boxesFake.shown[0].text, question);
+    QCOMPARE(services.boxesFake.shown[0].code, 33);
+    QCOMPARE(services.boxesFake.shown[0].title, QStringLiteral("Ravelin"));
+
+    QVERIFY(!QFile::exists(QDir(first).filePath("a.jpg")));
+    QVERIFY(QFile::exists(QDir(first).filePath("b.jpg")));
+    QVERIFY(!QFile::exists(QDir(first).filePath("c.jpg")));
+    QVERIFY(!QFile::exists(QDir(second).filePath("d.jpg")));
+    const QDir trash(m_dir->filePath("home/.local/share/Trash"));
+    for (const char *name : { "a.jpg", "c.jpg", "d.jpg" }) {
+        QVERIFY2(trash.exists(QStringLiteral("files/%1").arg(name)), name);
+        QVERIFY2(trash.exists(QStringLiteral("info/%1.trashinfo").arg(name)), name);
+    }
+    QCOMPARE(w.List1->count(), 0);
+    QCOMPARE(w.File1->fileNames(), QStringList({ "b.jpg" }));
+    QVERIFY(w.Label1(0)->caption().isEmpty());
+    QCOMPARE(w.Image1.ubound(), 1);
+    // The commands stay enabled until the next selection change or rebuild.
+    QVERIFY(w.mnuEditDelete->isEnabled());
+}
+
+void TestDelete::permanently()
+{
+    const QString folder = makeFolder("pics", { "a.jpg", "b.jpg" });
+    FakeServices services;
+    CountingLoader loader;
+    frmMain w(services, loader);
+    start(w, folder);
+    w.DeleteRecycle = false;
+    click(w, 1);
+    w.mnuEditDelete->trigger();
+    QVERIFY(!QFile::exists(QDir(folder).filePath("b.jpg")));
+    QVERIFY(QFile::exists(QDir(folder).filePath("a.jpg")));
+    QVERIFY(!QDir(m_dir->filePath("home/.local/share/Trash/files")).exists("b.jpg"));
+    QCOMPARE(services.boxesFake.shown.size(), 1u);
+}
+
+void TestDelete::cancelChangesNothing()
+{
+    const QString folder = makeFolder("pics", { "a.jpg", "b.jpg" });
+    FakeServices services;
+    services.boxesFake.answer = platform::Answer::Cancel;
+    CountingLoader loader;
+    frmMain w(services, loader);
+    start(w, folder);
+    click(w, 0);
+    w.mnuEditDelete->trigger();
+    QCOMPARE(services.boxesFake.shown.size(), 1u);
+    QVERIFY(QFile::exists(QDir(folder).filePath("a.jpg")));
+    QCOMPARE(w.List1->count(), 1);
+    QVERIFY(w.Label1(0)->isOpaque());
+    QCOMPARE(w.Label1(1)->caption(), QStringLiteral("b.jpg"));
+}
+
+void TestDelete::deleteAgainDeletesNothing()
+{
+    const QString folder = makeFolder("pics", { "a.jpg", "b.jpg" });
+    FakeServices services;
+    CountingLoader loader;
+    frmMain w(services, loader);
+    start(w, folder);
+    click(w, 0);
+    w.mnuEditDelete->trigger();
+    w.mnuEditDelete->trigger();
+    QCOMPARE(services.boxesFake.texts(), QStringList({ question, question }));
+    QVERIFY(QFile::exists(QDir(folder).filePath("b.jpg")));
+}
+
+void TestDelete::failuresAreListedAndTheRestDeleted()
+{
+    const QString folder = makeFolder("pics", { "a.jpg", "b.jpg", "c.jpg" });
+    FakeServices services;
+    CountingLoader loader;
+    frmMain w(services, loader);
+    start(w, folder);
+    w.mnuEditSelectAll->trigger();
+    // Someone else removed a.jpg; c.jpg sits where no trash can be made.
+    QVERIFY(QFile::remove(QDir(folder).filePath("a.jpg")));
+    services.fsFake.fault = [](FakeFileSystem::Op op, const QString &path,
+                                const QString &) -> std::optional<platform::FsResult> {
+        if (op == FakeFileSystem::Op::Trash && path.endsWith(QLatin1String("c.jpg")))
+            return platform::FsResult::failure(
+                QStringLiteral("There is no Recycle Bin for this drive."));
+        return std::nullopt;
+    };
+    w.mnuEditDelete->trigger();
+    QVERIFY(!QFile::exists(QDir(folder).filePath("b.jpg")));
+    QVERIFY(QFile::exists(QDir(folder).filePath("c.jpg")));
+    QCOMPARE(services.boxesFake.shown.size(), 2u);
+    const FakeBoxes::Shown &report = services.boxesFake.shown[1];
+    QCOMPARE(report.title, QStringLiteral("Ravelin"));
+    QVERIFY(report.text.contains(QDir(folder).filePath("a.jpg")));
+    QVERIFY(report.text.contains(QStringLiteral("no longer there")));
+    QVERIFY(report.text.contains(QDir(folder).filePath("c.jpg")));
+    QVERIFY(report.text.contains(QStringLiteral("no Recycle Bin")));
+    QVERIFY(!report.text.contains(QDir(folder).filePath("b.jpg")));
+    QCOMPARE(w.List1->count(), 0);
+    QCOMPARE(w.File1->fileNames(), QStringList({ "c.jpg" }));
+}
+
+void TestDelete::readOnlyFolderKeepsItsFiles()
+{
+#ifdef Q_OS_UNIX
+    if (geteuid() == 0)
+        QSKIP("Permissions do not stop root; the failure report is tested with an injected fault");
+#endif
+    const QString folder = makeFolder("locked", { "a.jpg" });
+    FakeServices services;
+    CountingLoader loader;
+    frmMain w(services, loader);
+    start(w, folder);
+    w.DeleteRecycle = false;
+    click(w, 0);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    w.mnuEditDelete->trigger();
+    QFile::setPermissions(
+        folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QVERIFY(QFile::exists(QDir(folder).filePath("a.jpg")));
+    QCOMPARE(services.boxesFake.shown.size(), 2u);
+    QVERIFY(services.boxesFake.shown[1].text.contains(QDir(folder).filePath("a.jpg")));
+}
+
+void TestDelete::missingTrashFolderIsMade()
+{
+    // A fresh account: the user's data folder does not exist yet.
+    qputenv("XDG_DATA_HOME", m_dir->filePath("fresh/share").toLocal8Bit());
+    const QString folder = makeFolder("pics", { "a.jpg" });
+    FakeServices services;
+    CountingLoader loader;
+    frmMain w(services, loader);
+    start(w, folder);
+    QDir::setCurrent(folder);
+    click(w, 0);
+    w.mnuEditDelete->trigger();
+    QVERIFY(!QFile::exists(QDir(folder).filePath("a.jpg")));
+    QVERIFY(QFile::exists(m_dir->filePath("fresh/share/Trash/files/a.jpg")));
+    // Never a stray trash inside the picture folder.
+    QVERIFY(!QDir(folder).exists("files"));
+    QCOMPARE(services.boxesFake.shown.size(), 1u);
+}
+
+QTEST_MAIN(TestDelete)
+#include "tst_delete.moc"
