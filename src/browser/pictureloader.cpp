@@ -27,7 +27,8 @@ bool tooLarge(QSize size)
     return size.isValid() && qint64(size.width()) * size.height() > maxPicturePixels;
 }
 
-// Icons hold several sizes, the first often the smallest: take the largest.
+// Icons hold several sizes, the first often the smallest: take the largest. (Animations
+// hold frames instead, and show their first.)
 LoadedPicture readLargestIcon(QImageReader &reader)
 {
     LoadedPicture best;
@@ -60,7 +61,7 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
         return { {}, refusedSize(declared) };
 
     LoadedPicture result;
-    if (reader.format() == "ico" && reader.imageCount() > 1) {
+    if (!reader.supportsAnimation() && reader.imageCount() > 1) {
         result = readLargestIcon(reader);
     } else {
         if (reader.supportsOption(QImageIOHandler::ScaledSize) && declared.isValid()) {
