@@ -10,8 +10,8 @@ void installFontSubstitutes()
     for (const char *family : { "Comic Sans MS", "Trebuchet MS" }) {
         const QString name = QString::fromLatin1(family);
         if (!installed.contains(name, Qt::CaseInsensitive))
-            QFont::insertSubstitutions(name, { QStringLiteral("DejaVu Sans"),
-                                               QStringLiteral("Liberation Sans"),
-                                               QStringLiteral("Arial") });
+            QFont::insertSubstitutions(name,
+                { QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                    QStringLiteral("Arial") });
     }
 }

@@ -36,8 +36,8 @@ double difference(const QImage &a, const QImage &b)
         for (int col = 0; col < x.width(); ++col) {
             const QRgb p = x.pixel(col, row);
             const QRgb q = y.pixel(col, row);
-            sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q))
-                + qAbs(qBlue(p) - qBlue(q)) + qAbs(qAlpha(p) - qAlpha(q));
+            sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q))
+                + qAbs(qAlpha(p) - qAlpha(q));
         }
     }
     return double(sum) / (4.0 * x.width() * x.height());
