@@ -29,13 +29,10 @@ void TestNameRules::startCount_data()
     QTest::addColumn<qint64>("expected");
     QTest::newRow("empty") << "" << qint64(0);
     QTest::newRow("digit") << "5" << qint64(5);
-    QTest::newRow("two digits") << "99" << qint64(99);
     QTest::newRow("leading blank") << " 5" << qint64(5);
-    QTest::newRow("leading tab") << "\t7" << qint64(7);
     QTest::newRow("trailing blank") << "5 " << qint64(5);
     QTest::newRow("blank inside") << "1 2" << qint64(12);
     QTest::newRow("minus") << "-7" << qint64(-7);
-    QTest::newRow("plus") << "+3" << qint64(3);
     QTest::newRow("sign alone") << "-" << qint64(0);
     QTest::newRow("two signs") << "--5" << qint64(0);
     QTest::newRow("letters") << "ab" << qint64(0);
@@ -44,14 +41,11 @@ void TestNameRules::startCount_data()
     QTest::newRow("half rounds to even 2") << "1.5" << qint64(2);
     QTest::newRow("half rounds down to even") << "2.5" << qint64(2);
     QTest::newRow("negative half") << "-.5" << qint64(0);
-    QTest::newRow("above half") << ".6" << qint64(1);
     QTest::newRow("point alone") << "." << qint64(0);
     QTest::newRow("trailing point") << "5." << qint64(5);
-    QTest::newRow("second point ends it") << "1.2.3" << qint64(1);
     QTest::newRow("comma ends it") << "1,5" << qint64(1);
     QTest::newRow("exponent") << "1e2" << qint64(100);
     QTest::newRow("D exponent") << "3D1" << qint64(30);
-    QTest::newRow("negative exponent") << "25e-1" << qint64(2);
     QTest::newRow("exponent without digits") << "1e" << qint64(1);
     QTest::newRow("huge") << "1e400" << qint64(9000000000000000000);
     QTest::newRow("huge negative") << "-1e400" << qint64(-9000000000000000000);
@@ -71,13 +65,10 @@ void TestNameRules::counterText_data()
     QTest::newRow("zero") << qint64(0) << " 000";
     QTest::newRow("one digit") << qint64(7) << " 007";
     QTest::newRow("two digits") << qint64(42) << " 042";
-    QTest::newRow("three digits") << qint64(124) << " 124";
     QTest::newRow("four digits") << qint64(1000) << " 1000";
     QTest::newRow("16-bit limit") << qint64(32767) << " 32767";
     QTest::newRow("past the 16-bit limit") << qint64(32768) << " 32768";
-    QTest::newRow("far past it") << qint64(100000) << " 100000";
     QTest::newRow("minus one digit") << qint64(-7) << " -07";
-    QTest::newRow("minus two digits") << qint64(-10) << " -10";
     QTest::newRow("minus three digits") << qint64(-123) << " -123";
     QTest::newRow("lowest") << std::numeric_limits<qint64>::min() << " -9223372036854775808";
 }
@@ -107,9 +98,6 @@ void TestNameRules::renamedPath_data()
         << "Holiday" << false << qint64(7) << win << "C:\\Pics\\Holiday.JPG";
     QTest::newRow("posix") << "/home/u/DSC01234.jpg"
                            << "Holiday" << true << qint64(42) << posix << "/home/u/Holiday 042.jpg";
-    QTest::newRow("posix single file")
-        << "/home/u/DSC01234.jpg"
-        << "Holiday" << false << qint64(0) << posix << "/home/u/Holiday.jpg";
     QTest::newRow("whole jpeg extension")
         << "C:\\Pics\\x.jpeg"
         << "Holiday" << true << qint64(1) << win << "C:\\Pics\\Holiday 001.jpeg";
@@ -131,12 +119,8 @@ void TestNameRules::renamedPath_data()
                                   << "" << true << qint64(0) << win << "C:\\Pics\\ 000.jpg";
     QTest::newRow("drive root") << "C:\\a.gif"
                                 << "H" << true << qint64(3) << win << "C:\\H 003.gif";
-    QTest::newRow("posix root") << "/a.gif"
-                                << "H" << true << qint64(3) << posix << "/H 003.gif";
     QTest::newRow("negative counter") << "/p/a.jpg"
                                       << "H" << true << qint64(-7) << posix << "/p/H -07.jpg";
-    QTest::newRow("past 32767") << "/p/a.jpg"
-                                << "H" << true << qint64(32768) << posix << "/p/H 32768.jpg";
 }
 
 void TestNameRules::renamedPath()
@@ -212,14 +196,11 @@ void TestNameRules::fileNameProblem_data()
     QTest::newRow("posix: plain") << "Holiday 001.jpg" << posix << NameProblem::None;
     QTest::newRow("posix: empty") << "" << posix << NameProblem::Empty;
     QTest::newRow("posix: dot") << "." << posix << NameProblem::Empty;
-    QTest::newRow("posix: two dots") << ".." << posix << NameProblem::Empty;
     QTest::newRow("posix: slash") << "a/b.jpg" << posix << NameProblem::Separator;
     QTest::newRow("posix: backslash is a letter") << "a\\b.jpg" << posix << NameProblem::None;
     QTest::newRow("posix: trailing dot") << "Holiday." << posix << NameProblem::None;
     QTest::newRow("posix: control") << "a\tb.jpg" << posix << NameProblem::Character;
     QTest::newRow("posix: device name") << "CON.jpg" << posix << NameProblem::None;
-    QTest::newRow("windows: plain") << "Holiday 001.jpg" << win << NameProblem::None;
-    QTest::newRow("windows: empty") << "" << win << NameProblem::Empty;
     QTest::newRow("windows: backslash") << "a\\b.jpg" << win << NameProblem::Separator;
     QTest::newRow("windows: colon") << "a:b.jpg" << win << NameProblem::Character;
     QTest::newRow("windows: trailing dot") << "Holiday." << win << NameProblem::TrailingDotOrBlank;

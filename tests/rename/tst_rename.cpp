@@ -76,6 +76,23 @@ struct Session {
     }
 };
 
+// Writes the pictures, shows their folder in the main window, selects them all and opens
+// the rename window; null when any step fails.
+Rename *openOn(
+    Session &s, const QString &folder, const QStringList &names, QSize size = QSize(64, 48))
+{
+    for (int i = 0; i < names.size(); ++i) {
+        if (!testpictures::write(QDir(folder).filePath(names[i]), colourOf(i), size))
+            return nullptr;
+    }
+    if (!s.start(folder))
+        return nullptr;
+    s.main.mnuEditSelectAll->trigger();
+    return s.main.List1->count() == names.size() ? s.openRename() : nullptr;
+}
+
+const QStringList twoPictures = { QStringLiteral("a.jpg"), QStringLiteral("b.jpg") };
+
 void preview(Rename *window, const QString &prefix, const QString &count)
 {
     window->Text2->clear();
@@ -157,14 +174,9 @@ void TestRename::renamesTheSelection()
     QTemporaryDir root;
     const QString folder = subfolder.isEmpty() ? root.path() : root.filePath(subfolder);
     QVERIFY(QDir().mkpath(folder));
-    for (int i = 0; i < files.size(); ++i)
-        QVERIFY(testpictures::write(QDir(folder).filePath(files[i]), colourOf(i)));
-
     Session s;
-    QVERIFY(s.start(folder));
-    s.main.mnuEditSelectAll->trigger();
-    QCOMPARE(s.main.List1->count(), files.size());
-    Rename *window = s.openRename();
+    Rename *window = openOn(s, folder, files);
+    QVERIFY(window != nullptr);
     QVERIFY(window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("Rename"));
     QCOMPARE(entries(window->List1), entries(s.main.List1));
@@ -207,15 +219,12 @@ void TestRename::startFiveWith120Files()
 {
     constexpr int files = 120;
     QTemporaryDir dir;
-    for (int i = 0; i < files; ++i) {
-        QVERIFY(
-            testpictures::write(dir.filePath(QStringLiteral("p%1.bmp").arg(i, 3, 10, QChar('0'))),
-                colourOf(i), QSize(4, 4)));
-    }
+    QStringList names;
+    for (int i = 0; i < files; ++i)
+        names.append(QStringLiteral("p%1.bmp").arg(i, 3, 10, QChar('0')));
     Session s;
-    QVERIFY(s.start(dir.path()));
-    s.main.mnuEditSelectAll->trigger();
-    Rename *window = s.openRename();
+    Rename *window = openOn(s, dir.path(), names, QSize(4, 4));
+    QVERIFY(window != nullptr);
     preview(window, QStringLiteral("Party"), QStringLiteral("5"));
 
     QCOMPARE(window->List2->count(), files);
@@ -286,13 +295,9 @@ void TestRename::hostilePrefixIsRefused()
     QTemporaryDir root;
     const QString folder = root.filePath(QStringLiteral("pics"));
     QVERIFY(QDir().mkpath(folder) && QDir().mkpath(QDir(folder).filePath("sub")));
-    QVERIFY(testpictures::write(QDir(folder).filePath("a.jpg"), colourOf(0)));
-    QVERIFY(testpictures::write(QDir(folder).filePath("b.jpg"), colourOf(1)));
-
     Session s;
-    QVERIFY(s.start(folder));
-    s.main.mnuEditSelectAll->trigger();
-    Rename *window = s.openRename();
+    Rename *window = openOn(s, folder, twoPictures);
+    QVERIFY(window != nullptr);
     preview(window, QStringLiteral("Good"), QString());
     QCOMPARE(window->List2->count(), 2);
 
@@ -315,12 +320,9 @@ void TestRename::hostilePrefixIsRefused()
 void TestRename::unsoundPreviewIsRefusedBeforeRenaming()
 {
     QTemporaryDir dir;
-    QVERIFY(testpictures::write(dir.filePath("a.jpg"), colourOf(0)));
-    QVERIFY(testpictures::write(dir.filePath("b.jpg"), colourOf(1)));
     Session s;
-    QVERIFY(s.start(dir.path()));
-    s.main.mnuEditSelectAll->trigger();
-    Rename *window = s.openRename();
+    Rename *window = openOn(s, dir.path(), twoPictures);
+    QVERIFY(window != nullptr);
     preview(window, QStringLiteral("Fine"), QString());
     // The second name leaves the folder: neither file may be renamed.
     window->List2->item(1)->setText(path(dir.path(), QStringLiteral("../b.jpg")));
@@ -337,12 +339,9 @@ void TestRename::unsoundPreviewIsRefusedBeforeRenaming()
 void TestRename::goWithoutPreviewRenamesNothing()
 {
     QTemporaryDir dir;
-    QVERIFY(testpictures::write(dir.filePath("a.jpg"), colourOf(0)));
-    QVERIFY(testpictures::write(dir.filePath("b.jpg"), colourOf(1)));
     Session s;
-    QVERIFY(s.start(dir.path()));
-    s.main.mnuEditSelectAll->trigger();
-    Rename *window = s.openRename();
+    Rename *window = openOn(s, dir.path(), twoPictures);
+    QVERIFY(window != nullptr);
     QTest::keyClicks(window->Text2, QStringLiteral("Never previewed"));
 
     QTest::mouseClick(window->Go, Qt::LeftButton);
@@ -395,12 +394,9 @@ void TestRename::existingNameStopsHalfWay()
 void TestRename::cancelKeepsEverything()
 {
     QTemporaryDir dir;
-    QVERIFY(testpictures::write(dir.filePath("a.jpg"), colourOf(0)));
-    QVERIFY(testpictures::write(dir.filePath("b.jpg"), colourOf(1)));
     Session s;
-    QVERIFY(s.start(dir.path()));
-    s.main.mnuEditSelectAll->trigger();
-    Rename *window = s.openRename();
+    Rename *window = openOn(s, dir.path(), twoPictures);
+    QVERIFY(window != nullptr);
     preview(window, QStringLiteral("Holiday"), QString());
     s.services.boxesFake.answer = platform::Answer::Cancel;
 
@@ -416,12 +412,9 @@ void TestRename::cancelKeepsEverything()
 void TestRename::stalePreviewIsAppliedAsShown()
 {
     QTemporaryDir dir;
-    QVERIFY(testpictures::write(dir.filePath("a.jpg"), colourOf(0)));
-    QVERIFY(testpictures::write(dir.filePath("b.jpg"), colourOf(1)));
     Session s;
-    QVERIFY(s.start(dir.path()));
-    s.main.mnuEditSelectAll->trigger();
-    Rename *window = s.openRename();
+    Rename *window = openOn(s, dir.path(), twoPictures);
+    QVERIFY(window != nullptr);
     preview(window, QStringLiteral("Old"), QStringLiteral("3"));
     const QStringList shown = entries(window->List2);
 
