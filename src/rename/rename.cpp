@@ -1,7 +1,294 @@
 #include "rename/rename.h"
 
+#include "app/filelistbox.h"
+#include "app/mainwindow.h"
+#include "app/units.h"
+#include "app/waitcursor.h"
+#include "browser/frmmain.h"
+
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace
+{
+// The window's client area, in twips.
+constexpr int clientWidth = 8580;
+constexpr int clientHeight = 7170;
+constexpr int startCountLength = 2;
+constexpr QSize iconSize(32, 32);
+constexpr double captionPoints = 9.75;
+constexpr double smallPoints = 8.25;
+constexpr int stretchStep = 5;
+constexpr QColor navy(0, 0, 128);
+constexpr QColor previewBack(238, 237, 252);
+
+QFont captionFont()
+{
+    QFont font(QStringLiteral("Trebuchet MS"));
+    font.setPointSizeF(captionPoints);
+    font.setBold(true);
+    return font;
+}
+
+// The label's own plain font (not the frame's bold caption), narrowed where a substitute
+// font is wider than the design's, so the caption is not cut off.
+QFont fittedFont(const QString &text, int width)
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(smallPoints);
+    font.setBold(false);
+    for (int stretch = QFont::Unstretched;
+         stretch > QFont::ExtraCondensed && QFontMetrics(font).horizontalAdvance(text) > width;
+         stretch -= stretchStep)
+        font.setStretch(stretch - stretchStep);
+    return font;
+}
+
+QIcon icon(const char *name)
+{
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
+}
+
+void setBackColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, color);
+    widget->setPalette(palette);
+}
+
+QPushButton *pictureButton(QWidget *parent, const char *iconName, const QString &tip)
+{
+    auto *button = new QPushButton(parent);
+    button->setIcon(icon(iconName));
+    button->setIconSize(iconSize);
+    button->setToolTip(tip);
+    return button;
+}
+} // namespace
+
 Rename::Rename(platform::Services &services, QWidget *parent)
     : SecondaryWindow(parent)
     , m_services(services)
 {
+    buildControls();
+    connectEvents();
+}
+
+void Rename::buildControls()
+{
+    setWindowTitle(QStringLiteral("Rename"));
+    setWindowIcon(icon("renamefolder"));
+    resize(twips(clientWidth), twips(clientHeight));
+
+    Frame1 = new QGroupBox(QStringLiteral("Current File Names"), this);
+    Frame1->setGeometry(twips(120, 120, 8295, 1815));
+    Frame1->setFont(captionFont());
+    List1 = new QListWidget(this);
+    List1->setGeometry(twips(360, 480, 7815, 1230));
+
+    Frame4 = new QGroupBox(this);
+    Frame4->setGeometry(twips(120, 2400, 8295, 3975));
+
+    Frame3 = new QGroupBox(QStringLiteral("Prefix"), this);
+    Frame3->setGeometry(twips(360, 2640, 7815, 855));
+    Frame3->setFont(captionFont());
+    Label1 = new QLabel(QStringLiteral("Count Start"), Frame3);
+    Label1->setGeometry(twips(4080, 480, 855, 255));
+    Label1->setFont(fittedFont(Label1->text(), Label1->width()));
+
+    Text2 = new QLineEdit(this);
+    Text2->setGeometry(twips(480, 3000, 3375, 330));
+    setBackColor(Text2, Qt::white);
+    Text3 = new QLineEdit(this);
+    Text3->setGeometry(twips(5400, 3000, 375, 330));
+    Text3->setMaxLength(startCountLength);
+    QFont count(QStringLiteral("Comic Sans MS"));
+    count.setPointSizeF(smallPoints);
+    Text3->setFont(count);
+    setBackColor(Text3, Qt::white);
+
+    Frame2 = new QGroupBox(QStringLiteral("Preview"), this);
+    Frame2->setGeometry(twips(360, 3600, 7815, 2415));
+    Frame2->setFont(captionFont());
+    Command1 = pictureButton(this, "binoculars", QString());
+    Command1->setGeometry(twips(480, 3960, 615, 495));
+    List2 = new QListWidget(this);
+    List2->setGeometry(twips(480, 4560, 7575, 1230));
+    setBackColor(List2, previewBack);
+
+    Image1 = new QLabel(this);
+    Image1->setGeometry(twips(240, 6600, 480, 480));
+    Image1->setPixmap(icon("camera").pixmap(iconSize));
+    Image1->setScaledContents(true);
+    Label2 = new QLabel(QStringLiteral("Ravelin V3.0"), this);
+    Label2->setGeometry(twips(840, 6720, 1815, 255));
+    Label2->setFont(captionFont());
+    QPalette navyText = Label2->palette();
+    navyText.setColor(QPalette::WindowText, navy);
+    Label2->setPalette(navyText);
+
+    Command2 = pictureButton(this, "prohibition", QStringLiteral("Exit"));
+    Command2->setGeometry(twips(7080, 6480, 615, 615));
+    Go = pictureButton(this, "renamefolder", QStringLiteral("Rename"));
+    Go->setGeometry(twips(7800, 6480, 615, 615));
+
+    setTabOrder(Command1, Text2);
+    setTabOrder(Text2, Go);
+    setTabOrder(Go, List2);
+    setTabOrder(List2, Text3);
+    setTabOrder(Text3, List1);
+    setTabOrder(List1, Command2);
+}
+
+void Rename::connectEvents()
+{
+    connect(Command1, &QPushButton::clicked, this, &Rename::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Rename::Command2_Click);
+    connect(Go, &QPushButton::clicked, this, &Rename::Go_Click);
+}
+
+void Rename::Form_Load()
+{
+    if (MainWindow != nullptr) {
+        for (int i = 0; i < MainWindow->List1->count(); ++i)
+            List1->addItem(MainWindow->List1->item(i)->text());
+    }
+    Command1->setFocus();
+}
+
+void Rename::Form_Unload()
+{
+    List1->clear();
+    List2->clear();
+    Text2->clear();
+    Text3->clear();
+}
+
+void Rename::Command1_Click()
+{
+    List2->clear();
+    const QString prefix = Text2->text();
+    rules::NameProblem problem = rules::prefixProblem(prefix);
+    if (problem == rules::NameProblem::None) {
+        const WaitCursor busy(m_services.mouse());
+        NameCounter = rules::startCount(Text3->text());
+        // A single file gets the prefix alone, without a number.
+        const bool numbered = List1->count() > 1;
+        for (int i = 0; i < List1->count(); ++i) {
+            if (List1->item(i)->text().isEmpty())
+                continue;
+            CurrentPath = List1->item(i)->text();
+            const QString newPath = rules::renamedPath(
+                CurrentPath, prefix, numbered ? std::optional(NameCounter) : std::nullopt);
+            problem = rules::renameProblem(CurrentPath, newPath);
+            if (problem != rules::NameProblem::None)
+                break;
+            List2->addItem(newPath);
+            ++NameCounter;
+        }
+    }
+    if (problem != rules::NameProblem::None) {
+        // No preview is better than half of one.
+        List2->clear();
+        refuseName(problem);
+    }
+}
+
+void Rename::Command2_Click()
+{
+    unload();
+}
+
+void Rename::Go_Click()
+{
+    // The preview was checked when it was built; the names are checked again here, since
+    // they are what the disk will get.
+    for (int i = 0; i < List1->count(); ++i) {
+        const QListWidgetItem *preview = List2->item(i);
+        const rules::NameProblem problem = rules::renameProblem(
+            List1->item(i)->text(), preview != nullptr ? preview->text() : QString());
+        if (problem != rules::NameProblem::None) {
+            refuseName(problem);
+            return;
+        }
+    }
+
+    const platform::Answer answer
+        = m_services.boxes().MsgBox(QStringLiteral("Are you sure you want to RENAME these files ?"),
+            platform::box::OkCancel | platform::box::Question, platform::programTitle);
+    if (answer != platform::Answer::Ok)
+        return;
+
+    if (!renameFiles()) {
+        m_services.boxes().MsgBox(QStringLiteral("Unable to Rename. File may already exist!"),
+            platform::box::OkOnly, platform::programTitle);
+        return;
+    }
+
+    List1->clear();
+    List2->clear();
+    if (MainWindow != nullptr) {
+        MainWindow->List1->clear();
+        MainWindow->File1->refresh();
+        MainWindow->UnloadThumbnails();
+    }
+}
+
+bool Rename::renameFiles()
+{
+    const WaitCursor busy(m_services.mouse());
+    for (int i = 0; i < List1->count(); ++i) {
+        CurrentPath = List1->item(i)->text();
+        const QListWidgetItem *preview = List2->item(i);
+        // Without a preview there is no new name, and the rename refuses it.
+        const QString NewPath = preview != nullptr ? preview->text() : QString();
+        if (!m_services.fs().renameFile(CurrentPath, NewPath))
+            return false;
+    }
+    return true;
+}
+
+void Rename::refuseName(rules::NameProblem problem)
+{
+    QString text;
+    switch (problem) {
+    case rules::NameProblem::None:
+        return;
+    case rules::NameProblem::Empty:
+        text = QStringLiteral("The new file name would be empty. Please type a Prefix.");
+        break;
+    case rules::NameProblem::Separator:
+        text = QStringLiteral("The Prefix can not contain \\ or /: the pictures are renamed in "
+                              "their own folders.");
+        break;
+    case rules::NameProblem::ParentFolder:
+        text = QStringLiteral("The Prefix can not contain \"..\": the pictures are renamed in "
+                              "their own folders.");
+        break;
+    case rules::NameProblem::Character:
+        text = rules::platformNameRules() == rules::NameRules::Windows
+            ? QStringLiteral("A file name can not hold the characters \\ / : * ? \" < > | or "
+                             "control characters. Please change the Prefix.")
+            : QStringLiteral("A file name can not hold control characters. Please change the "
+                             "Prefix.");
+        break;
+    case rules::NameProblem::TrailingDotOrBlank:
+        text = QStringLiteral("A file name can not end in a dot or a blank. Please change the "
+                              "Prefix.");
+        break;
+    case rules::NameProblem::ReservedName:
+        text = QStringLiteral("The Prefix is a device name (such as CON, PRN, AUX, NUL, COM1 or "
+                              "LPT1) that can not name a file. Please change the Prefix.");
+        break;
+    case rules::NameProblem::OtherFolder:
+        text = QStringLiteral("The new names must stay in the folder of each picture. Please "
+                              "build the Preview again.");
+        break;
+    }
+    m_services.boxes().MsgBox(text, platform::box::Exclamation, platform::programTitle);
 }

@@ -2,6 +2,13 @@
 
 #include "app/platform.h"
 #include "app/secondarywindow.h"
+#include "rename/namerules.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
 
 // Batch rename: copies the selection and renames the files to a prefix and a running number.
 class Rename : public SecondaryWindow
@@ -11,6 +18,40 @@ class Rename : public SecondaryWindow
 public:
     explicit Rename(platform::Services &services, QWidget *parent = nullptr);
 
+    QGroupBox *Frame1 = nullptr;
+    QListWidget *List1 = nullptr;
+    QGroupBox *Frame4 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QLineEdit *Text3 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QListWidget *List2 = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Go = nullptr;
+
+protected:
+    void Form_Load() override;
+    void Form_Unload() override;
+
+private slots:
+    void Command1_Click();
+    void Command2_Click();
+    void Go_Click();
+
 private:
+    void buildControls();
+    void connectEvents();
+    // Shows why a name cannot be used.
+    void refuseName(rules::NameProblem problem);
+    // Renames List1's files to List2's paths in order; false at the first that fails.
+    bool renameFiles();
+
     platform::Services &m_services;
+    // The List1 entry being worked on, and the number the next preview name gets.
+    QString CurrentPath;
+    rules::NameCount NameCounter = 0;
 };

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app/rules.h"
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+// Rules of the batch rename, free of widgets: the start count, the counter text, the new
+// path of a file and what a prefix or a new file name may hold. Each takes the separator
+// and the file-name rules it works with, so Windows names can be checked on any system.
+namespace rules
+{
+
+// The counter is wider than the design's 16 bits, so a long run never wraps around.
+using NameCount = qint64;
+
+// The number a text starts with, read as the classic Val() reads it: blanks, tabs and line
+// breaks are skipped, then an optional sign, digits, a decimal point and an exponent are
+// taken up to the first other character; no number gives 0. The value is rounded to the
+// nearest whole number, a half to the even neighbour.
+NameCount startCount(const QString &text);
+
+// A blank, then the number with at least three digits ("7" gives " 007"); a negative number
+// keeps its minus sign before the zero-padded digits, three characters in all (" -07").
+QString counterText(NameCount counter);
+
+// What a renamed file keeps of its old name: the part of the file's own name from its last
+// dot on, the dot included ("x.jpeg" keeps ".jpeg"); a dot in a folder name does not count.
+QString keptExtension(const QString &path, QChar separator = nativeSeparator());
+
+// The new path of a file: its own folder, the prefix, the counter text unless there is no
+// counter (a single file), and the kept extension.
+QString renamedPath(const QString &path, const QString &prefix, std::optional<NameCount> counter,
+    QChar separator = nativeSeparator());
+
+// Which system's file-name rules a name must keep.
+enum class NameRules { Unix, Windows };
+NameRules platformNameRules();
+
+enum class NameProblem {
+    None,
+    Empty, // no name at all, or "." or ".."
+    Separator, // a "/" or "\" would put the file into another folder
+    ParentFolder, // ".." could lead out of the folder
+    Character, // a character that file names cannot hold
+    TrailingDotOrBlank, // Windows drops a final dot or blank
+    ReservedName, // a Windows device name such as CON or LPT1
+    OtherFolder, // the new path does not lie in the file's own folder
+};
+
+// Whether a prefix may go into the names of a rename. Both separators are refused under
+// either rules: the program's paths may come from a Windows folder.
+NameProblem prefixProblem(const QString &prefix, NameRules nameRules = platformNameRules());
+
+// Whether a complete new file name (without its folder) is one the system can hold.
+NameProblem fileNameProblem(const QString &name, NameRules nameRules = platformNameRules());
+
+// Whether renaming the file at "from" to "to" keeps it in its folder under a sound name.
+// An empty "to" is left to the rename itself, which refuses it.
+NameProblem renameProblem(const QString &from, const QString &to,
+    NameRules nameRules = platformNameRules(), QChar separator = nativeSeparator());
+
+} // namespace rules
