@@ -1,11 +1,12 @@
 # Ravelin: `make run` builds and starts the program, `make test` runs the whole test suite.
 # Both install whatever Debian packages are missing first.
 BUILD   ?= build
+SAN_BUILD ?= build-asan
 TYPE    ?= RelWithDebInfo
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build run test bench format clean
+.PHONY: setup configure build run test test-sanitize bench format clean
 
 setup:
 	@scripts/setup.sh
@@ -23,9 +24,17 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-sanitize
+
+# The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer (unoptimised: it
+# builds faster, and the tests spend their time in Qt, which is not instrumented).
+test-sanitize: setup
+	@cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRAVELIN_SANITIZE=ON >/dev/null
+	@cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -E '^format$$'
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD)
