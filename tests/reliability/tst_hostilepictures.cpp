@@ -1,0 +1,158 @@
+#include "app/filelistbox.h"
+#include "app/folderlistbox.h"
+#include "browser/frmmain.h"
+#include "browser/imagebox.h"
+#include "support/fakeservices.h"
+#include "support/testpictures.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QListWidget>
+#include <QLoggingCategory>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Every broken, fuzzed, truncated and mislabelled sample picture in one folder: the grid
+// gets a cell for each listed file, a preview opens and closes for each, and nothing is
+// shown as a message or crashes. (Their peak memory is measured by bench_hostile.)
+class TestHostilePictures : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void everyListedFileGetsACell();
+    void previewOfEach_data();
+    void previewOfEach();
+    void rebuildReadsOnlyTheFirstAgain();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_folder;
+    QStringList m_listed;
+    QString m_startFolder;
+    FakeServices m_services;
+    CountingLoader m_loader;
+    std::unique_ptr<frmMain> m_window;
+};
+
+namespace
+{
+const QStringList pictureSuffixes = { "jpg", "jpeg", "bmp", "gif", "ico" };
+
+void doubleClick(QWidget *widget)
+{
+    const QPoint at(50, 50);
+    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
+}
+} // namespace
+
+void TestHostilePictures::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    // The decoders' complaints about each broken file would drown the test's own output.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
+    m_startFolder = QDir::currentPath();
+    m_folder = QDir::toNativeSeparators(m_dir.filePath("hostile"));
+    QVERIFY(QDir().mkpath(m_folder));
+    QDirIterator samples(testpictures::data("bad-all"), QDir::Files, QDirIterator::Subdirectories);
+    int copied = 0;
+    while (samples.hasNext()) {
+        const QFileInfo sample(samples.next());
+        QVERIFY2(QFile::copy(sample.filePath(), QDir(m_folder).filePath(sample.fileName())),
+            qPrintable(sample.filePath()));
+        ++copied;
+        if (pictureSuffixes.contains(sample.suffix().toLower()))
+            m_listed.append(sample.fileName());
+    }
+    QVERIFY(copied > 300);
+    QCOMPARE(m_listed.size(), copied - 2); // nofileextension and empty.icon are not pictures
+
+    m_window = std::make_unique<frmMain>(m_services, m_loader);
+    QVERIFY(m_window->Form_Load());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(m_window->Dir1->setPath(m_folder));
+}
+
+void TestHostilePictures::cleanupTestCase()
+{
+    m_window.reset();
+    QDir::setCurrent(m_startFolder);
+}
+
+void TestHostilePictures::everyListedFileGetsACell()
+{
+    frmMain &w = *m_window;
+    QStringList shown;
+    int pictures = 0;
+    for (int i = 0; i < w.File1->count(); ++i) {
+        QVERIFY(w.Image1(i) != nullptr && w.Label1(i) != nullptr);
+        QCOMPARE(w.Label1(i)->caption(), w.File1->fileName(i));
+        QVERIFY2(w.Image1(i)->isVisibleTo(w.picInner), qPrintable(w.File1->fileName(i)));
+        // A cell shows the picture or the "no picture" mark, never nothing.
+        QVERIFY2(!w.Image1(i)->picture().isNull() || w.Image1(i)->isBroken(),
+            qPrintable(w.File1->fileName(i)));
+        if (w.Image1(i)->isBroken())
+            QVERIFY2(!w.Image1(i)->toolTip().isEmpty(), qPrintable(w.File1->fileName(i)));
+        else
+            ++pictures;
+        shown.append(w.Label1(i)->caption());
+    }
+    QCOMPARE(w.Image1(w.File1->count()), nullptr);
+    shown.sort();
+    QStringList expected = m_listed;
+    expected.sort();
+    QCOMPARE(shown, expected);
+    QCOMPARE(w.PreviousFileCount, expected.size());
+    QCOMPARE(w.ProgressBar1->value(), 100);
+    // Many of them still decode to something, and none of them is reported in a box.
+    QVERIFY(pictures > 100);
+    QVERIFY(m_services.boxesFake.shown.empty());
+}
+
+void TestHostilePictures::previewOfEach_data()
+{
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < m_window->File1->count(); ++i)
+        QTest::newRow(qPrintable(m_window->File1->fileName(i))) << i;
+}
+
+void TestHostilePictures::previewOfEach()
+{
+    QFETCH(int, index);
+    frmMain &w = *m_window;
+    doubleClick(w.Image1(index));
+    QVERIFY(w.isPreviewShown());
+    QVERIFY(w.Image4->isVisible());
+    QVERIFY(!w.Image4->picture().isNull() || w.Image4->isBroken());
+    // What the grid could show, the preview shows too.
+    if (!w.Image1(index)->isBroken())
+        QVERIFY(!w.Image4->picture().isNull());
+    QTest::mouseClick(w.Image4, Qt::LeftButton, {}, QPoint(100, 100));
+    QVERIFY(!w.isPreviewShown());
+    QVERIFY(w.picOuter->isVisible());
+    // The double-click's first click selected the file; a second click puts it back.
+    QCOMPARE(w.List1->count(), 1);
+    QTest::mouseClick(w.Image1(index), Qt::LeftButton, {}, QPoint(50, 50));
+    QCOMPARE(w.List1->count(), 0);
+    QVERIFY(m_services.boxesFake.shown.empty());
+}
+
+void TestHostilePictures::rebuildReadsOnlyTheFirstAgain()
+{
+    // Failed reads are remembered like pictures: a rebuild does not try every broken file again.
+    m_loader.reset();
+    m_window->ButtonLoadThumbs_Click();
+    QVERIFY(m_loader.reads() <= 1);
+    QCOMPARE(m_window->Label1(m_listed.size() - 1)->caption(),
+        m_window->File1->fileName(m_listed.size() - 1));
+}
+
+QTEST_MAIN(TestHostilePictures)
+#include "tst_hostilepictures.moc"
