@@ -1,0 +1,141 @@
+#pragma once
+
+#include "app/folderlistbox.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QListWidget>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/mount.h>
+#include <unistd.h>
+#endif
+
+// Helpers that make file-system faults real: dropping root's power over permissions, a
+// small scratch volume that can fill up or vanish, and a look at every file left on disk.
+namespace faults
+{
+
+// For as long as it lives, a test run by root acts as an ordinary user, so that
+// permissions stop it as they stop the program's users. Real and effective ids both
+// change (Qt asks access(), which looks at the real one); the saved id lets root come back.
+class Unprivileged
+{
+    Q_DISABLE_COPY_MOVE(Unprivileged)
+public:
+    static constexpr uid_t nobody = 65534;
+    Unprivileged()
+    {
+#ifdef Q_OS_UNIX
+        if (geteuid() == 0) {
+            m_dropped = setresgid(nobody, nobody, 0) == 0 && setresuid(nobody, nobody, 0) == 0;
+        }
+#endif
+    }
+    ~Unprivileged()
+    {
+#ifdef Q_OS_UNIX
+        if (m_dropped) {
+            [[maybe_unused]] const int user = setresuid(0, 0, 0);
+            [[maybe_unused]] const int group = setresgid(0, 0, 0);
+        }
+#endif
+    }
+
+private:
+    bool m_dropped = false;
+};
+
+// Lets the ordinary user that Unprivileged turns into reach a test's temporary folder.
+inline bool openToEveryone(const QString &path)
+{
+    return QFile::setPermissions(path,
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+            | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
+            | QFileDevice::ExeOther | QFileDevice::WriteOther);
+}
+
+inline bool setReadOnly(const QString &path, bool readOnly)
+{
+    QFileDevice::Permissions permissions
+        = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    if (QFileInfo(path).isDir())
+        permissions |= QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    if (!readOnly)
+        permissions |= QFileDevice::WriteOwner | QFileDevice::WriteOther;
+    return QFile::setPermissions(path, permissions);
+}
+
+// A small volume of its own (a tmpfs), which needs the right to mount: root in a container
+// that allows it. Unmounting is lazy, as when a disk is pulled out while a folder of it is
+// the current one.
+class ScratchVolume
+{
+    Q_DISABLE_COPY_MOVE(ScratchVolume)
+public:
+    ScratchVolume(const QString &mountPoint, int kilobytes)
+        : m_path(mountPoint)
+    {
+#ifdef Q_OS_LINUX
+        QDir().mkpath(mountPoint);
+        const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k,mode=0777";
+        m_mounted = ::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0,
+                        options.constData())
+            == 0;
+#else
+        Q_UNUSED(kilobytes);
+#endif
+    }
+    ~ScratchVolume()
+    {
+        unmount();
+    }
+    bool isMounted() const
+    {
+        return m_mounted;
+    }
+    void unmount()
+    {
+#ifdef Q_OS_LINUX
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+#endif
+        m_mounted = false;
+    }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+};
+
+// Every file under a folder, as paths relative to it, sorted.
+inline QStringList filesUnder(const QString &folder)
+{
+    QStringList files;
+    QDirIterator it(
+        folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(QDir(folder).relativeFilePath(it.next()));
+    files.sort();
+    return files;
+}
+
+// Opens a folder from the folder list as the user does, by double-clicking its entry.
+inline bool openInFolderList(FolderListBox *list, const QString &name)
+{
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem *item = list->item(i);
+        if (item->text().trimmed() != name)
+            continue;
+        list->scrollToItem(item);
+        const QPoint at = list->visualItemRect(item).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        return true;
+    }
+    return false;
+}
+
+} // namespace faults
