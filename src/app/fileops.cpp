@@ -24,6 +24,11 @@ namespace platform
 namespace
 {
 
+    QString notAFile()
+    {
+        return QStringLiteral("A folder now has the file's name.");
+    }
+
 #ifndef Q_OS_WIN
     QString errnoText(int error)
     {
@@ -67,6 +72,9 @@ FsResult QtFileSystem::renameFile(const QString &from, const QString &to)
         return FsResult::failure(QStringLiteral("The new name must stay in the same folder."));
     if (!QFileInfo::exists(from))
         return FsResult::failure(QStringLiteral("The file is no longer there."));
+    // Someone may have put a folder where the selected file was: that is not ours to rename.
+    if (QFileInfo(from).isDir() && !QFileInfo(from).isSymLink())
+        return FsResult::failure(notAFile());
 #ifdef Q_OS_WIN
     // Without MOVEFILE_REPLACE_EXISTING an existing target (in any letter case) is kept.
     if (!MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(from).utf16()),
@@ -128,6 +136,8 @@ FsResult QtFileSystem::moveToTrash(const QString &path)
 {
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return FsResult::failure(QStringLiteral("The file is no longer there."));
+    if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
+        return FsResult::failure(notAFile());
     // Qt puts the trash under the user's data folder; when that folder is missing it would
     // make a "files" folder in the current directory instead, so make sure it is there.
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
