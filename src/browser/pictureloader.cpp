@@ -7,6 +7,11 @@ namespace
 
 // Enough for the largest picture we accept at four bytes a pixel.
 constexpr int allocationLimitMb = static_cast<int>(maxPicturePixels * 4 / (1024 * 1024)) + 1;
+// A picture that cannot be decoded straight to a small size is decoded whole first: keep
+// that to Qt's own default of 128 MB, or one hostile header of a few hundred bytes (a BMP
+// claiming 2554 x 18803) takes more memory than all the rest of the program.
+constexpr int wholeDecodeLimitMb = 128;
+constexpr qint64 maxWholeDecodePixels = qint64(wholeDecodeLimitMb) * 1024 * 1024 / 4;
 // An icon file lists its images in a directory; more than this is not a real icon.
 constexpr int maxIconImages = 64;
 
@@ -67,6 +72,11 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
         if (reader.supportsOption(QImageIOHandler::ScaledSize) && declared.isValid()) {
             // The scaled size applies before the orientation is.
             reader.setScaledSize(isRotated(reader.transformation()) ? size.transposed() : size);
+        } else {
+            if (declared.isValid()
+                && qint64(declared.width()) * declared.height() > maxWholeDecodePixels)
+                return { {}, refusedSize(declared) };
+            reader.setAllocationLimit(wholeDecodeLimitMb);
         }
         result.image = reader.read();
         if (result.image.isNull())
