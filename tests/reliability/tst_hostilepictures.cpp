@@ -25,6 +25,8 @@ private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
     void everyListedFileGetsACell();
+    void absurdSizesAreRefusedUnread_data();
+    void absurdSizesAreRefusedUnread();
     void previewOfEach_data();
     void previewOfEach();
     void rebuildReadsOnlyTheFirstAgain();
@@ -114,6 +116,32 @@ void TestHostilePictures::everyListedFileGetsACell()
     // Many of them still decode to something, and none of them is reported in a box.
     QVERIFY(pictures > 100);
     QVERIFY(m_services.boxesFake.shown.empty());
+}
+
+void TestHostilePictures::absurdSizesAreRefusedUnread_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("size");
+    QTest::newRow("JPEG") << "sof-60000x60000-progressive.jpg"
+                          << "60000 x 60000";
+    QTest::newRow("fuzzed JPEG") << "6903d4538fd33c8fd0ded32cb30d618e.jpg"
+                                 << "49157 x 27397";
+    QTest::newRow("GIF") << "video-001-claims-60000x60000.gif"
+                         << "60000 x 60000";
+    // No scaled decoding for a BMP: it would be decoded whole, at 183 MB.
+    QTest::newRow("BMP") << "Bad_unusual_extend_buffer_usage.bmp"
+                         << "2554 x 18803";
+}
+
+void TestHostilePictures::absurdSizesAreRefusedUnread()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, size);
+    const int index = m_window->File1->fileNames().indexOf(name);
+    QVERIFY(index >= 0);
+    QVERIFY(m_window->Image1(index)->isBroken());
+    QCOMPARE(m_window->Image1(index)->toolTip(),
+        QStringLiteral("The picture claims to be %1 pixels, which is too large.").arg(size));
 }
 
 void TestHostilePictures::previewOfEach_data()
