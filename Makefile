@@ -6,7 +6,7 @@ TYPE    ?= RelWithDebInfo
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build run test test-sanitize bench format clean
+.PHONY: setup configure build run test test-sanitize bench soak hostile fuzz format clean
 
 setup:
 	@scripts/setup.sh
@@ -32,6 +32,14 @@ test-sanitize: setup
 	@cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRAVELIN_SANITIZE=ON >/dev/null
 	@cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -E '^format$$'
+
+# Long use: 200 cycles on a 1000-picture folder; the last line gives the memory growth.
+soak: build
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_soak $(CYCLES)
+
+# Peak memory of the grid and the previews of every hostile sample picture.
+hostile: build
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_hostile
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

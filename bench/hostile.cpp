@@ -1,0 +1,91 @@
+#include "app/filelistbox.h"
+#include "app/folderlistbox.h"
+#include "browser/frmmain.h"
+#include "browser/imagebox.h"
+#include "memory.h"
+#include "support/fakeservices.h"
+#include "support/testpictures.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+#include <cstdio>
+
+// Peak memory of the grid and of a preview for every hostile sample picture in one folder
+// (truncated and fuzzed files, wrong extensions, headers declaring absurd sizes).
+//   bench_hostile [folder]   (default: the samples kept with the tests)
+
+namespace
+{
+constexpr double peakLimitMb = 300.0;
+
+void settle()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
+    const QStringList args = QCoreApplication::arguments();
+    const QString samples = args.size() > 1 ? args[1] : testpictures::data("bad-all");
+
+    QTemporaryDir dir;
+    const QString folder = QDir::toNativeSeparators(dir.filePath(QStringLiteral("hostile")));
+    QDir().mkpath(folder);
+    int files = 0;
+    QDirIterator it(samples, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo sample(it.next());
+        if (QFile::copy(sample.filePath(), QDir(folder).filePath(sample.fileName())))
+            ++files;
+    }
+    const double before = benchmemory::peakMb();
+
+    FakeServices services;
+    const QtPictureLoader loader;
+    frmMain w(services, loader);
+    if (!w.Form_Load())
+        return 2;
+    w.show();
+    settle();
+
+    QElapsedTimer clock;
+    clock.start();
+    if (!w.Dir1->setPath(folder))
+        return 2;
+    settle();
+    const qint64 gridMs = clock.elapsed();
+    const double gridPeak = benchmemory::peakMb();
+    const int cells = w.File1->count();
+    int broken = 0;
+    for (int i = 0; i < cells; ++i)
+        broken += w.Image1(i)->isBroken() ? 1 : 0;
+
+    clock.restart();
+    int previews = 0;
+    for (int i = 0; i < cells; ++i) {
+        w.Image1_DblClick(i);
+        previews += w.isPreviewShown() ? 1 : 0;
+        w.Image4_Click();
+        settle();
+    }
+    const qint64 previewMs = clock.elapsed();
+    const double peak = benchmemory::peakMb();
+
+    std::printf("hostile: files=%d cells=%d broken=%d previews=%d messages=%zu\n", files, cells,
+        broken, previews, services.boxesFake.shown.size());
+    std::printf("hostile: grid %lld ms, previews %lld ms\n", static_cast<long long>(gridMs),
+        static_cast<long long>(previewMs));
+    std::printf("hostile: peak_mb before=%.1f grid=%.1f previews=%.1f limit=%.0f\n", before,
+        gridPeak, peak, peakLimitMb);
+    return peak < peakLimitMb && previews == cells ? 0 : 1;
+}
