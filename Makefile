@@ -41,8 +41,18 @@ soak: build
 hostile: build
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_hostile
 
+# libFuzzer on the loader and the name rules, built with clang in a tree of its own.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 120
+fuzz: export RAVELIN_FUZZ=1
+fuzz: setup
+	@cmake -S fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	       -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

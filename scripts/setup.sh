@@ -14,6 +14,9 @@ packages=(
 if [ "${RAVELIN_BENCH:-}" = 1 ]; then
     packages+=(imagemagick libimage-exiftool-perl libvips-tools)
 fi
+if [ "${RAVELIN_FUZZ:-}" = 1 ]; then
+    packages+=(clang-14 libclang-rt-14-dev llvm-14)   # libFuzzer and its symbolizer
+fi
 if [ "${RAVELIN_GUI:-}" = 1 ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     packages+=(xvfb xauth)
 fi
