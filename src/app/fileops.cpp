@@ -18,9 +18,11 @@
 #include <unistd.h>
 #endif
 
-namespace platform {
+namespace platform
+{
 
-namespace {
+namespace
+{
 
 #ifndef Q_OS_WIN
     QString errnoText(int error)
@@ -35,7 +37,7 @@ namespace {
         constexpr unsigned RENAME_NOREPLACE = 1;
 #endif
         if (syscall(SYS_renameat2, AT_FDCWD, from.constData(), AT_FDCWD, to.constData(),
-                    RENAME_NOREPLACE)
+                RENAME_NOREPLACE)
             == 0)
             return 0;
         if (errno != EINVAL && errno != ENOSYS)
@@ -68,43 +70,20 @@ FsResult QtFileSystem::renameFile(const QString &from, const QString &to)
 #ifdef Q_OS_WIN
     // Without MOVEFILE_REPLACE_EXISTING an existing target (in any letter case) is kept.
     if (!MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(from).utf16()),
-                     reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(to).utf16()), 0))
+            reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(to).utf16()), 0))
         return FsResult::failure(QStringLiteral("A file of that name may already exist."));
     return {};
 #else
     // On a case-insensitive volume "a.jpg" and "A.JPG" are one file: renaming one to the
     // other is a change of case, anything else that already exists is refused.
     const QFileInfo source(from);
-    if (target.exists() && !(source.canonicalFilePath() == target.canonicalFilePath()
-                             && source.fileName() != target.fileName()))
+    if (target.exists()
+        && !(source.canonicalFilePath() == target.canonicalFilePath()
+            && source.fileName() != target.fileName()))
         return FsResult::failure(QStringLiteral("A file of that name already exists."));
     const int error = renameNoReplace(QFile::encodeName(from), QFile::encodeName(to));
     if (error == EEXIST)
         return FsResult::failure(QStringLiteral("A file of that name already exists."));
-    if (error != 0)
-        return FsResult::failure(errnoText(error));
-    return {};
-#endif
-}
-
-FsResult QtFileSystem::moveFile(const QString &from, const QString &to)
-{
-    if (to.isEmpty())
-        return FsResult::failure(QStringLiteral("No destination was chosen."));
-    if (!QFileInfo::exists(from))
-        return FsResult::failure(QStringLiteral("The file is no longer there."));
-    if (QFileInfo::exists(to))
-        return FsResult::failure(QStringLiteral("A file of that name is already there."));
-#ifdef Q_OS_WIN
-    if (!MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(from).utf16()),
-                     reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(to).utf16()),
-                     MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
-        return FsResult::failure(QStringLiteral("The file could not be moved."));
-    return {};
-#else
-    const int error = renameNoReplace(QFile::encodeName(from), QFile::encodeName(to));
-    if (error == EEXIST)
-        return FsResult::failure(QStringLiteral("A file of that name is already there."));
     if (error != 0)
         return FsResult::failure(errnoText(error));
     return {};
@@ -144,6 +123,9 @@ FsResult QtFileSystem::moveToTrash(const QString &path)
 
 FsResult QtFileSystem::makeFolder(const QString &path)
 {
+    // The system would take a NUL as the end of the name and make another folder.
+    if (path.isEmpty() || path.contains(QChar(u'\0')))
+        return FsResult::failure(QStringLiteral("That is not a folder name."));
     const QFileInfo info(path);
     if (info.exists())
         return FsResult::failure(QStringLiteral("A file or folder of that name already exists."));
