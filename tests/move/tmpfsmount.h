@@ -18,7 +18,8 @@ public:
         m_mounted = mount.waitForFinished() && mount.exitStatus() == QProcess::NormalExit
             && mount.exitCode() == 0;
         m_why = "Cannot mount a small tmpfs to fill up (needs root; "
-            + (mount.readAllStandardError().trimmed() + mount.errorString().toUtf8())
+            + (mount.error() == QProcess::UnknownError ? mount.readAllStandardError().trimmed()
+                                                       : mount.errorString().toUtf8())
             + "); the injected write failures of tst_safemove cover the same ground.";
     }
     ~TmpfsMount()

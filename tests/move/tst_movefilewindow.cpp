@@ -187,6 +187,7 @@ void TestMoveFileWindow::threeFilesFromTwoFolders()
     QCOMPARE(m_main->File1->fileNames(), QStringList({ "a.jpg", "d.jpg" }));
     QCOMPARE(m_main->gridNames(), QStringList({ "a.jpg", "d.jpg" }));
     QCOMPARE(m_main->PreviousFileCount, 2);
+    QCOMPARE(m_services->mouseFake.depth, 0);
 }
 
 void TestMoveFileWindow::partlyRefused_data()
