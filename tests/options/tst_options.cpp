@@ -71,6 +71,32 @@ private slots:
         QVERIFY(!w.isEnabled());
         // Only looking changes nothing: the pattern in effect stays.
         QCOMPARE(w.ImageFormat, startPattern);
+
+        // Choosing Options again while it is open only shows it: the boxes keep what the user
+        // has changed so far.
+        click(options->Check1(1));
+        click(options->PermDel);
+        openOptions(w);
+        QCOMPARE(shownFormats(options), (QList<bool> { true, false, true, true }));
+        QVERIFY(options->PermDel->isChecked());
+    }
+
+    void everyCaptionShowsWhole()
+    {
+        FakeServices services;
+        CountingLoader loader;
+        frmMain w(services, loader);
+        QVERIFY(w.Form_Load());
+        frmOptions *options = openOptions(w);
+
+        const QRect inside = options->rect();
+        for (const QAbstractButton *button : options->findChildren<QAbstractButton *>()) {
+            QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->text()));
+            const QRect place(button->mapTo(options, QPoint(0, 0)), button->size());
+            QVERIFY2(inside.contains(place), qPrintable(button->text()));
+            const QRect frame = button->parentWidget()->rect();
+            QVERIFY2(frame.contains(button->geometry()), qPrintable(button->text()));
+        }
     }
 
     void okAppliesTheCheckedFormats_data()
