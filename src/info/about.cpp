@@ -22,6 +22,7 @@ QLabel *navyLabel(
     auto *label = new QLabel(text, parent);
     label->setGeometry(place);
     QFont font(QStringLiteral("Trebuchet MS"));
+    font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     font.setBold(bold);
     label->setFont(font);

@@ -24,6 +24,7 @@ constexpr double versionPoints = 12;
 QFont splashFont(double points, bool bold)
 {
     QFont font(QStringLiteral("Trebuchet MS"));
+    font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;

@@ -149,11 +149,10 @@ void frmOptions::Form_Load()
     (MainWindow->DeleteRecycle ? ToRecycle : PermDel)->setChecked(true);
     (MainWindow->AutoThumbnails ? AutoThumb : ManualThumb)->setChecked(true);
     MainWindow->setEnabled(false);
-    for (int i = 0; i < formatCount; ++i)
-        Check1(i)->setChecked(FormatChecked[static_cast<size_t>(i)] == 1);
-    for (int i = 0; i < formatCount; ++i)
-        FormatPattern[static_cast<size_t>(i)]
-            = QString::fromLatin1(formats[static_cast<size_t>(i)].pattern);
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+        Check1(static_cast<int>(i))->setChecked(FormatChecked[i] == 1);
+        FormatPattern[i] = QString::fromLatin1(formats[i].pattern);
+    }
     centreOnMainWindow();
     ManualThumb->setFocus();
 }
@@ -162,10 +161,10 @@ void frmOptions::Command3_Click()
 {
     std::array<int, formatCount> checked {};
     QStringList patterns;
-    for (int i = 0; i < formatCount; ++i) {
-        if (Check1(i)->isChecked()) {
-            checked[static_cast<size_t>(i)] = 1;
-            patterns.append(FormatPattern[static_cast<size_t>(i)]);
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+        if (Check1(static_cast<int>(i))->isChecked()) {
+            checked[i] = 1;
+            patterns.append(FormatPattern[i]);
         }
     }
     // Without a format the main window would list nothing useful, so nothing is applied.
