@@ -15,37 +15,12 @@
 
 namespace
 {
-// One line per item as the user sees it: caption, keys and whether it can be chosen.
-QStringList describe(const QMenu *menu)
-{
-    QStringList items;
-    for (const QAction *action : menu->actions()) {
-        if (action->isSeparator()) {
-            items.append(QStringLiteral("-"));
-            continue;
-        }
-        items.append(action->text() + '|' + action->shortcut().toString(QKeySequence::PortableText)
-            + '|' + (action->isEnabled() ? "on" : "off"));
-    }
-    return items;
-}
-
-// The visible top-level windows of a class.
-int shownWindows(const char *className)
+// The top-level windows of a class, all of them or only those on screen.
+int windows(const QByteArray &className, bool shownOnly = false)
 {
     int count = 0;
     for (const QWidget *window : QApplication::topLevelWidgets()) {
-        if (qstrcmp(window->metaObject()->className(), className) == 0 && window->isVisible())
-            ++count;
-    }
-    return count;
-}
-
-int windowsOfClass(const char *className)
-{
-    int count = 0;
-    for (const QWidget *window : QApplication::topLevelWidgets()) {
-        if (qstrcmp(window->metaObject()->className(), className) == 0)
+        if (className == window->metaObject()->className() && (!shownOnly || window->isVisible()))
             ++count;
     }
     return count;
@@ -60,32 +35,34 @@ class TestMenus : public QObject
 
 private:
     QTemporaryDir m_pictures;
-
-    // A main window on screen and active, showing a folder of two pictures.
-    static void start(frmMain &w, const QString &folder)
-    {
-        QVERIFY(w.Form_Load());
-        w.show();
-        w.activateWindow();
-        QTRY_VERIFY(w.isActiveWindow());
-        QVERIFY(w.Dir1->setPath(folder));
-        QCOMPARE(w.gridNames().size(), 2);
-    }
+    FakeServices m_services;
+    CountingLoader m_loader;
+    std::unique_ptr<frmMain> m_main;
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_pictures.isValid());
         QVERIFY(testpictures::write(m_pictures.filePath("a.jpg"), Qt::red));
         QVERIFY(testpictures::write(m_pictures.filePath("b.jpg"), Qt::blue));
     }
+    // The main window on screen and active, showing the two pictures.
+    void init()
+    {
+        m_services.boxesFake.shown.clear();
+        m_main = std::make_unique<frmMain>(m_services, m_loader);
+        QVERIFY(m_main->Form_Load());
+        m_main->show();
+        m_main->activateWindow();
+        QTRY_VERIFY(m_main->isActiveWindow());
+        QVERIFY(m_main->Dir1->setPath(m_pictures.path()));
+    }
+    void cleanup() { m_main.reset(); }
 
     void menuBarAtStart_data()
     {
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QStringList>("items");
-
         QTest::newRow("File") << 0 << "&File" << QStringList { "E&xit|Ctrl+X|on" };
         QTest::newRow("Edit") << 1 << "&Edit"
                               << QStringList { "Select All|Ctrl+A|on", "Select None|Ctrl+N|off",
@@ -101,103 +78,65 @@ private slots:
         QFETCH(int, index);
         QFETCH(QString, title);
         QFETCH(QStringList, items);
-
-        FakeServices services;
-        CountingLoader loader;
-        frmMain w(services, loader);
-        QVERIFY(w.Form_Load());
-
-        const QList<QAction *> menus = w.menuBar()->actions();
+        const QList<QAction *> menus = m_main->menuBar()->actions();
         QCOMPARE(menus.size(), 4);
-        const QMenu *menu = menus[index]->menu();
-        QVERIFY(menu != nullptr);
-        QCOMPARE(menu->title(), title);
-        QCOMPARE(describe(menu), items);
+        QCOMPARE(menus[index]->text(), title);
+        QStringList shown;
+        for (const QAction *item : menus[index]->menu()->actions()) {
+            shown.append(item->isSeparator() ? QStringLiteral("-")
+                                             : item->text() + '|' + item->shortcut().toString()
+                        + '|' + (item->isEnabled() ? "on" : "off"));
+        }
+        QCOMPARE(shown, items);
     }
 
-    void greyedCommandsIgnoreTheirKeys()
+    void keysWorkOnlyForCommandsThatCanBeChosen()
     {
-        FakeServices services;
-        CountingLoader loader;
-        frmMain w(services, loader);
-        start(w, m_pictures.path());
+        QTest::keyClick(m_main.get(), Qt::Key_R, Qt::ControlModifier);
+        QTest::keyClick(m_main.get(), Qt::Key_M, Qt::ControlModifier);
+        QTest::keyClick(m_main.get(), Qt::Key_Delete);
+        QCOMPARE(windows("Rename") + windows("MoveFileWindow"), 0);
+        QVERIFY(m_services.boxesFake.shown.empty());
 
-        QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
-        QTest::keyClick(&w, Qt::Key_M, Qt::ControlModifier);
-        QTest::keyClick(&w, Qt::Key_Delete);
-        QCOMPARE(windowsOfClass("Rename"), 0);
-        QCOMPARE(windowsOfClass("MoveFileWindow"), 0);
-        QVERIFY(services.boxesFake.shown.empty());
-        QVERIFY(QFile::exists(m_pictures.filePath("a.jpg")));
-        QVERIFY(QFile::exists(m_pictures.filePath("b.jpg")));
-    }
+        QTest::keyClick(m_main.get(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(m_main->List1->count(), 2);
+        QTest::keyClick(m_main.get(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(m_main->List1->count(), 0);
 
-    void commandsAnswerTheirKeys()
-    {
-        FakeServices services;
-        CountingLoader loader;
-        frmMain w(services, loader);
-        start(w, m_pictures.path());
-
-        QTest::keyClick(&w, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(w.List1->count(), 2);
-        QVERIFY(w.mnuEditSelectNone->isEnabled());
-        QVERIFY(w.mnuRename->isEnabled());
-        QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(w.List1->count(), 0);
-
-        QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(shownWindows("frmOptions"), 1);
-        QVERIFY(!w.isEnabled());
-        QVERIFY(w.optionsWindow()->close());
-        QVERIFY(w.isEnabled());
-
-        w.activateWindow();
-        QTRY_VERIFY(w.isActiveWindow());
-        QTest::keyClick(&w, Qt::Key_X, Qt::ControlModifier);
-        QCOMPARE(services.programFake.ended, 1);
+        QTest::keyClick(m_main.get(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(windows("frmOptions", true), 1);
+        QVERIFY(m_main->optionsWindow()->close());
+        m_main->activateWindow();
+        QTRY_VERIFY(m_main->isActiveWindow());
+        QTest::keyClick(m_main.get(), Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(m_services.programFake.ended, 1);
     }
 
     void eachSecondaryWindowStaysOne_data()
     {
-        QTest::addColumn<QString>("command");
         QTest::addColumn<QByteArray>("className");
-
-        QTest::newRow("Rename") << "mnuRename" << QByteArray("Rename");
-        QTest::newRow("Move") << "mnuMovePictures" << QByteArray("MoveFileWindow");
-        QTest::newRow("Options") << "mnuToolsOptions" << QByteArray("frmOptions");
-        QTest::newRow("Contents") << "mnuHelpContents" << QByteArray("Help");
-        QTest::newRow("About") << "mnuHelpAbout" << QByteArray("About");
+        QTest::newRow("Rename") << QByteArray("Rename");
+        QTest::newRow("Move") << QByteArray("MoveFileWindow");
+        QTest::newRow("Options") << QByteArray("frmOptions");
+        QTest::newRow("Contents") << QByteArray("Help");
+        QTest::newRow("About") << QByteArray("About");
     }
 
     void eachSecondaryWindowStaysOne()
     {
-        QFETCH(QString, command);
         QFETCH(QByteArray, className);
-
-        FakeServices services;
-        CountingLoader loader;
-        frmMain w(services, loader);
-        start(w, m_pictures.path());
-        // Rename and Move need a selection.
-        QTest::mouseClick(w.Image1(0), Qt::LeftButton);
-        QCOMPARE(w.List1->count(), 1);
-
-        const std::map<QString, QAction *> commands {
-            { "mnuRename", w.mnuRename },
-            { "mnuMovePictures", w.mnuMovePictures },
-            { "mnuToolsOptions", w.mnuToolsOptions },
-            { "mnuHelpContents", w.mnuHelpContents },
-            { "mnuHelpAbout", w.mnuHelpAbout },
-        };
-        QAction *action = commands.at(command);
-        QVERIFY(action->isEnabled());
-        action->trigger();
-        QCOMPARE(shownWindows(className.constData()), 1);
-        action->trigger();
-        QCOMPARE(shownWindows(className.constData()), 1);
-        QCOMPARE(windowsOfClass(className.constData()), 1);
-        QVERIFY(w.isVisible());
+        QTest::mouseClick(m_main->Image1(0), Qt::LeftButton);
+        const std::map<QByteArray, QAction *> commands { { "Rename", m_main->mnuRename },
+            { "MoveFileWindow", m_main->mnuMovePictures },
+            { "frmOptions", m_main->mnuToolsOptions }, { "Help", m_main->mnuHelpContents },
+            { "About", m_main->mnuHelpAbout } };
+        QAction *command = commands.at(className);
+        QVERIFY(command->isEnabled());
+        command->trigger();
+        command->trigger();
+        QCOMPARE(windows(className, true), 1);
+        QCOMPARE(windows(className), 1);
+        QVERIFY(m_main->isVisible());
     }
 };
 

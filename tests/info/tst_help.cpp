@@ -9,36 +9,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QtTest>
-
-namespace
-{
-const QByteArray startPage = "<html><head><title>Start</title></head><body>"
-                             "<h1>Start page</h1>"
-                             "<p><a href=\"second.html\">Second page</a></p>"
-                             "<p><a href=\"https://example.org/more\">Web page</a></p>"
-                             "</body></html>";
-const QByteArray secondPage = "<html><body><h1>Second page here</h1>"
-                              "<p><a href=\"help.html\">Start again</a></p></body></html>";
-
-// Clicks the link whose text is given, where it shows in the viewer.
-bool clickLink(Help *help, const QString &text)
-{
-    QTextCursor cursor = help->WebBrowser1->document()->find(text);
-    if (cursor.isNull())
-        return false;
-    cursor.setPosition(cursor.selectionStart() + 1);
-    const QPoint at = help->WebBrowser1->cursorRect(cursor).center() + QPoint(2, 0);
-    QTest::mouseClick(help->WebBrowser1->viewport(), Qt::LeftButton, {}, at);
-    return true;
-}
-
-QString shownText(const Help *help)
-{
-    return help->WebBrowser1->toPlainText();
-}
-} // namespace
 
 // The help window driven through its buttons and links, on pages in a temporary program folder.
 class TestHelp : public QObject
@@ -47,130 +18,105 @@ class TestHelp : public QObject
 
 private:
     QTemporaryDir m_folder;
-    QUrl m_start;
-    QUrl m_second;
+    FakeServices m_services;
+    CountingLoader m_loader;
+    std::unique_ptr<frmMain> m_main;
+    Help *m_help = nullptr;
+
+    void open()
+    {
+        m_main->mnuHelpContents->trigger();
+        m_help = m_main->helpWindow();
+    }
+    QUrl page(const char *name) const { return QUrl::fromLocalFile(m_folder.filePath(name)); }
+    QUrl shown() const { return m_help->WebBrowser1->source(); }
+    bool shows(const QString &text) const
+    {
+        return m_help->WebBrowser1->toPlainText().contains(text);
+    }
+    // Clicks the link with the given text where it shows in the viewer.
+    bool clickLink(const QString &text)
+    {
+        QTextCursor cursor = m_help->WebBrowser1->document()->find(text);
+        if (cursor.isNull())
+            return false;
+        cursor.setPosition(cursor.selectionStart() + 1);
+        const QPoint at = m_help->WebBrowser1->cursorRect(cursor).center() + QPoint(2, 0);
+        QTest::mouseClick(m_help->WebBrowser1->viewport(), Qt::LeftButton, {}, at);
+        return true;
+    }
+    void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_folder.isValid());
-        QVERIFY(testpictures::writeBytes(m_folder.filePath("help.html"), startPage));
-        QVERIFY(testpictures::writeBytes(m_folder.filePath("second.html"), secondPage));
-        m_start = QUrl::fromLocalFile(m_folder.filePath("help.html"));
-        m_second = QUrl::fromLocalFile(m_folder.filePath("second.html"));
+        QVERIFY(testpictures::writeBytes(m_folder.filePath("help.html"),
+            "<h1>Start page</h1><p><a href=\"second.html\">Second page</a></p>"
+            "<p><a href=\"https://example.org/more\">Web page</a></p>"));
+        QVERIFY(testpictures::writeBytes(m_folder.filePath("second.html"), "<h1>Page two</h1>"));
+        m_services.fsFake.programFolderPath = m_folder.path();
     }
+    void init()
+    {
+        m_main = std::make_unique<frmMain>(m_services, m_loader);
+        QVERIFY(m_main->Form_Load());
+        open();
+    }
+    void cleanup() { m_main.reset(); }
 
     void opensTheHelpPageAndIgnoresBackAndForwardWithoutHistory()
     {
-        FakeServices services;
-        services.fsFake.programFolderPath = m_folder.path();
-        CountingLoader loader;
-        frmMain w(services, loader);
-        QVERIFY(w.Form_Load());
-
-        w.mnuHelpContents->trigger();
-        Help *help = w.helpWindow();
-        QVERIFY(help->isVisible());
-        QVERIFY(w.isEnabled());
-        QCOMPARE(help->helpAddress(), m_folder.path() + "/help.html");
-        QCOMPARE(help->WebBrowser1->source(), m_start);
-        QVERIFY(shownText(help).contains("Start page"));
-
-        QTest::mouseClick(help->Command1, Qt::LeftButton);
-        QTest::mouseClick(help->Command2, Qt::LeftButton);
-        QCOMPARE(help->WebBrowser1->source(), m_start);
-        QVERIFY(shownText(help).contains("Start page"));
-        QVERIFY(services.boxesFake.shown.empty());
+        QVERIFY(m_help->isVisible() && m_main->isEnabled());
+        QCOMPARE(shown(), page("help.html"));
+        QVERIFY(shows("Start page"));
+        press(m_help->Command1);
+        press(m_help->Command2);
+        QCOMPARE(shown(), page("help.html"));
+        QVERIFY(m_services.boxesFake.shown.empty());
     }
 
     void linkHomeBackAndForward()
     {
-        FakeServices services;
-        services.fsFake.programFolderPath = m_folder.path();
-        CountingLoader loader;
-        frmMain w(services, loader);
-        QVERIFY(w.Form_Load());
-        w.mnuHelpContents->trigger();
-        Help *help = w.helpWindow();
+        QVERIFY(clickLink("Second page"));
+        QCOMPARE(shown(), page("second.html"));
+        QVERIFY(shows("Page two"));
+        press(m_help->Command3);
+        QCOMPARE(shown(), page("help.html"));
+        press(m_help->Command1);
+        QCOMPARE(shown(), page("second.html"));
+        press(m_help->Command2);
+        QCOMPARE(shown(), page("help.html"));
 
-        QVERIFY(clickLink(help, "Second page"));
-        QCOMPARE(help->WebBrowser1->source(), m_second);
-        QVERIFY(shownText(help).contains("Second page here"));
-
-        QTest::mouseClick(help->Command3, Qt::LeftButton);
-        QCOMPARE(help->WebBrowser1->source(), m_start);
-        QVERIFY(shownText(help).contains("Start page"));
-
-        QTest::mouseClick(help->Command1, Qt::LeftButton);
-        QCOMPARE(help->WebBrowser1->source(), m_second);
-        QTest::mouseClick(help->Command2, Qt::LeftButton);
-        QCOMPARE(help->WebBrowser1->source(), m_start);
-        QTest::mouseClick(help->Command2, Qt::LeftButton);
-        QCOMPARE(help->WebBrowser1->source(), m_start);
-        QVERIFY(services.programFake.opened.empty());
-    }
-
-    void webLinksOpenInTheUsersBrowser()
-    {
-        FakeServices services;
-        services.fsFake.programFolderPath = m_folder.path();
-        CountingLoader loader;
-        frmMain w(services, loader);
-        QVERIFY(w.Form_Load());
-        w.mnuHelpContents->trigger();
-        Help *help = w.helpWindow();
-
-        QVERIFY(clickLink(help, "Web page"));
-        QCOMPARE(
-            services.programFake.opened, std::vector<QUrl> { QUrl("https://example.org/more") });
-        QCOMPARE(help->WebBrowser1->source(), m_start);
-        QVERIFY(shownText(help).contains("Start page"));
+        m_services.programFake.opened.clear();
+        QVERIFY(clickLink("Web page"));
+        QCOMPARE(m_services.programFake.opened, std::vector { QUrl("https://example.org/more") });
+        QCOMPARE(shown(), page("help.html"));
     }
 
     void showingAgainKeepsThePageAndClosingForgetsIt()
     {
-        FakeServices services;
-        services.fsFake.programFolderPath = m_folder.path();
-        CountingLoader loader;
-        frmMain w(services, loader);
-        QVERIFY(w.Form_Load());
-        w.mnuHelpContents->trigger();
-        Help *help = w.helpWindow();
-        QVERIFY(clickLink(help, "Second page"));
+        QVERIFY(clickLink("Second page"));
+        open();
+        QCOMPARE(shown(), page("second.html"));
+        press(m_help->Command4);
+        QVERIFY(!m_help->isVisible() && !m_help->isLoaded());
 
-        w.mnuHelpContents->trigger();
-        QCOMPARE(help->WebBrowser1->source(), m_second);
-
-        QTest::mouseClick(help->Command4, Qt::LeftButton);
-        QVERIFY(!help->isVisible());
-        QVERIFY(!help->isLoaded());
-
-        w.mnuHelpContents->trigger();
-        QCOMPARE(help->WebBrowser1->source(), m_start);
-        QVERIFY(shownText(help).contains("Start page"));
-        QTest::mouseClick(help->Command1, Qt::LeftButton);
-        QCOMPARE(help->WebBrowser1->source(), m_start);
-
-        // Closed on the help page itself, it still shows the page on the next opening.
-        QTest::mouseClick(help->Command4, Qt::LeftButton);
-        w.mnuHelpContents->trigger();
-        QVERIFY(shownText(help).contains("Start page"));
+        open();
+        QVERIFY(shows("Start page"));
+        press(m_help->Command1);
+        QCOMPARE(shown(), page("help.html"));
+        press(m_help->Command4);
+        open();
+        QVERIFY(shows("Start page"));
     }
 
-    void aMissingHelpPageSaysSoInTheViewer()
+    void aMissingPageSaysSoInTheViewer()
     {
-        QTemporaryDir empty;
-        QVERIFY(empty.isValid());
-        FakeServices services;
-        services.fsFake.programFolderPath = empty.path();
-        CountingLoader loader;
-        frmMain w(services, loader);
-        QVERIFY(w.Form_Load());
-
-        w.mnuHelpContents->trigger();
-        QVERIFY(w.helpWindow()->isVisible());
-        QVERIFY(shownText(w.helpWindow()).contains("cannot be found"));
-        QVERIFY(services.boxesFake.shown.empty());
+        QVERIFY(QFile::rename(m_folder.filePath("second.html"), m_folder.filePath("gone.html")));
+        QVERIFY(clickLink("Second page"));
+        QVERIFY(shows("cannot be found"));
+        QVERIFY(m_services.boxesFake.shown.empty());
+        QVERIFY(QFile::rename(m_folder.filePath("gone.html"), m_folder.filePath("second.html")));
     }
 
     void helpAddress_data()
@@ -179,18 +125,14 @@ private slots:
         QTest::addColumn<QChar>("separator");
         QTest::addColumn<QString>("address");
         QTest::addColumn<QUrl>("url");
-
         QTest::newRow("folder") << "/opt/ravelin" << QChar('/') << "/opt/ravelin/help.html"
                                 << QUrl("file:///opt/ravelin/help.html");
         QTest::newRow("root") << "/" << QChar('/') << "//help.html" << QUrl("file:///help.html");
-        QTest::newRow("windows folder")
-            << "C:\\Program Files\\Ravelin" << QChar('\\') << "C:\\Program Files\\Ravelin/help.html"
-            << QUrl::fromLocalFile("C:/Program Files/Ravelin/help.html");
         QTest::newRow("drive root")
             << "C:\\" << QChar('\\') << "C:\\/help.html" << QUrl("file:///C:/help.html");
-        QTest::newRow("network share")
-            << "\\\\server\\share" << QChar('\\') << "\\\\server\\share/help.html"
-            << QUrl("file://server/share/help.html");
+        QTest::newRow("share") << "\\\\server\\share" << QChar('\\')
+                               << "\\\\server\\share/help.html"
+                               << QUrl("file://server/share/help.html");
     }
 
     void helpAddress()
@@ -199,44 +141,31 @@ private slots:
         QFETCH(QChar, separator);
         QFETCH(QString, address);
         QFETCH(QUrl, url);
-
         QCOMPARE(rules::helpAddress(folder), address);
         QCOMPARE(rules::helpUrl(address, separator), url);
     }
 
-    void everyContentsLinkOfTheShippedPageHasItsPlace()
+    void theShippedPageLeadsToEachOfItsSections()
     {
-        QFile file(testpictures::data("../../resources/help.html"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString page = QString::fromUtf8(file.readAll());
-
-        const QRegularExpression links(QStringLiteral("href=\"#([^\"]+)\""));
-        QStringList targets;
-        for (const QRegularExpressionMatch &link : links.globalMatch(page))
-            targets.append(link.captured(1));
-        QVERIFY(targets.size() >= 10);
-        for (const QString &target : targets)
-            QVERIFY2(page.contains(QStringLiteral("name=\"%1\"").arg(target)), qPrintable(target));
-    }
-
-    void theShippedPageLeadsToItsSections()
-    {
-        FakeServices services;
-        services.fsFake.programFolderPath
+        const QString resources
             = QFileInfo(testpictures::data("../../resources")).absoluteFilePath();
-        CountingLoader loader;
-        frmMain w(services, loader);
-        QVERIFY(w.Form_Load());
-        w.mnuHelpContents->trigger();
-        Help *help = w.helpWindow();
-        QVERIFY(shownText(help).contains("Ravelin Help"));
+        QFile file(resources + "/help.html");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        int links = 0;
+        for (const auto &link : QRegularExpression("href=\"#([^\"]+)\"").globalMatch(html)) {
+            ++links;
+            QVERIFY2(html.contains(QString("name=\"%1\"").arg(link.captured(1))),
+                qPrintable(link.captured(1)));
+        }
+        QVERIFY(links >= 10);
 
-        QVERIFY(clickLink(help, "Deleting pictures"));
-        QCOMPARE(help->WebBrowser1->source().fragment(), QStringLiteral("delete"));
-        QVERIFY(help->WebBrowser1->verticalScrollBar()->value() > 0);
-        QTest::mouseClick(help->Command3, Qt::LeftButton);
-        QCOMPARE(help->WebBrowser1->source().fragment(), QString());
-        QCOMPARE(help->WebBrowser1->verticalScrollBar()->value(), 0);
+        m_services.fsFake.programFolderPath = resources;
+        press(m_help->Command3);
+        m_services.fsFake.programFolderPath = m_folder.path();
+        QVERIFY(clickLink("Deleting pictures"));
+        QCOMPARE(shown().fragment(), QStringLiteral("delete"));
+        QVERIFY(m_help->WebBrowser1->verticalScrollBar()->value() > 0);
     }
 };
 

@@ -9,42 +9,28 @@
 
 namespace
 {
-// Every text of the window shows whole: its label is as wide as the text and lies inside
-// the window, whichever font stands in for the design's.
-void checkTextsShowWhole(const QWidget *window)
+// Every text shows whole and inside the window, whichever font stands in for the design's;
+// the logo is drawn in the camera's blue. Gives the texts shown.
+QStringList checkShown(const QWidget *window, const QLabel *logo)
 {
-    const QRect inside = window->rect();
+    QStringList texts;
     for (const QLabel *label : window->findChildren<QLabel *>()) {
         if (label->text().isEmpty())
             continue;
-        QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+        texts.append(label->text());
         const QRect place(label->mapTo(window, QPoint(0, 0)), label->size());
-        QVERIFY2(inside.contains(place), qPrintable(label->text()));
+        if (label->width() < label->sizeHint().width() || !window->rect().contains(place))
+            texts.append("cut off: " + label->text());
     }
-}
-
-QStringList texts(const QWidget *window)
-{
-    QStringList found;
-    for (const QLabel *label : window->findChildren<QLabel *>()) {
-        if (!label->text().isEmpty())
-            found.append(label->text());
-    }
-    return found;
-}
-
-// The logo is drawn: some of it is the camera's blue.
-bool showsLogo(const QLabel *picture)
-{
-    const QImage image = picture->pixmap().toImage();
+    const QImage image = logo->pixmap().toImage();
+    int blue = 0;
     for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.alpha() == 255 && c.blue() > 150 && c.red() < 80)
-                return true;
-        }
+        for (int x = 0; x < image.width(); ++x)
+            blue += testpictures::near(image.pixelColor(x, y), QColor("#1f4fbf")) ? 1 : 0;
     }
-    return false;
+    if (blue < image.width())
+        texts.append("no logo");
+    return texts;
 }
 } // namespace
 
@@ -54,46 +40,31 @@ class TestInfoWindows : public QObject
     Q_OBJECT
 
 private slots:
-    void splashShowsNameVersionAndLogoAndIgnoresTheUser()
+    void splashShowsItsTextsAndIgnoresTheUser()
     {
         frmSplash splash;
         splash.show();
-        QVERIFY(texts(&splash).contains("Loading ..."));
-        QVERIFY(texts(&splash).contains("Ravelin"));
-        QVERIFY(texts(&splash).contains("Version 3.0"));
-        QVERIFY(showsLogo(splash.picLogo));
-        checkTextsShowWhole(&splash);
-
-        QTest::mouseClick(&splash, Qt::LeftButton);
+        QCOMPARE(checkShown(&splash, splash.picLogo),
+            (QStringList { "Loading ...", "Ravelin", "Version 3.0" }));
         QTest::mouseClick(splash.lblProductName, Qt::LeftButton);
         QTest::keyClick(&splash, Qt::Key_Escape);
-        QTest::keyClick(&splash, Qt::Key_Return);
         QVERIFY(splash.isVisible());
     }
 
-    void aboutShowsNameVersionAndLogoBesideAUsableMainWindow()
+    void aboutShowsItsTextsBesideAUsableMainWindow()
     {
         FakeServices services;
         CountingLoader loader;
         frmMain w(services, loader);
         QVERIFY(w.Form_Load());
-        w.show();
-
         w.mnuHelpAbout->trigger();
         About *about = w.aboutWindow();
-        QVERIFY(about->isVisible());
-        QCOMPARE(about->windowTitle(), QStringLiteral("About"));
+        QVERIFY(about->isVisible() && w.isEnabled());
         QCOMPARE(about->minimumSize(), about->maximumSize());
-        QVERIFY(w.isEnabled());
-        QCOMPARE(about->Label1->text(), QStringLiteral("Ravelin"));
-        QCOMPARE(about->Label2->text(), QStringLiteral("Version 3.0"));
-        QVERIFY(showsLogo(about->Picture1));
-        checkTextsShowWhole(about);
-
-        QVERIFY(about->close());
-        QVERIFY(!about->isVisible());
-        w.mnuHelpAbout->trigger();
-        QVERIFY(about->isVisible());
+        const QStringList texts = checkShown(about, about->Picture1);
+        QCOMPARE(texts.mid(0, 2), (QStringList { "Ravelin", "Version 3.0" }));
+        QVERIFY2(texts.filter("cut off").isEmpty() && !texts.contains("no logo"),
+            qPrintable(texts.join(", ")));
     }
 };
 
