@@ -49,12 +49,16 @@ private slots:
     void init()
     {
         m_services.boxesFake.shown.clear();
+        // The window starts in the current folder: elsewhere, so that opening the pictures'
+        // folder is a change.
+        QVERIFY(QDir::setCurrent(QDir::tempPath()));
         m_main = std::make_unique<frmMain>(m_services, m_loader);
         QVERIFY(m_main->Form_Load());
         m_main->show();
         m_main->activateWindow();
         QTRY_VERIFY(m_main->isActiveWindow());
         QVERIFY(m_main->Dir1->setPath(m_pictures.path()));
+        QCOMPARE(m_main->gridNames().size(), 2);
     }
     void cleanup() { m_main.reset(); }
 
