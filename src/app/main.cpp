@@ -1,3 +1,4 @@
+#include "app/fonts.h"
 #include "app/mainwindow.h"
 #include "app/qtplatform.h"
 #include "browser/frmmain.h"
@@ -32,6 +33,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(platform::programTitle);
+    installFontSubstitutes();
 
     platform::QtServices services;
     const QtPictureLoader loader;
