@@ -98,30 +98,6 @@ FsResult QtFileSystem::renameFile(const QString &from, const QString &to)
 #endif
 }
 
-FsResult QtFileSystem::moveFile(const QString &from, const QString &to)
-{
-    if (to.isEmpty())
-        return FsResult::failure(QStringLiteral("No destination was chosen."));
-    if (!QFileInfo::exists(from))
-        return FsResult::failure(QStringLiteral("The file is no longer there."));
-    if (QFileInfo::exists(to))
-        return FsResult::failure(QStringLiteral("A file of that name is already there."));
-#ifdef Q_OS_WIN
-    if (!MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(from).utf16()),
-            reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(to).utf16()),
-            MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
-        return FsResult::failure(QStringLiteral("The file could not be moved."));
-    return {};
-#else
-    const int error = renameNoReplace(QFile::encodeName(from), QFile::encodeName(to));
-    if (error == EEXIST)
-        return FsResult::failure(QStringLiteral("A file of that name is already there."));
-    if (error != 0)
-        return FsResult::failure(errnoText(error));
-    return {};
-#endif
-}
-
 FsResult QtFileSystem::removeFile(const QString &path)
 {
     QFile file(path);
@@ -157,6 +133,9 @@ FsResult QtFileSystem::moveToTrash(const QString &path)
 
 FsResult QtFileSystem::makeFolder(const QString &path)
 {
+    // The system would take a NUL as the end of the name and make another folder.
+    if (path.isEmpty() || path.contains(QChar(u'\0')))
+        return FsResult::failure(QStringLiteral("That is not a folder name."));
     const QFileInfo info(path);
     if (info.exists())
         return FsResult::failure(QStringLiteral("A file or folder of that name already exists."));

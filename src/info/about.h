@@ -3,7 +3,9 @@
 #include "app/platform.h"
 #include "app/secondarywindow.h"
 
-// Shows the program's name, version and logo.
+class QLabel;
+
+// Shows the program's name, version and logo; it has no behaviour of its own.
 class About : public SecondaryWindow
 {
     Q_OBJECT
@@ -11,6 +13,13 @@ class About : public SecondaryWindow
 public:
     explicit About(platform::Services &services, QWidget *parent = nullptr);
 
+    QLabel *Picture1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *Label5 = nullptr;
+
 private:
-    platform::Services &m_services;
+    void buildControls();
 };

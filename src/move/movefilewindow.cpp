@@ -1,7 +1,232 @@
 #include "move/movefilewindow.h"
 
+#include "app/drivelistbox.h"
+#include "app/filelistbox.h"
+#include "app/folderlistbox.h"
+#include "app/mainwindow.h"
+#include "app/units.h"
+#include "app/waitcursor.h"
+#include "browser/frmmain.h"
+#include "move/moverules.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace
+{
+constexpr int clientWidth = 9825;
+constexpr int clientHeight = 5385;
+// A longer list of failures would not fit on the screen.
+constexpr qsizetype maxListedFailures = 15;
+} // namespace
+
 MoveFileWindow::MoveFileWindow(platform::Services &services, QWidget *parent)
     : SecondaryWindow(parent)
     , m_services(services)
 {
+    buildControls();
+    connectEvents();
+}
+
+void MoveFileWindow::buildControls()
+{
+    setWindowTitle(QStringLiteral("Move Files"));
+    setFixedSize(twips(clientWidth), twips(clientHeight));
+
+    // The frames only group what lies inside them: made first, they are drawn behind it.
+    NewFolder = new QGroupBox(QStringLiteral("Create new Folder"), this);
+    NewFolder->setGeometry(twips(240, 120, 4455, 735));
+    Frame3 = new QGroupBox(QStringLiteral("Select New Folder"), this);
+    Frame3->setGeometry(twips(240, 960, 4455, 4215));
+    Frame1 = new QGroupBox(QStringLiteral("Current"), this);
+    Frame1->setGeometry(twips(5160, 120, 4575, 2055));
+    Frame2 = new QGroupBox(QStringLiteral("Preview"), this);
+    Frame2->setGeometry(twips(5160, 2520, 4575, 2055));
+
+    Text4 = new QLineEdit(this);
+    Text4->setGeometry(twips(480, 360, 3315, 315));
+    MakeDir = new QPushButton(QStringLiteral("OK"), this);
+    MakeDir->setGeometry(twips(4080, 360, 480, 375));
+
+    Drive2 = new DriveListBox(m_services.drives(), this);
+    Drive2->setGeometry(twips(480, 1320, 3975, 315));
+    Dir2 = new FolderListBox(this);
+    Dir2->setGeometry(twips(480, 1800, 3960, 2565));
+    Text5 = new QLineEdit(this);
+    Text5->setGeometry(twips(480, 4560, 3975, 330));
+    Text5->setReadOnly(true);
+
+    List1 = new QListWidget(this);
+    List1->setGeometry(twips(5400, 480, 3975, 1425));
+    List2 = new QListWidget(this);
+    List2->setGeometry(twips(5400, 2880, 3975, 1425));
+
+    MoveFolderOK = new QPushButton(QStringLiteral("Move Pictures"), this);
+    MoveFolderOK->setGeometry(twips(5160, 4800, 1815, 375));
+    Command1 = new QPushButton(QStringLiteral("Cancel"), this);
+    Command1->setGeometry(twips(8040, 4800, 1695, 375));
+
+    setTabOrder(Drive2, Command1);
+    setTabOrder(Command1, MoveFolderOK);
+    setTabOrder(MoveFolderOK, Dir2);
+    setTabOrder(Dir2, Text5);
+    setTabOrder(Text5, Text4);
+    setTabOrder(Text4, MakeDir);
+    setTabOrder(MakeDir, List1);
+    setTabOrder(List1, List2);
+}
+
+void MoveFileWindow::connectEvents()
+{
+    connect(Drive2, &DriveListBox::changed, this, &MoveFileWindow::Drive2_Change);
+    connect(Dir2, &FolderListBox::changed, this, &MoveFileWindow::Dir2_Change);
+    connect(Dir2, &FolderListBox::openFailed, this, &MoveFileWindow::openFailed);
+    connect(MakeDir, &QPushButton::clicked, this, &MoveFileWindow::MakeDir_Click);
+    connect(Command1, &QPushButton::clicked, this, &MoveFileWindow::Command1_Click);
+    connect(MoveFolderOK, &QPushButton::clicked, this, &MoveFileWindow::MoveFolderOK_Click);
+}
+
+void MoveFileWindow::Form_Load()
+{
+    if (MainWindow != nullptr) {
+        for (int i = 0; i < MainWindow->List1->count(); ++i) {
+            CurrentPath = MainWindow->List1->item(i)->text();
+            List1->addItem(CurrentPath);
+        }
+    }
+    // The destination starts at the main window's folder, with the preview still empty.
+    Drive2->refresh();
+    {
+        const QSignalBlocker blocker(Dir2);
+        if (Dir2->setPath(m_services.fs().currentFolder()))
+            Dir2->refresh();
+    }
+    Drive2->showDriveOf(Dir2->path());
+    Text5->setText(Dir2->path());
+}
+
+void MoveFileWindow::Form_Unload()
+{
+    List1->clear();
+    List2->clear();
+    Text4->clear();
+    Text5->clear();
+}
+
+void MoveFileWindow::Drive2_Change()
+{
+    // Setting the folder list's path raises Dir2_Change, which rebuilds the preview.
+    if (!Dir2->setPath(Drive2->root())) {
+        m_services.boxes().MsgBox(QStringLiteral("Drive Can not be found."),
+            platform::box::Critical, QStringLiteral("Brindle"));
+    }
+}
+
+void MoveFileWindow::Dir2_Change()
+{
+    Text5->setText(Dir2->path());
+    List2->clear();
+    for (int i = 0; i < List1->count(); ++i) {
+        CurrentPath = List1->item(i)->text();
+        NewPath = rules::destinationPath(Text5->text(), CurrentPath);
+        List2->addItem(NewPath);
+    }
+}
+
+void MoveFileWindow::openFailed(const QString &path)
+{
+    m_services.boxes().MsgBox(
+        QStringLiteral("The folder %1 cannot be opened. It may have been removed, or you may "
+                       "not have permission to read it.")
+            .arg(path),
+        platform::box::Critical, platform::programTitle);
+}
+
+void MoveFileWindow::MakeDir_Click()
+{
+    // The name is taken inside the destination folder, never the current directory, which
+    // the main window's thumbnails depend on.
+    const QString folder = rules::newFolderPath(Dir2->path(), Text4->text());
+    if (folder.isEmpty() || !m_services.fs().makeFolder(folder)) {
+        m_services.boxes().MsgBox(QStringLiteral("Folder may already Exist"),
+            platform::box::Critical, QStringLiteral("Can not create folder"));
+        return;
+    }
+    Dir2->refresh();
+    if (MainWindow != nullptr)
+        MainWindow->Dir1->refresh();
+}
+
+void MoveFileWindow::Command1_Click()
+{
+    unload();
+    if (MainWindow != nullptr)
+        MainWindow->setEnabled(true);
+}
+
+void MoveFileWindow::MoveFolderOK_Click()
+{
+    MoveAnswer
+        = m_services.boxes().MsgBox(QStringLiteral("Are you sure you want to MOVE these files ?"),
+            platform::box::OkCancel | platform::box::Question, QStringLiteral("Tessary"));
+    if (MoveAnswer != platform::Answer::Ok)
+        return;
+
+    MovedCount = 0;
+    QStringList failures;
+    {
+        const WaitCursor busy(m_services.mouse());
+        for (int i = 0; i < List1->count(); ++i) {
+            CurrentPath = List1->item(i)->text();
+            // Without a preview there is no destination, and the move says so.
+            NewPath = i < List2->count() ? List2->item(i)->text() : QString();
+            const platform::FsResult moved = m_services.fs().moveFile(CurrentPath, NewPath);
+            if (moved)
+                ++MovedCount;
+            else
+                failures.append(CurrentPath + QLatin1Char('\n') + moved.error);
+        }
+    }
+    List1->clear();
+    List2->clear();
+    m_services.boxes().MsgBox(QString::number(MovedCount) + QStringLiteral(" Files moved!"),
+        platform::box::OkOnly, platform::programTitle);
+    if (!failures.isEmpty())
+        reportFailures(failures);
+    returnToMainWindow();
+}
+
+void MoveFileWindow::reportFailures(const QStringList &failures)
+{
+    QString text = QStringLiteral("These files were not moved:");
+    for (qsizetype i = 0; i < failures.size() && i < maxListedFailures; ++i)
+        text += QStringLiteral("\n\n") + failures.at(i);
+    if (failures.size() > maxListedFailures)
+        text += QStringLiteral("\n\nand %1 more.").arg(failures.size() - maxListedFailures);
+    m_services.boxes().MsgBox(text, platform::box::Exclamation, platform::programTitle);
+}
+
+void MoveFileWindow::returnToMainWindow()
+{
+    if (MainWindow != nullptr) {
+        MainWindow->List1->clear();
+        MainWindow->File1->refresh();
+        // In manual mode the old thumbnails and their marks stay until the next build.
+        if (!MainWindow->ThumbManual) {
+            const WaitCursor busy(m_services.mouse());
+            MainWindow->UnloadThumbnails();
+            MainWindow->LoadThumbnails();
+            MainWindow->PreviousFileCount = MainWindow->File1->count();
+        }
+    }
+    unload();
+    if (MainWindow != nullptr) {
+        MainWindow->setEnabled(true);
+        MainWindow->show();
+        MainWindow->raise();
+        MainWindow->activateWindow();
+    }
 }

@@ -1,7 +1,199 @@
 #include "options/frmoptions.h"
 
+#include "app/mainwindow.h"
+#include "app/units.h"
+#include "browser/frmmain.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace
+{
+struct Format {
+    const char *caption;
+    const char *pattern;
+    int top;
+};
+// The formats in the order of the check boxes, with each box's place in its frame.
+constexpr std::array<Format, frmOptions::formatCount> formats { {
+    { "JPEG", "*.jpeg;*.jpg", 360 },
+    { "BMP", "*.bmp", 720 },
+    { "GIF", "*.gif", 1080 },
+    { "ICO", "*.ico;*.icon", 1440 },
+} };
+constexpr int checkLeft = 120;
+constexpr int checkWidth = 1815;
+constexpr int checkHeight = 195;
+constexpr int clientWidth = 5085;
+constexpr int clientHeight = 4290;
+constexpr int margin = 120;
+constexpr double fontPoints = 8;
+
+// The design's widths were made for a narrower font than the one shown here: a caption is
+// never cut off, so a control grows to its text and a frame or the window to its contents.
+void widenToText(QWidget *control)
+{
+    control->resize(std::max(control->width(), control->sizeHint().width()), control->height());
+}
+
+int rightOfChildren(const QWidget *container)
+{
+    int right = 0;
+    for (const QWidget *child : container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        right = std::max(right, child->geometry().right() + 1);
+    return right;
+}
+
+void widenToChildren(QWidget *container)
+{
+    const int width = std::max(container->width(), rightOfChildren(container) + twips(margin));
+    container->resize(width, container->height());
+}
+} // namespace
+
 frmOptions::frmOptions(platform::Services &services, QWidget *parent)
     : SecondaryWindow(parent)
     , m_services(services)
 {
+    buildControls();
+    connectEvents();
+}
+
+frmOptions::~frmOptions()
+{
+    // The main window must never stay out of use, even when the program ends with this open.
+    unload();
+}
+
+void frmOptions::buildControls()
+{
+    setWindowTitle(QStringLiteral("Options"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/camera.svg")));
+    QFont font = this->font();
+    font.setPointSizeF(fontPoints);
+    setFont(font);
+    resize(twips(clientWidth), twips(clientHeight));
+
+    Frame4 = new QGroupBox(QStringLiteral("Picture Format"), this);
+    Frame4->setGeometry(twips(120, 120, 2295, 1815));
+    auto *first = new QCheckBox(Frame4);
+    Check1 = ControlArray<QCheckBox>(first, [this] { return new QCheckBox(Frame4); });
+    for (int i = 0; i < formatCount; ++i) {
+        QCheckBox *box = Check1.load(i);
+        const Format &format = formats[static_cast<size_t>(i)];
+        box->setText(QString::fromLatin1(format.caption));
+        box->setGeometry(twips(checkLeft, format.top, checkWidth, checkHeight));
+        box->setChecked(true);
+        box->show();
+    }
+
+    Frame1 = new QGroupBox(QStringLiteral("Delete"), this);
+    Frame1->setGeometry(twips(2640, 120, 2295, 1215));
+    ToRecycle = new QRadioButton(QStringLiteral("Recycle Bin"), Frame1);
+    ToRecycle->setGeometry(twips(240, 360, 1215, 195));
+    ToRecycle->setChecked(true);
+    PermDel = new QRadioButton(QStringLiteral("Permenant Delete"), Frame1);
+    PermDel->setGeometry(twips(240, 720, 1815, 195));
+
+    Frame3 = new QGroupBox(QStringLiteral("Thumbnails"), this);
+    Frame3->setGeometry(twips(120, 2160, 4815, 1335));
+    AutoThumb = new QRadioButton(
+        QStringLiteral("Automatically Load Thumbnails when navigating Folders."), Frame3);
+    AutoThumb->setGeometry(twips(240, 360, 4335, 255));
+    AutoThumb->setChecked(true);
+    ManualThumb = new QRadioButton(QStringLiteral("Manually Load Thumbnails."), Frame3);
+    ManualThumb->setGeometry(twips(240, 720, 2415, 255));
+
+    Command3 = new QPushButton(QStringLiteral("OK"), this);
+    Command3->setGeometry(twips(1800, 3720, 1335, 375));
+
+    for (QGroupBox *frame : { Frame4, Frame1, Frame3 }) {
+        for (QWidget *control : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            widenToText(control);
+        widenToChildren(frame);
+    }
+    // The right-hand frames end together, and "OK" stays in the middle, as designed.
+    const int right = std::max(Frame1->geometry().right(), Frame3->geometry().right());
+    for (QGroupBox *frame : { Frame1, Frame3 })
+        frame->resize(right + 1 - frame->x(), frame->height());
+    widenToChildren(this);
+    if (width() > twips(clientWidth))
+        Command3->move(Command3->x() + (width() - twips(clientWidth)) / 2, Command3->y());
+    setFixedSize(size());
+
+    setTabOrder(ManualThumb, AutoThumb);
+    setTabOrder(AutoThumb, PermDel);
+    setTabOrder(PermDel, ToRecycle);
+    setTabOrder(ToRecycle, Command3);
+    setTabOrder(Command3, Check1(3));
+    setTabOrder(Check1(3), Check1(2));
+    setTabOrder(Check1(2), Check1(1));
+    setTabOrder(Check1(1), Check1(0));
+}
+
+void frmOptions::connectEvents()
+{
+    connect(Command3, &QPushButton::clicked, this, &frmOptions::Command3_Click);
+}
+
+void frmOptions::Form_Load()
+{
+    // Option buttons of a group cannot be cleared directly, so the other one is selected.
+    (MainWindow->DeleteRecycle ? ToRecycle : PermDel)->setChecked(true);
+    (MainWindow->AutoThumbnails ? AutoThumb : ManualThumb)->setChecked(true);
+    MainWindow->setEnabled(false);
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+        Check1(static_cast<int>(i))->setChecked(FormatChecked[i] == 1);
+        FormatPattern[i] = QString::fromLatin1(formats[i].pattern);
+    }
+    centreOnMainWindow();
+    ManualThumb->setFocus();
+}
+
+void frmOptions::Command3_Click()
+{
+    std::array<int, formatCount> checked {};
+    QStringList patterns;
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+        if (Check1(static_cast<int>(i))->isChecked()) {
+            checked[i] = 1;
+            patterns.append(FormatPattern[i]);
+        }
+    }
+    // Without a format the main window would list nothing useful, so nothing is applied.
+    if (patterns.isEmpty()) {
+        m_services.boxes().MsgBox(QStringLiteral("You must select a Picture Format"),
+            platform::box::Exclamation, QStringLiteral("Options"));
+        return;
+    }
+    FormatChecked = checked;
+    MainWindow->ImageFormat = patterns.join(QLatin1Char(';'));
+    MainWindow->DeleteRecycle = ToRecycle->isChecked();
+    MainWindow->setThumbnailsManual(ManualThumb->isChecked());
+    MainWindow->AutoThumbnails = AutoThumb->isChecked();
+    unload();
+}
+
+void frmOptions::Form_Unload()
+{
+    if (MainWindow == nullptr)
+        return;
+    MainWindow->setEnabled(true);
+    MainWindow->activateWindow();
+}
+
+void frmOptions::centreOnMainWindow()
+{
+    if (!MainWindow->isVisible())
+        return;
+    QRect frame = geometry();
+    frame.moveCenter(MainWindow->frameGeometry().center());
+    move(frame.topLeft());
 }

@@ -3,6 +3,7 @@
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
 #include "support/fakeservices.h"
+#include "support/picturefolders.h"
 #include "support/testpictures.h"
 
 #include <QAction>
@@ -34,52 +35,29 @@ private Q_SLOTS:
     void missingTrashFolderIsMade();
 
 private:
-    QString makeFolder(const QString &name, const QStringList &files);
-    void start(frmMain &w, const QString &folder);
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_startFolder;
+    std::unique_ptr<PictureFolders> m_folders;
     QByteArray m_home;
     QByteArray m_dataHome;
 };
 
 void TestDelete::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_startFolder = QDir::currentPath();
+    m_folders = std::make_unique<PictureFolders>();
     m_home = qgetenv("HOME");
     m_dataHome = qgetenv("XDG_DATA_HOME");
-    QDir().mkpath(m_dir->filePath("home/.local/share"));
-    qputenv("HOME", m_dir->filePath("home").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", m_dir->filePath("home/.local/share").toLocal8Bit());
+    QDir().mkpath(m_folders->path("home/.local/share"));
+    qputenv("HOME", m_folders->path("home").toLocal8Bit());
+    qputenv("XDG_DATA_HOME", m_folders->path("home/.local/share").toLocal8Bit());
 }
 
 void TestDelete::cleanup()
 {
-    QDir::setCurrent(m_startFolder);
+    m_folders.reset();
     qputenv("HOME", m_home);
     if (m_dataHome.isEmpty())
         qunsetenv("XDG_DATA_HOME");
     else
         qputenv("XDG_DATA_HOME", m_dataHome);
-}
-
-QString TestDelete::makeFolder(const QString &name, const QStringList &files)
-{
-    const QString folder = QDir::toNativeSeparators(m_dir->filePath(name));
-    QDir().mkpath(folder);
-    for (const QString &file : files)
-        testpictures::write(QDir(folder).filePath(file), Qt::darkRed);
-    return folder;
-}
-
-void TestDelete::start(frmMain &w, const QString &folder)
-{
-    QDir::setCurrent(m_dir->path());
-    QVERIFY(w.Form_Load());
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    QVERIFY(w.Dir1->setPath(folder));
 }
 
 namespace
@@ -94,12 +72,12 @@ const QString question = QStringLiteral("Are you sure you want to DELETE selecte
 
 void TestDelete::toTheTrash()
 {
-    const QString first = makeFolder("first", { "a.jpg", "b.jpg", "c.jpg" });
-    const QString second = makeFolder("second", { "d.jpg" });
+    const QString first = m_folders->make("first", { "a.jpg", "b.jpg", "c.jpg" });
+    const QString second = m_folders->make("second", { "d.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, second);
+    QVERIFY(m_folders->open(w, second));
     click(w, 0);
     QVERIFY(w.Dir1->setPath(first));
     click(w, 0);
@@ -115,7 +93,7 @@ void TestDelete::toTheTrash()
     QVERIFY(QFile::exists(QDir(first).filePath("b.jpg")));
     QVERIFY(!QFile::exists(QDir(first).filePath("c.jpg")));
     QVERIFY(!QFile::exists(QDir(second).filePath("d.jpg")));
-    const QDir trash(m_dir->filePath("home/.local/share/Trash"));
+    const QDir trash(m_folders->path("home/.local/share/Trash"));
     for (const char *name : { "a.jpg", "c.jpg", "d.jpg" }) {
         QVERIFY2(trash.exists(QStringLiteral("files/%1").arg(name)), name);
         QVERIFY2(trash.exists(QStringLiteral("info/%1.trashinfo").arg(name)), name);
@@ -130,28 +108,28 @@ void TestDelete::toTheTrash()
 
 void TestDelete::permanently()
 {
-    const QString folder = makeFolder("pics", { "a.jpg", "b.jpg" });
+    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, folder);
+    QVERIFY(m_folders->open(w, folder));
     w.DeleteRecycle = false;
     click(w, 1);
     w.mnuEditDelete->trigger();
     QVERIFY(!QFile::exists(QDir(folder).filePath("b.jpg")));
     QVERIFY(QFile::exists(QDir(folder).filePath("a.jpg")));
-    QVERIFY(!QDir(m_dir->filePath("home/.local/share/Trash/files")).exists("b.jpg"));
+    QVERIFY(!QDir(m_folders->path("home/.local/share/Trash/files")).exists("b.jpg"));
     QCOMPARE(services.boxesFake.shown.size(), 1u);
 }
 
 void TestDelete::cancelChangesNothing()
 {
-    const QString folder = makeFolder("pics", { "a.jpg", "b.jpg" });
+    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
     FakeServices services;
     services.boxesFake.answer = platform::Answer::Cancel;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, folder);
+    QVERIFY(m_folders->open(w, folder));
     click(w, 0);
     w.mnuEditDelete->trigger();
     QCOMPARE(services.boxesFake.shown.size(), 1u);
@@ -163,11 +141,11 @@ void TestDelete::cancelChangesNothing()
 
 void TestDelete::deleteAgainDeletesNothing()
 {
-    const QString folder = makeFolder("pics", { "a.jpg", "b.jpg" });
+    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, folder);
+    QVERIFY(m_folders->open(w, folder));
     click(w, 0);
     w.mnuEditDelete->trigger();
     w.mnuEditDelete->trigger();
@@ -177,11 +155,11 @@ void TestDelete::deleteAgainDeletesNothing()
 
 void TestDelete::failuresAreListedAndTheRestDeleted()
 {
-    const QString folder = makeFolder("pics", { "a.jpg", "b.jpg", "c.jpg" });
+    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg", "c.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, folder);
+    QVERIFY(m_folders->open(w, folder));
     w.mnuEditSelectAll->trigger();
     // Someone else removed a.jpg; c.jpg sits where no trash can be made.
     QVERIFY(QFile::remove(QDir(folder).filePath("a.jpg")));
@@ -213,11 +191,11 @@ void TestDelete::readOnlyFolderKeepsItsFiles()
     if (geteuid() == 0)
         QSKIP("Permissions do not stop root; the failure report is tested with an injected fault");
 #endif
-    const QString folder = makeFolder("locked", { "a.jpg" });
+    const QString folder = m_folders->make("locked", { "a.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, folder);
+    QVERIFY(m_folders->open(w, folder));
     w.DeleteRecycle = false;
     click(w, 0);
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
@@ -232,17 +210,17 @@ void TestDelete::readOnlyFolderKeepsItsFiles()
 void TestDelete::missingTrashFolderIsMade()
 {
     // A fresh account: the user's data folder does not exist yet.
-    qputenv("XDG_DATA_HOME", m_dir->filePath("fresh/share").toLocal8Bit());
-    const QString folder = makeFolder("pics", { "a.jpg" });
+    qputenv("XDG_DATA_HOME", m_folders->path("fresh/share").toLocal8Bit());
+    const QString folder = m_folders->make("pics", { "a.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, folder);
+    QVERIFY(m_folders->open(w, folder));
     QDir::setCurrent(folder);
     click(w, 0);
     w.mnuEditDelete->trigger();
     QVERIFY(!QFile::exists(QDir(folder).filePath("a.jpg")));
-    QVERIFY(QFile::exists(m_dir->filePath("fresh/share/Trash/files/a.jpg")));
+    QVERIFY(QFile::exists(m_folders->path("fresh/share/Trash/files/a.jpg")));
     // Never a stray trash inside the picture folder.
     QVERIFY(!QDir(folder).exists("files"));
     QCOMPARE(services.boxesFake.shown.size(), 1u);

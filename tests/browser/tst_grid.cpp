@@ -4,6 +4,7 @@
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
 #include "support/fakeservices.h"
+#include "support/picturefolders.h"
 #include "support/testpictures.h"
 
 #include <QBuffer>
@@ -42,33 +43,17 @@ private Q_SLOTS:
     void exitEndsTheProgram();
 
 private:
-    QString makeFolder(const QString &name, const QStringList &files);
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_startFolder;
+    std::unique_ptr<PictureFolders> m_folders;
 };
 
 void TestGrid::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_startFolder = QDir::currentPath();
+    m_folders = std::make_unique<PictureFolders>();
 }
 
 void TestGrid::cleanup()
 {
-    QDir::setCurrent(m_startFolder);
-}
-
-// A folder of small pictures, each of its own colour.
-QString TestGrid::makeFolder(const QString &name, const QStringList &files)
-{
-    const QString folder = QDir::toNativeSeparators(m_dir->filePath(name));
-    QDir().mkpath(folder);
-    int hue = 0;
-    for (const QString &file : files) {
-        write(QDir(folder).filePath(file), QColor::fromHsv(hue, 200, 220));
-        hue = (hue + 47) % 360;
-    }
-    return folder;
+    m_folders.reset();
 }
 
 namespace
@@ -86,7 +71,7 @@ QStringList captions(const frmMain &w)
 
 void TestGrid::startsWithSettingsAndNoGrid()
 {
-    const QString folder = makeFolder(QStringLiteral("start"), { "a.jpg", "C.JPG", "d.gif" });
+    const QString folder = m_folders->make(QStringLiteral("start"), { "a.jpg", "C.JPG", "d.gif" });
     write(QDir(folder).filePath(QStringLiteral("notes.png")), Qt::red);
     QVERIFY(testpictures::writeBytes(QDir(folder).filePath(QStringLiteral("b.txt")), "text"));
     QDir::setCurrent(folder);
@@ -129,11 +114,11 @@ void TestGrid::secondCopyIsRefused()
 
 void TestGrid::driveWithoutMediumKeepsFolder()
 {
-    const QString folder = makeFolder(QStringLiteral("pics"), { "a.jpg", "b.jpg" });
+    const QString folder = m_folders->make(QStringLiteral("pics"), { "a.jpg", "b.jpg" });
     QDir::setCurrent(folder);
     FakeServices services;
     services.drivesFake.list = { { QStringLiteral("c: [disk]"), folder },
-        { QStringLiteral("z: [no disc]"), m_dir->filePath("gone") } };
+        { QStringLiteral("z: [no disc]"), m_folders->path("gone") } };
     CountingLoader loader;
     frmMain w(services, loader);
     QVERIFY(w.Form_Load());
@@ -154,8 +139,8 @@ void TestGrid::driveWithoutMediumKeepsFolder()
 
 void TestGrid::driveChangeOpensItsRoot()
 {
-    const QString first = makeFolder(QStringLiteral("first"), { "a.jpg" });
-    const QString second = makeFolder(QStringLiteral("second"), { "x.jpg", "y.bmp" });
+    const QString first = m_folders->make(QStringLiteral("first"), { "a.jpg" });
+    const QString second = m_folders->make(QStringLiteral("second"), { "x.jpg", "y.bmp" });
     QDir::setCurrent(first);
     FakeServices services;
     services.drivesFake.list
@@ -179,8 +164,8 @@ void TestGrid::driveChangeOpensItsRoot()
 
 void TestGrid::automaticAndManualLoading()
 {
-    const QString first = makeFolder(QStringLiteral("first"), { "a.jpg", "b.jpg" });
-    const QString second = makeFolder(QStringLiteral("second"), { "c.jpg", "d.jpg", "e.jpg" });
+    const QString first = m_folders->make(QStringLiteral("first"), { "a.jpg", "b.jpg" });
+    const QString second = m_folders->make(QStringLiteral("second"), { "c.jpg", "d.jpg", "e.jpg" });
     QDir::setCurrent(first);
     FakeServices services;
     CountingLoader loader;
@@ -225,8 +210,8 @@ void TestGrid::gridGeometry()
     QStringList files;
     for (int i = 0; i < count; ++i)
         files.append(QStringLiteral("p%1.jpg").arg(i));
-    const QString folder = makeFolder(QStringLiteral("grid"), files);
-    QDir::setCurrent(m_dir->path());
+    const QString folder = m_folders->make(QStringLiteral("grid"), files);
+    QDir::setCurrent(m_folders->path());
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
@@ -255,7 +240,7 @@ void TestGrid::gridGeometry()
 
 void TestGrid::rebuildReadsNoFile()
 {
-    const QString folder = makeFolder(QStringLiteral("pics"), { "a.jpg", "b.jpg", "c.jpg" });
+    const QString folder = m_folders->make(QStringLiteral("pics"), { "a.jpg", "b.jpg", "c.jpg" });
     QDir::setCurrent(folder);
     FakeServices services;
     CountingLoader loader;
@@ -272,8 +257,8 @@ void TestGrid::rebuildReadsNoFile()
 
 void TestGrid::sameNamesInTwoFoldersShowTheirOwnPictures()
 {
-    const QString first = QDir::toNativeSeparators(m_dir->filePath("first"));
-    const QString second = QDir::toNativeSeparators(m_dir->filePath("second"));
+    const QString first = QDir::toNativeSeparators(m_folders->path("first"));
+    const QString second = QDir::toNativeSeparators(m_folders->path("second"));
     QDir().mkpath(first);
     QDir().mkpath(second);
     QVERIFY(write(QDir(first).filePath("IMG_0001.JPG"), Qt::red));
@@ -291,7 +276,7 @@ void TestGrid::sameNamesInTwoFoldersShowTheirOwnPictures()
 
 void TestGrid::changedFileIsReadAgain()
 {
-    const QString folder = makeFolder(QStringLiteral("pics"), { "a.jpg", "b.jpg" });
+    const QString folder = m_folders->make(QStringLiteral("pics"), { "a.jpg", "b.jpg" });
     QDir::setCurrent(folder);
     FakeServices services;
     CountingLoader loader;
@@ -313,12 +298,12 @@ void TestGrid::changedFileIsReadAgain()
 
 void TestGrid::brokenFilesGetCellsAndTheBuildGoesOn()
 {
-    const QString folder = makeFolder(QStringLiteral("mixed"), { "a.jpg", "z.jpg" });
+    const QString folder = m_folders->make(QStringLiteral("mixed"), { "a.jpg", "z.jpg" });
     QVERIFY(QFile::copy(testpictures::data("bad/truncated_jpeg.jpg"), folder + "/b.jpg"));
     QVERIFY(QFile::copy(testpictures::data("bad/empty.jpg"), folder + "/c.jpg"));
     QVERIFY(QFile::copy(testpictures::data("bad/sof-30000x30000-baseline.jpg"), folder + "/d.jpg"));
     QVERIFY(QFile::copy(testpictures::data("bad/readme.bmp"), folder + "/e.bmp"));
-    QDir::setCurrent(m_dir->path());
+    QDir::setCurrent(m_folders->path());
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
@@ -340,7 +325,7 @@ void TestGrid::brokenFilesGetCellsAndTheBuildGoesOn()
 
 void TestGrid::listIsCaseInsensitive()
 {
-    const QString folder = makeFolder(QStringLiteral("case"),
+    const QString folder = m_folders->make(QStringLiteral("case"),
         { "b.jpg", "A.jpg", "c.JPG", "a10.jpg", "a2.Jpeg", "DSC00001.JPG", "x.ICO", "y.GIF",
             "z.BMP" });
     QDir::setCurrent(folder);
@@ -358,8 +343,8 @@ void TestGrid::scrollsTheCanvas()
     QStringList files;
     for (int i = 0; i < 40; ++i)
         files.append(QStringLiteral("p%1.gif").arg(i, 2, 10, QLatin1Char('0')));
-    const QString folder = makeFolder(QStringLiteral("many"), files);
-    QDir::setCurrent(m_dir->path());
+    const QString folder = m_folders->make(QStringLiteral("many"), files);
+    QDir::setCurrent(m_folders->path());
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
@@ -371,7 +356,7 @@ void TestGrid::scrollsTheCanvas()
     w.VBar->setValue(1200);
     QCOMPARE(w.picInner->y(), 10 - 1200);
     // A new grid starts at its top.
-    QVERIFY(w.Dir1->setPath(m_dir->path()));
+    QVERIFY(w.Dir1->setPath(m_folders->path()));
     QVERIFY(w.Dir1->setPath(folder));
     QCOMPARE(w.VBar->value(), 0);
     QCOMPARE(w.picInner->y(), 10);
@@ -379,7 +364,7 @@ void TestGrid::scrollsTheCanvas()
 
 void TestGrid::moreThanAThousandPictures()
 {
-    const QString folder = QDir::toNativeSeparators(m_dir->filePath("big"));
+    const QString folder = QDir::toNativeSeparators(m_folders->path("big"));
     QDir().mkpath(folder);
     QImage tiny(8, 8, QImage::Format_RGB32);
     tiny.fill(Qt::darkCyan);
@@ -394,7 +379,7 @@ void TestGrid::moreThanAThousandPictures()
         QVERIFY(testpictures::writeBytes(
             QDir(folder).filePath(QStringLiteral("IMG_%1.JPG").arg(i, 4, 10, QLatin1Char('0'))),
             bytes));
-    QDir::setCurrent(m_dir->path());
+    QDir::setCurrent(m_folders->path());
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);

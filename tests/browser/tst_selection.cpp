@@ -3,6 +3,7 @@
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
 #include "support/fakeservices.h"
+#include "support/picturefolders.h"
 #include "support/testpictures.h"
 
 #include <QAction>
@@ -34,40 +35,17 @@ private Q_SLOTS:
     void previewFallsBackToTheThumbnail();
 
 private:
-    QString makeFolder(const QString &name, const QStringList &files);
-    void start(frmMain &w, const QString &folder);
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_startFolder;
+    std::unique_ptr<PictureFolders> m_folders;
 };
 
 void TestSelection::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_startFolder = QDir::currentPath();
+    m_folders = std::make_unique<PictureFolders>();
 }
 
 void TestSelection::cleanup()
 {
-    QDir::setCurrent(m_startFolder);
-}
-
-QString TestSelection::makeFolder(const QString &name, const QStringList &files)
-{
-    const QString folder = QDir::toNativeSeparators(m_dir->filePath(name));
-    QDir().mkpath(folder);
-    for (const QString &file : files)
-        testpictures::write(QDir(folder).filePath(file), Qt::darkGreen, QSize(300, 200));
-    return folder;
-}
-
-void TestSelection::start(frmMain &w, const QString &folder)
-{
-    QDir::setCurrent(m_dir->path());
-    QVERIFY(w.Form_Load());
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    QVERIFY(w.Dir1->setPath(folder));
+    m_folders.reset();
 }
 
 namespace
@@ -119,11 +97,11 @@ bool commandsDisabled(const frmMain &w)
 
 void TestSelection::clickTogglesAndMarks()
 {
-    const QString folder = makeFolder("pics", { "a.jpg", "b.jpg", "c.jpg" });
+    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg", "c.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, folder);
+    QVERIFY(m_folders->open(w, folder));
 
     click(w, 1);
     QCOMPARE(entries(w), QStringList({ QDir(folder).filePath("b.jpg") }));
@@ -138,11 +116,11 @@ void TestSelection::clickTogglesAndMarks()
 
 void TestSelection::selectAllAfterSomeClicks()
 {
-    const QString folder = makeFolder("pics", { "a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg" });
+    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, folder);
+    QVERIFY(m_folders->open(w, folder));
     click(w, 3);
     click(w, 1);
     QTest::keyClick(&w, Qt::Key_A, Qt::ControlModifier);
@@ -160,12 +138,12 @@ void TestSelection::selectAllAfterSomeClicks()
 
 void TestSelection::selectNoneAcrossFolders()
 {
-    const QString first = makeFolder("first", { "a.jpg", "b.jpg" });
-    const QString second = makeFolder("second", { "c.jpg" });
+    const QString first = m_folders->make("first", { "a.jpg", "b.jpg" });
+    const QString second = m_folders->make("second", { "c.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, first);
+    QVERIFY(m_folders->open(w, first));
     click(w, 0);
     click(w, 1);
     QVERIFY(w.Dir1->setPath(second));
@@ -182,12 +160,12 @@ void TestSelection::selectNoneAcrossFolders()
 
 void TestSelection::rebuildRemarksSelectedFiles()
 {
-    const QString first = makeFolder("first", { "a.jpg", "b.jpg", "c.jpg" });
-    const QString second = makeFolder("second", { "a.jpg", "b.jpg", "c.jpg" });
+    const QString first = m_folders->make("first", { "a.jpg", "b.jpg", "c.jpg" });
+    const QString second = m_folders->make("second", { "a.jpg", "b.jpg", "c.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, first);
+    QVERIFY(m_folders->open(w, first));
     click(w, 0);
     click(w, 2);
     // The same names in another folder are other files: not marked.
@@ -203,12 +181,12 @@ void TestSelection::rebuildRemarksSelectedFiles()
 
 void TestSelection::commandsFollowTheSelection()
 {
-    const QString folder = makeFolder("pics", { "a.jpg", "b.jpg" });
+    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
     QVERIFY(commandsDisabled(w));
-    start(w, folder);
+    QVERIFY(m_folders->open(w, folder));
     QVERIFY(commandsDisabled(w));
     // A disabled command's keys do nothing.
     services.boxesFake.answer = platform::Answer::Ok;
@@ -231,15 +209,15 @@ void TestSelection::commandsFollowTheSelection()
 void TestSelection::similarPathIsNotTheSameFile()
 {
     // "pics" + "a.jpg" must not match the entry of "picsa.jpg" beside it.
-    const QString folder = makeFolder("pics", { "a.jpg" });
-    const QString lookalike = QDir::toNativeSeparators(m_dir->filePath("picsa.jpg"));
+    const QString folder = m_folders->make("pics", { "a.jpg" });
+    const QString lookalike = QDir::toNativeSeparators(m_folders->path("picsa.jpg"));
     testpictures::write(lookalike, Qt::red);
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, folder);
+    QVERIFY(m_folders->open(w, folder));
     w.List1->addItem(lookalike);
-    QVERIFY(w.Dir1->setPath(m_dir->path()));
+    QVERIFY(w.Dir1->setPath(m_folders->path()));
     QVERIFY(w.Dir1->setPath(folder));
     QVERIFY(unmarked(w, 0));
     click(w, 0);
@@ -248,12 +226,12 @@ void TestSelection::similarPathIsNotTheSameFile()
 
 void TestSelection::thumbnailStandsForTheFileItShows()
 {
-    const QString first = makeFolder("first", { "a.jpg", "b.jpg" });
-    const QString second = makeFolder("second", { "x.jpg", "y.jpg", "z.jpg" });
+    const QString first = m_folders->make("first", { "a.jpg", "b.jpg" });
+    const QString second = m_folders->make("second", { "x.jpg", "y.jpg", "z.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, first);
+    QVERIFY(m_folders->open(w, first));
     w.setThumbnailsManual(true);
     QVERIFY(w.Dir1->setPath(second));
     // The grid still shows the first folder: a click selects what the user sees.
@@ -279,11 +257,11 @@ void TestSelection::previewOpensAndCloses_data()
 void TestSelection::previewOpensAndCloses()
 {
     QFETCH(bool, manual);
-    const QString folder = makeFolder("pics", { "a.jpg", "b.jpg" });
+    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, folder);
+    QVERIFY(m_folders->open(w, folder));
     w.setThumbnailsManual(manual);
     QCOMPARE(w.ButtonLoadThumbs->isVisible(), manual);
 
@@ -309,11 +287,11 @@ void TestSelection::previewOpensAndCloses()
 
 void TestSelection::previewFallsBackToTheThumbnail()
 {
-    const QString folder = makeFolder("pics", { "a.jpg" });
+    const QString folder = m_folders->make("pics", { "a.jpg" });
     FakeServices services;
     CountingLoader loader;
     frmMain w(services, loader);
-    start(w, folder);
+    QVERIFY(m_folders->open(w, folder));
     QVERIFY(QFile::remove(QDir(folder).filePath("a.jpg")));
     w.Image1_DblClick(0);
     QVERIFY(w.isPreviewShown());

@@ -1,0 +1,27 @@
+#include "info/helpaddress.h"
+
+namespace rules
+{
+
+QString helpAddress(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("/help.html");
+}
+
+QUrl helpUrl(const QString &address, QChar separator)
+{
+    QString path = address;
+    if (separator == QLatin1Char('\\'))
+        path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    // A Windows share (\\server\share) keeps its two leading separators.
+    const bool share = separator == QLatin1Char('\\') && path.startsWith(QStringLiteral("//"));
+    QString clean = share ? QStringLiteral("//") : QString();
+    for (const QChar c : share ? path.mid(2) : path) {
+        if (c == QLatin1Char('/') && clean.endsWith(QLatin1Char('/')))
+            continue;
+        clean.append(c);
+    }
+    return QUrl::fromLocalFile(clean);
+}
+
+} // namespace rules

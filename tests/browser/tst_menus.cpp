@@ -1,0 +1,148 @@
+#include "app/folderlistbox.h"
+#include "browser/frmmain.h"
+#include "browser/imagebox.h"
+#include "options/frmoptions.h"
+#include "support/fakeservices.h"
+#include "support/testpictures.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace
+{
+// The top-level windows of a class, all of them or only those on screen.
+int windows(const QByteArray &className, bool shownOnly = false)
+{
+    int count = 0;
+    for (const QWidget *window : QApplication::topLevelWidgets()) {
+        if (className == window->metaObject()->className() && (!shownOnly || window->isVisible()))
+            ++count;
+    }
+    return count;
+}
+} // namespace
+
+// The main window's menu bar: what it shows at start, its keys, and that every secondary
+// window it opens exists once.
+class TestMenus : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_pictures;
+    FakeServices m_services;
+    CountingLoader m_loader;
+    std::unique_ptr<frmMain> m_main;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(testpictures::write(m_pictures.filePath("a.jpg"), Qt::red));
+        QVERIFY(testpictures::write(m_pictures.filePath("b.jpg"), Qt::blue));
+    }
+    // The main window on screen and active, showing the two pictures.
+    void init()
+    {
+        m_services.boxesFake.shown.clear();
+        // The window starts in the current folder: elsewhere, so that opening the pictures'
+        // folder is a change.
+        QVERIFY(QDir::setCurrent(QDir::tempPath()));
+        m_main = std::make_unique<frmMain>(m_services, m_loader);
+        QVERIFY(m_main->Form_Load());
+        m_main->show();
+        m_main->activateWindow();
+        QTRY_VERIFY(m_main->isActiveWindow());
+        QVERIFY(m_main->Dir1->setPath(m_pictures.path()));
+        QCOMPARE(m_main->gridNames().size(), 2);
+    }
+    void cleanup() { m_main.reset(); }
+
+    void menuBarAtStart_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("File") << 0 << "&File" << QStringList { "E&xit|Ctrl+X|on" };
+        QTest::newRow("Edit") << 1 << "&Edit"
+                              << QStringList { "Select All|Ctrl+A|on", "Select None|Ctrl+N|off",
+                                     "-", "Delete|Del|off", "-", "Rename|Ctrl+R|off",
+                                     "Move|Ctrl+M|off" };
+        QTest::newRow("Tools") << 2 << "&Tools" << QStringList { "&Options...|Ctrl+O|on" };
+        QTest::newRow("Help") << 3 << "&Help"
+                              << QStringList { "&Contents||on", "-", "&About ||on" };
+    }
+
+    void menuBarAtStart()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, title);
+        QFETCH(QStringList, items);
+        const QList<QAction *> menus = m_main->menuBar()->actions();
+        QCOMPARE(menus.size(), 4);
+        QCOMPARE(menus[index]->text(), title);
+        QStringList shown;
+        for (const QAction *item : menus[index]->menu()->actions()) {
+            shown.append(item->isSeparator() ? QStringLiteral("-")
+                                             : item->text() + '|' + item->shortcut().toString()
+                        + '|' + (item->isEnabled() ? "on" : "off"));
+        }
+        QCOMPARE(shown, items);
+    }
+
+    void keysWorkOnlyForCommandsThatCanBeChosen()
+    {
+        QTest::keyClick(m_main.get(), Qt::Key_R, Qt::ControlModifier);
+        QTest::keyClick(m_main.get(), Qt::Key_M, Qt::ControlModifier);
+        QTest::keyClick(m_main.get(), Qt::Key_Delete);
+        QCOMPARE(windows("Rename") + windows("MoveFileWindow"), 0);
+        QVERIFY(m_services.boxesFake.shown.empty());
+
+        QTest::keyClick(m_main.get(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(m_main->List1->count(), 2);
+        QTest::keyClick(m_main.get(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(m_main->List1->count(), 0);
+
+        QTest::keyClick(m_main.get(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(windows("frmOptions", true), 1);
+        QVERIFY(m_main->optionsWindow()->close());
+        m_main->activateWindow();
+        QTRY_VERIFY(m_main->isActiveWindow());
+        QTest::keyClick(m_main.get(), Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(m_services.programFake.ended, 1);
+    }
+
+    void eachSecondaryWindowStaysOne_data()
+    {
+        QTest::addColumn<QByteArray>("className");
+        QTest::newRow("Rename") << QByteArray("Rename");
+        QTest::newRow("Move") << QByteArray("MoveFileWindow");
+        QTest::newRow("Options") << QByteArray("frmOptions");
+        QTest::newRow("Contents") << QByteArray("Help");
+        QTest::newRow("About") << QByteArray("About");
+    }
+
+    void eachSecondaryWindowStaysOne()
+    {
+        QFETCH(QByteArray, className);
+        QTest::mouseClick(m_main->Image1(0), Qt::LeftButton);
+        const std::map<QByteArray, QAction *> commands { { "Rename", m_main->mnuRename },
+            { "MoveFileWindow", m_main->mnuMovePictures },
+            { "frmOptions", m_main->mnuToolsOptions }, { "Help", m_main->mnuHelpContents },
+            { "About", m_main->mnuHelpAbout } };
+        QAction *command = commands.at(className);
+        QVERIFY(command->isEnabled());
+        command->trigger();
+        command->trigger();
+        QCOMPARE(windows(className, true), 1);
+        QCOMPARE(windows(className), 1);
+        QVERIFY(m_main->isVisible());
+    }
+};
+
+QTEST_MAIN(TestMenus)
+#include "tst_menus.moc"

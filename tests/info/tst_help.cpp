@@ -1,0 +1,173 @@
+#include "browser/frmmain.h"
+#include "info/help.h"
+#include "info/helpaddress.h"
+#include "info/helpbrowser.h"
+#include "support/fakeservices.h"
+#include "support/testpictures.h"
+
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The help window driven through its buttons and links, on pages in a temporary program folder.
+class TestHelp : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_folder;
+    FakeServices m_services;
+    CountingLoader m_loader;
+    std::unique_ptr<frmMain> m_main;
+    Help *m_help = nullptr;
+
+    void open()
+    {
+        m_main->mnuHelpContents->trigger();
+        m_help = m_main->helpWindow();
+    }
+    QUrl page(const char *name) const { return QUrl::fromLocalFile(m_folder.filePath(name)); }
+    QUrl shown() const { return m_help->WebBrowser1->source(); }
+    bool shows(const QString &text) const
+    {
+        return m_help->WebBrowser1->toPlainText().contains(text);
+    }
+    // Clicks the link with the given text where it shows in the viewer.
+    bool clickLink(const QString &text)
+    {
+        QTextCursor cursor = m_help->WebBrowser1->document()->find(text);
+        if (cursor.isNull())
+            return false;
+        cursor.setPosition(cursor.selectionStart() + 1);
+        const QPoint at = m_help->WebBrowser1->cursorRect(cursor).center() + QPoint(2, 0);
+        QTest::mouseClick(m_help->WebBrowser1->viewport(), Qt::LeftButton, {}, at);
+        return true;
+    }
+    void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(testpictures::writeBytes(m_folder.filePath("help.html"),
+            "<h1>Start page</h1><p><a href=\"second.html\">Second page</a></p>"
+            "<p><a href=\"https://example.org/more\">Web page</a></p>"));
+        QVERIFY(testpictures::writeBytes(m_folder.filePath("second.html"), "<h1>Page two</h1>"));
+        m_services.fsFake.programFolderPath = m_folder.path();
+    }
+    void init()
+    {
+        m_main = std::make_unique<frmMain>(m_services, m_loader);
+        QVERIFY(m_main->Form_Load());
+        open();
+    }
+    void cleanup() { m_main.reset(); }
+
+    void opensTheHelpPageAndIgnoresBackAndForwardWithoutHistory()
+    {
+        QVERIFY(m_help->isVisible() && m_main->isEnabled());
+        QCOMPARE(shown(), page("help.html"));
+        QVERIFY(shows("Start page"));
+        press(m_help->Command1);
+        press(m_help->Command2);
+        QCOMPARE(shown(), page("help.html"));
+        QVERIFY(m_services.boxesFake.shown.empty());
+    }
+
+    void linkHomeBackAndForward()
+    {
+        QVERIFY(clickLink("Second page"));
+        QCOMPARE(shown(), page("second.html"));
+        QVERIFY(shows("Page two"));
+        press(m_help->Command3);
+        QCOMPARE(shown(), page("help.html"));
+        press(m_help->Command1);
+        QCOMPARE(shown(), page("second.html"));
+        press(m_help->Command2);
+        QCOMPARE(shown(), page("help.html"));
+
+        m_services.programFake.opened.clear();
+        QVERIFY(clickLink("Web page"));
+        QCOMPARE(m_services.programFake.opened, std::vector { QUrl("https://example.org/more") });
+        QCOMPARE(shown(), page("help.html"));
+    }
+
+    void showingAgainKeepsThePageAndClosingForgetsIt()
+    {
+        QVERIFY(clickLink("Second page"));
+        open();
+        QCOMPARE(shown(), page("second.html"));
+        press(m_help->Command4);
+        QVERIFY(!m_help->isVisible() && !m_help->isLoaded());
+
+        open();
+        QVERIFY(shows("Start page"));
+        press(m_help->Command1);
+        QCOMPARE(shown(), page("help.html"));
+        press(m_help->Command4);
+        open();
+        QVERIFY(shows("Start page"));
+    }
+
+    void aMissingPageSaysSoInTheViewer()
+    {
+        QVERIFY(QFile::rename(m_folder.filePath("second.html"), m_folder.filePath("gone.html")));
+        QVERIFY(clickLink("Second page"));
+        QVERIFY(shows("cannot be found"));
+        QVERIFY(m_services.boxesFake.shown.empty());
+        QVERIFY(QFile::rename(m_folder.filePath("gone.html"), m_folder.filePath("second.html")));
+    }
+
+    void helpAddress_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QChar>("separator");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QUrl>("url");
+        QTest::newRow("folder") << "/opt/ravelin" << QChar('/') << "/opt/ravelin/help.html"
+                                << QUrl("file:///opt/ravelin/help.html");
+        QTest::newRow("root") << "/" << QChar('/') << "//help.html" << QUrl("file:///help.html");
+        QTest::newRow("drive root")
+            << "C:\\" << QChar('\\') << "C:\\/help.html" << QUrl("file:///C:/help.html");
+        QTest::newRow("share") << "\\\\server\\share" << QChar('\\')
+                               << "\\\\server\\share/help.html"
+                               << QUrl("file://server/share/help.html");
+    }
+
+    void helpAddress()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QChar, separator);
+        QFETCH(QString, address);
+        QFETCH(QUrl, url);
+        QCOMPARE(rules::helpAddress(folder), address);
+        QCOMPARE(rules::helpUrl(address, separator), url);
+    }
+
+    void theShippedPageLeadsToEachOfItsSections()
+    {
+        const QString resources
+            = QFileInfo(testpictures::data("../../resources")).absoluteFilePath();
+        QFile file(resources + "/help.html");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        int links = 0;
+        for (const auto &link : QRegularExpression("href=\"#([^\"]+)\"").globalMatch(html)) {
+            ++links;
+            QVERIFY2(html.contains(QString("name=\"%1\"").arg(link.captured(1))),
+                qPrintable(link.captured(1)));
+        }
+        QVERIFY(links >= 10);
+
+        m_services.fsFake.programFolderPath = resources;
+        press(m_help->Command3);
+        m_services.fsFake.programFolderPath = m_folder.path();
+        QVERIFY(clickLink("Deleting pictures"));
+        QCOMPARE(shown().fragment(), QStringLiteral("delete"));
+        QVERIFY(m_help->WebBrowser1->verticalScrollBar()->value() > 0);
+    }
+};
+
+QTEST_MAIN(TestHelp)
+#include "tst_help.moc"
