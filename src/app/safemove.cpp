@@ -35,6 +35,7 @@ namespace
     const QString diskFull = QStringLiteral("The destination disk is full.");
     const QString readOnly = QStringLiteral("The destination cannot be written to.");
     const QString badName = QStringLiteral("The name holds characters a file name cannot have.");
+    const QString folderTookName = QStringLiteral("A folder now has the file's name.");
     const QString notPlainFile = QStringLiteral("Only plain files can be moved to another drive.");
     const QString changedMeanwhile = QStringLiteral("The file changed while it was being moved.");
     const QString wrongSize = QStringLiteral("The copy did not come out whole.");
@@ -349,6 +350,9 @@ FsResult safeMoveFile(const QString &from, const QString &to, const MoveHooks &h
     const QFileInfo source(from);
     if (!source.exists() && !source.isSymLink())
         return FsResult::failure(sourceGone);
+    // Someone may have put a folder where the selected file was: that is not ours to move.
+    if (source.isDir() && !source.isSymLink())
+        return FsResult::failure(folderTookName);
     const QFileInfo target(to);
     if (target.exists() || target.isSymLink())
         return FsResult::failure(alreadyThere);
