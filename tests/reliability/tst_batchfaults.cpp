@@ -2,6 +2,7 @@
 #include "app/folderlistbox.h"
 #include "app/rules.h"
 #include "browser/frmmain.h"
+#include "move/movefilewindow.h"
 #include "reliability/faultsupport.h"
 #include "rename/rename.h"
 #include "support/fakeservices.h"
@@ -33,6 +34,7 @@ private Q_SLOTS:
 
 private:
     QString makePictures(const QString &name);
+    QString out() const { return QDir::toNativeSeparators(m_dir->filePath("out")); }
     void start(frmMain &w, const QString &folder);
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_startFolder;
@@ -44,6 +46,7 @@ namespace
 {
 const QString cannotRename = QStringLiteral("Unable to Rename. File may already exist!");
 const QString cannotDelete = QStringLiteral("These files could not be deleted:");
+const QString notMoved = QStringLiteral("These files were not moved:");
 const QStringList abc = { "a.jpg", "b.jpg", "c.jpg" };
 
 QString path(const QString &folder, const QString &name)
@@ -62,9 +65,14 @@ bool shows(const QString &file, const QString &name)
     return !image.isNull() && testpictures::near(testpictures::centre(image), colourOf(name));
 }
 
-void runJob(frmMain &w, const QString &job)
+void runJob(frmMain &w, const QString &job, const QString &destination)
 {
-    if (job == "rename") {
+    if (job == "move") {
+        w.mnuMovePictures->trigger();
+        MoveFileWindow *window = w.moveWindow();
+        QVERIFY(window->Dir2->setPath(destination));
+        QTest::mouseClick(window->MoveFolderOK, Qt::LeftButton);
+    } else if (job == "rename") {
         w.mnuRename->trigger();
         Rename *window = w.renameWindow();
         QTest::keyClicks(window->Text2, QStringLiteral("Holiday"));
@@ -87,8 +95,9 @@ void TestBatchFaults::init()
     m_home = qgetenv("HOME");
     m_dataHome = qgetenv("XDG_DATA_HOME");
     QVERIFY(QDir().mkpath(m_dir->filePath("home/.local/share/Trash")));
+    QVERIFY(QDir().mkpath(m_dir->filePath("out")));
     for (const char *folder :
-        { "", "home", "home/.local", "home/.local/share", "home/.local/share/Trash" })
+        { "", "out", "home", "home/.local", "home/.local/share", "home/.local/share/Trash" })
         QVERIFY(faults::openToEveryone(m_dir->filePath(folder)));
     qputenv("HOME", m_dir->filePath("home").toLocal8Bit());
     qputenv("XDG_DATA_HOME", m_dir->filePath("home/.local/share").toLocal8Bit());
@@ -131,7 +140,7 @@ void TestBatchFaults::selectedFileChangesBeforeTheJob_data()
 {
     QTest::addColumn<QString>("job");
     QTest::addColumn<QString>("change");
-    for (const char *job : { "trash", "delete", "rename" }) {
+    for (const char *job : { "trash", "delete", "rename", "move" }) {
         for (const char *change : { "removed", "renamed", "replaced by a folder" })
             QTest::addRow("%s, b.jpg %s", job, change) << job << change;
     }
@@ -162,11 +171,18 @@ void TestBatchFaults::selectedFileChangesBeforeTheJob()
     others.removeAll("a.jpg");
     others.removeAll("c.jpg");
 
-    runJob(w, job);
+    runJob(w, job, out());
 
     QVERIFY(services.boxesFake.shown.size() >= 2);
     const QString report = services.boxesFake.shown.back().text;
-    if (job == "rename") {
+    if (job == "move") {
+        QCOMPARE(services.boxesFake.texts().at(1), QStringLiteral("2 Files moved!"));
+        QVERIFY(report.startsWith(notMoved));
+        QVERIFY(report.contains(b));
+        QCOMPARE(faults::filesUnder(pics), others);
+        QCOMPARE(faults::filesUnder(out()), QStringList({ "a.jpg", "c.jpg" }));
+        QVERIFY(shows(path(out(), "a.jpg"), "a.jpg"));
+    } else if (job == "rename") {
         // The run stops at the first file that cannot be renamed.
         QCOMPARE(report, cannotRename);
         QVERIFY(shows(path(pics, "Holiday 001.jpg"), "a.jpg"));
@@ -191,7 +207,7 @@ void TestBatchFaults::readOnly_data()
 {
     QTest::addColumn<QString>("job");
     QTest::addColumn<bool>("folder");
-    for (const char *job : { "trash", "delete", "rename" }) {
+    for (const char *job : { "trash", "delete", "rename", "move" }) {
         QTest::addRow("%s, read-only files", job) << job << false;
         QTest::addRow("%s, read-only folder", job) << job << true;
     }
@@ -211,28 +227,35 @@ void TestBatchFaults::readOnly()
     {
         const faults::Unprivileged user;
         start(w, pics);
-        runJob(w, job);
+        runJob(w, job, out());
     }
+    const QStringList texts = services.boxesFake.texts();
     if (!folder) {
-        // A file's own read-only mark does not protect it from a rename or a delete the
+        // A file's own read-only mark does not protect it from a rename, move or delete the
         // user asked for: on this system that is the folder's to say.
-        QCOMPARE(services.boxesFake.shown.size(), 1u);
+        QCOMPARE(texts.size(), job == "move" ? 2 : 1);
+        if (job == "move")
+            QCOMPARE(texts.at(1), QStringLiteral("3 Files moved!"));
         QCOMPARE(faults::filesUnder(pics),
             job == "rename"
                 ? QStringList({ "Holiday 001.jpg", "Holiday 002.jpg", "Holiday 003.jpg" })
                 : QStringList());
+        QCOMPARE(faults::filesUnder(out()), job == "move" ? abc : QStringList());
         return;
     }
-    QCOMPARE(services.boxesFake.shown.size(), 2u);
-    const QString report = services.boxesFake.shown.back().text;
     if (job == "rename") {
-        QCOMPARE(report, cannotRename);
+        QCOMPARE(texts.size(), 2);
+        QCOMPARE(texts.last(), cannotRename);
     } else {
-        QVERIFY(report.startsWith(cannotDelete));
+        QCOMPARE(texts.size(), job == "move" ? 3 : 2);
+        if (job == "move")
+            QCOMPARE(texts.at(1), QStringLiteral("0 Files moved!"));
+        QVERIFY(texts.last().startsWith(job == "move" ? notMoved : cannotDelete));
         for (const QString &name : abc)
-            QVERIFY(report.contains(path(pics, name)));
+            QVERIFY(texts.last().contains(path(pics, name)));
     }
     QCOMPARE(faults::filesUnder(pics), abc);
+    QVERIFY(faults::filesUnder(out()).isEmpty());
     for (const QString &name : abc)
         QVERIFY(shows(path(pics, name), name));
 }

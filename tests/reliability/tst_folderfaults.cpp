@@ -3,6 +3,7 @@
 #include "app/rules.h"
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
+#include "move/movefilewindow.h"
 #include "reliability/faultsupport.h"
 #include "rename/rename.h"
 #include "support/fakeservices.h"
@@ -131,8 +132,8 @@ void TestFolderFaults::shownFolderVanishes_data()
     QTest::addColumn<bool>("unmount");
     QTest::addColumn<QString>("then");
     for (const bool unmount : { false, true }) {
-        for (const char *then :
-            { "rebuild", "open a subfolder", "open the parent", "Select All, delete", "rename" }) {
+        for (const char *then : { "rebuild", "open a subfolder", "open the parent",
+                 "Select All, delete", "rename", "move" }) {
             QTest::addRow("%s, %s", unmount ? "unmounted" : "removed", then) << unmount << then;
         }
     }
@@ -208,6 +209,17 @@ void TestFolderFaults::shownFolderVanishes()
         QCOMPARE(services.boxesFake.texts().last(), cannotRename);
         QCOMPARE(faults::filesUnder(other), QStringList({ "keep.jpg" }));
         QVERIFY(!QFileInfo::exists(pics) || faults::filesUnder(pics).isEmpty());
+    } else if (then == "move") {
+        w.mnuMovePictures->trigger();
+        MoveFileWindow *window = w.moveWindow();
+        QVERIFY(window->Dir2->setPath(m_dir->path()));
+        QTest::mouseClick(window->MoveFolderOK, Qt::LeftButton);
+        // keep.jpg moves; a.jpg is reported.
+        const QStringList texts = services.boxesFake.texts();
+        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts.at(1), QStringLiteral("1 Files moved!"));
+        QVERIFY(texts.at(2).contains(path(pics, "a.jpg")));
+        QVERIFY(QFile::exists(m_dir->filePath("keep.jpg")));
     }
     QCOMPARE(faults::filesUnder(m_dir->path()).contains("top.jpg"), true);
 }
