@@ -74,9 +74,8 @@ void TestDelete::toTheTrash()
 {
     const QString first = m_folders->make("first", { "a.jpg", "b.jpg", "c.jpg" });
     const QString second = m_folders->make("second", { "d.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, second));
     click(w, 0);
     QVERIFY(w.Dir1->setPath(first));
@@ -109,9 +108,8 @@ void TestDelete::toTheTrash()
 void TestDelete::permanently()
 {
     const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, folder));
     w.DeleteRecycle = false;
     click(w, 1);
@@ -125,10 +123,9 @@ void TestDelete::permanently()
 void TestDelete::cancelChangesNothing()
 {
     const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
-    FakeServices services;
+    MainSession s;
+    auto &[services, loader, w] = s;
     services.boxesFake.answer = platform::Answer::Cancel;
-    CountingLoader loader;
-    frmMain w(services, loader);
     QVERIFY(m_folders->open(w, folder));
     click(w, 0);
     w.mnuEditDelete->trigger();
@@ -142,9 +139,8 @@ void TestDelete::cancelChangesNothing()
 void TestDelete::deleteAgainDeletesNothing()
 {
     const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, folder));
     click(w, 0);
     w.mnuEditDelete->trigger();
@@ -156,9 +152,8 @@ void TestDelete::deleteAgainDeletesNothing()
 void TestDelete::failuresAreListedAndTheRestDeleted()
 {
     const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg", "c.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, folder));
     w.mnuEditSelectAll->trigger();
     // Someone else removed a.jpg; c.jpg sits where no trash can be made.
@@ -192,9 +187,8 @@ void TestDelete::readOnlyFolderKeepsItsFiles()
         QSKIP("Permissions do not stop root; the failure report is tested with an injected fault");
 #endif
     const QString folder = m_folders->make("locked", { "a.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, folder));
     w.DeleteRecycle = false;
     click(w, 0);
@@ -212,9 +206,8 @@ void TestDelete::missingTrashFolderIsMade()
     // A fresh account: the user's data folder does not exist yet.
     qputenv("XDG_DATA_HOME", m_folders->path("fresh/share").toLocal8Bit());
     const QString folder = m_folders->make("pics", { "a.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, folder));
     QDir::setCurrent(folder);
     click(w, 0);

@@ -98,9 +98,8 @@ bool commandsDisabled(const frmMain &w)
 void TestSelection::clickTogglesAndMarks()
 {
     const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg", "c.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, folder));
 
     click(w, 1);
@@ -117,9 +116,8 @@ void TestSelection::clickTogglesAndMarks()
 void TestSelection::selectAllAfterSomeClicks()
 {
     const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, folder));
     click(w, 3);
     click(w, 1);
@@ -140,9 +138,8 @@ void TestSelection::selectNoneAcrossFolders()
 {
     const QString first = m_folders->make("first", { "a.jpg", "b.jpg" });
     const QString second = m_folders->make("second", { "c.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, first));
     click(w, 0);
     click(w, 1);
@@ -162,9 +159,8 @@ void TestSelection::rebuildRemarksSelectedFiles()
 {
     const QString first = m_folders->make("first", { "a.jpg", "b.jpg", "c.jpg" });
     const QString second = m_folders->make("second", { "a.jpg", "b.jpg", "c.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, first));
     click(w, 0);
     click(w, 2);
@@ -182,9 +178,8 @@ void TestSelection::rebuildRemarksSelectedFiles()
 void TestSelection::commandsFollowTheSelection()
 {
     const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(commandsDisabled(w));
     QVERIFY(m_folders->open(w, folder));
     QVERIFY(commandsDisabled(w));
@@ -212,9 +207,8 @@ void TestSelection::similarPathIsNotTheSameFile()
     const QString folder = m_folders->make("pics", { "a.jpg" });
     const QString lookalike = QDir::toNativeSeparators(m_folders->path("picsa.jpg"));
     testpictures::write(lookalike, Qt::red);
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, folder));
     w.List1->addItem(lookalike);
     QVERIFY(w.Dir1->setPath(m_folders->path()));
@@ -228,9 +222,8 @@ void TestSelection::thumbnailStandsForTheFileItShows()
 {
     const QString first = m_folders->make("first", { "a.jpg", "b.jpg" });
     const QString second = m_folders->make("second", { "x.jpg", "y.jpg", "z.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, first));
     w.setThumbnailsManual(true);
     QVERIFY(w.Dir1->setPath(second));
@@ -258,9 +251,8 @@ void TestSelection::previewOpensAndCloses()
 {
     QFETCH(bool, manual);
     const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, folder));
     w.setThumbnailsManual(manual);
     QCOMPARE(w.ButtonLoadThumbs->isVisible(), manual);
@@ -288,9 +280,8 @@ void TestSelection::previewOpensAndCloses()
 void TestSelection::previewFallsBackToTheThumbnail()
 {
     const QString folder = m_folders->make("pics", { "a.jpg" });
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
+    auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, folder));
     QVERIFY(QFile::remove(QDir(folder).filePath("a.jpg")));
     w.Image1_DblClick(0);

@@ -17,6 +17,7 @@ struct FakeBoxes : platform::MessageBoxes {
         QString text;
         int code = 0;
         QString title;
+        bool operator==(const Shown &) const = default;
     };
     std::vector<Shown> shown;
     // Answers used in turn; when they run out, answer is given.

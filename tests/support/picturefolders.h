@@ -1,11 +1,20 @@
 #pragma once
 
+#include "browser/frmmain.h"
+#include "support/fakeservices.h"
+#include "support/testpictures.h"
+
 #include <QColor>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
-class frmMain;
+// A main window on fake services that counts the pictures it reads.
+struct MainSession {
+    FakeServices services;
+    CountingLoader loader;
+    frmMain w { services, loader };
+};
 
 // Folders of real pictures under one temporary folder, each picture of its own colour, and a
 // main window opened on one of them. The process's current folder is put back afterwards.
