@@ -5,13 +5,13 @@
 namespace
 {
 
-// Enough for the largest picture we accept at four bytes a pixel.
-constexpr int allocationLimitMb = static_cast<int>(maxPicturePixels * 4 / (1024 * 1024)) + 1;
-// A picture that cannot be decoded straight to a small size is decoded whole first: keep
-// that to Qt's own default of 128 MB, or one hostile header of a few hundred bytes (a BMP
-// claiming 2554 x 18803) takes more memory than all the rest of the program.
-constexpr int wholeDecodeLimitMb = 128;
-constexpr qint64 maxWholeDecodePixels = qint64(wholeDecodeLimitMb) * 1024 * 1024 / 4;
+// Qt refuses to allocate a decoded picture past this (QImageReader's limit, which is one for
+// the whole program, so it is set once and never raised for one read). A scaled read counts
+// only its small result; a picture decoded whole first counts in full, so one hostile header
+// of a few hundred bytes (a BMP claiming 2554 x 18803, a GIF whose header Qt probes by
+// decoding) cannot take more memory than all the rest of the program.
+constexpr int allocationLimitMb = 128;
+constexpr qint64 maxWholeDecodePixels = qint64(allocationLimitMb) * 1024 * 1024 / 4;
 // An icon file lists its images in a directory; more than this is not a real icon.
 constexpr int maxIconImages = 64;
 
@@ -60,7 +60,12 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
-    reader.setAllocationLimit(allocationLimitMb);
+    // Set before the first read on any thread; a static's first use is thread-safe.
+    static const bool limited = [] {
+        QImageReader::setAllocationLimit(allocationLimitMb);
+        return true;
+    }();
+    Q_UNUSED(limited);
     const QSize declared = reader.size();
     if (tooLarge(declared))
         return { {}, refusedSize(declared) };
@@ -76,7 +81,6 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
             if (declared.isValid()
                 && qint64(declared.width()) * declared.height() > maxWholeDecodePixels)
                 return { {}, refusedSize(declared) };
-            reader.setAllocationLimit(wholeDecodeLimitMb);
         }
         result.image = reader.read();
         if (result.image.isNull())
