@@ -42,11 +42,17 @@ int main(int argc, char *argv[])
     const QString folder = QDir::toNativeSeparators(dir.filePath(QStringLiteral("hostile")));
     QDir().mkpath(folder);
     int files = 0;
-    QDirIterator it(samples, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo sample(it.next());
-        if (QFile::copy(sample.filePath(), QDir(folder).filePath(sample.fileName())))
-            ++files;
+    // With the default folder, the inputs that fuzzing found come too.
+    QStringList sources = { samples };
+    if (args.size() <= 1)
+        sources.append(testpictures::data("fuzz"));
+    for (const QString &source : sources) {
+        QDirIterator it(source, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo sample(it.next());
+            if (QFile::copy(sample.filePath(), QDir(folder).filePath(sample.fileName())))
+                ++files;
+        }
     }
     const double before = benchmemory::peakMb();
 
