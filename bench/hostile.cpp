@@ -2,6 +2,7 @@
 #include "app/folderlistbox.h"
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
+#include "browser/picturecache.h"
 #include "memory.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
@@ -16,7 +17,8 @@
 
 // Peak memory of the grid and of a preview for every hostile sample picture in one folder
 // (truncated and fuzzed files, wrong extensions, headers declaring absurd sizes).
-//   bench_hostile [folder]   (default: the samples kept with the tests)
+//   bench_hostile [folder [threads]]   (default: the samples kept with the tests, and as many
+//   decoding threads as the machine has cores)
 
 namespace
 {
@@ -36,7 +38,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
     const QStringList args = QCoreApplication::arguments();
-    const QString samples = args.size() > 1 ? args[1] : testpictures::data("bad-all");
+    const QString samples
+        = args.size() > 1 && !args[1].isEmpty() ? args[1] : testpictures::data("bad-all");
 
     QTemporaryDir dir;
     const QString folder = QDir::toNativeSeparators(dir.filePath(QStringLiteral("hostile")));
@@ -44,7 +47,7 @@ int main(int argc, char *argv[])
     int files = 0;
     // With the default folder, the inputs that fuzzing found come too.
     QStringList sources = { samples };
-    if (args.size() <= 1)
+    if (samples == testpictures::data("bad-all"))
         sources.append(testpictures::data("fuzz"));
     for (const QString &source : sources) {
         QDirIterator it(source, QDir::Files, QDirIterator::Subdirectories);
@@ -61,6 +64,8 @@ int main(int argc, char *argv[])
     frmMain w(services, loader);
     if (!w.Form_Load())
         return 2;
+    if (args.size() > 2)
+        w.pictureCache().setThreadCount(args[2].toInt());
     w.show();
     settle();
 
@@ -87,8 +92,8 @@ int main(int argc, char *argv[])
     const qint64 previewMs = clock.elapsed();
     const double peak = benchmemory::peakMb();
 
-    std::printf("hostile: files=%d cells=%d broken=%d previews=%d messages=%zu\n", files, cells,
-        broken, previews, services.boxesFake.shown.size());
+    std::printf("hostile: files=%d cells=%d broken=%d previews=%d messages=%zu threads=%d\n", files,
+        cells, broken, previews, services.boxesFake.shown.size(), w.pictureCache().threadCount());
     std::printf("hostile: grid %lld ms, previews %lld ms\n", static_cast<long long>(gridMs),
         static_cast<long long>(previewMs));
     std::printf("hostile: peak_mb before=%.1f grid=%.1f previews=%.1f limit=%.0f\n", before,
