@@ -25,10 +25,10 @@ void TestNameRules::startCount_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<qint64>("expected");
-    const std::pair<const char *, qint64> rows[]
-        = { { "", 0 }, { " 5", 5 }, { "-7", -7 }, { "ab", 0 }, { "--5", 0 }, { "12ab", 12 },
-              { ".5", 0 }, { "1.5", 2 }, { "2.5", 2 }, { "1,5", 1 }, { "3D1", 30 },
-              { "1e400", 9000000000000000000 }, { "-1e400", -9000000000000000000 } };
+    const std::pair<const char *, qint64> rows[] = { { "", 0 }, { " 5", 5 }, { "-7", -7 },
+        { "ab", 0 }, { "--5", 0 }, { "12ab", 12 }, { ".5", 0 }, { "1.5", 2 }, { "2.5", 2 },
+        { "1,5", 1 }, { "3D1", 30 }, { "1e2", 100 }, { "5.", 5 }, { "1 2", 12 },
+        { "1e400", 9000000000000000000 }, { "-1e400", -9000000000000000000 } };
     for (const auto &[text, expected] : rows)
         QTest::addRow("\"%s\"", text) << QString::fromLatin1(text) << expected;
 }
@@ -58,6 +58,7 @@ void TestNameRules::renamedPath_data()
     row("last dot wins", "/p/a.b.icon", "H", 1, "/p/H 001.icon");
     row("dot in folder windows", "C:\\my.pics\\IMG", "H", 1, "C:\\my.pics\\H 001");
     row("dot in folder, slash on windows", "C:/my.pics/IMG", "H", {}, "C:/my.pics/H");
+    row("name is only an extension", "/p/.jpg", "H", 3, "/p/H 003.jpg");
     row("empty prefix", "C:\\Pics\\a.jpg", "", 0, "C:\\Pics\\ 000.jpg");
     row("drive root", "C:\\a.gif", "H", 3, "C:\\H 003.gif");
     row("past 16 bits", "/p/a.jpg", "H", 32768, "/p/H 32768.jpg");

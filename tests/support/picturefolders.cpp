@@ -48,12 +48,12 @@ QStringList PictureFolders::paths(const QStringList &relative) const
     return result;
 }
 
-QString PictureFolders::make(const QString &name, const QStringList &files)
+QString PictureFolders::make(const QString &name, const QStringList &files, QSize size)
 {
     const QString folder = path(name);
     QDir().mkpath(folder);
     for (const QString &file : files) {
-        testpictures::write(QDir(folder).filePath(file), QColor::fromHsv(m_hue, 200, 220));
+        testpictures::write(QDir(folder).filePath(file), QColor::fromHsv(m_hue, 200, 220), size);
         m_hue = (m_hue + hueStep) % 360;
     }
     return folder;

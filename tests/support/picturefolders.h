@@ -2,6 +2,7 @@
 
 #include <QByteArrayList>
 #include <QColor>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -26,7 +27,7 @@ public:
     QString path(const QString &relative = {}) const;
     QStringList paths(const QStringList &relative) const;
     // Makes the folder with the named pictures in it; returns its path.
-    QString make(const QString &name, const QStringList &files);
+    QString make(const QString &name, const QStringList &files, QSize size = QSize(64, 48));
     // Loads the window (started from the temporary folder), shows and activates it, then
     // opens the folder as the user would.
     [[nodiscard]] bool open(frmMain &w, const QString &folder) const;
