@@ -45,8 +45,11 @@ struct Session {
         QProcess mount;
         mount.start("mount", { "-t", "tmpfs", "-o", "size=600k", "tmpfs", folders.path("disk") });
         if (!mount.waitForFinished() || mount.exitCode() != 0)
-            return "Cannot mount a small tmpfs (needs root): " + mount.readAllStandardError()
-                + mount.errorString() + "; tst_safemove's injected write failures cover it.";
+            return "Cannot mount a small tmpfs (needs root): "
+                + (mount.error() == QProcess::UnknownError
+                        ? QString(mount.readAllStandardError().trimmed())
+                        : mount.errorString())
+                + "; tst_safemove's injected write failures cover it.";
         mounted = folders.path("disk");
         return {};
     }

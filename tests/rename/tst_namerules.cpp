@@ -91,7 +91,7 @@ void TestNameRules::prefixProblem_data()
         rows(system, { "Trip to St. Ives ", "" }, NameProblem::None);
         rows(system, { "a/b", "a\\b", "../x" }, NameProblem::Separator);
         rows(system, { "..", "a..b" }, NameProblem::ParentFolder);
-        rows(system, { "a\nb", "a\x01" }, NameProblem::Character);
+        rows(system, { "a\tb", "a\x01" }, NameProblem::Character);
     }
     rows(NameRules::Unix, { "a:b*", "CON" }, NameProblem::None);
     rows(NameRules::Windows, { "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b" },
