@@ -15,10 +15,8 @@ private slots:
     void startCount();
     void renamedPath_data();
     void renamedPath();
-    void prefixProblem_data();
-    void prefixProblem();
-    void renameProblem_data();
-    void renameProblem();
+    void nameProblem_data();
+    void nameProblem();
 };
 
 void TestNameRules::startCount_data()
@@ -76,70 +74,56 @@ void TestNameRules::renamedPath()
     QCOMPARE(rules::renamedPath(path, prefix, counter, separator), expected);
 }
 
-void TestNameRules::prefixProblem_data()
+// What a prefix may hold, and where a file in /p or C:\P may be renamed to: it must stay in
+// its folder, under a name the system can hold.
+void TestNameRules::nameProblem_data()
 {
-    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<bool>("newPath"); // a new path rather than a prefix
+    QTest::addColumn<QString>("text");
     QTest::addColumn<NameRules>("nameRules");
     QTest::addColumn<NameProblem>("expected");
-    const auto rows
-        = [](NameRules system, std::initializer_list<const char *> prefixes, NameProblem expected) {
-              for (const char *prefix : prefixes)
-                  QTest::addRow("%s: %s", system == NameRules::Unix ? "posix" : "windows", prefix)
-                      << QString::fromLatin1(prefix) << system << expected;
-          };
+    const auto rows = [](bool newPath, NameRules system, std::initializer_list<const char *> texts,
+                          NameProblem expected) {
+        for (const char *text : texts)
+            QTest::addRow("%s %s: %s", system == NameRules::Unix ? "posix" : "windows",
+                newPath ? "path" : "prefix", text)
+                << newPath << QString::fromLatin1(text) << system << expected;
+    };
     for (const NameRules system : { NameRules::Unix, NameRules::Windows }) {
-        rows(system, { "Trip to St. Ives ", "" }, NameProblem::None);
-        rows(system, { "a/b", "a\\b", "../x" }, NameProblem::Separator);
-        rows(system, { "..", "a..b" }, NameProblem::ParentFolder);
-        rows(system, { "a\tb", "a\x01" }, NameProblem::Character);
+        rows(false, system, { "Trip to St. Ives ", "" }, NameProblem::None);
+        rows(false, system, { "a/b", "a\\b", "../x" }, NameProblem::Separator);
+        rows(false, system, { "..", "a..b" }, NameProblem::ParentFolder);
+        rows(false, system, { "a\tb", "a\x01" }, NameProblem::Character);
     }
-    rows(NameRules::Unix, { "a:b*", "CON" }, NameProblem::None);
-    rows(NameRules::Windows, { "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b" },
-        NameProblem::Character);
-    rows(NameRules::Windows, { "CON", "con", "aux", "NUL", "COM1", "lpt9", "CON.x", "nul " },
+    const auto posix = NameRules::Unix;
+    const auto win = NameRules::Windows;
+    rows(false, posix, { "a:b*", "CON" }, NameProblem::None);
+    rows(false, win, { "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b" }, NameProblem::Character);
+    rows(false, win, { "CON", "con", "aux", "NUL", "COM1", "lpt9", "CON.x", "nul " },
         NameProblem::ReservedName);
-    rows(NameRules::Windows, { "COM0", "CONSOLE", "LPT", "MY CON" }, NameProblem::None);
+    rows(false, win, { "COM0", "CONSOLE", "LPT", "MY CON" }, NameProblem::None);
+    rows(true, posix, { "/p/H 000.jpg", "", "/p/a\\b." }, NameProblem::None);
+    rows(true, posix, { "/q/a.jpg", "/p/../a.jpg" }, NameProblem::OtherFolder);
+    rows(true, posix, { "/p/" }, NameProblem::Empty);
+    rows(true, posix, { "/p/a\tb.jpg" }, NameProblem::Character);
+    rows(true, win, { "C:\\P\\H 000.jpg", "C:\\P\\CON 001.jpg" }, NameProblem::None);
+    rows(true, win, { "C:\\P\\x/y.jpg" }, NameProblem::OtherFolder);
+    rows(true, win, { "C:\\P\\a:b.jpg" }, NameProblem::Character);
+    rows(true, win, { "C:\\P\\H.", "C:\\P\\H " }, NameProblem::TrailingDotOrBlank);
+    rows(true, win, { "C:\\P\\lpt1 .jpg" }, NameProblem::ReservedName);
 }
 
-void TestNameRules::prefixProblem()
+void TestNameRules::nameProblem()
 {
-    QFETCH(QString, prefix);
-    QFETCH(NameRules, nameRules);
-    QFETCH(NameProblem, expected);
-    QCOMPARE(rules::prefixProblem(prefix, nameRules), expected);
-}
-
-// A file in /p or C:\P renamed to the given path: it must stay in its folder, under a name
-// the system can hold.
-void TestNameRules::renameProblem_data()
-{
-    QTest::addColumn<QString>("to");
-    QTest::addColumn<NameRules>("nameRules");
-    QTest::addColumn<NameProblem>("expected");
-    const auto rows
-        = [](NameRules system, std::initializer_list<const char *> paths, NameProblem expected) {
-              for (const char *to : paths)
-                  QTest::newRow(to) << QString::fromLatin1(to) << system << expected;
-          };
-    rows(NameRules::Unix, { "/p/H 000.jpg", "", "/p/a\\b." }, NameProblem::None);
-    rows(NameRules::Unix, { "/q/a.jpg", "/p/../a.jpg" }, NameProblem::OtherFolder);
-    rows(NameRules::Unix, { "/p/" }, NameProblem::Empty);
-    rows(NameRules::Unix, { "/p/a\tb.jpg" }, NameProblem::Character);
-    rows(NameRules::Windows, { "C:\\P\\H 000.jpg", "C:\\P\\CON 001.jpg" }, NameProblem::None);
-    rows(NameRules::Windows, { "C:\\P\\x/y.jpg" }, NameProblem::OtherFolder);
-    rows(NameRules::Windows, { "C:\\P\\a:b.jpg" }, NameProblem::Character);
-    rows(NameRules::Windows, { "C:\\P\\H.", "C:\\P\\H " }, NameProblem::TrailingDotOrBlank);
-    rows(NameRules::Windows, { "C:\\P\\lpt1 .jpg" }, NameProblem::ReservedName);
-}
-
-void TestNameRules::renameProblem()
-{
-    QFETCH(QString, to);
+    QFETCH(bool, newPath);
+    QFETCH(QString, text);
     QFETCH(NameRules, nameRules);
     QFETCH(NameProblem, expected);
     const bool posix = nameRules == NameRules::Unix;
     const QString from = posix ? QStringLiteral("/p/a.jpg") : QStringLiteral("C:\\P\\a.jpg");
-    QCOMPARE(rules::renameProblem(from, to, nameRules, posix ? '/' : '\\'), expected);
+    QCOMPARE(newPath ? rules::renameProblem(from, text, nameRules, posix ? '/' : '\\')
+                     : rules::prefixProblem(text, nameRules),
+        expected);
 }
 
 QTEST_APPLESS_MAIN(TestNameRules)
