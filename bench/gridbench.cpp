@@ -1,0 +1,357 @@
+// Measures how fast the main window builds its thumbnail grid for one folder, against
+// vipsthumbnail on the same files, and how much memory the process needed for it.
+#include "app/filelistbox.h"
+#include "app/folderlistbox.h"
+#include "app/qtplatform.h"
+#include "browser/exifthumbnail.h"
+#include "browser/frmmain.h"
+#include "browser/pictureloader.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageReader>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentMap>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace
+{
+
+constexpr QSize thumbnailSize(100, 100);
+constexpr qint64 firstBytes = 64 * 1024;
+constexpr int defaultRuns = 5;
+constexpr int defaultVipsSample = 200;
+constexpr int defaultTableSample = 20;
+constexpr int scrollSteps = 100;
+constexpr double kilobytesPerMegabyte = 1024.0;
+constexpr double nanosecondsPerMillisecond = 1e6;
+
+// The real services, except that the benchmark may run beside the program itself.
+class BenchServices : public platform::Services
+{
+public:
+    platform::MessageBoxes &boxes() override { return m_boxes; }
+    platform::MousePointer &mouse() override { return m_mouse; }
+    platform::FileSystem &fs() override { return m_fs; }
+    platform::Drives &drives() override { return m_drives; }
+    platform::Instance &instance() override { return m_instance; }
+    platform::Program &program() override { return m_program; }
+
+private:
+    struct AlwaysFirst : platform::Instance {
+        bool claim() override { return true; }
+    };
+    platform::QtMessageBoxes m_boxes;
+    platform::QtMousePointer m_mouse;
+    platform::QtFileSystem m_fs;
+    platform::QtDrives m_drives;
+    AlwaysFirst m_instance;
+    platform::QtProgram m_program;
+};
+
+// The program's loader, counting the pictures it opens.
+class CountedLoader : public PictureLoader
+{
+public:
+    LoadedPicture load(const QString &path, QSize size) const override
+    {
+        ++m_reads;
+        return m_real.load(path, size);
+    }
+    int reads() const { return m_reads.load(); }
+    void reset() { m_reads = 0; }
+
+private:
+    QtPictureLoader m_real;
+    mutable std::atomic<int> m_reads { 0 };
+};
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double millisecondsOf(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / nanosecondsPerMillisecond;
+}
+
+double peakRssMb()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / kilobytesPerMegabyte; // kilobytes on Linux
+}
+
+QStringList pictureFiles(const QString &folder)
+{
+    const QDir dir(folder);
+    const QStringList patterns { QStringLiteral("*.jpg"), QStringLiteral("*.jpeg") };
+    QStringList files;
+    const QStringList names = dir.entryList(patterns, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QString &name : names)
+        files.append(dir.filePath(name));
+    return files;
+}
+
+QStringList spreadSample(const QStringList &files, int count)
+{
+    if (count <= 0 || count >= files.size())
+        return files;
+    QStringList sample;
+    for (int i = 0; i < count; ++i)
+        sample.append(files[static_cast<qsizetype>(qint64(i) * files.size() / count)]);
+    return sample;
+}
+
+void readAll(const QStringList &files, qint64 limit = -1)
+{
+    for (const QString &path : files) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            (void)(limit < 0 ? file.readAll() : file.read(limit));
+    }
+}
+
+QImage fullDecodeThenScale(const QString &path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    return reader.read().scaled(thumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage scaledDecode(const QString &path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    reader.setScaledSize(turned ? thumbnailSize.transposed() : thumbnailSize);
+    return reader.read();
+}
+
+QImage embeddedThumbnail(const QString &path)
+{
+    const exif::Header header = exif::read(path);
+    if (!exif::usable(header, thumbnailSize))
+        return {};
+    return exif::oriented(header.thumbnail, header.orientation)
+        .scaled(thumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// vipsthumbnail over the files, in one call as it is meant to be used; -1 if it did not run.
+double vipsMilliseconds(const QStringList &files)
+{
+    const QTemporaryDir out;
+    QStringList arguments { QStringLiteral("--size"), QStringLiteral("100x100!"),
+        QStringLiteral("-o"), out.path() + QStringLiteral("/%s.jpg") };
+    arguments += files;
+    QProcess vips;
+    bool ok = false;
+    const double ms = millisecondsOf([&] {
+        vips.start(QStringLiteral("vipsthumbnail"), arguments);
+        ok = vips.waitForFinished(-1) && vips.exitStatus() == QProcess::NormalExit
+            && vips.exitCode() == 0;
+    });
+    return ok ? ms : -1;
+}
+
+// The median time per picture of work over the sample, on the given number of threads.
+double perPicture(const QStringList &sample, int runs, int threads,
+    const std::function<void(const QString &)> &work)
+{
+    QThreadPool pool;
+    pool.setMaxThreadCount(threads);
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        times.push_back(millisecondsOf([&] {
+            if (threads == 1) {
+                for (const QString &path : sample)
+                    work(path);
+            } else {
+                QtConcurrent::blockingMap(&pool, sample, work);
+            }
+        }));
+    }
+    return median(times) / double(qMax(1, static_cast<int>(sample.size())));
+}
+
+void printRow(const char *what, double ms)
+{
+    if (ms < 0)
+        std::printf("| %-58s | %8s |\n", what, "n/a");
+    else
+        std::printf("| %-58s | %8.2f |\n", what, ms);
+}
+
+struct GridFigures {
+    double coldMs = 0;
+    double warmMs = 0;
+    int warmReads = 0;
+    double scrollMs = 0;
+};
+
+// Builds the grid as the View Thumbnails button does, and shows it.
+double build(frmMain &window)
+{
+    return millisecondsOf([&] {
+        window.ButtonLoadThumbs_Click();
+        window.repaint();
+        // The cells of the grid before are deleted once the build is done.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
+}
+
+GridFigures measureGrid(const QString &folder, int runs)
+{
+    BenchServices services;
+    CountedLoader loader;
+    std::vector<double> cold;
+    std::vector<double> warm;
+    std::vector<double> scroll;
+    int warmReads = 0;
+    for (int run = 0; run < runs; ++run) {
+        // A new window has an empty cache.
+        frmMain window(services, loader);
+        if (!window.Form_Load())
+            return {};
+        window.setThumbnailsManual(true);
+        window.show();
+        if (!window.Dir1->setPath(folder))
+            return {};
+        QCoreApplication::processEvents();
+
+        loader.reset();
+        cold.push_back(build(window));
+        loader.reset();
+        warm.push_back(build(window));
+        warmReads = qMax(warmReads, loader.reads());
+
+        const int last = window.VBar->maximum();
+        std::vector<double> steps;
+        for (int step = 1; step <= scrollSteps; ++step) {
+            steps.push_back(millisecondsOf([&] {
+                window.VBar->setValue(static_cast<int>(qint64(last) * step / scrollSteps));
+                window.repaint();
+            }));
+        }
+        scroll.push_back(median(steps));
+        std::printf("run %d: cold %.0f ms, warm %.0f ms, %d reads when warm\n", run + 1,
+            cold.back(), warm.back(), loader.reads());
+        std::fflush(stdout);
+    }
+    return { median(cold), median(warm), warmReads, median(scroll) };
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Times the thumbnail grid on a folder."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("A folder of JPEGs."));
+    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs (median)."),
+        QStringLiteral("n"), QString::number(defaultRuns));
+    const QCommandLineOption vipsOption(QStringLiteral("vips-sample"),
+        QStringLiteral("Files vipsthumbnail runs on, spread over the folder; 0 for all."),
+        QStringLiteral("n"), QString::number(defaultVipsSample));
+    const QCommandLineOption tableOption(QStringLiteral("table-sample"),
+        QStringLiteral("Files the per-picture table is measured on; 0 for no table."),
+        QStringLiteral("n"), QString::number(defaultTableSample));
+    parser.addOptions({ runsOption, vipsOption, tableOption });
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1)
+        parser.showHelp(1);
+
+    const QString folder = QDir(parser.positionalArguments().constFirst()).absolutePath();
+    const int runs = qMax(1, parser.value(runsOption).toInt());
+    const QStringList files = pictureFiles(folder);
+    if (files.isEmpty()) {
+        std::fprintf(stderr, "gridbench: no JPEG files in %s\n", qPrintable(folder));
+        return 1;
+    }
+    std::printf("== %s: %lld pictures, %d runs, %d threads\n", qPrintable(folder),
+        static_cast<long long>(files.size()), runs, QThread::idealThreadCount());
+    std::fflush(stdout);
+
+    // Every figure is taken with the files in the page cache.
+    readAll(files);
+
+    // The grid first, so that the peak memory is the grid's own.
+    const GridFigures grid = measureGrid(folder, runs);
+    const double peakMb = peakRssMb();
+
+    const QStringList vipsFiles = spreadSample(files, parser.value(vipsOption).toInt());
+    std::vector<double> vipsTimes;
+    for (int run = 0; run < runs; ++run)
+        vipsTimes.push_back(vipsMilliseconds(vipsFiles));
+    const bool vipsRan = *std::min_element(vipsTimes.begin(), vipsTimes.end()) >= 0;
+    const double vipsPerPicture = vipsRan ? median(vipsTimes) / double(vipsFiles.size()) : -1;
+    const double vipsMs = vipsRan ? vipsPerPicture * double(files.size()) : -1;
+    if (vipsRan)
+        std::printf("vipsthumbnail: %lld of the %lld files, %.1f ms a picture (median)\n",
+            static_cast<long long>(vipsFiles.size()), static_cast<long long>(files.size()),
+            vipsPerPicture);
+    else
+        std::printf("vipsthumbnail did not run (make bench installs libvips-tools)\n");
+
+    const int tableSample = parser.value(tableOption).toInt();
+    if (tableSample > 0) {
+        const QStringList sample = spreadSample(files, tableSample);
+        const bool embedded = !embeddedThumbnail(sample.constFirst()).isNull();
+        std::printf("\nms per picture, %lld pictures, median of %d runs:\n",
+            static_cast<long long>(sample.size()), runs);
+        std::printf("| %-58s | %8s |\n|%s|%s|\n", "way to get a 100 x 100 thumbnail", "ms",
+            QByteArray(60, '-').constData(), QByteArray(10, '-').constData());
+        printRow("reading every byte of the file",
+            perPicture(sample, runs, 1, [](const QString &p) { readAll({ p }); }));
+        printRow("reading the first 64 KiB only",
+            perPicture(sample, runs, 1, [](const QString &p) { readAll({ p }, firstBytes); }));
+        printRow("vipsthumbnail", vipsPerPicture);
+        printRow("Qt QImageReader, full decode then scale",
+            perPicture(sample, runs, 1, [](const QString &p) { fullDecodeThenScale(p); }));
+        printRow("QImageReader::setScaledSize, 1 thread",
+            perPicture(sample, runs, 1, [](const QString &p) { scaledDecode(p); }));
+        printRow("QImageReader::setScaledSize, 2 threads",
+            perPicture(sample, runs, 2, [](const QString &p) { scaledDecode(p); }));
+        printRow("decoding the embedded EXIF thumbnail, 1 thread",
+            embedded ? perPicture(sample, runs, 1, [](const QString &p) { embeddedThumbnail(p); })
+                     : -1);
+        printRow(
+            "the grid, cold, per picture (cells included)", grid.coldMs / double(files.size()));
+        printRow("the grid, warm rebuild, per picture", grid.warmMs / double(files.size()));
+    }
+
+    std::printf("\nscrolling the grid: %.2f ms a step (median)\n", grid.scrollMs);
+    std::printf("grid: pictures=%lld cold_ms=%.0f warm_ms=%.0f vips_ms=%s cold_vs_vips=%s "
+                "warm_reads=%d peak_rss_mb=%.0f\n",
+        static_cast<long long>(files.size()), grid.coldMs, grid.warmMs,
+        vipsRan ? qPrintable(QString::number(vipsMs, 'f', 0)) : "n/a",
+        vipsRan ? qPrintable(QString::number(grid.coldMs / vipsMs, 'f', 3)) : "n/a", grid.warmReads,
+        peakMb);
+    return 0;
+}
