@@ -36,8 +36,8 @@ class frmMain : public QMainWindow
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmMain)
 public:
-    explicit frmMain(platform::Services &services, const PictureLoader &loader,
-                     QWidget *parent = nullptr);
+    explicit frmMain(
+        platform::Services &services, const PictureLoader &loader, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // Runs the window's load step: the settings' start values, the single-instance guard and
