@@ -109,6 +109,22 @@ double cpuMilliseconds()
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
+double childCpuMilliseconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    return QString::fromLatin1(file.readLine()).section(QLatin1Char(' '), 0, 2);
+}
+
 double peakRssMb()
 {
     rusage usage {};
@@ -172,7 +188,7 @@ QImage embeddedThumbnail(const QString &path)
 }
 
 // vipsthumbnail over the files, in one call as it is meant to be used; -1 if it did not run.
-double vipsMilliseconds(const QStringList &files)
+double vipsMilliseconds(const QStringList &files, double *cpuMs)
 {
     const QTemporaryDir out;
     QStringList arguments { QStringLiteral("--size"), QStringLiteral("100x100!"),
@@ -180,11 +196,13 @@ double vipsMilliseconds(const QStringList &files)
     arguments += files;
     QProcess vips;
     bool ok = false;
+    const double cpuBefore = childCpuMilliseconds();
     const double ms = millisecondsOf([&] {
         vips.start(QStringLiteral("vipsthumbnail"), arguments);
         ok = vips.waitForFinished(-1) && vips.exitStatus() == QProcess::NormalExit
             && vips.exitCode() == 0;
     });
+    *cpuMs = childCpuMilliseconds() - cpuBefore;
     return ok ? ms : -1;
 }
 
@@ -217,9 +235,9 @@ void printRow(const char *what, double ms)
 }
 
 struct GridFigures {
-    double decodeMs = 0;
     double coldMs = 0;
     double warmMs = 0;
+    double coldCpuMs = 0;
     int warmReads = 0;
     double scrollMs = 0;
 };
@@ -236,22 +254,16 @@ double build(frmMain &window)
     });
 }
 
-GridFigures measureGrid(const QString &folder, const QStringList &files, int runs)
+GridFigures measureGrid(const QString &folder, int runs)
 {
     BenchServices services;
     CountedLoader loader;
-    std::vector<double> decode;
     std::vector<double> cold;
+    std::vector<double> cold_cpu;
     std::vector<double> warm;
     std::vector<double> scroll;
     int warmReads = 0;
     for (int run = 0; run < runs; ++run) {
-        if (run == 0) {
-            // The same pictures through the cache alone, without cells, once.
-            PictureCache cache(loader, thumbnailSize);
-            decode.push_back(millisecondsOf([&] { (void)cache.thumbnails(files); }));
-            std::printf("thumbnail cache alone, no cells: %.0f ms\n", decode.back());
-        }
         // A new window has an empty cache.
         frmMain window(services, loader);
         // Built only when asked, as with the View Thumbnails button.
@@ -266,7 +278,7 @@ GridFigures measureGrid(const QString &folder, const QStringList &files, int run
         loader.reset();
         const double cpuBefore = cpuMilliseconds();
         cold.push_back(build(window));
-        const double coldCpu = cpuMilliseconds() - cpuBefore;
+        cold_cpu.push_back(cpuMilliseconds() - cpuBefore);
         loader.reset();
         warm.push_back(build(window));
         warmReads = qMax(warmReads, loader.reads());
@@ -282,10 +294,10 @@ GridFigures measureGrid(const QString &folder, const QStringList &files, int run
         scroll.push_back(median(steps));
         std::printf("run %d: cold %.0f ms (processor time %.0f ms), warm %.0f ms, %d reads when "
                     "warm, peak memory so far %.0f MB\n",
-            run + 1, cold.back(), coldCpu, warm.back(), loader.reads(), peakRssMb());
+            run + 1, cold.back(), cold_cpu.back(), warm.back(), loader.reads(), peakRssMb());
         std::fflush(stdout);
     }
-    return { median(decode), median(cold), median(warm), warmReads, median(scroll) };
+    return { median(cold), median(warm), median(cold_cpu), warmReads, median(scroll) };
 }
 
 } // namespace
@@ -320,21 +332,34 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "gridbench: no JPEG files in %s\n", qPrintable(folder));
         return 1;
     }
-    std::printf("== %s: %lld pictures, %d runs, %d threads\n", qPrintable(folder),
-        static_cast<long long>(files.size()), runs, QThread::idealThreadCount());
+    std::printf("== %s: %lld pictures, %d runs, %d threads, load average %s\n", qPrintable(folder),
+        static_cast<long long>(files.size()), runs, QThread::idealThreadCount(),
+        qPrintable(loadAverage()));
     std::fflush(stdout);
 
     // Every figure is taken with the files in the page cache.
     readAll(files);
 
     // The grid first, so that the peak memory is the grid's own.
-    const GridFigures grid = measureGrid(folder, files, runs);
+    const GridFigures grid = measureGrid(folder, runs);
     const double peakMb = peakRssMb();
+
+    // The same pictures through the cache alone, without cells: once, after the peak is taken.
+    double decodeMs = 0;
+    {
+        const QtPictureLoader loader;
+        PictureCache cache(loader, thumbnailSize);
+        decodeMs = millisecondsOf([&] { (void)cache.thumbnails(files); });
+    }
 
     const QStringList vipsFiles = spreadSample(files, parser.value(vipsOption).toInt());
     std::vector<double> vipsTimes;
-    for (int run = 0; run < qMin(runs, maxVipsRuns); ++run)
-        vipsTimes.push_back(vipsMilliseconds(vipsFiles));
+    std::vector<double> vipsCpu;
+    for (int run = 0; run < qMin(runs, maxVipsRuns); ++run) {
+        double cpu = 0;
+        vipsTimes.push_back(vipsMilliseconds(vipsFiles, &cpu));
+        vipsCpu.push_back(cpu);
+    }
     const bool vipsRan = *std::min_element(vipsTimes.begin(), vipsTimes.end()) >= 0;
     const double vipsPerPicture = vipsRan ? median(vipsTimes) / double(vipsFiles.size()) : -1;
     const double vipsMs = vipsRan ? vipsPerPicture * double(files.size()) : -1;
@@ -367,7 +392,7 @@ int main(int argc, char *argv[])
         printRow("decoding the embedded EXIF thumbnail, 1 thread",
             embedded ? perPicture(sample, runs, 1, [](const QString &p) { embeddedThumbnail(p); })
                      : -1);
-        printRow("thumbnail cache alone, cold, no cells", grid.decodeMs / double(files.size()));
+        printRow("thumbnail cache alone, cold, no cells", decodeMs / double(files.size()));
         printRow(
             "the grid, cold, per picture (cells included)", grid.coldMs / double(files.size()));
         printRow("the grid, warm rebuild, per picture", grid.warmMs / double(files.size()));
@@ -376,6 +401,14 @@ int main(int argc, char *argv[])
     std::printf("\ncells: a warm rebuild decodes nothing, so its %.0f ms are the cells' cost\n",
         grid.warmMs);
     std::printf("scrolling the grid: %.2f ms a step (median)\n", grid.scrollMs);
+    if (vipsRan) {
+        // Wall times depend on how many cores the machine leaves free; processor times do not.
+        const double vipsCpuMs = median(vipsCpu) / double(vipsFiles.size()) * double(files.size());
+        std::printf("processor time: grid cold %.0f ms, vipsthumbnail %.0f ms, ratio %.3f\n",
+            grid.coldCpuMs, vipsCpuMs, grid.coldCpuMs / vipsCpuMs);
+    }
+    std::printf("load average at the end: %s (%d cores)\n", qPrintable(loadAverage()),
+        QThread::idealThreadCount());
     std::printf("grid: pictures=%lld cold_ms=%.0f warm_ms=%.0f vips_ms=%s cold_vs_vips=%s "
                 "warm_reads=%d peak_rss_mb=%.0f\n",
         static_cast<long long>(files.size()), grid.coldMs, grid.warmMs,
