@@ -64,8 +64,9 @@ QImage inDisplayFormat(const QImage &image)
 LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
 {
     // A camera's own thumbnail costs a few kilobytes of reading instead of a whole decode.
+    // A picture too large to decode is refused even when it carries a thumbnail.
     const exif::Header header = exif::read(path);
-    if (exif::usable(header, size)) {
+    if (exif::usable(header, size) && !tooLarge(header.pictureSize)) {
         const QImage shown = exif::oriented(header.thumbnail, header.orientation);
         return {
             inDisplayFormat(shown.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)), {}

@@ -159,6 +159,26 @@ private Q_SLOTS:
             qPrintable(testpictures::centre(loaded.image).name()));
     }
 
+    // A picture that claims more pixels than any camera makes is refused, thumbnail or not.
+    void tooLargePictureIsRefusedDespiteItsThumbnail()
+    {
+        const QTemporaryDir dir;
+        QByteArray bytes = testpictures::jpegWithExif(filled(QSize(400, 300), blue), 1,
+            testpictures::jpegBytes(filled(QSize(160, 120), red)));
+        // The picture's own frame header comes after the thumbnail's.
+        const qsizetype frame = bytes.lastIndexOf(QByteArray("\xFF\xC0", 2));
+        QVERIFY(frame > bytes.indexOf(QByteArray("\xFF\xC0", 2)));
+        bytes[frame + 5] = char(0x75);
+        bytes[frame + 6] = char(0x30);
+        bytes[frame + 7] = char(0x75);
+        bytes[frame + 8] = char(0x30);
+        const QString path = dir.filePath(QStringLiteral("huge.jpg"));
+        QVERIFY(testpictures::writeBytes(path, bytes));
+        const LoadedPicture loaded = QtPictureLoader().load(path, cell);
+        QVERIFY(!loaded.ok());
+        QVERIFY(!loaded.error.isEmpty());
+    }
+
     // Nothing past the start of the file is needed: the rest may as well be zeros.
     void readsOnlyTheStartOfTheFile()
     {
