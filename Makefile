@@ -29,7 +29,7 @@ test: build
 # `make bench FOLDER=/some/pictures` times it on a folder of your own instead.
 bench: export RAVELIN_BENCH=1
 bench: build
-	@bench/run.sh $(BUILD)/bench/gridbench $(FOLDER)
+	@bench/run.sh $(BUILD)/bench/gridbench $(if $(FOLDER),"$(FOLDER)")
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
