@@ -41,6 +41,8 @@ constexpr int defaultTableSample = 20;
 constexpr int scrollSteps = 100;
 constexpr double kilobytesPerMegabyte = 1024.0;
 constexpr double nanosecondsPerMillisecond = 1e6;
+constexpr double microsecondsPerMillisecond = 1e3;
+constexpr double millisecondsPerSecond = 1e3;
 
 // The real services, except that the benchmark may run beside the program itself.
 class BenchServices : public platform::Services
@@ -99,22 +101,19 @@ double millisecondsOf(const std::function<void()> &work)
     return double(timer.nsecsElapsed()) / nanosecondsPerMillisecond;
 }
 
-// Processor time of all the process's threads, to tell a busy machine from slow code.
-double cpuMilliseconds()
+double toMilliseconds(const timeval &time)
 {
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto ms
-        = [](const timeval &t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
+    return double(time.tv_sec) * millisecondsPerSecond
+        + double(time.tv_usec) / microsecondsPerMillisecond;
 }
 
-double childCpuMilliseconds()
+// Processor time of all the process's threads (RUSAGE_SELF) or of its ended children
+// (RUSAGE_CHILDREN), to tell a busy machine from slow code.
+double processorMilliseconds(int who)
 {
     rusage usage {};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    getrusage(who, &usage);
+    return toMilliseconds(usage.ru_utime) + toMilliseconds(usage.ru_stime);
 }
 
 QString loadAverage()
@@ -196,13 +195,13 @@ double vipsMilliseconds(const QStringList &files, double *cpuMs)
     arguments += files;
     QProcess vips;
     bool ok = false;
-    const double cpuBefore = childCpuMilliseconds();
+    const double cpuBefore = processorMilliseconds(RUSAGE_CHILDREN);
     const double ms = millisecondsOf([&] {
         vips.start(QStringLiteral("vipsthumbnail"), arguments);
         ok = vips.waitForFinished(-1) && vips.exitStatus() == QProcess::NormalExit
             && vips.exitCode() == 0;
     });
-    *cpuMs = childCpuMilliseconds() - cpuBefore;
+    *cpuMs = processorMilliseconds(RUSAGE_CHILDREN) - cpuBefore;
     return ok ? ms : -1;
 }
 
@@ -262,7 +261,7 @@ GridFigures measureGrid(const QString &folder, int runs, const std::function<voi
     BenchServices services;
     CountedLoader loader;
     std::vector<double> cold;
-    std::vector<double> cold_cpu;
+    std::vector<double> coldCpu;
     std::vector<double> warm;
     std::vector<double> scroll;
     int warmReads = 0;
@@ -279,9 +278,9 @@ GridFigures measureGrid(const QString &folder, int runs, const std::function<voi
         QCoreApplication::processEvents();
 
         loader.reset();
-        const double cpuBefore = cpuMilliseconds();
+        const double cpuBefore = processorMilliseconds(RUSAGE_SELF);
         cold.push_back(build(window));
-        cold_cpu.push_back(cpuMilliseconds() - cpuBefore);
+        coldCpu.push_back(processorMilliseconds(RUSAGE_SELF) - cpuBefore);
         loader.reset();
         warm.push_back(build(window));
         warmReads = qMax(warmReads, loader.reads());
@@ -297,11 +296,11 @@ GridFigures measureGrid(const QString &folder, int runs, const std::function<voi
         scroll.push_back(median(steps));
         std::printf("run %d: cold %.0f ms (processor time %.0f ms), warm %.0f ms, %d reads when "
                     "warm, peak memory so far %.0f MB\n",
-            run + 1, cold.back(), cold_cpu.back(), warm.back(), loader.reads(), peakRssMb());
+            run + 1, cold.back(), coldCpu.back(), warm.back(), loader.reads(), peakRssMb());
         std::fflush(stdout);
         afterRun(run);
     }
-    return { cold, median(cold), median(warm), median(cold_cpu), warmReads, median(scroll) };
+    return { cold, median(cold), median(warm), median(coldCpu), warmReads, median(scroll) };
 }
 
 } // namespace

@@ -81,8 +81,6 @@ Header parse(const QByteArray &start)
     const ExifDataPtr data(exif_data_new());
     if (!data)
         return header;
-    // Read only: no need for the library to add the tags a writer must have.
-    exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
     exif_data_load_data(data.get(), reinterpret_cast<const unsigned char *>(start.constData()),
         static_cast<unsigned int>(start.size()));
     header.orientation = orientationOf(data.get());
