@@ -77,6 +77,7 @@ private:
     QtPictureLoader m_real;
 };
 
+// What a user sees of one cell of the grid.
 struct Cell {
     QString caption;
     bool broken = false;
@@ -89,8 +90,11 @@ std::vector<Cell> gridOf(const QString &folder, int threads)
     CountingLoader loader;
     frmMain w(services, loader);
     w.pictureCache().setThreadCount(threads);
+    w.setThumbnailsManual(true);
     if (!w.Form_Load() || !w.Dir1->setPath(folder))
         return {};
+    w.show();
+    QTest::mouseClick(w.ButtonLoadThumbs, Qt::LeftButton);
     std::vector<Cell> cells;
     for (int i = 0; i < w.Image1.ubound(); ++i) {
         cells.push_back(
@@ -172,8 +176,8 @@ private Q_SLOTS:
         FakeServices services;
         HookedLoader loader;
         frmMain w(services, loader);
-        QVERIFY(w.Form_Load());
         w.setThumbnailsManual(true);
+        QVERIFY(w.Form_Load());
         w.show();
         QVERIFY(w.Dir1->setPath(dir.path()));
         ImageBox *first = w.Image1(0);
