@@ -27,10 +27,14 @@ namespace
     };
     using ExifDataPtr = std::unique_ptr<ExifData, ExifDataDeleter>;
 
+    // Every JPEG starts with the marker byte and the start-of-image code.
+    constexpr uchar jpegMarker = 0xFF;
+    constexpr uchar jpegStartOfImage = 0xD8;
+
     bool isJpeg(const QByteArray &bytes)
     {
-        return bytes.size() >= 2 && static_cast<uchar>(bytes[0]) == 0xFF
-            && static_cast<uchar>(bytes[1]) == 0xD8;
+        return bytes.size() >= 2 && static_cast<uchar>(bytes[0]) == jpegMarker
+            && static_cast<uchar>(bytes[1]) == jpegStartOfImage;
     }
 
     int orientationOf(ExifData *data)
