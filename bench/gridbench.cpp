@@ -234,6 +234,7 @@ void printRow(const char *what, double ms)
 }
 
 struct GridFigures {
+    int pictures = 0;
     std::vector<double> colds;
     double coldMs = 0;
     double warmMs = 0;
@@ -265,6 +266,7 @@ GridFigures measureGrid(const QString &folder, int runs, const std::function<voi
     std::vector<double> warm;
     std::vector<double> scroll;
     int warmReads = 0;
+    int pictures = 0;
     for (int run = 0; run < runs; ++run) {
         // A new window has an empty cache.
         frmMain window(services, loader);
@@ -276,6 +278,7 @@ GridFigures measureGrid(const QString &folder, int runs, const std::function<voi
         if (!window.Dir1->setPath(folder))
             return {};
         QCoreApplication::processEvents();
+        pictures = window.File1->count();
 
         loader.reset();
         const double cpuBefore = processorMilliseconds(RUSAGE_SELF);
@@ -300,7 +303,8 @@ GridFigures measureGrid(const QString &folder, int runs, const std::function<voi
         std::fflush(stdout);
         afterRun(run);
     }
-    return { cold, median(cold), median(warm), median(coldCpu), warmReads, median(scroll) };
+    return { pictures, cold, median(cold), median(warm), median(coldCpu), warmReads,
+        median(scroll) };
 }
 
 } // namespace
@@ -354,6 +358,10 @@ int main(int argc, char *argv[])
         vipsTimes.push_back(vipsMilliseconds(vipsFiles, &cpu));
         vipsCpu.push_back(cpu);
     });
+    if (grid.colds.empty()) {
+        std::fprintf(stderr, "gridbench: the main window could not open %s\n", qPrintable(folder));
+        return 1;
+    }
     const double peakMb = peakRssMb();
 
     // The same pictures through the cache alone, without cells: once, after the peak is taken.
@@ -366,12 +374,12 @@ int main(int argc, char *argv[])
 
     const bool vipsRan = *std::min_element(vipsTimes.begin(), vipsTimes.end()) >= 0;
     const double vipsPerPicture = vipsRan ? median(vipsTimes) / double(vipsFiles.size()) : -1;
-    const double vipsMs = vipsRan ? vipsPerPicture * double(files.size()) : -1;
+    const double vipsMs = vipsRan ? vipsPerPicture * double(grid.pictures) : -1;
     // Each build against the reference run next to it.
     std::vector<double> ratios;
     for (size_t run = 0; vipsRan && run < vipsTimes.size(); ++run) {
         ratios.push_back(
-            grid.colds[run] / (vipsTimes[run] / double(vipsFiles.size()) * double(files.size())));
+            grid.colds[run] / (vipsTimes[run] / double(vipsFiles.size()) * double(grid.pictures)));
     }
     if (vipsRan)
         std::printf("vipsthumbnail: %lld of the %lld files, %.1f ms a picture (median)\n",
@@ -404,8 +412,8 @@ int main(int argc, char *argv[])
                      : -1);
         printRow("thumbnail cache alone, cold, no cells", decodeMs / double(files.size()));
         printRow(
-            "the grid, cold, per picture (cells included)", grid.coldMs / double(files.size()));
-        printRow("the grid, warm rebuild, per picture", grid.warmMs / double(files.size()));
+            "the grid, cold, per picture (cells included)", grid.coldMs / double(grid.pictures));
+        printRow("the grid, warm rebuild, per picture", grid.warmMs / double(grid.pictures));
     }
 
     std::printf("\ncells: a warm rebuild decodes nothing, so its %.0f ms are the cells' cost\n",
@@ -413,7 +421,7 @@ int main(int argc, char *argv[])
     std::printf("scrolling the grid: %.2f ms a step (median)\n", grid.scrollMs);
     if (vipsRan) {
         // Wall times depend on how many cores the machine leaves free; processor times do not.
-        const double vipsCpuMs = median(vipsCpu) / double(vipsFiles.size()) * double(files.size());
+        const double vipsCpuMs = median(vipsCpu) / double(vipsFiles.size()) * double(grid.pictures);
         std::printf("processor time: grid cold %.0f ms, vipsthumbnail %.0f ms, ratio %.3f\n",
             grid.coldCpuMs, vipsCpuMs, grid.coldCpuMs / vipsCpuMs);
     }
@@ -421,7 +429,7 @@ int main(int argc, char *argv[])
         QThread::idealThreadCount());
     std::printf("grid: pictures=%lld cold_ms=%.0f warm_ms=%.0f vips_ms=%s cold_vs_vips=%s "
                 "warm_reads=%d peak_rss_mb=%.0f\n",
-        static_cast<long long>(files.size()), grid.coldMs, grid.warmMs,
+        static_cast<long long>(grid.pictures), grid.coldMs, grid.warmMs,
         vipsRan ? qPrintable(QString::number(vipsMs, 'f', 0)) : "n/a",
         vipsRan ? qPrintable(QString::number(median(ratios), 'f', 3)) : "n/a", grid.warmReads,
         peakMb);
