@@ -1,4 +1,5 @@
-# Ravelin: `make run` builds and starts the program, `make test` runs the whole test suite.
+# Ravelin: `make run` builds and starts the program, `make test` runs the whole test suite,
+# `make bench` times the thumbnail grid.
 # Both install whatever Debian packages are missing first.
 BUILD   ?= build
 TYPE    ?= RelWithDebInfo
@@ -23,6 +24,12 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Makes its own picture folders under bench/out (once) and times the grid on them;
+# `make bench FOLDER=/some/pictures` times it on a folder of your own instead.
+bench: export RAVELIN_BENCH=1
+bench: build
+	@bench/run.sh $(BUILD)/bench/gridbench $(if $(FOLDER),"$(FOLDER)")
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
