@@ -1,4 +1,5 @@
-# Ravelin: `make run` builds and starts the program, `make test` runs the whole test suite.
+# Ravelin: `make run` builds and starts the program, `make test` runs the whole test suite,
+# `make bench` times the thumbnail grid.
 # Both install whatever Debian packages are missing first.
 BUILD   ?= build
 SAN_BUILD ?= build-asan
@@ -50,6 +51,12 @@ fuzz: setup
 	       -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Makes its own picture folders under bench/out (once) and times the grid on them;
+# `make bench FOLDER=/some/pictures` times it on a folder of your own instead.
+bench: export RAVELIN_BENCH=1
+bench: build
+	@bench/run.sh $(BUILD)/bench/gridbench $(if $(FOLDER),"$(FOLDER)")
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

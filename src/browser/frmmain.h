@@ -135,6 +135,7 @@ private:
     void openFailed(const QString &path);
     std::vector<LoadedPicture> RefreshPictureCache(const QStringList &names);
     void showCell(int index, const LoadedPicture &picture);
+    void paintCanvasOnce();
     void RestoreSelectionMarks();
     void DisableSelectionCommands();
     void EnableSelectionCommands();

@@ -1,8 +1,7 @@
 #include "browser/picturecache.h"
 
 #include <QFileInfo>
-#include <QFuture>
-#include <QtConcurrent/QtConcurrentRun>
+#include <QSemaphore>
 
 #include <algorithm>
 
@@ -66,18 +65,25 @@ std::vector<LoadedPicture> PictureCache::thumbnails(
                 progress(++done, total);
         }
     } else {
-        std::vector<QFuture<LoadedPicture>> futures;
-        futures.reserve(misses.size());
-        for (const int i : misses) {
-            const QString path = paths[i];
-            futures.push_back(QtConcurrent::run(
-                &m_pool, [&loader, path, size] { return loader.load(path, size); }));
+        // Workers fill their own slots and count each one done; this thread reports progress
+        // in the order the results come in and returns only when every worker is done.
+        std::vector<LoadedPicture> loaded(misses.size());
+        QSemaphore finished;
+        for (size_t k = 0; k < misses.size(); ++k) {
+            LoadedPicture *slot = &loaded[k];
+            const QString path = paths[misses[k]];
+            m_pool.start([&loader, &finished, slot, path, size] {
+                *slot = loader.load(path, size);
+                finished.release();
+            });
         }
         for (size_t k = 0; k < misses.size(); ++k) {
-            entries[static_cast<size_t>(misses[k])]->picture = futures[k].result();
+            finished.acquire();
             if (progress)
                 progress(++done, total);
         }
+        for (size_t k = 0; k < misses.size(); ++k)
+            entries[static_cast<size_t>(misses[k])]->picture = std::move(loaded[k]);
     }
 
     for (int i = 0; i < total; ++i)

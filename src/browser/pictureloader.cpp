@@ -1,5 +1,7 @@
 #include "browser/pictureloader.h"
 
+#include "browser/exifthumbnail.h"
+
 #include <QImageReader>
 
 namespace
@@ -54,18 +56,37 @@ LoadedPicture readLargestIcon(QImageReader &reader)
     return best;
 }
 
+QImage inDisplayFormat(const QImage &image)
+{
+    if (image.format() == QImage::Format_ARGB32_Premultiplied
+        || image.format() == QImage::Format_RGB32)
+        return image;
+    return image.convertToFormat(
+        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+}
+
 } // namespace
 
 LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
     // Set before the first read on any thread; a static's first use is thread-safe.
     static const bool limited = [] {
         QImageReader::setAllocationLimit(allocationLimitMb);
         return true;
     }();
     Q_UNUSED(limited);
+    // A camera's own thumbnail costs a few kilobytes of reading instead of a whole decode.
+    // A picture too large to decode is refused even when it carries a thumbnail.
+    const exif::Header header = exif::read(path);
+    if (exif::usable(header, size) && !tooLarge(header.pictureSize)) {
+        const QImage shown = exif::oriented(header.thumbnail, header.orientation);
+        return {
+            inDisplayFormat(shown.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)), {}
+        };
+    }
+
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
     const QSize declared = reader.size();
     if (tooLarge(declared))
         return { {}, refusedSize(declared) };
@@ -77,10 +98,9 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
         if (reader.supportsOption(QImageIOHandler::ScaledSize) && declared.isValid()) {
             // The scaled size applies before the orientation is.
             reader.setScaledSize(isRotated(reader.transformation()) ? size.transposed() : size);
-        } else {
-            if (declared.isValid()
-                && qint64(declared.width()) * declared.height() > maxWholeDecodePixels)
-                return { {}, refusedSize(declared) };
+        } else if (declared.isValid()
+            && qint64(declared.width()) * declared.height() > maxWholeDecodePixels) {
+            return { {}, refusedSize(declared) };
         }
         result.image = reader.read();
         if (result.image.isNull())
@@ -90,10 +110,6 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
         return result;
     if (result.image.size() != size)
         result.image = result.image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if (result.image.format() != QImage::Format_ARGB32_Premultiplied
-        && result.image.format() != QImage::Format_RGB32)
-        result.image = result.image.convertToFormat(result.image.hasAlphaChannel()
-                ? QImage::Format_ARGB32_Premultiplied
-                : QImage::Format_RGB32);
+    result.image = inDisplayFormat(result.image);
     return result;
 }

@@ -5,16 +5,14 @@
 #include "browser/imagebox.h"
 #include "move/movefilewindow.h"
 #include "support/fakeservices.h"
+#include "support/picturefolders.h"
 #include "support/testpictures.h"
-#include "tmpfsmount.h"
 
 #include <QAction>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace
@@ -22,26 +20,63 @@ namespace
 const QString confirmText = QStringLiteral("Are you sure you want to MOVE these files ?");
 const QString alreadyThere = QStringLiteral("A file of that name is already there.");
 
-QStringList texts(const QListWidget *list)
-{
-    QStringList result;
-    for (int i = 0; i < list->count(); ++i)
-        result.append(list->item(i)->text());
-    return result;
-}
+// The main window on src1 (a, b, keep), src2 (a, c, d) and out (keep, and the folder old),
+// the pictures selected in it and the move window opened from its menu.
+struct Session {
+    PictureFolders folders;
+    FakeServices services;
+    CountingLoader loader;
+    frmMain main { services, loader };
+    MoveFileWindow *window = nullptr;
+    QString mounted;
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Hidden files too: a partial copy must not be left behind.
-QStringList contents(const QString &folder)
-{
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
+    ~Session()
+    {
+        if (!mounted.isEmpty())
+            QProcess::execute("umount", { mounted });
+    }
+    // Mounts a small tmpfs on "disk", to fill up with the pictures in "big"; returns why it
+    // could not (it needs root and a system that allows it).
+    QString mountDisk()
+    {
+        // Uncompressed pictures of about 270 KB: two fit on the disk, the third does not.
+        folders.make("big", { "p1.bmp", "p2.bmp", "p3.bmp" }, QSize(300, 300));
+        folders.make("disk", {});
+        QProcess mount;
+        mount.start("mount", { "-t", "tmpfs", "-o", "size=600k", "tmpfs", folders.path("disk") });
+        if (!mount.waitForFinished() || mount.exitCode() != 0)
+            return "Cannot mount a small tmpfs (needs root): "
+                + (mount.error() == QProcess::UnknownError
+                        ? QString(mount.readAllStandardError().trimmed())
+                        : mount.errorString())
+                + "; tst_safemove's injected write failures cover it.";
+        mounted = folders.path("disk");
+        return {};
+    }
+    bool start(const QStringList &selection, bool manual = false)
+    {
+        folders.make("src1", { "a.jpg", "b.jpg", "keep.jpg" });
+        folders.make("src2", { "a.jpg", "c.jpg", "d.jpg" });
+        folders.make("out/old", {});
+        folders.make("out", { "keep.jpg" });
+        if (!folders.open(main, folders.path("src1")))
+            return false;
+        main.setThumbnailsManual(manual);
+        if (!folders.select(main, selection))
+            return false;
+        main.mnuMovePictures->trigger();
+        window = main.moveWindow();
+        return window->isLoaded() && window->isVisible()
+            && listTexts(window->List1) == folders.paths(selection);
+    }
+    QStringList previewOf(const QStringList &selection, const QString &destination) const
+    {
+        QStringList result;
+        for (const QString &file : selection)
+            result.append(folders.path(destination + '/' + file.section('/', -1)));
+        return result;
+    }
+};
 } // namespace
 
 // The move window driven through its controls and the main window's menu, on real files.
@@ -50,403 +85,161 @@ class TestMoveFileWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void threeFilesFromTwoFolders();
-    void partlyRefused_data();
-    void partlyRefused();
-    void createFolder_data();
-    void createFolder();
-    void drives();
-    void manualMode();
-    void leaveWithoutMoving_data();
-    void leaveWithoutMoving();
-    void acrossFileSystemsUntilFull();
-
-private:
-    QString path(const QString &relative) const;
-    void makePictures(const QString &folder, const QStringList &names, QSize size = { 64, 48 });
-    void select(const QString &folder, const QStringList &names);
-    MoveFileWindow *openMoveWindow();
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<CountingLoader> m_loader;
-    std::unique_ptr<frmMain> m_main;
+    void moves_data();
+    void moves();
+    void withoutMoving();
 };
 
-void TestMoveFileWindow::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    makePictures(QStringLiteral("src1"), { "a.jpg", "b.jpg", "keep.jpg" });
-    makePictures(QStringLiteral("src2"), { "a.jpg", "c.jpg", "d.jpg" });
-    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("out/old")));
-    m_services = std::make_unique<FakeServices>();
-    m_loader = std::make_unique<CountingLoader>();
-}
-
-void TestMoveFileWindow::cleanup()
-{
-    m_main.reset();
-    m_loader.reset();
-    m_services.reset();
-    QDir::setCurrent(QDir::tempPath());
-    m_dir.reset();
-}
-
-QString TestMoveFileWindow::path(const QString &relative) const
-{
-    return QDir::toNativeSeparators(m_dir->filePath(relative));
-}
-
-void TestMoveFileWindow::makePictures(const QString &folder, const QStringList &names, QSize size)
-{
-    QVERIFY(QDir(m_dir->path()).mkpath(folder));
-    const QList<QColor> colours = { Qt::red, Qt::green, Qt::blue, Qt::yellow };
-    for (qsizetype i = 0; i < names.size(); ++i)
-        QVERIFY(testpictures::write(
-            path(folder + QLatin1Char('/') + names[i]), colours[i % colours.size()], size));
-}
-
-// Opens the folder in the main window and clicks the named thumbnails, in that order.
-void TestMoveFileWindow::select(const QString &folder, const QStringList &names)
-{
-    if (!m_main) {
-        m_main = std::make_unique<frmMain>(*m_services, *m_loader);
-        QVERIFY(m_main->Form_Load());
-        m_main->show();
-    }
-    QVERIFY(m_main->Dir1->setPath(path(folder)));
-    if (m_main->ThumbManual)
-        QTest::mouseClick(m_main->ButtonLoadThumbs, Qt::LeftButton);
-    for (const QString &name : names) {
-        const auto index = m_main->gridNames().indexOf(name);
-        QVERIFY(index >= 0);
-        QTest::mouseClick(m_main->Image1(static_cast<int>(index)), Qt::LeftButton);
-    }
-}
-
-MoveFileWindow *TestMoveFileWindow::openMoveWindow()
-{
-    m_main->mnuMovePictures->trigger();
-    MoveFileWindow *window = m_main->moveWindow();
-    return window->isLoaded() && window->isVisible() ? window : nullptr;
-}
-
-void TestMoveFileWindow::threeFilesFromTwoFolders()
-{
-    const QStringList sources = { path("src1/b.jpg"), path("src1/a.jpg"), path("src2/c.jpg") };
-    std::vector<QByteArray> bytes;
-    for (const QString &source : sources)
-        bytes.push_back(readFile(source));
-    select(QStringLiteral("src1"), { "b.jpg", "a.jpg" });
-    select(QStringLiteral("src2"), { "c.jpg" });
-
-    MoveFileWindow *w = openMoveWindow();
-    QVERIFY(w != nullptr);
-    QCOMPARE(w->windowTitle(), QStringLiteral("Move Files"));
-    QCOMPARE(texts(w->List1), sources);
-    QCOMPARE(w->List2->count(), 0);
-    QCOMPARE(w->Text5->text(), path("src2"));
-
-    QVERIFY(w->Dir2->setPath(path("out")));
-    QCOMPARE(w->Text5->text(), path("out"));
-    const QStringList previews = { path("out/b.jpg"), path("out/a.jpg"), path("out/c.jpg") };
-    QCOMPARE(texts(w->List2), previews);
-
-    int listedDuringCount = -1;
-    m_services->boxesFake.onShow = [&](const FakeBoxes::Shown &box) {
-        if (box.text.endsWith(QStringLiteral("Files moved!")))
-            listedDuringCount = w->List1->count() + w->List2->count();
-    };
-    QTest::mouseClick(w->MoveFolderOK, Qt::LeftButton);
-
-    const auto &shown = m_services->boxesFake.shown;
-    QCOMPARE(shown.size(), 2u);
-    QCOMPARE(shown[0].text, confirmText);
-    QCOMPARE(shown[0].code, 33);
-    QCOMPARE(shown[0].title, QStringLiteral("Tessary"));
-    QCOMPARE(shown[1].text, QStringLiteral("3 Files moved!"));
-    QCOMPARE(shown[1].code, 0);
-    QCOMPARE(shown[1].title, QStringLiteral("Ravelin"));
-    QCOMPARE(listedDuringCount, 0);
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        QVERIFY(!QFileInfo::exists(sources[static_cast<qsizetype>(i)]));
-        QCOMPARE(readFile(previews[static_cast<qsizetype>(i)]), bytes[i]);
-    }
-    QCOMPARE(contents(path("out")), QStringList({ "a.jpg", "b.jpg", "c.jpg", "old" }));
-
-    // The main window is back in use, with no selection and a grid without the moved file.
-    QVERIFY(!w->isLoaded());
-    QVERIFY(w->isHidden());
-    QVERIFY(m_main->isEnabled());
-    QVERIFY(m_main->isVisible());
-    QCOMPARE(m_main->List1->count(), 0);
-    QCOMPARE(m_main->File1->fileNames(), QStringList({ "a.jpg", "d.jpg" }));
-    QCOMPARE(m_main->gridNames(), QStringList({ "a.jpg", "d.jpg" }));
-    QCOMPARE(m_main->PreviousFileCount, 2);
-    QCOMPARE(m_services->mouseFake.depth, 0);
-}
-
-void TestMoveFileWindow::partlyRefused_data()
+void TestMoveFileWindow::moves_data()
 {
     QTest::addColumn<QStringList>("selection");
     QTest::addColumn<QString>("destination");
-    QTest::addColumn<QStringList>("moved");
-    QTest::addColumn<QString>("reason");
-
-    QTest::newRow("a file of that name is there")
-        << QStringList { "src1/b.jpg", "src1/keep.jpg" } << "out" << QStringList { "src1/b.jpg" }
-        << alreadyThere;
-    QTest::newRow("two selected files with one name")
-        << QStringList { "src1/a.jpg", "src2/a.jpg" } << "out" << QStringList { "src1/a.jpg" }
-        << alreadyThere;
-    QTest::newRow("no destination chosen") << QStringList { "src1/a.jpg", "src1/b.jpg" } << ""
-                                           << QStringList {} << "No destination was chosen.";
+    QTest::addColumn<int>("moved"); // the first ones of the selection
+    QTest::addColumn<QString>("reason"); // why the others were not
+    QTest::addColumn<bool>("manual");
+    const auto row = [](const char *tag, const QStringList &selection, const char *destination,
+                         int moved, const QString &reason = {}, bool manual = false) {
+        QTest::newRow(tag) << selection << QString(destination) << moved << reason << manual;
+    };
+    const QStringList two = { "src1/a.jpg", "src1/b.jpg" };
+    row("three files from two folders", { "src1/b.jpg", "src1/a.jpg", "src2/c.jpg" }, "out", 3);
+    row("a file of that name is there", { "src1/b.jpg", "src1/keep.jpg" }, "out", 1, alreadyThere);
+    row("two selected files with one name", { "src1/a.jpg", "src2/a.jpg" }, "out", 1, alreadyThere);
+    row("Move Pictures with an empty preview", two, "", 0, "No destination was chosen.");
+    row("manual mode: old grid and marks stay", two, "out", 2, {}, true);
+    row("across file systems until the disk is full", { "big/p1.bmp", "big/p2.bmp", "big/p3.bmp" },
+        "disk", 2, "The destination disk is full.");
 }
 
-void TestMoveFileWindow::partlyRefused()
+void TestMoveFileWindow::moves()
 {
     QFETCH(QStringList, selection);
     QFETCH(QString, destination);
-    QFETCH(QStringList, moved);
+    QFETCH(int, moved);
     QFETCH(QString, reason);
-    const QByteArray existing("a picture that was there before");
-    QVERIFY(testpictures::writeBytes(path("out/keep.jpg"), existing));
-    QMap<QString, QByteArray> before;
-    for (const QString &file : selection) {
-        before[file] = readFile(path(file));
-        select(file.section(QLatin1Char('/'), 0, 0), { file.section(QLatin1Char('/'), 1) });
+    QFETCH(bool, manual);
+    Session s;
+    if (destination == "disk") {
+        const QString why = s.mountDisk();
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
     }
-    MoveFileWindow *w = openMoveWindow();
-    QVERIFY(w != nullptr);
-    if (!destination.isEmpty())
-        QVERIFY(w->Dir2->setPath(path(destination)));
-
-    QTest::mouseClick(w->MoveFolderOK, Qt::LeftButton);
+    QVERIFY(s.start(selection, manual));
+    const QStringList files = s.folders.files();
+    const QByteArrayList before = s.folders.bytes(files);
+    const QStringList grid = s.main.gridNames();
+    const QStringList targets = s.previewOf(selection, destination);
+    if (!destination.isEmpty()) {
+        QVERIFY(s.window->Dir2->setPath(s.folders.path(destination)));
+        QCOMPARE(s.window->Text5->text(), s.folders.path(destination));
+        QCOMPARE(listTexts(s.window->List2), targets);
+    }
+    QTest::mouseClick(s.window->MoveFolderOK, Qt::LeftButton);
 
     // The count is of files moved; the others are listed with the reason, and kept.
-    const auto &shown = m_services->boxesFake.shown;
-    QCOMPARE(shown.size(), 3u);
-    QCOMPARE(shown[1].text, QStringLiteral("%1 Files moved!").arg(moved.size()));
-    QCOMPARE(shown[2].title, QStringLiteral("Ravelin"));
-    for (const QString &file : selection) {
-        const QString name = file.section(QLatin1Char('/'), 1);
-        if (moved.contains(file)) {
-            QVERIFY(!QFileInfo::exists(path(file)));
-            QCOMPARE(readFile(path("out/") + name), before[file]);
+    const auto &shown = s.services.boxesFake.shown;
+    QCOMPARE(shown.size(), moved == selection.size() ? 2u : 3u);
+    QCOMPARE(shown[0].text, confirmText);
+    QCOMPARE(shown[0].code, 33);
+    QCOMPARE(shown[0].title, QStringLiteral("Tessary"));
+    QCOMPARE(shown[1].text, QStringLiteral("%1 Files moved!").arg(moved));
+    QCOMPARE(shown.back().title, QStringLiteral("Ravelin"));
+    QStringList expectedFiles = files;
+    for (qsizetype i = 0; i < selection.size(); ++i) {
+        if (i < moved) {
+            const qsizetype at = files.indexOf(selection[i]);
+            expectedFiles[at] = QDir(s.folders.path()).relativeFilePath(targets[i]);
         } else {
-            QCOMPARE(readFile(path(file)), before[file]);
-            QVERIFY(shown[2].text.contains(path(file) + QLatin1Char('\n') + reason));
+            QVERIFY(shown[2].text.contains(s.folders.path(selection[i]) + '\n' + reason));
         }
     }
-    QCOMPARE(readFile(path("out/keep.jpg")), existing);
-    QCOMPARE(m_main->List1->count(), 0);
-    QVERIFY(!w->isLoaded());
-}
+    // Every file is whole in its place, and nothing else is left anywhere.
+    QCOMPARE(s.folders.bytes(expectedFiles), before);
+    expectedFiles.sort();
+    QCOMPARE(s.folders.files(), expectedFiles);
 
-void TestMoveFileWindow::createFolder_data()
-{
-    QTest::addColumn<QString>("destination");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("fullPath");
-    QTest::addColumn<QString>("made");
-
-    QTest::newRow("plain name") << "out"
-                                << "New" << false << "out/New";
-    QTest::newRow("nested name") << "out"
-                                 << "old/New" << false << "out/old/New";
-    QTest::newRow("full path") << "out"
-                               << "elsewhere" << true << "elsewhere";
-    QTest::newRow("in the main window's folder") << "src1"
-                                                 << "New" << false << "src1/New";
-    QTest::newRow("existing name") << "out"
-                                   << "old" << false << "";
-    QTest::newRow("parent missing") << "out"
-                                    << "none/New" << false << "";
-    QTest::newRow("empty") << "out"
-                           << "" << false << "";
-}
-
-void TestMoveFileWindow::createFolder()
-{
-    QFETCH(QString, destination);
-    QFETCH(QString, typed);
-    QFETCH(bool, fullPath);
-    QFETCH(QString, made);
-    if (fullPath)
-        typed = path(typed);
-    select(QStringLiteral("src1"), { "a.jpg" });
-    MoveFileWindow *w = openMoveWindow();
-    QVERIFY(w != nullptr);
-    QVERIFY(w->Dir2->setPath(path(destination)));
-    const QStringList preview = texts(w->List2);
-    const QStringList outBefore = contents(path("out"));
-    const QStringList hereBefore = contents(path("src1"));
-
-    QTest::keyClicks(w->Text4, typed);
-    QTest::mouseClick(w->MakeDir, Qt::LeftButton);
-
-    QCOMPARE(w->Text4->text(), typed);
-    QCOMPARE(w->Dir2->path(), path(destination));
-    QCOMPARE(texts(w->List2), preview);
-    QCOMPARE(QDir::currentPath(), QDir(path("src1")).absolutePath());
-    if (made.isEmpty()) {
-        const auto &shown = m_services->boxesFake.shown;
-        QCOMPARE(shown.size(), 1u);
-        QCOMPARE(shown[0].text, QStringLiteral("Folder may already Exist"));
-        QCOMPARE(shown[0].code, 16);
-        QCOMPARE(shown[0].title, QStringLiteral("Can not create folder"));
-        QCOMPARE(contents(path("out")), outBefore);
-        QCOMPARE(contents(path("src1")), hereBefore);
+    // The main window is back in use, with no selection and its folder re-read.
+    QVERIFY(!s.window->isLoaded() && s.window->isHidden());
+    QVERIFY(s.main.isEnabled() && s.main.isVisible());
+    QCOMPARE(s.main.List1->count(), 0);
+    const QStringList listed
+        = QDir(s.main.Dir1->path()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    QCOMPARE(s.main.File1->fileNames(), listed);
+    QCOMPARE(s.services.mouseFake.depth, 0);
+    if (!manual) {
+        QCOMPARE(s.main.gridNames(), listed);
         return;
     }
-    QCOMPARE(m_services->boxesFake.shown.size(), 0u);
-    QVERIFY(QFileInfo(path(made)).isDir());
-    QVERIFY(!QFileInfo::exists(path("src1/") + typed) || destination == "src1");
-    // A new folder right inside a list's folder shows up in that list.
-    const QString name = QFileInfo(path(made)).fileName();
-    const bool direct = QFileInfo(path(made)).absolutePath() == QDir(path(destination)).path();
-    QCOMPARE(!w->Dir2->findItems(name, Qt::MatchEndsWith).isEmpty(), direct);
-    if (destination == "src1")
-        QVERIFY(!m_main->Dir1->findItems(name, Qt::MatchEndsWith).isEmpty());
+    // By hand, the old thumbnails and their marks stay until the grid is next built.
+    QCOMPARE(s.main.gridNames(), grid);
+    for (const QString &file : selection)
+        QVERIFY(s.main.Label1(static_cast<int>(grid.indexOf(file.section('/', -1))))->isOpaque());
 }
 
-void TestMoveFileWindow::drives()
+void TestMoveFileWindow::withoutMoving()
 {
-    m_services->drivesFake.list
-        = { { "here", m_dir->path() }, { "x: [no disc]", path("no-disc") } };
-    select(QStringLiteral("src1"), { "a.jpg" });
-    MoveFileWindow *w = openMoveWindow();
-    QVERIFY(w != nullptr);
-    QCOMPARE(w->Drive2->drive(), QStringLiteral("here"));
-    QVERIFY(w->Dir2->setPath(path("out")));
+    Session s;
+    s.services.drivesFake.list
+        = { { "here", s.folders.path() }, { "x: [no disc]", s.folders.path("no-disc") } };
+    const QStringList two = { "src1/a.jpg", "src1/b.jpg" };
+    QVERIFY(s.start(two));
+    const QStringList files = s.folders.files();
+    QVERIFY(s.window->Dir2->setPath(s.folders.path("out")));
+    const auto &shown = s.services.boxesFake.shown;
+    const auto makeFolder = [&](const QString &typed) {
+        const size_t before = shown.size();
+        s.window->Text4->clear();
+        QTest::keyClicks(s.window->Text4, typed);
+        QTest::mouseClick(s.window->MakeDir, Qt::LeftButton);
+        return shown.size() - before;
+    };
 
-    QTest::keyClick(w->Drive2, Qt::Key_Down);
+    // Folders are made inside the destination, never the current folder (src1).
+    QCOMPARE(makeFolder("New"), 0u);
+    QVERIFY(!s.window->Dir2->findItems("New", Qt::MatchEndsWith).isEmpty());
+    QCOMPARE(makeFolder("old/New"), 0u);
+    for (const char *refused : { "old", "none/New", "   " })
+        QCOMPARE(makeFolder(refused), 1u);
+    QCOMPARE(shown.back().text, QStringLiteral("Folder may already Exist"));
+    QCOMPARE(shown.back().title, QStringLiteral("Can not create folder"));
+    const auto folders = [&](const char *in) {
+        return QDir(s.folders.path(in)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    };
+    QCOMPARE(folders("out"), QStringList({ "New", "old" }));
+    QCOMPARE(folders("out/old"), QStringList { "New" });
+    QCOMPARE(folders("src1"), QStringList());
 
-    QCOMPARE(m_services->boxesFake.texts(), QStringList { "Drive Can not be found." });
-    QCOMPARE(m_services->boxesFake.shown[0].code, 16);
-    QCOMPARE(m_services->boxesFake.shown[0].title, QStringLiteral("Brindle"));
-    QCOMPARE(w->Dir2->path(), path("out"));
-    QCOMPARE(w->Text5->text(), path("out"));
-    QCOMPARE(texts(w->List2), QStringList { path("out/a.jpg") });
+    // A drive without a medium is refused; the destination and its preview stay.
+    QTest::keyClick(s.window->Drive2, Qt::Key_Down);
+    QCOMPARE(shown.back().text, QStringLiteral("Drive Can not be found."));
+    QCOMPARE(shown.back().title, QStringLiteral("Brindle"));
+    QCOMPARE(listTexts(s.window->List2), s.previewOf(two, "out"));
 
-    QTest::keyClick(w->Drive2, Qt::Key_Up);
-    QCOMPARE(w->Dir2->path(), path(""));
-    QCOMPARE(texts(w->List2), QStringList { path("a.jpg") });
-
+    // Cancel in the confirmation keeps the window as it was.
+    s.services.boxesFake.answer = platform::Answer::Cancel;
+    QTest::mouseClick(s.window->MoveFolderOK, Qt::LeftButton);
+    QCOMPARE(shown.back().text, confirmText);
+    QVERIFY(s.window->isVisible());
+    QCOMPARE(listTexts(s.window->List1), s.folders.paths(two));
+    QCOMPARE(listTexts(s.window->List2), s.previewOf(two, "out"));
     // At a root the separator is not doubled.
-    QVERIFY(w->Dir2->setPath(QDir::rootPath()));
-    QCOMPARE(texts(w->List2), QStringList { QDir::toNativeSeparators(QDir::rootPath()) + "a.jpg" });
-}
+    QVERIFY(s.window->Dir2->setPath(QDir::rootPath()));
+    QCOMPARE(
+        s.window->List2->item(0)->text(), QDir::toNativeSeparators(QDir::rootPath()) + "a.jpg");
 
-void TestMoveFileWindow::manualMode()
-{
-    select(QStringLiteral("src1"), {});
-    m_main->setThumbnailsManual(true);
-    select(QStringLiteral("src1"), { "a.jpg", "b.jpg" });
-    const QStringList grid = m_main->gridNames();
-    MoveFileWindow *w = openMoveWindow();
-    QVERIFY(w != nullptr);
-    QVERIFY(w->Dir2->setPath(path("out")));
-
-    QTest::mouseClick(w->MoveFolderOK, Qt::LeftButton);
-
-    QCOMPARE(m_services->boxesFake.shown.back().text, QStringLiteral("2 Files moved!"));
-    QCOMPARE(m_main->List1->count(), 0);
-    QCOMPARE(m_main->File1->fileNames(), QStringList { "keep.jpg" });
-    // The old thumbnails and their marks stay until the grid is next built.
-    QCOMPARE(m_main->gridNames(), grid);
-    for (const char *name : { "a.jpg", "b.jpg" }) {
-        const auto index = static_cast<int>(grid.indexOf(QString::fromLatin1(name)));
-        QVERIFY(m_main->Label1(index)->isOpaque());
-    }
-    QVERIFY(!m_main->Label1(static_cast<int>(grid.indexOf("keep.jpg")))->isOpaque());
-}
-
-void TestMoveFileWindow::leaveWithoutMoving_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::newRow("Cancel in the confirmation") << "confirmation";
-    QTest::newRow("Cancel button") << "Cancel";
-    QTest::newRow("close box") << "close";
-}
-
-void TestMoveFileWindow::leaveWithoutMoving()
-{
-    QFETCH(QString, how);
-    select(QStringLiteral("src1"), { "a.jpg", "b.jpg" });
-    MoveFileWindow *w = openMoveWindow();
-    QVERIFY(w != nullptr);
-    QVERIFY(w->Dir2->setPath(path("out")));
-    const QStringList sources = { path("src1/a.jpg"), path("src1/b.jpg") };
-    const QStringList previews = { path("out/a.jpg"), path("out/b.jpg") };
-
-    m_services->boxesFake.answer = platform::Answer::Cancel;
-    if (how == "confirmation")
-        QTest::mouseClick(w->MoveFolderOK, Qt::LeftButton);
-    else if (how == "Cancel")
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
-    else
-        QVERIFY(w->close());
-
-    QCOMPARE(contents(path("src1")), QStringList({ "a.jpg", "b.jpg", "keep.jpg" }));
-    QCOMPARE(contents(path("out")), QStringList { "old" });
-    QVERIFY(m_main->isEnabled());
-    QCOMPARE(m_main->List1->count(), 2);
-    QVERIFY(m_main->Label1(0)->isOpaque());
-    if (how == "confirmation") {
-        QCOMPARE(m_services->boxesFake.texts(), QStringList { confirmText });
-        QVERIFY(w->isLoaded());
-        QCOMPARE(texts(w->List1), sources);
-        QCOMPARE(texts(w->List2), previews);
-        return;
-    }
-    QCOMPARE(m_services->boxesFake.shown.size(), 0u);
-    QVERIFY(!w->isLoaded());
-    QVERIFY(w->isHidden());
-    // Opening it again starts afresh from the selection as it is now.
-    select(QStringLiteral("src1"), { "keep.jpg" });
-    QCOMPARE(openMoveWindow(), w);
-    QCOMPARE(texts(w->List1), sources + QStringList { path("src1/keep.jpg") });
-    QCOMPARE(w->List2->count(), 0);
-    QCOMPARE(w->Text5->text(), path("src1"));
-}
-
-void TestMoveFileWindow::acrossFileSystemsUntilFull()
-{
-    const TmpfsMount mount(path("disk"), QStringLiteral("600k"));
-    if (!mount.mounted())
-        QSKIP(mount.why());
-    // Uncompressed pictures of about 270 KB: two fit on the disk, the third does not.
-    const QStringList names = { "p1.bmp", "p2.bmp", "p3.bmp" };
-    makePictures(QStringLiteral("big"), names, QSize(300, 300));
-    std::vector<QByteArray> bytes;
-    std::vector<QDateTime> times;
-    for (const QString &name : names) {
-        bytes.push_back(readFile(path("big/") + name));
-        times.push_back(QFileInfo(path("big/") + name).lastModified());
-    }
-    select(QStringLiteral("big"), names);
-    MoveFileWindow *w = openMoveWindow();
-    QVERIFY(w != nullptr);
-    QVERIFY(w->Dir2->setPath(path("disk")));
-
-    QTest::mouseClick(w->MoveFolderOK, Qt::LeftButton);
-
-    const auto &shown = m_services->boxesFake.shown;
-    QCOMPARE(shown.size(), 3u);
-    QCOMPARE(shown[1].text, QStringLiteral("2 Files moved!"));
-    QVERIFY(shown[2].text.contains(path("big/p3.bmp") + "\nThe destination disk is full."));
-    QCOMPARE(readFile(path("disk/p1.bmp")), bytes[0]);
-    QCOMPARE(readFile(path("disk/p2.bmp")), bytes[1]);
-    QCOMPARE(QFileInfo(path("disk/p1.bmp")).lastModified(), times[0]);
-    QCOMPARE(readFile(path("big/p3.bmp")), bytes[2]);
-    QCOMPARE(contents(path("disk")), QStringList({ "p1.bmp", "p2.bmp" }));
-    QCOMPARE(contents(path("big")), QStringList { "p3.bmp" });
-    QCOMPARE(m_main->File1->fileNames(), QStringList { "p3.bmp" });
+    // The Cancel button and the close box unload it; it opens again afresh.
+    QTest::mouseClick(s.window->Command1, Qt::LeftButton);
+    QVERIFY(!s.window->isLoaded() && s.window->isHidden());
+    s.main.mnuMovePictures->trigger();
+    QCOMPARE(s.window->List2->count(), 0);
+    QCOMPARE(s.window->Text5->text(), s.folders.path("src1"));
+    QVERIFY(s.window->close());
+    QVERIFY(!s.window->isLoaded() && s.window->isHidden());
+    QCOMPARE(shown.size(), 5u);
+    QCOMPARE(s.folders.files(), files);
+    QVERIFY(s.main.isEnabled());
+    QCOMPARE(listTexts(s.main.List1), s.folders.paths(two));
+    QVERIFY(s.main.Label1(0)->isOpaque());
 }
 
 QTEST_MAIN(TestMoveFileWindow)

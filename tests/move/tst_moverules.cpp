@@ -2,100 +2,62 @@
 
 #include <QTest>
 
-// The move window's path rules, with Windows-style and Unix-style paths.
+// The move window's path rules, with Windows-style and Unix-style paths: where a file goes
+// in a folder, and which folder a typed name makes.
 class TestMoveRules : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void destinationPath_data();
-    void destinationPath();
-    void newFolderPath_data();
-    void newFolderPath();
+    void paths_data();
+    void paths();
 };
 
-void TestMoveRules::destinationPath_data()
+void TestMoveRules::paths_data()
 {
+    QTest::addColumn<bool>("newFolder");
     QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("source");
-    QTest::addColumn<QChar>("separator");
+    QTest::addColumn<QString>("text"); // the file moved, or the name typed
     QTest::addColumn<QString>("expected");
-
-    const QChar backslash('\\');
-    const QChar slash('/');
-    QTest::newRow("windows folder") << "D:\\Out"
-                                    << "C:\\Pics\\a.jpg" << backslash << "D:\\Out\\a.jpg";
-    QTest::newRow("windows drive root") << "D:\\"
-                                        << "C:\\Pics\\a.jpg" << backslash << "D:\\a.jpg";
-    QTest::newRow("unix folder") << "/home/u/out"
-                                 << "/home/u/pics/a.jpg" << slash << "/home/u/out/a.jpg";
-    QTest::newRow("unix root") << "/"
-                               << "/home/u/pics/a.jpg" << slash << "/a.jpg";
-    QTest::newRow("unix: a backslash is part of a name")
-        << "/out"
-        << "/pics/a\\b.jpg" << slash << "/out/a\\b.jpg";
+    const auto row
+        = [](bool newFolder, const char *folder, const QString &text, const char *expected) {
+              QTest::addRow("%s + %s", folder, qPrintable(text))
+                  << newFolder << QString(folder) << text << QString(expected);
+          };
+    row(false, "D:\\Out", "C:\\Pics\\a.jpg", "D:\\Out\\a.jpg");
+    row(false, "D:\\", "C:\\Pics\\a.jpg", "D:\\a.jpg");
+    row(false, "/home/u/out", "/home/u/pics/a.jpg", "/home/u/out/a.jpg");
+    row(false, "/", "/home/u/pics/a.jpg", "/a.jpg");
+    row(false, "/out", "/pics/a\\b.jpg", "/out/a\\b.jpg");
+    row(true, "D:\\Out", "New", "D:\\Out\\New");
+    row(true, "D:\\", "New", "D:\\New");
+    row(true, "D:\\Out", "Old\\New", "D:\\Out\\Old\\New");
+    row(true, "D:\\Out", "E:\\Else", "E:\\Else");
+    row(true, "D:\\Out", "\\Top", "D:\\Top");
+    row(true, "/out", "New", "/out/New");
+    row(true, "/out", "old/New", "/out/old/New");
+    row(true, "/out", "/else/New", "/else/New");
+    row(true, "/out", "a:b", "/out/a:b");
+    // Texts that cannot name a folder, or no folder to make it in.
+    for (const char *typed : { "a?b", "a:b", "E:New" })
+        row(true, "D:\\Out", typed, "");
+    for (const QString &typed :
+        { QString(), QString("   "), QString("a\tb"), QString::fromLatin1("a\0b", 3) })
+        row(true, "/out", typed, "");
+    row(true, "", "New", "");
 }
 
-void TestMoveRules::destinationPath()
+void TestMoveRules::paths()
 {
+    QFETCH(bool, newFolder);
     QFETCH(QString, folder);
-    QFETCH(QString, source);
-    QFETCH(QChar, separator);
+    QFETCH(QString, text);
     QFETCH(QString, expected);
-    QCOMPARE(rules::destinationPath(folder, source, separator), expected);
-}
-
-void TestMoveRules::newFolderPath_data()
-{
-    QTest::addColumn<QString>("destination");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QChar>("separator");
-    QTest::addColumn<QString>("expected");
-
-    const QChar backslash('\\');
-    const QChar slash('/');
-    QTest::newRow("windows plain name") << "D:\\Out"
-                                        << "New" << backslash << "D:\\Out\\New";
-    QTest::newRow("windows at a root") << "D:\\"
-                                       << "New" << backslash << "D:\\New";
-    QTest::newRow("windows nested") << "D:\\Out"
-                                    << "Old\\New" << backslash << "D:\\Out\\Old\\New";
-    QTest::newRow("windows full path") << "D:\\Out"
-                                       << "E:\\Else" << backslash << "E:\\Else";
-    QTest::newRow("windows from the drive's root") << "D:\\Out"
-                                                   << "\\Top" << backslash << "D:\\Top";
-    QTest::newRow("windows forbidden character") << "D:\\Out"
-                                                 << "a?b" << backslash << "";
-    QTest::newRow("windows colon inside") << "D:\\Out"
-                                          << "a:b" << backslash << "";
-    QTest::newRow("windows drive without root") << "D:\\Out"
-                                                << "E:New" << backslash << "";
-    QTest::newRow("unix plain name") << "/out"
-                                     << "New" << slash << "/out/New";
-    QTest::newRow("unix nested") << "/out"
-                                 << "old/New" << slash << "/out/old/New";
-    QTest::newRow("unix full path") << "/out"
-                                    << "/else/New" << slash << "/else/New";
-    QTest::newRow("unix colon is a name character") << "/out"
-                                                    << "a:b" << slash << "/out/a:b";
-    QTest::newRow("empty") << "/out"
-                           << "" << slash << "";
-    QTest::newRow("blanks only") << "/out"
-                                 << "   " << slash << "";
-    QTest::newRow("control character") << "/out"
-                                       << "a\tb" << slash << "";
-    QTest::newRow("nul") << "/out" << QString("a") + QChar(u'\0') + "b" << slash << "";
-    QTest::newRow("no destination") << ""
-                                    << "New" << slash << "";
-}
-
-void TestMoveRules::newFolderPath()
-{
-    QFETCH(QString, destination);
-    QFETCH(QString, typed);
-    QFETCH(QChar, separator);
-    QFETCH(QString, expected);
-    QCOMPARE(rules::newFolderPath(destination, typed, separator), expected);
+    // Paths of the form "/..." are Unix-style, all others Windows-style.
+    const QChar separator = folder.isEmpty() || folder.startsWith('/') ? '/' : '\\';
+    QCOMPARE(newFolder ? rules::newFolderPath(folder, text, separator)
+                       : rules::destinationPath(folder, text, separator),
+        expected);
 }
 
 QTEST_APPLESS_MAIN(TestMoveRules)

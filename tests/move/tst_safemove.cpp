@@ -1,11 +1,9 @@
 #include "app/safemove.h"
+#include "support/picturefolders.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -14,37 +12,15 @@
 namespace
 {
 const QDateTime oldTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+const QString alreadyThere = QStringLiteral("A file of that name is already there.");
 
+// Bytes that differ from block to block, so a misplaced block shows.
 QByteArray noise(qsizetype size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator generator(size);
-    for (char &byte : bytes)
-        byte = static_cast<char>(generator.bounded(256));
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(i * 7 % 251);
     return bytes;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return file.open(QIODevice::ReadWrite)
-        && file.setFileTime(oldTime, QFileDevice::FileModificationTime);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Everything in a folder, hidden files included: a partial copy must not hide there.
-QStringList contents(const QString &folder)
-{
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 } // namespace
 
@@ -55,173 +31,115 @@ class TestSafeMove : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
     void move_data();
     void move();
-    void refused_data();
-    void refused();
-    void writeFails_data();
-    void writeFails();
-    void destinationAppearsDuringCopy();
-
-private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_from;
-    QString m_out;
 };
 
-void TestSafeMove::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("pics")));
-    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("out")));
-    m_from = m_dir->filePath(QStringLiteral("pics/a.jpg"));
-    m_out = m_dir->filePath(QStringLiteral("out"));
-}
-
+// pics/a.jpg moved, with out/taken.jpg already there.
 void TestSafeMove::move_data()
 {
     QTest::addColumn<bool>("copy");
-    QTest::addColumn<qsizetype>("size");
-    QTest::newRow("rename on one volume") << false << qsizetype(3000);
-    QTest::newRow("copy, several blocks") << true << qsizetype(2500000);
-    QTest::newRow("copy, empty file") << true << qsizetype(0);
+    QTest::addColumn<qsizetype>("size"); // of the source; none when negative
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("error");
+    // An errno value the disk answers from failAt on, or -1 for a file that takes the name
+    // just before the finished copy would.
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<qsizetype>("failAt");
+    const auto row = [](const QString &tag, bool copy, qsizetype size, const char *to,
+                         const QString &error = {}, int fault = 0, qsizetype failAt = 0) {
+        QTest::newRow(qPrintable(tag)) << copy << size << QString(to) << error << fault << failAt;
+    };
+    row("rename on one volume", false, 3000, "out/a.jpg");
+    row("copy, several blocks", true, 2500000, "out/a.jpg");
+    row("copy, empty file", true, 0, "out/a.jpg");
+    for (const bool copy : { false, true }) {
+        const QString way = copy ? "copy: " : "rename: ";
+        row(way + "destination exists", copy, 1000, "out/taken.jpg", alreadyThere);
+        row(way + "onto itself", copy, 1000, "pics/a.jpg", alreadyThere);
+        row(way + "source gone", copy, -1, "out/a.jpg", "The file is no longer there.");
+        row(way + "no destination", copy, 1000, "", "No destination was chosen.");
+        row(way + "folder gone", copy, 1000, "gone/a.jpg", "The destination folder is not there.");
+    }
+    const qsizetype big = 3000000;
+    row("disk fills half-way", true, big, "out/a.jpg", "The destination disk is full.", ENOSPC,
+        big / 2);
+    row("disk fails at once", true, big, "out/a.jpg", QString::fromLocal8Bit(std::strerror(EIO)),
+        EIO);
+    row("destination appears meanwhile", true, big, "out/a.jpg", alreadyThere, -1);
 }
 
 void TestSafeMove::move()
 {
     QFETCH(bool, copy);
     QFETCH(qsizetype, size);
-    const QByteArray bytes = noise(size);
-    QVERIFY(writeFile(m_from, bytes));
-    const QFileDevice::Permissions permissions
+    QFETCH(QString, to);
+    QFETCH(QString, error);
+    QFETCH(int, fault);
+    QFETCH(qsizetype, failAt);
+    PictureFolders dir;
+    dir.make("pics", {});
+    dir.make("out", {});
+    // Writes a file with an old modification time.
+    const auto write = [&](const QString &relative, const QByteArray &bytes) {
+        QFile file(dir.path(relative));
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush()
+            && file.setFileTime(oldTime, QFileDevice::FileModificationTime);
+    };
+    const QByteArray bytes = size >= 0 ? noise(size) : QByteArray();
+    const QByteArray taken("someone else's file");
+    QVERIFY(write("out/taken.jpg", taken));
+    if (size >= 0)
+        QVERIFY(write("pics/a.jpg", bytes));
+    const auto permissions
         = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
-    QVERIFY(QFile::setPermissions(m_from, permissions));
-    const QString to = m_out + QStringLiteral("/a.jpg");
+    QVERIFY(size < 0 || QFile::setPermissions(dir.path("pics/a.jpg"), permissions));
 
     platform::MoveHooks hooks;
     hooks.alwaysCopy = copy;
-    const platform::FsResult result = platform::safeMoveFile(m_from, to, hooks);
+    qint64 partialSize = -1;
+    if (fault > 0) {
+        hooks.writeFault = [&](qint64 offset, qint64 &length) {
+            if (offset < failAt) {
+                length = std::min(length, failAt - offset);
+                return 0;
+            }
+            // The copy has really begun beside the destination.
+            const QStringList files = dir.files();
+            if (files.size() == 3)
+                partialSize = QFileInfo(dir.path(files.first())).size();
+            return fault;
+        };
+    } else if (fault < 0) {
+        hooks.beforePlace = [&] { QVERIFY(write(to, taken)); };
+    }
+    const platform::FsResult result = platform::safeMoveFile(
+        dir.path("pics/a.jpg"), to.isEmpty() ? QString() : dir.path(to), hooks);
 
-    QVERIFY2(result.ok, qPrintable(result.error));
-    QVERIFY(!QFileInfo::exists(m_from));
-    QCOMPARE(readFile(to), bytes);
-    QCOMPARE(QFileInfo(to).lastModified().toUTC(), oldTime);
+    QCOMPARE(result.error, error);
+    QCOMPARE(result.ok, error.isEmpty());
+    if (!result.ok) {
+        // The source and the files already there are kept as they were, and no partial copy
+        // is left beside them.
+        QCOMPARE(partialSize, fault > 0 ? failAt : -1);
+        QCOMPARE(dir.bytes({ "pics/a.jpg", "out/taken.jpg" }), QByteArrayList({ bytes, taken }));
+        QStringList kept = { "out/taken.jpg", "pics/a.jpg" };
+        if (size < 0)
+            kept.removeLast();
+        if (fault < 0)
+            kept.prepend(to);
+        QCOMPARE(dir.files(), kept);
+        QVERIFY(size < 0 || QFileInfo(dir.path("pics/a.jpg")).lastModified().toUTC() == oldTime);
+        QVERIFY(fault >= 0 || dir.bytes({ to }).first() == taken);
+        return;
+    }
+    QCOMPARE(dir.files(), QStringList({ "out/a.jpg", "out/taken.jpg" }));
+    QCOMPARE(dir.bytes({ "out/a.jpg" }).first(), bytes);
+    const QFileInfo moved(dir.path("out/a.jpg"));
+    QCOMPARE(moved.lastModified().toUTC(), oldTime);
     // Owner, group and others; the "user" bits depend on who runs the test.
     const int mask = 0x7077;
-    QCOMPARE(QFileInfo(to).permissions() & mask, permissions & mask);
-    QCOMPARE(contents(m_out), QStringList { QStringLiteral("a.jpg") });
-}
-
-void TestSafeMove::refused_data()
-{
-    QTest::addColumn<bool>("copy");
-    QTest::addColumn<QString>("to");
-    QTest::addColumn<bool>("sourceThere");
-    QTest::addColumn<QString>("error");
-
-    const QString there = QStringLiteral("A file of that name is already there.");
-    for (const bool copy : { false, true }) {
-        const char *way = copy ? "copy" : "rename";
-        QTest::addRow("%s: destination exists", way) << copy << "out/taken.jpg" << true << there;
-        QTest::addRow("%s: onto itself", way) << copy << "pics/a.jpg" << true << there;
-        QTest::addRow("%s: source gone", way)
-            << copy << "out/a.jpg" << false << "The file is no longer there.";
-        QTest::addRow("%s: no destination", way)
-            << copy << "" << true << "No destination was chosen.";
-        QTest::addRow("%s: destination folder gone", way)
-            << copy << "gone/a.jpg" << true << "The destination folder is not there.";
-    }
-}
-
-void TestSafeMove::refused()
-{
-    QFETCH(bool, copy);
-    QFETCH(QString, to);
-    QFETCH(bool, sourceThere);
-    QFETCH(QString, error);
-    const QByteArray bytes = noise(1000);
-    if (sourceThere)
-        QVERIFY(writeFile(m_from, bytes));
-    const QByteArray taken("someone else's file");
-    QVERIFY(writeFile(m_out + QStringLiteral("/taken.jpg"), taken));
-    const QString target = to.isEmpty() ? QString() : m_dir->filePath(to);
-
-    platform::MoveHooks hooks;
-    hooks.alwaysCopy = copy;
-    const platform::FsResult result = platform::safeMoveFile(m_from, target, hooks);
-
-    QVERIFY(!result.ok);
-    QCOMPARE(result.error, error);
-    if (sourceThere)
-        QCOMPARE(readFile(m_from), bytes);
-    QCOMPARE(readFile(m_out + QStringLiteral("/taken.jpg")), taken);
-    QCOMPARE(contents(m_out), QStringList { QStringLiteral("taken.jpg") });
-}
-
-void TestSafeMove::writeFails_data()
-{
-    QTest::addColumn<int>("error");
-    QTest::addColumn<qsizetype>("failAt");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("disk fills half-way")
-        << ENOSPC << qsizetype(1500000) << "The destination disk is full.";
-    QTest::newRow("disk fails at once")
-        << EIO << qsizetype(0) << QString::fromLocal8Bit(std::strerror(EIO));
-}
-
-void TestSafeMove::writeFails()
-{
-    QFETCH(int, error);
-    QFETCH(qsizetype, failAt);
-    QFETCH(QString, message);
-    const QByteArray bytes = noise(3000000);
-    QVERIFY(writeFile(m_from, bytes));
-
-    // The disk takes bytes up to failAt, then answers with the error.
-    qint64 partialSize = -1;
-    platform::MoveHooks hooks;
-    hooks.alwaysCopy = true;
-    hooks.writeFault = [&](qint64 offset, qint64 &length) {
-        if (offset >= failAt) {
-            const QStringList partial = contents(m_out);
-            if (partial.size() == 1)
-                partialSize = QFileInfo(m_out + QLatin1Char('/') + partial.first()).size();
-            return error;
-        }
-        length = std::min(length, failAt - offset);
-        return 0;
-    };
-    const platform::FsResult result
-        = platform::safeMoveFile(m_from, m_out + QStringLiteral("/a.jpg"), hooks);
-
-    QVERIFY(!result.ok);
-    QCOMPARE(result.error, message);
-    // The copy had really begun beside the destination, and is gone again.
-    QCOMPARE(partialSize, qint64(failAt));
-    QCOMPARE(contents(m_out), QStringList());
-    QCOMPARE(readFile(m_from), bytes);
-    QCOMPARE(QFileInfo(m_from).lastModified().toUTC(), oldTime);
-}
-
-void TestSafeMove::destinationAppearsDuringCopy()
-{
-    const QByteArray bytes = noise(5000);
-    QVERIFY(writeFile(m_from, bytes));
-    const QString to = m_out + QStringLiteral("/a.jpg");
-    const QByteArray intruder("arrived while the copy was made");
-
-    platform::MoveHooks hooks;
-    hooks.alwaysCopy = true;
-    hooks.beforePlace = [&] { QVERIFY(writeFile(to, intruder)); };
-    const platform::FsResult result = platform::safeMoveFile(m_from, to, hooks);
-
-    QVERIFY(!result.ok);
-    QCOMPARE(result.error, QStringLiteral("A file of that name is already there."));
-    QCOMPARE(readFile(to), intruder);
-    QCOMPARE(readFile(m_from), bytes);
-    QCOMPARE(contents(m_out), QStringList { QStringLiteral("a.jpg") });
+    QCOMPARE(moved.permissions() & mask, permissions & mask);
 }
 
 QTEST_GUILESS_MAIN(TestSafeMove)

@@ -2,15 +2,28 @@
 
 #include "app/folderlistbox.h"
 #include "browser/frmmain.h"
+#include "browser/imagebox.h"
 #include "support/testpictures.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 
 namespace
 {
 constexpr int hueStep = 47;
 } // namespace
+
+QStringList listTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->item(i)->text());
+    return texts;
+}
 
 PictureFolders::PictureFolders()
     : m_startFolder(QDir::currentPath())
@@ -27,12 +40,20 @@ QString PictureFolders::path(const QString &relative) const
     return QDir::toNativeSeparators(relative.isEmpty() ? m_dir.path() : m_dir.filePath(relative));
 }
 
-QString PictureFolders::make(const QString &name, const QStringList &files)
+QStringList PictureFolders::paths(const QStringList &relative) const
+{
+    QStringList result;
+    for (const QString &file : relative)
+        result.append(path(file));
+    return result;
+}
+
+QString PictureFolders::make(const QString &name, const QStringList &files, QSize size)
 {
     const QString folder = path(name);
     QDir().mkpath(folder);
     for (const QString &file : files) {
-        testpictures::write(QDir(folder).filePath(file), QColor::fromHsv(m_hue, 200, 220));
+        testpictures::write(QDir(folder).filePath(file), QColor::fromHsv(m_hue, 200, 220), size);
         m_hue = (m_hue + hueStep) % 360;
     }
     return folder;
@@ -46,4 +67,43 @@ bool PictureFolders::open(frmMain &w, const QString &folder) const
     w.show();
     w.activateWindow();
     return QTest::qWaitForWindowActive(&w) && w.Dir1->setPath(folder);
+}
+
+bool PictureFolders::select(frmMain &w, const QStringList &files) const
+{
+    for (const QString &file : files) {
+        const QString folder = path(file.section(QLatin1Char('/'), 0, -2));
+        if (QDir(w.Dir1->path()) != QDir(folder)) {
+            if (!w.Dir1->setPath(folder))
+                return false;
+            if (w.ThumbManual)
+                QTest::mouseClick(w.ButtonLoadThumbs, Qt::LeftButton);
+        }
+        const qsizetype index = w.gridNames().indexOf(file.section(QLatin1Char('/'), -1));
+        if (index < 0)
+            return false;
+        QTest::mouseClick(w.Image1(static_cast<int>(index)), Qt::LeftButton);
+    }
+    return true;
+}
+
+QStringList PictureFolders::files() const
+{
+    QStringList result;
+    QDirIterator it(
+        m_dir.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        result.append(QDir(m_dir.path()).relativeFilePath(it.next()));
+    result.sort();
+    return result;
+}
+
+QByteArrayList PictureFolders::bytes(const QStringList &files) const
+{
+    QByteArrayList result;
+    for (const QString &relative : files) {
+        QFile file(m_dir.filePath(relative));
+        result.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    }
+    return result;
 }

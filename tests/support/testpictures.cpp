@@ -1,8 +1,15 @@
 #include "support/testpictures.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+
+#include <libexif/exif-data.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 
 namespace testpictures
 {
@@ -39,6 +46,48 @@ bool near(QColor a, QColor b, int tolerance)
 {
     return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
         && qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+QByteArray jpegBytes(const QImage &image, int quality)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", quality);
+    return bytes;
+}
+
+QByteArray jpegWithExif(const QImage &picture, int orientation, const QByteArray &thumbnail)
+{
+    struct Unref {
+        void operator()(ExifData *data) const { exif_data_unref(data); }
+    };
+    const std::unique_ptr<ExifData, Unref> exif(exif_data_new());
+    exif_data_set_byte_order(exif.get(), EXIF_BYTE_ORDER_INTEL);
+    ExifEntry *entry = exif_entry_new();
+    exif_content_add_entry(exif->ifd[EXIF_IFD_0], entry);
+    exif_entry_initialize(entry, EXIF_TAG_ORIENTATION);
+    exif_set_short(entry->data, EXIF_BYTE_ORDER_INTEL, static_cast<ExifShort>(orientation));
+    exif_entry_unref(entry);
+    if (!thumbnail.isEmpty()) {
+        // The library frees the thumbnail with free().
+        exif->data = static_cast<unsigned char *>(std::malloc(size_t(thumbnail.size())));
+        std::memcpy(exif->data, thumbnail.constData(), size_t(thumbnail.size()));
+        exif->size = static_cast<unsigned int>(thumbnail.size());
+    }
+    unsigned char *block = nullptr;
+    unsigned int length = 0;
+    exif_data_save_data(exif.get(), &block, &length);
+    QByteArray segment("\xFF\xE1", 2);
+    segment.append(char((length + 2) >> 8)).append(char((length + 2) & 0xFF));
+    segment.append(reinterpret_cast<const char *>(block), qsizetype(length));
+    std::free(block);
+
+    // After the start marker and the JFIF segment Qt writes, where cameras put it.
+    const QByteArray jpeg = jpegBytes(picture);
+    const bool jfif = uchar(jpeg[2]) == 0xFF && uchar(jpeg[3]) == 0xE0;
+    const int insertAt = jfif ? 4 + ((uchar(jpeg[4]) << 8) | uchar(jpeg[5])) : 2;
+    return jpeg.left(insertAt) + segment + jpeg.mid(insertAt);
 }
 
 } // namespace testpictures

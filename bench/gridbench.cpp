@@ -1,0 +1,437 @@
+// Measures how fast the main window builds its thumbnail grid for one folder, against
+// vipsthumbnail on the same files, and how much memory the process needed for it.
+#include "app/filelistbox.h"
+#include "app/folderlistbox.h"
+#include "app/qtplatform.h"
+#include "browser/exifthumbnail.h"
+#include "browser/frmmain.h"
+#include "browser/picturecache.h"
+#include "browser/pictureloader.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageReader>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentMap>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace
+{
+
+constexpr QSize thumbnailSize(100, 100);
+constexpr qint64 firstBytes = 64 * 1024;
+constexpr int defaultRuns = 5;
+constexpr int defaultVipsSample = 100;
+// vipsthumbnail is steady and slow: three runs give its median.
+constexpr int maxVipsRuns = 3;
+constexpr int defaultTableSample = 20;
+constexpr int scrollSteps = 100;
+constexpr double kilobytesPerMegabyte = 1024.0;
+constexpr double nanosecondsPerMillisecond = 1e6;
+constexpr double microsecondsPerMillisecond = 1e3;
+constexpr double millisecondsPerSecond = 1e3;
+
+// The real services, except that the benchmark may run beside the program itself.
+class BenchServices : public platform::Services
+{
+public:
+    platform::MessageBoxes &boxes() override { return m_boxes; }
+    platform::MousePointer &mouse() override { return m_mouse; }
+    platform::FileSystem &fs() override { return m_fs; }
+    platform::Drives &drives() override { return m_drives; }
+    platform::Instance &instance() override { return m_instance; }
+    platform::Program &program() override { return m_program; }
+
+private:
+    struct AlwaysFirst : platform::Instance {
+        bool claim() override { return true; }
+    };
+    platform::QtMessageBoxes m_boxes;
+    platform::QtMousePointer m_mouse;
+    platform::QtFileSystem m_fs;
+    platform::QtDrives m_drives;
+    AlwaysFirst m_instance;
+    platform::QtProgram m_program;
+};
+
+// The program's loader, counting the pictures it opens.
+class CountedLoader : public PictureLoader
+{
+public:
+    LoadedPicture load(const QString &path, QSize size) const override
+    {
+        ++m_reads;
+        return m_real.load(path, size);
+    }
+    int reads() const { return m_reads.load(); }
+    void reset() { m_reads = 0; }
+
+private:
+    QtPictureLoader m_real;
+    mutable std::atomic<int> m_reads { 0 };
+};
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double millisecondsOf(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / nanosecondsPerMillisecond;
+}
+
+double toMilliseconds(const timeval &time)
+{
+    return double(time.tv_sec) * millisecondsPerSecond
+        + double(time.tv_usec) / microsecondsPerMillisecond;
+}
+
+// Processor time of all the process's threads (RUSAGE_SELF) or of its ended children
+// (RUSAGE_CHILDREN), to tell a busy machine from slow code.
+double processorMilliseconds(int who)
+{
+    rusage usage {};
+    getrusage(who, &usage);
+    return toMilliseconds(usage.ru_utime) + toMilliseconds(usage.ru_stime);
+}
+
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    return QString::fromLatin1(file.readLine()).section(QLatin1Char(' '), 0, 2);
+}
+
+double peakRssMb()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / kilobytesPerMegabyte; // kilobytes on Linux
+}
+
+QStringList pictureFiles(const QString &folder)
+{
+    const QDir dir(folder);
+    const QStringList patterns { QStringLiteral("*.jpg"), QStringLiteral("*.jpeg") };
+    QStringList files;
+    const QStringList names = dir.entryList(patterns, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QString &name : names)
+        files.append(dir.filePath(name));
+    return files;
+}
+
+QStringList spreadSample(const QStringList &files, int count)
+{
+    if (count <= 0 || count >= files.size())
+        return files;
+    QStringList sample;
+    for (int i = 0; i < count; ++i)
+        sample.append(files[static_cast<qsizetype>(qint64(i) * files.size() / count)]);
+    return sample;
+}
+
+void readAll(const QStringList &files, qint64 limit = -1)
+{
+    for (const QString &path : files) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            (void)(limit < 0 ? file.readAll() : file.read(limit));
+    }
+}
+
+QImage fullDecodeThenScale(const QString &path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    return reader.read().scaled(thumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage scaledDecode(const QString &path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    reader.setScaledSize(turned ? thumbnailSize.transposed() : thumbnailSize);
+    return reader.read();
+}
+
+QImage embeddedThumbnail(const QString &path)
+{
+    const exif::Header header = exif::read(path);
+    if (!exif::usable(header, thumbnailSize))
+        return {};
+    return exif::oriented(header.thumbnail, header.orientation)
+        .scaled(thumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// vipsthumbnail over the files, in one call as it is meant to be used; -1 if it did not run.
+double vipsMilliseconds(const QStringList &files, double *cpuMs)
+{
+    const QTemporaryDir out;
+    QStringList arguments { QStringLiteral("--size"), QStringLiteral("100x100!"),
+        QStringLiteral("-o"), out.path() + QStringLiteral("/%s.jpg") };
+    arguments += files;
+    QProcess vips;
+    bool ok = false;
+    const double cpuBefore = processorMilliseconds(RUSAGE_CHILDREN);
+    const double ms = millisecondsOf([&] {
+        vips.start(QStringLiteral("vipsthumbnail"), arguments);
+        ok = vips.waitForFinished(-1) && vips.exitStatus() == QProcess::NormalExit
+            && vips.exitCode() == 0;
+    });
+    *cpuMs = processorMilliseconds(RUSAGE_CHILDREN) - cpuBefore;
+    return ok ? ms : -1;
+}
+
+// The median time per picture of work over the sample, on the given number of threads.
+double perPicture(const QStringList &sample, int runs, int threads,
+    const std::function<void(const QString &)> &work)
+{
+    QThreadPool pool;
+    pool.setMaxThreadCount(threads);
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        times.push_back(millisecondsOf([&] {
+            if (threads == 1) {
+                for (const QString &path : sample)
+                    work(path);
+            } else {
+                QtConcurrent::blockingMap(&pool, sample, work);
+            }
+        }));
+    }
+    return median(times) / double(qMax(1, static_cast<int>(sample.size())));
+}
+
+void printRow(const char *what, double ms)
+{
+    if (ms < 0)
+        std::printf("| %-58s | %8s |\n", what, "n/a");
+    else
+        std::printf("| %-58s | %8.2f |\n", what, ms);
+}
+
+struct GridFigures {
+    int pictures = 0;
+    std::vector<double> colds;
+    double coldMs = 0;
+    double warmMs = 0;
+    double coldCpuMs = 0;
+    int warmReads = 0;
+    double scrollMs = 0;
+};
+
+// Builds the grid as the View Thumbnails button does, and shows it.
+double build(frmMain &window)
+{
+    return millisecondsOf([&] {
+        window.ButtonLoadThumbs_Click();
+        // What the event loop does next: polish and paint the new cells, delete the old ones.
+        QCoreApplication::sendPostedEvents();
+        window.repaint();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
+}
+
+// Builds the grid runs times; afterRun runs between, so that the reference sees the same
+// load on a shared machine as the builds next to it.
+GridFigures measureGrid(const QString &folder, int runs, const std::function<void(int)> &afterRun)
+{
+    BenchServices services;
+    CountedLoader loader;
+    std::vector<double> cold;
+    std::vector<double> coldCpu;
+    std::vector<double> warm;
+    std::vector<double> scroll;
+    int warmReads = 0;
+    int pictures = 0;
+    for (int run = 0; run < runs; ++run) {
+        // A new window has an empty cache.
+        frmMain window(services, loader);
+        // Built only when asked, as with the View Thumbnails button.
+        window.setThumbnailsManual(true);
+        if (!window.Form_Load())
+            return {};
+        window.show();
+        if (!window.Dir1->setPath(folder))
+            return {};
+        QCoreApplication::processEvents();
+        pictures = window.File1->count();
+
+        loader.reset();
+        const double cpuBefore = processorMilliseconds(RUSAGE_SELF);
+        cold.push_back(build(window));
+        coldCpu.push_back(processorMilliseconds(RUSAGE_SELF) - cpuBefore);
+        loader.reset();
+        warm.push_back(build(window));
+        warmReads = qMax(warmReads, loader.reads());
+
+        const int last = window.VBar->maximum();
+        std::vector<double> steps;
+        for (int step = 1; step <= scrollSteps; ++step) {
+            steps.push_back(millisecondsOf([&] {
+                window.VBar->setValue(static_cast<int>(qint64(last) * step / scrollSteps));
+                window.repaint();
+            }));
+        }
+        scroll.push_back(median(steps));
+        std::printf("run %d: cold %.0f ms (processor time %.0f ms), warm %.0f ms, %d reads when "
+                    "warm, peak memory so far %.0f MB\n",
+            run + 1, cold.back(), coldCpu.back(), warm.back(), loader.reads(), peakRssMb());
+        std::fflush(stdout);
+        afterRun(run);
+    }
+    return { pictures, cold, median(cold), median(warm), median(coldCpu), warmReads,
+        median(scroll) };
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Times the thumbnail grid on a folder."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("A folder of JPEGs."));
+    const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Runs (median)."),
+        QStringLiteral("n"), QString::number(defaultRuns));
+    const QCommandLineOption vipsOption(QStringLiteral("vips-sample"),
+        QStringLiteral("Files vipsthumbnail runs on, spread over the folder; 0 for all."),
+        QStringLiteral("n"), QString::number(defaultVipsSample));
+    const QCommandLineOption tableOption(QStringLiteral("table-sample"),
+        QStringLiteral("Files the per-picture table is measured on; 0 for no table."),
+        QStringLiteral("n"), QString::number(defaultTableSample));
+    parser.addOptions({ runsOption, vipsOption, tableOption });
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1)
+        parser.showHelp(1);
+
+    const QString folder = QDir(parser.positionalArguments().constFirst()).absolutePath();
+    const int runs = qMax(1, parser.value(runsOption).toInt());
+    const QStringList files = pictureFiles(folder);
+    if (files.isEmpty()) {
+        std::fprintf(stderr, "gridbench: no JPEG files in %s\n", qPrintable(folder));
+        return 1;
+    }
+    std::printf("== %s: %lld pictures, %d runs, %d threads, load average %s\n", qPrintable(folder),
+        static_cast<long long>(files.size()), runs, QThread::idealThreadCount(),
+        qPrintable(loadAverage()));
+    std::fflush(stdout);
+
+    // Every figure is taken with the files in the page cache.
+    readAll(files);
+
+    // The grid first, so that the peak memory is the grid's own; vipsthumbnail between runs.
+    const QStringList vipsFiles = spreadSample(files, parser.value(vipsOption).toInt());
+    std::vector<double> vipsTimes;
+    std::vector<double> vipsCpu;
+    const GridFigures grid = measureGrid(folder, runs, [&](int run) {
+        if (run >= maxVipsRuns)
+            return;
+        double cpu = 0;
+        vipsTimes.push_back(vipsMilliseconds(vipsFiles, &cpu));
+        vipsCpu.push_back(cpu);
+    });
+    if (grid.colds.empty()) {
+        std::fprintf(stderr, "gridbench: the main window could not open %s\n", qPrintable(folder));
+        return 1;
+    }
+    const double peakMb = peakRssMb();
+
+    // The same pictures through the cache alone, without cells: once, after the peak is taken.
+    double decodeMs = 0;
+    {
+        const QtPictureLoader loader;
+        PictureCache cache(loader, thumbnailSize);
+        decodeMs = millisecondsOf([&] { (void)cache.thumbnails(files); });
+    }
+
+    const bool vipsRan = *std::min_element(vipsTimes.begin(), vipsTimes.end()) >= 0;
+    const double vipsPerPicture = vipsRan ? median(vipsTimes) / double(vipsFiles.size()) : -1;
+    const double vipsMs = vipsRan ? vipsPerPicture * double(grid.pictures) : -1;
+    // Each build against the reference run next to it.
+    std::vector<double> ratios;
+    for (size_t run = 0; vipsRan && run < vipsTimes.size(); ++run) {
+        ratios.push_back(
+            grid.colds[run] / (vipsTimes[run] / double(vipsFiles.size()) * double(grid.pictures)));
+    }
+    if (vipsRan)
+        std::printf("vipsthumbnail: %lld of the %lld files, %.1f ms a picture (median)\n",
+            static_cast<long long>(vipsFiles.size()), static_cast<long long>(files.size()),
+            vipsPerPicture);
+    else
+        std::printf("vipsthumbnail did not run (make bench installs libvips-tools)\n");
+
+    const int tableSample = parser.value(tableOption).toInt();
+    if (tableSample > 0) {
+        const QStringList sample = spreadSample(files, tableSample);
+        const bool embedded = !embeddedThumbnail(sample.constFirst()).isNull();
+        std::printf("\nms per picture, %lld pictures, median of %d runs:\n",
+            static_cast<long long>(sample.size()), runs);
+        std::printf("| %-58s | %8s |\n|%s|%s|\n", "way to get a 100 x 100 thumbnail", "ms",
+            QByteArray(60, '-').constData(), QByteArray(10, '-').constData());
+        printRow("reading every byte of the file",
+            perPicture(sample, runs, 1, [](const QString &p) { readAll({ p }); }));
+        printRow("reading the first 64 KiB only",
+            perPicture(sample, runs, 1, [](const QString &p) { readAll({ p }, firstBytes); }));
+        printRow("vipsthumbnail", vipsPerPicture);
+        printRow("Qt QImageReader, full decode then scale",
+            perPicture(sample, runs, 1, [](const QString &p) { fullDecodeThenScale(p); }));
+        printRow("QImageReader::setScaledSize, 1 thread",
+            perPicture(sample, runs, 1, [](const QString &p) { scaledDecode(p); }));
+        printRow("QImageReader::setScaledSize, 2 threads",
+            perPicture(sample, runs, 2, [](const QString &p) { scaledDecode(p); }));
+        printRow("decoding the embedded EXIF thumbnail, 1 thread",
+            embedded ? perPicture(sample, runs, 1, [](const QString &p) { embeddedThumbnail(p); })
+                     : -1);
+        printRow("thumbnail cache alone, cold, no cells", decodeMs / double(files.size()));
+        printRow(
+            "the grid, cold, per picture (cells included)", grid.coldMs / double(grid.pictures));
+        printRow("the grid, warm rebuild, per picture", grid.warmMs / double(grid.pictures));
+    }
+
+    std::printf("\ncells: a warm rebuild decodes nothing, so its %.0f ms are the cells' cost\n",
+        grid.warmMs);
+    std::printf("scrolling the grid: %.2f ms a step (median)\n", grid.scrollMs);
+    if (vipsRan) {
+        // Wall times depend on how many cores the machine leaves free; processor times do not.
+        const double vipsCpuMs = median(vipsCpu) / double(vipsFiles.size()) * double(grid.pictures);
+        std::printf("processor time: grid cold %.0f ms, vipsthumbnail %.0f ms, ratio %.3f\n",
+            grid.coldCpuMs, vipsCpuMs, grid.coldCpuMs / vipsCpuMs);
+    }
+    std::printf("load average at the end: %s (%d cores)\n", qPrintable(loadAverage()),
+        QThread::idealThreadCount());
+    std::printf("grid: pictures=%lld cold_ms=%.0f warm_ms=%.0f vips_ms=%s cold_vs_vips=%s "
+                "warm_reads=%d peak_rss_mb=%.0f\n",
+        static_cast<long long>(grid.pictures), grid.coldMs, grid.warmMs,
+        vipsRan ? qPrintable(QString::number(vipsMs, 'f', 0)) : "n/a",
+        vipsRan ? qPrintable(QString::number(median(ratios), 'f', 3)) : "n/a", grid.warmReads,
+        peakMb);
+    return 0;
+}
