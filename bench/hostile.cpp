@@ -45,10 +45,10 @@ int main(int argc, char *argv[])
     const QString folder = QDir::toNativeSeparators(dir.filePath(QStringLiteral("hostile")));
     QDir().mkpath(folder);
     int files = 0;
-    // With the default folder, the inputs that fuzzing found come too.
+    // With the default folder, the inputs that fuzzing found and the ones made here come too.
     QStringList sources = { samples };
     if (samples == testpictures::data("bad-all"))
-        sources.append(testpictures::data("fuzz"));
+        sources << testpictures::data("fuzz") << testpictures::data("made");
     for (const QString &source : sources) {
         QDirIterator it(source, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void everyListedFileGetsACell();
     void absurdSizesAreRefusedUnread_data();
     void absurdSizesAreRefusedUnread();
+    void largeBaselineJpegIsStillShown();
     void loaderKeepsQtsAllocationLimit();
     void previewOfEach_data();
     void previewOfEach();
@@ -66,7 +67,7 @@ void TestHostilePictures::initTestCase()
     m_folder = QDir::toNativeSeparators(m_dir.filePath("hostile"));
     QVERIFY(QDir().mkpath(m_folder));
     int copied = 0;
-    for (const char *kept : { "bad-all", "fuzz" }) {
+    for (const char *kept : { "bad-all", "fuzz", "made" }) {
         QDirIterator samples(testpictures::data(kept), QDir::Files, QDirIterator::Subdirectories);
         while (samples.hasNext()) {
             const QFileInfo sample(samples.next());
@@ -134,6 +135,9 @@ void TestHostilePictures::absurdSizesAreRefusedUnread_data()
                                  << "49157 x 27397";
     QTest::newRow("GIF") << "video-001-claims-60000x60000.gif"
                          << "60000 x 60000";
+    // Scaled, but a progressive JPEG holds the whole picture's coefficients: 690 MB.
+    QTest::newRow("progressive JPEG") << "sof-15000x15000-progressive.jpg"
+                                      << "15000 x 15000";
     // No scaled decoding for a BMP: it would be decoded whole, at 183 MB.
     QTest::newRow("BMP") << "Bad_unusual_extend_buffer_usage.bmp"
                          << "2554 x 18803";
@@ -148,6 +152,14 @@ void TestHostilePictures::absurdSizesAreRefusedUnread()
     QVERIFY(m_window->Image1(index)->isBroken());
     QCOMPARE(m_window->Image1(index)->toolTip(),
         QStringLiteral("The picture claims to be %1 pixels, which is too large.").arg(size));
+}
+
+void TestHostilePictures::largeBaselineJpegIsStillShown()
+{
+    // Decoded straight to the thumbnail's size, a baseline JPEG of that size costs little.
+    const int index = m_window->File1->fileNames().indexOf("sof-15000x15000-baseline.jpg");
+    QVERIFY(index >= 0);
+    QVERIFY(!m_window->Image1(index)->isBroken());
 }
 
 void TestHostilePictures::loaderKeepsQtsAllocationLimit()
