@@ -21,13 +21,11 @@ class TestSelection : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void clickTogglesAndMarks();
+    void init() { m_folders = std::make_unique<PictureFolders>(); }
+    void cleanup() { m_folders.reset(); }
+    void clicksAndCommands();
     void selectAllAfterSomeClicks();
-    void selectNoneAcrossFolders();
-    void rebuildRemarksSelectedFiles();
-    void commandsFollowTheSelection();
+    void selectionAcrossFoldersAndRebuilds();
     void similarPathIsNotTheSameFile();
     void thumbnailStandsForTheFileItShows();
     void previewOpensAndCloses_data();
@@ -38,34 +36,23 @@ private:
     std::unique_ptr<PictureFolders> m_folders;
 };
 
-void TestSelection::init()
-{
-    m_folders = std::make_unique<PictureFolders>();
-}
-
-void TestSelection::cleanup()
-{
-    m_folders.reset();
-}
-
 namespace
 {
-QStringList entries(const frmMain &w)
+// Whether thumbnail i carries the whole mark (yellow caption, caption and picture borders),
+// none of it, or a part (-1).
+int mark(const frmMain &w, int i)
 {
-    QStringList result;
-    for (int i = 0; i < w.List1->count(); ++i)
-        result.append(w.List1->item(i)->text());
+    const int parts = int(w.Label1(i)->isOpaque()) + int(w.Label1(i)->hasBorder())
+        + int(w.Image1(i)->hasBorder());
+    return parts == 3 ? 1 : parts == 0 ? 0 : -1;
+}
+
+QList<int> marks(const frmMain &w)
+{
+    QList<int> result;
+    for (int i = 0; i < w.Image1.ubound(); ++i)
+        result.append(mark(w, i));
     return result;
-}
-
-bool marked(const frmMain &w, int i)
-{
-    return w.Label1(i)->isOpaque() && w.Label1(i)->hasBorder() && w.Image1(i)->hasBorder();
-}
-
-bool unmarked(const frmMain &w, int i)
-{
-    return !w.Label1(i)->isOpaque() && !w.Label1(i)->hasBorder() && !w.Image1(i)->hasBorder();
 }
 
 void click(frmMain &w, int i)
@@ -82,123 +69,91 @@ void doubleClick(QWidget *widget)
     QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
 }
 
-bool commandsEnabled(const frmMain &w)
+// The enabled state of Select None, Delete, Rename and Move, which always go together.
+int commands(const frmMain &w)
 {
-    return w.mnuEditSelectNone->isEnabled() && w.mnuEditDelete->isEnabled()
-        && w.mnuRename->isEnabled() && w.mnuMovePictures->isEnabled();
-}
-
-bool commandsDisabled(const frmMain &w)
-{
-    return !w.mnuEditSelectNone->isEnabled() && !w.mnuEditDelete->isEnabled()
-        && !w.mnuRename->isEnabled() && !w.mnuMovePictures->isEnabled();
+    const int enabled = int(w.mnuEditSelectNone->isEnabled()) + int(w.mnuEditDelete->isEnabled())
+        + int(w.mnuRename->isEnabled()) + int(w.mnuMovePictures->isEnabled());
+    return enabled == 4 ? 1 : enabled == 0 ? 0 : -1;
 }
 } // namespace
 
-void TestSelection::clickTogglesAndMarks()
+void TestSelection::clicksAndCommands()
 {
     const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg", "c.jpg" });
     MainSession s;
     auto &[services, loader, w] = s;
+    QCOMPARE(commands(w), 0);
     QVERIFY(m_folders->open(w, folder));
+    QCOMPARE(commands(w), 0);
+    // A disabled command's keys do nothing.
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QVERIFY(services.boxesFake.shown.empty());
 
     click(w, 1);
-    QCOMPARE(entries(w), QStringList({ QDir(folder).filePath("b.jpg") }));
-    QVERIFY(marked(w, 1));
-    QVERIFY(unmarked(w, 0));
+    QCOMPARE(listTexts(w.List1), QStringList({ QDir(folder).filePath("b.jpg") }));
+    QCOMPARE(marks(w), QList<int>({ 0, 1, 0 }));
     QCOMPARE(w.Label1(1)->backColor(), QColor(255, 255, 192));
+    QCOMPARE(commands(w), 1);
+    click(w, 0);
     click(w, 1);
-    QVERIFY(entries(w).isEmpty());
-    QVERIFY(unmarked(w, 1));
-    QVERIFY(commandsDisabled(w));
+    QCOMPARE(commands(w), 1);
+    // Clicking the last selected thumbnail again leaves nothing selected.
+    click(w, 0);
+    QVERIFY(listTexts(w.List1).isEmpty());
+    QCOMPARE(marks(w), QList<int>({ 0, 0, 0 }));
+    QCOMPARE(commands(w), 0);
+    // Select All with no grid shown changes nothing.
+    w.UnloadThumbnails();
+    w.mnuEditSelectAll->trigger();
+    QCOMPARE(w.List1->count(), 0);
+    QCOMPARE(commands(w), 0);
 }
 
 void TestSelection::selectAllAfterSomeClicks()
 {
     const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg" });
     MainSession s;
-    auto &[services, loader, w] = s;
-    QVERIFY(m_folders->open(w, folder));
-    click(w, 3);
-    click(w, 1);
-    QTest::keyClick(&w, Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(m_folders->open(s.w, folder));
+    click(s.w, 3);
+    click(s.w, 1);
+    QTest::keyClick(&s.w, Qt::Key_A, Qt::ControlModifier);
     const QDir dir(folder);
-    QCOMPARE(entries(w),
+    QCOMPARE(listTexts(s.w.List1),
         QStringList({ dir.filePath("d.jpg"), dir.filePath("b.jpg"), dir.filePath("a.jpg"),
             dir.filePath("c.jpg"), dir.filePath("e.jpg") }));
-    for (int i = 0; i < 5; ++i)
-        QVERIFY(marked(w, i));
-    QVERIFY(commandsEnabled(w));
+    QCOMPARE(marks(s.w), QList<int>({ 1, 1, 1, 1, 1 }));
+    QCOMPARE(commands(s.w), 1);
     // Again: nothing is added twice.
-    w.mnuEditSelectAll->trigger();
-    QCOMPARE(w.List1->count(), 5);
+    s.w.mnuEditSelectAll->trigger();
+    QCOMPARE(s.w.List1->count(), 5);
 }
 
-void TestSelection::selectNoneAcrossFolders()
-{
-    const QString first = m_folders->make("first", { "a.jpg", "b.jpg" });
-    const QString second = m_folders->make("second", { "c.jpg" });
-    MainSession s;
-    auto &[services, loader, w] = s;
-    QVERIFY(m_folders->open(w, first));
-    click(w, 0);
-    click(w, 1);
-    QVERIFY(w.Dir1->setPath(second));
-    click(w, 0);
-    QCOMPARE(w.List1->count(), 3);
-    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
-    QCOMPARE(w.List1->count(), 0);
-    QVERIFY(unmarked(w, 0));
-    QVERIFY(commandsDisabled(w));
-    QVERIFY(w.Dir1->setPath(first));
-    QVERIFY(unmarked(w, 0));
-    QVERIFY(unmarked(w, 1));
-}
-
-void TestSelection::rebuildRemarksSelectedFiles()
+void TestSelection::selectionAcrossFoldersAndRebuilds()
 {
     const QString first = m_folders->make("first", { "a.jpg", "b.jpg", "c.jpg" });
-    const QString second = m_folders->make("second", { "a.jpg", "b.jpg", "c.jpg" });
+    const QString second = m_folders->make("second", { "a.jpg", "b.jpg" });
     MainSession s;
-    auto &[services, loader, w] = s;
+    frmMain &w = s.w;
     QVERIFY(m_folders->open(w, first));
     click(w, 0);
     click(w, 2);
     // The same names in another folder are other files: not marked.
     QVERIFY(w.Dir1->setPath(second));
-    QVERIFY(unmarked(w, 0));
-    QVERIFY(unmarked(w, 2));
-    QVERIFY(commandsEnabled(w));
+    QCOMPARE(marks(w), QList<int>({ 0, 0 }));
+    QCOMPARE(commands(w), 1);
+    click(w, 1);
+    QCOMPARE(w.List1->count(), 3);
+    // Back in the first folder, the rebuilt grid marks what is selected there.
     QVERIFY(w.Dir1->setPath(first));
-    QVERIFY(marked(w, 0));
-    QVERIFY(unmarked(w, 1));
-    QVERIFY(marked(w, 2));
-}
-
-void TestSelection::commandsFollowTheSelection()
-{
-    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
-    MainSession s;
-    auto &[services, loader, w] = s;
-    QVERIFY(commandsDisabled(w));
-    QVERIFY(m_folders->open(w, folder));
-    QVERIFY(commandsDisabled(w));
-    // A disabled command's keys do nothing.
-    services.boxesFake.answer = platform::Answer::Ok;
-    QTest::keyClick(&w, Qt::Key_Delete);
-    QVERIFY(services.boxesFake.shown.empty());
-    click(w, 0);
-    QVERIFY(commandsEnabled(w));
-    click(w, 1);
-    click(w, 0);
-    QVERIFY(commandsEnabled(w));
-    click(w, 1);
-    QVERIFY(commandsDisabled(w));
-    // Select All with no grid shown changes nothing.
-    w.UnloadThumbnails();
-    w.mnuEditSelectAll->trigger();
+    QCOMPARE(marks(w), QList<int>({ 1, 0, 1 }));
+    // Select None empties the list, entries of other folders too.
+    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(w.List1->count(), 0);
-    QVERIFY(commandsDisabled(w));
+    QCOMPARE(marks(w), QList<int>({ 0, 0, 0 }));
+    QCOMPARE(commands(w), 0);
+    QVERIFY(w.Dir1->setPath(second));
+    QCOMPARE(marks(w), QList<int>({ 0, 0 }));
 }
 
 void TestSelection::similarPathIsNotTheSameFile()
@@ -213,9 +168,9 @@ void TestSelection::similarPathIsNotTheSameFile()
     w.List1->addItem(lookalike);
     QVERIFY(w.Dir1->setPath(m_folders->path()));
     QVERIFY(w.Dir1->setPath(folder));
-    QVERIFY(unmarked(w, 0));
+    QCOMPARE(mark(w, 0), 0);
     click(w, 0);
-    QCOMPARE(entries(w), QStringList({ lookalike, QDir(folder).filePath("a.jpg") }));
+    QCOMPARE(listTexts(w.List1), QStringList({ lookalike, QDir(folder).filePath("a.jpg") }));
 }
 
 void TestSelection::thumbnailStandsForTheFileItShows()
@@ -229,10 +184,10 @@ void TestSelection::thumbnailStandsForTheFileItShows()
     QVERIFY(w.Dir1->setPath(second));
     // The grid still shows the first folder: a click selects what the user sees.
     click(w, 1);
-    QCOMPARE(entries(w), QStringList({ QDir(first).filePath("b.jpg") }));
+    QCOMPARE(listTexts(w.List1), QStringList({ QDir(first).filePath("b.jpg") }));
     w.mnuEditSelectAll->trigger();
-    QCOMPARE(
-        entries(w), QStringList({ QDir(first).filePath("b.jpg"), QDir(first).filePath("a.jpg") }));
+    QCOMPARE(listTexts(w.List1),
+        QStringList({ QDir(first).filePath("b.jpg"), QDir(first).filePath("a.jpg") }));
     w.Image1_Click(2);
     w.Image1_Click(-1);
     w.Image1_DblClick(7);
@@ -274,7 +229,7 @@ void TestSelection::previewOpensAndCloses()
     QVERIFY(w.VBar->isVisible());
     QCOMPARE(w.ButtonLoadThumbs->isVisible(), manual);
     // The double-click's first click selected the picture, and that stays.
-    QCOMPARE(entries(w), QStringList({ QDir(folder).filePath("b.jpg") }));
+    QCOMPARE(listTexts(w.List1), QStringList({ QDir(folder).filePath("b.jpg") }));
 }
 
 void TestSelection::previewFallsBackToTheThumbnail()
