@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QtTest>
 
 namespace
@@ -166,14 +167,8 @@ private Q_SLOTS:
     {
         const QTemporaryDir dir;
         QImage noise(2400, 1800, QImage::Format_RGB32);
-        quint32 seed = 1;
-        for (int y = 0; y < noise.height(); ++y) {
-            auto *line = reinterpret_cast<QRgb *>(noise.scanLine(y));
-            for (int x = 0; x < noise.width(); ++x) {
-                seed = seed * 1664525u + 1013904223u;
-                line[x] = 0xFF000000u | (seed >> 8);
-            }
-        }
+        QRandomGenerator(1).fillRange(
+            reinterpret_cast<quint32 *>(noise.bits()), noise.sizeInBytes() / sizeof(quint32));
         QByteArray bytes = testpictures::jpegWithExif(
             noise, 6, testpictures::jpegBytes(filled(QSize(160, 120), red)));
         QVERIFY(bytes.size() > 4 * exif::headerBytes);

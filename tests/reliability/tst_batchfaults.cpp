@@ -1,17 +1,10 @@
 #include "app/filelistbox.h"
-#include "app/folderlistbox.h"
-#include "move/movefilewindow.h"
 #include "reliability/faultsupport.h"
-#include "rename/rename.h"
 #include "support/picturefolders.h"
 
-#include <QAction>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTest>
 #include <optional>
 
@@ -52,24 +45,6 @@ bool openAndSelectAll(const PictureFolders &pics, frmMain &w)
     return w.List1->count() == 3;
 }
 
-void runJob(frmMain &w, const QString &job, const QString &destination)
-{
-    if (job == "move") {
-        w.mnuMovePictures->trigger();
-        QVERIFY(w.moveWindow()->Dir2->setPath(destination));
-        QTest::mouseClick(w.moveWindow()->MoveFolderOK, Qt::LeftButton);
-    } else if (job == "rename") {
-        w.mnuRename->trigger();
-        Rename *window = w.renameWindow();
-        QTest::keyClicks(window->Text2, QStringLiteral("Holiday"));
-        QTest::keyClicks(window->Text3, QStringLiteral("1"));
-        QTest::mouseClick(window->Command1, Qt::LeftButton);
-        QTest::mouseClick(window->Go, Qt::LeftButton);
-    } else {
-        w.DeleteRecycle = job == "trash";
-        w.mnuEditDelete->trigger();
-    }
-}
 } // namespace
 
 void TestBatchFaults::init()
@@ -132,7 +107,7 @@ void TestBatchFaults::selectedFileChangesBeforeTheJob()
     others.removeAll("a.jpg");
     others.removeAll("c.jpg");
 
-    runJob(s.w, job, m_pics->path("out"));
+    faults::runJob(s.w, job, m_pics->path("out"));
 
     QVERIFY(s.services.boxesFake.shown.size() >= 2);
     const QString report = s.services.boxesFake.shown.back().text;
@@ -185,7 +160,7 @@ void TestBatchFaults::readOnly()
     {
         const faults::Unprivileged user;
         QVERIFY(openAndSelectAll(*m_pics, s.w));
-        runJob(s.w, job, m_pics->path("out"));
+        faults::runJob(s.w, job, m_pics->path("out"));
     }
     const QStringList texts = s.services.boxesFake.texts();
     const QStringList moved = faults::filesUnder(m_pics->path("out"));

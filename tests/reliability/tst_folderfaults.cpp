@@ -1,19 +1,12 @@
 #include "app/filelistbox.h"
-#include "app/folderlistbox.h"
 #include "app/rules.h"
 #include "browser/imagebox.h"
-#include "move/movefilewindow.h"
 #include "reliability/faultsupport.h"
-#include "rename/rename.h"
 #include "support/picturefolders.h"
 
-#include <QAction>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTest>
 #include <optional>
 
@@ -51,22 +44,6 @@ constexpr int scratchKilobytes = 1024;
 void click(frmMain &w, int i)
 {
     QTest::mouseClick(w.Image1(i), Qt::LeftButton, {}, QPoint(50, 50));
-}
-
-void renameSelection(frmMain &w, const QString &prefix)
-{
-    w.mnuRename->trigger();
-    Rename *window = w.renameWindow();
-    QTest::keyClicks(window->Text2, prefix);
-    QTest::keyClicks(window->Text3, QStringLiteral("1"));
-    QTest::mouseClick(window->Command1, Qt::LeftButton);
-    QTest::mouseClick(window->Go, Qt::LeftButton);
-}
-
-void deleteSelection(frmMain &w)
-{
-    w.DeleteRecycle = false;
-    w.mnuEditDelete->trigger();
 }
 
 QByteArray diskPath(const QString &folder, const QByteArray &diskName)
@@ -159,7 +136,7 @@ void TestFolderFaults::shownFolderVanishes()
     } else if (then == "Select All, delete") {
         s.w.mnuEditSelectAll->trigger();
         QCOMPARE(s.w.List1->count(), 3);
-        deleteSelection(s.w);
+        faults::runJob(s.w, "delete");
         // What could be deleted was; the rest is listed, and the list and grid are emptied.
         QVERIFY(!QFile::exists(m_pics->path("other/keep.jpg")));
         QCOMPARE(shown.size(), 2u);
@@ -171,14 +148,12 @@ void TestFolderFaults::shownFolderVanishes()
         s.w.mnuEditSelectNone->trigger();
         click(s.w, 0);
         click(s.w, 1);
-        renameSelection(s.w, "Holiday");
+        faults::runJob(s.w, "rename");
         QCOMPARE(s.services.boxesFake.texts().last(), cannotRename);
         QCOMPARE(faults::filesUnder(other), QStringList({ "keep.jpg" }));
         QVERIFY(!QFileInfo::exists(pics) || faults::filesUnder(pics).isEmpty());
     } else if (then == "move") {
-        s.w.mnuMovePictures->trigger();
-        QVERIFY(s.w.moveWindow()->Dir2->setPath(m_pics->path()));
-        QTest::mouseClick(s.w.moveWindow()->MoveFolderOK, Qt::LeftButton);
+        faults::runJob(s.w, "move", m_pics->path());
         // keep.jpg moves; a.jpg is reported.
         const QStringList texts = s.services.boxesFake.texts();
         QCOMPARE(texts.size(), 3);
@@ -288,7 +263,7 @@ void TestFolderFaults::awkwardName()
         // neither shown nor touched by Select All and a delete.
         QCOMPARE(s.w.File1->fileNames(), QStringList({ "other.jpg" }));
         s.w.mnuEditSelectAll->trigger();
-        deleteSelection(s.w);
+        faults::runJob(s.w, "delete");
         QVERIFY(!QFile::exists(m_pics->path("pics/other.jpg")));
         QCOMPARE(::access(diskPath(pics, diskName).constData(), F_OK), 0);
         QCOMPARE(::unlink(diskPath(pics, diskName).constData()), 0);
@@ -300,10 +275,7 @@ void TestFolderFaults::awkwardName()
     QVERIFY(!s.w.Image1(index)->isBroken());
     click(s.w, index);
     QCOMPARE(s.w.List1->item(0)->text(), rules::joinPath(pics, name));
-    if (rename)
-        renameSelection(s.w, "Holiday");
-    else
-        deleteSelection(s.w);
+    faults::runJob(s.w, rename ? "rename" : "delete");
     QStringList left = { "other.jpg" };
     if (rename)
         left.prepend("Holiday" + rules::keptExtension(name));
@@ -318,7 +290,7 @@ void TestFolderFaults::tooLongNewNameIsRefused()
     QVERIFY(m_pics->open(s.w, pics));
     s.w.mnuEditSelectAll->trigger();
     // "<250 letters> 001.jpg" is longer than a file name may be.
-    renameSelection(s.w, QString(250, QLatin1Char('p')));
+    faults::runJob(s.w, "rename", {}, QString(250, QLatin1Char('p')));
     QCOMPARE(s.services.boxesFake.texts().last(), cannotRename);
     QCOMPARE(faults::filesUnder(pics), QStringList({ "a.jpg", "b.jpg" }));
 }
