@@ -70,10 +70,7 @@ void TestFolderFaults::init()
 void TestFolderFaults::cleanup()
 {
     // Whatever a test made read-only, the temporary folder must still go away.
-    QDirIterator it(
-        m_pics->path(), QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        faults::setReadOnly(it.next(), false);
+    faults::makeWritable(m_pics->path());
     m_pics.reset();
 }
 
@@ -82,7 +79,7 @@ void TestFolderFaults::shownFolderVanishes_data()
     QTest::addColumn<bool>("unmount");
     QTest::addColumn<QString>("then");
     for (const bool unmount : { false, true }) {
-        for (const char *then : { "rebuild", "open a subfolder", "open the parent",
+        for (const char *then : { "rebuild", "open a subfolder, then the parent",
                  "Select All, delete", "rename", "move" }) {
             QTest::addRow("%s, %s", unmount ? "unmounted" : "removed", then) << unmount << then;
         }
@@ -122,17 +119,16 @@ void TestFolderFaults::shownFolderVanishes()
         QCOMPARE(s.w.Label1(1)->caption(), QStringLiteral("b.jpg"));
         QVERIFY(s.w.Image1(1)->isBroken());
         QVERIFY(shown.empty());
-    } else if (then == "open a subfolder") {
+    } else if (then == "open a subfolder, then the parent") {
         QVERIFY(faults::openInFolderList(s.w.Dir1, "sub"));
         QCOMPARE(shown.size(), 1u);
         QCOMPARE(shown[0].code, 16);
         QVERIFY(shown[0].text.contains(m_pics->path("pics/sub")));
         QCOMPARE(s.w.Dir1->path(), pics);
-    } else if (then == "open the parent") {
         QVERIFY(faults::openInFolderList(s.w.Dir1, QFileInfo(m_pics->path()).fileName()));
         QCOMPARE(s.w.Dir1->path(), m_pics->path());
         QCOMPARE(s.w.Label1(0)->caption(), QStringLiteral("top.jpg"));
-        QVERIFY(shown.empty());
+        QCOMPARE(shown.size(), 1u);
     } else if (then == "Select All, delete") {
         s.w.mnuEditSelectAll->trigger();
         QCOMPARE(s.w.List1->count(), 3);
