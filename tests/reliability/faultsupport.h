@@ -1,11 +1,17 @@
 #pragma once
 
 #include "app/folderlistbox.h"
+#include "browser/frmmain.h"
+#include "move/movefilewindow.h"
+#include "rename/rename.h"
 
+#include <QAction>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 
 #ifdef Q_OS_UNIX
@@ -136,6 +142,35 @@ inline bool openInFolderList(FolderListBox *list, const QString &name)
         return true;
     }
     return false;
+}
+
+// Makes every folder under root writable again, so that a temporary folder can go away.
+inline void makeWritable(const QString &root)
+{
+    QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        setReadOnly(it.next(), false);
+}
+
+// Runs a batch job on the selection as the user does: "move" to the destination, "rename"
+// to the prefix numbered from 1, "trash" or "delete".
+inline void runJob(frmMain &w, const QString &job, const QString &destination = {},
+    const QString &prefix = QStringLiteral("Holiday"))
+{
+    if (job == "move") {
+        w.mnuMovePictures->trigger();
+        QVERIFY(w.moveWindow()->Dir2->setPath(destination));
+        QTest::mouseClick(w.moveWindow()->MoveFolderOK, Qt::LeftButton);
+    } else if (job == "rename") {
+        w.mnuRename->trigger();
+        QTest::keyClicks(w.renameWindow()->Text2, prefix);
+        QTest::keyClicks(w.renameWindow()->Text3, QStringLiteral("1"));
+        QTest::mouseClick(w.renameWindow()->Command1, Qt::LeftButton);
+        QTest::mouseClick(w.renameWindow()->Go, Qt::LeftButton);
+    } else {
+        w.DeleteRecycle = job == "trash";
+        w.mnuEditDelete->trigger();
+    }
 }
 
 } // namespace faults

@@ -1,21 +1,12 @@
 #include "app/filelistbox.h"
-#include "app/folderlistbox.h"
-#include "app/rules.h"
-#include "browser/frmmain.h"
-#include "move/movefilewindow.h"
 #include "reliability/faultsupport.h"
-#include "rename/rename.h"
-#include "support/fakeservices.h"
-#include "support/testpictures.h"
+#include "support/picturefolders.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 // Batch jobs meeting files that changed after they were selected, and files or folders
 // that may not be changed: each ends in a message or a sound outcome, and nothing the user
@@ -33,11 +24,7 @@ private Q_SLOTS:
     void readOnly();
 
 private:
-    QString makePictures(const QString &name);
-    QString out() const { return QDir::toNativeSeparators(m_dir->filePath("out")); }
-    void start(frmMain &w, const QString &folder);
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_startFolder;
+    std::optional<PictureFolders> m_pics;
     QByteArray m_home;
     QByteArray m_dataHome;
 };
@@ -48,92 +35,45 @@ const QString cannotRename = QStringLiteral("Unable to Rename. File may already 
 const QString cannotDelete = QStringLiteral("These files could not be deleted:");
 const QString notMoved = QStringLiteral("These files were not moved:");
 const QStringList abc = { "a.jpg", "b.jpg", "c.jpg" };
+const QStringList picsAbc = { "pics/a.jpg", "pics/b.jpg", "pics/c.jpg" };
 
-QString path(const QString &folder, const QString &name)
+bool openAndSelectAll(const PictureFolders &pics, frmMain &w)
 {
-    return rules::joinPath(QDir::toNativeSeparators(folder), name);
+    if (!pics.open(w, pics.path("pics")))
+        return false;
+    w.mnuEditSelectAll->trigger();
+    return w.List1->count() == 3;
 }
 
-QColor colourOf(const QString &name)
-{
-    return QColor::fromHsv((name.at(0).unicode() * 53) % 360, 220, 220);
-}
-
-bool shows(const QString &file, const QString &name)
-{
-    const QImage image(file);
-    return !image.isNull() && testpictures::near(testpictures::centre(image), colourOf(name));
-}
-
-void runJob(frmMain &w, const QString &job, const QString &destination)
-{
-    if (job == "move") {
-        w.mnuMovePictures->trigger();
-        MoveFileWindow *window = w.moveWindow();
-        QVERIFY(window->Dir2->setPath(destination));
-        QTest::mouseClick(window->MoveFolderOK, Qt::LeftButton);
-    } else if (job == "rename") {
-        w.mnuRename->trigger();
-        Rename *window = w.renameWindow();
-        QTest::keyClicks(window->Text2, QStringLiteral("Holiday"));
-        QTest::keyClicks(window->Text3, QStringLiteral("1"));
-        QTest::mouseClick(window->Command1, Qt::LeftButton);
-        QTest::mouseClick(window->Go, Qt::LeftButton);
-    } else {
-        w.DeleteRecycle = job == "trash";
-        w.mnuEditDelete->trigger();
-    }
-}
 } // namespace
 
 void TestBatchFaults::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_startFolder = QDir::currentPath();
+    m_pics.emplace();
     // A trash of the test's own, which the ordinary user of the read-only tests may use too.
     m_home = qgetenv("HOME");
     m_dataHome = qgetenv("XDG_DATA_HOME");
-    QVERIFY(QDir().mkpath(m_dir->filePath("home/.local/share/Trash")));
-    QVERIFY(QDir().mkpath(m_dir->filePath("out")));
+    m_pics->make("home/.local/share/Trash", {});
+    m_pics->make("out", {});
     for (const char *folder :
         { "", "out", "home", "home/.local", "home/.local/share", "home/.local/share/Trash" })
-        QVERIFY(faults::openToEveryone(m_dir->filePath(folder)));
-    qputenv("HOME", m_dir->filePath("home").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", m_dir->filePath("home/.local/share").toLocal8Bit());
+        QVERIFY(faults::openToEveryone(m_pics->path(folder)));
+    qputenv("HOME", QFile::encodeName(m_pics->path("home")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_pics->path("home/.local/share")));
 }
 
 void TestBatchFaults::cleanup()
 {
-    QDir::setCurrent(m_startFolder);
     qputenv("HOME", m_home);
     if (m_dataHome.isEmpty())
         qunsetenv("XDG_DATA_HOME");
     else
         qputenv("XDG_DATA_HOME", m_dataHome);
-    QDirIterator it(m_dir->path(), QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator it(
+        m_pics->path(), QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext())
         faults::setReadOnly(it.next(), false);
-    m_dir.reset();
-}
-
-QString TestBatchFaults::makePictures(const QString &name)
-{
-    const QString folder = QDir::toNativeSeparators(m_dir->filePath(name));
-    QDir().mkpath(folder);
-    for (const QString &file : abc)
-        testpictures::write(QDir(folder).filePath(file), colourOf(file));
-    return folder;
-}
-
-void TestBatchFaults::start(frmMain &w, const QString &folder)
-{
-    QVERIFY(w.Form_Load());
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.Dir1->setPath(folder));
-    w.mnuEditSelectAll->trigger();
-    QCOMPARE(w.List1->count(), 3);
+    m_pics.reset();
 }
 
 void TestBatchFaults::selectedFileChangesBeforeTheJob_data()
@@ -150,57 +90,51 @@ void TestBatchFaults::selectedFileChangesBeforeTheJob()
 {
     QFETCH(QString, job);
     QFETCH(QString, change);
-    const QString pics = makePictures("pics");
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
-    start(w, pics);
+    const QString pics = m_pics->make("pics", abc);
+    const QByteArrayList before = m_pics->bytes(picsAbc);
+    MainSession s;
+    QVERIFY(openAndSelectAll(*m_pics, s.w));
 
     // Someone else changes b.jpg after it was selected.
-    const QString b = path(pics, "b.jpg");
-    if (change == "removed") {
+    const QString b = m_pics->path("pics/b.jpg");
+    if (change == "renamed")
+        QVERIFY(QFile::rename(b, m_pics->path("pics/b-kept.jpg")));
+    else
         QVERIFY(QFile::remove(b));
-    } else if (change == "renamed") {
-        QVERIFY(QFile::rename(b, path(pics, "b-kept.jpg")));
-    } else {
-        QVERIFY(QFile::remove(b));
-        QVERIFY(QDir().mkdir(b));
-        QVERIFY(testpictures::write(path(b, "inside.jpg"), Qt::white));
-    }
+    if (change == "replaced by a folder")
+        m_pics->make("pics/b.jpg", { "inside.jpg" });
     QStringList others = faults::filesUnder(pics);
     others.removeAll("a.jpg");
     others.removeAll("c.jpg");
 
-    runJob(w, job, out());
+    faults::runJob(s.w, job, m_pics->path("out"));
 
-    QVERIFY(services.boxesFake.shown.size() >= 2);
-    const QString report = services.boxesFake.shown.back().text;
+    QVERIFY(s.services.boxesFake.shown.size() >= 2);
+    const QString report = s.services.boxesFake.shown.back().text;
     if (job == "move") {
-        QCOMPARE(services.boxesFake.texts().at(1), QStringLiteral("2 Files moved!"));
-        QVERIFY(report.startsWith(notMoved));
-        QVERIFY(report.contains(b));
+        QCOMPARE(s.services.boxesFake.texts().at(1), QStringLiteral("2 Files moved!"));
+        QVERIFY(report.startsWith(notMoved) && report.contains(b));
         QCOMPARE(faults::filesUnder(pics), others);
-        QCOMPARE(faults::filesUnder(out()), QStringList({ "a.jpg", "c.jpg" }));
-        QVERIFY(shows(path(out(), "a.jpg"), "a.jpg"));
+        QCOMPARE(m_pics->bytes({ "out/a.jpg", "out/c.jpg" }),
+            QByteArrayList({ before.at(0), before.at(2) }));
     } else if (job == "rename") {
         // The run stops at the first file that cannot be renamed.
         QCOMPARE(report, cannotRename);
-        QVERIFY(shows(path(pics, "Holiday 001.jpg"), "a.jpg"));
-        QVERIFY(shows(path(pics, "c.jpg"), "c.jpg"));
+        QCOMPARE(m_pics->bytes({ "pics/Holiday 001.jpg", "pics/c.jpg" }),
+            QByteArrayList({ before.at(0), before.at(2) }));
         QStringList expected = others + QStringList({ "Holiday 001.jpg", "c.jpg" });
         expected.sort();
         QCOMPARE(faults::filesUnder(pics), expected);
     } else {
         // The others are deleted as asked; b.jpg is reported and whatever took its place
         // is left alone.
-        QVERIFY(report.startsWith(cannotDelete));
-        QVERIFY(report.contains(b));
-        QVERIFY(!report.contains(path(pics, "a.jpg")));
+        QVERIFY(report.startsWith(cannotDelete) && report.contains(b));
+        QVERIFY(!report.contains(m_pics->path("pics/a.jpg")));
         QCOMPARE(faults::filesUnder(pics), others);
-        QCOMPARE(w.List1->count(), 0);
+        QCOMPARE(s.w.List1->count(), 0);
     }
     if (change == "replaced by a folder")
-        QVERIFY(QFileInfo(path(b, "inside.jpg")).isFile());
+        QVERIFY(QFileInfo(m_pics->path("pics/b.jpg/inside.jpg")).isFile());
 }
 
 void TestBatchFaults::readOnly_data()
@@ -217,19 +151,19 @@ void TestBatchFaults::readOnly()
 {
     QFETCH(QString, job);
     QFETCH(bool, folder);
-    const QString pics = makePictures("pics");
-    for (const QString &name : abc)
-        QVERIFY(faults::setReadOnly(path(pics, name), true));
+    const QString pics = m_pics->make("pics", abc);
+    const QByteArrayList before = m_pics->bytes(picsAbc);
+    for (const QString &file : m_pics->paths(picsAbc))
+        QVERIFY(faults::setReadOnly(file, true));
     QVERIFY(folder ? faults::setReadOnly(pics, true) : faults::openToEveryone(pics));
-    FakeServices services;
-    CountingLoader loader;
-    frmMain w(services, loader);
+    MainSession s;
     {
         const faults::Unprivileged user;
-        start(w, pics);
-        runJob(w, job, out());
+        QVERIFY(openAndSelectAll(*m_pics, s.w));
+        faults::runJob(s.w, job, m_pics->path("out"));
     }
-    const QStringList texts = services.boxesFake.texts();
+    const QStringList texts = s.services.boxesFake.texts();
+    const QStringList moved = faults::filesUnder(m_pics->path("out"));
     if (!folder) {
         // A file's own read-only mark does not protect it from a rename, move or delete the
         // user asked for: on this system that is the folder's to say.
@@ -240,24 +174,21 @@ void TestBatchFaults::readOnly()
             job == "rename"
                 ? QStringList({ "Holiday 001.jpg", "Holiday 002.jpg", "Holiday 003.jpg" })
                 : QStringList());
-        QCOMPARE(faults::filesUnder(out()), job == "move" ? abc : QStringList());
+        QCOMPARE(moved, job == "move" ? abc : QStringList());
         return;
     }
-    if (job == "rename") {
-        QCOMPARE(texts.size(), 2);
+    QCOMPARE(texts.size(), job == "move" ? 3 : 2);
+    if (job == "move")
+        QCOMPARE(texts.at(1), QStringLiteral("0 Files moved!"));
+    if (job == "rename")
         QCOMPARE(texts.last(), cannotRename);
-    } else {
-        QCOMPARE(texts.size(), job == "move" ? 3 : 2);
-        if (job == "move")
-            QCOMPARE(texts.at(1), QStringLiteral("0 Files moved!"));
+    else
         QVERIFY(texts.last().startsWith(job == "move" ? notMoved : cannotDelete));
-        for (const QString &name : abc)
-            QVERIFY(texts.last().contains(path(pics, name)));
-    }
+    for (const QString &file : m_pics->paths(picsAbc))
+        QVERIFY(job == "rename" || texts.last().contains(file));
     QCOMPARE(faults::filesUnder(pics), abc);
-    QVERIFY(faults::filesUnder(out()).isEmpty());
-    for (const QString &name : abc)
-        QVERIFY(shows(path(pics, name), name));
+    QCOMPARE(m_pics->bytes(picsAbc), before);
+    QVERIFY(moved.isEmpty());
 }
 
 QTEST_MAIN(TestBatchFaults)
