@@ -22,11 +22,9 @@ const QString alreadyThere = QStringLiteral("A file of that name is already ther
 
 // The main window on src1 (a, b, keep), src2 (a, c, d) and out (keep, and the folder old),
 // the pictures selected in it and the move window opened from its menu.
-struct Session {
+struct Session : MainSession {
     PictureFolders folders;
-    FakeServices services;
-    CountingLoader loader;
-    frmMain main { services, loader };
+    frmMain &main = w;
     MoveFileWindow *window = nullptr;
     QString mounted;
 

@@ -19,11 +19,9 @@ const QString failureText = QStringLiteral("Unable to Rename. File may already e
 
 // The main window on folders of real pictures (each of its own colour, so a renamed file is
 // told by its bytes), a selection made in it and the rename window opened from its menu.
-struct Session {
+struct Session : MainSession {
     PictureFolders folders;
-    FakeServices services;
-    CountingLoader loader;
-    frmMain main { services, loader };
+    frmMain &main = w;
     Rename *window = nullptr;
 
     // Makes the pictures ("folder/name") and the others beside them, selects the pictures in
