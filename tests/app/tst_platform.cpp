@@ -70,6 +70,12 @@ void TestPlatform::renameNeverReplaces()
     QVERIFY(check.open(QIODevice::ReadOnly));
     QCOMPARE(check.readAll(), QByteArray("second"));
     QVERIFY(QFile::exists(a));
+    // A symbolic link to nothing is a name taken all the same.
+    const QString link = dir.filePath("link.jpg");
+    QVERIFY(QFile::link(dir.filePath("nowhere.jpg"), link));
+    QVERIFY(!fs.renameFile(a, link));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), dir.filePath("nowhere.jpg"));
+    QVERIFY(QFile::exists(a));
 
     QVERIFY(!fs.renameFile(dir.filePath("missing.jpg"), dir.filePath("c.jpg")));
     QVERIFY(!fs.renameFile(a, QString()));

@@ -60,10 +60,12 @@ QByteArray blueWithRedThumbnail(QSize size = QSize(400, 300))
         filled(size, blue), 1, testpictures::jpegBytes(filled(QSize(160, 120), red)));
 }
 
-// Patches the frame header at that offset to claim 30000 x 30000 pixels.
-void claimHuge(QByteArray &jpeg, qsizetype frame)
+// Patches the frame header at that offset to claim more pixels than any camera makes:
+// 30000 x 30000, or 20000 x 15000 where the shape has to stay 4:3.
+void claimHuge(QByteArray &jpeg, qsizetype frame, bool fourByThree = false)
 {
-    jpeg.replace(frame + 5, 4, QByteArray("\x75\x30\x75\x30", 4));
+    jpeg.replace(frame + 5, 4,
+        fourByThree ? QByteArray("\x3A\x98\x4E\x20", 4) : QByteArray("\x75\x30\x75\x30", 4));
 }
 
 } // namespace
@@ -153,8 +155,9 @@ private Q_SLOTS:
     {
         const QTemporaryDir dir;
         QByteArray bytes = blueWithRedThumbnail();
-        // The picture's own frame header comes after the thumbnail's.
-        claimHuge(bytes, bytes.lastIndexOf(QByteArray("\xFF\xC0", 2)));
+        // The picture's own frame header comes after the thumbnail's. It keeps the
+        // thumbnail's shape, so that only its size can refuse the thumbnail.
+        claimHuge(bytes, bytes.lastIndexOf(QByteArray("\xFF\xC0", 2)), true);
         const QString path = dir.filePath(QStringLiteral("huge.jpg"));
         QVERIFY(testpictures::writeBytes(path, bytes));
         const LoadedPicture loaded = QtPictureLoader().load(path, cell);

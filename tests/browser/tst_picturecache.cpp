@@ -138,6 +138,53 @@ private Q_SLOTS:
         QCOMPARE(reported, std::vector<int> { pictureCount });
     }
 
+    // A rebuild reads again exactly the pictures that changed, whichever of size and time
+    // the change left as it was, and never drops the folder on screen to stay in budget.
+    void rebuildReadsOnlyWhatChanged_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("nothing") << QString();
+        // An edit in place that keeps the size.
+        QTest::newRow("same size, newer time") << QStringLiteral("newer");
+        // Written back with its old time, as tools that keep the time do.
+        QTest::newRow("larger, old time kept") << QStringLiteral("larger");
+    }
+
+    void rebuildReadsOnlyWhatChanged()
+    {
+        QFETCH(QString, change);
+        const QTemporaryDir dir;
+        const QDateTime taken(QDate(2020, 5, 6), QTime(7, 8, 9), Qt::UTC);
+        QStringList paths;
+        for (const QColor colour : { Qt::red, Qt::green, Qt::blue }) {
+            paths.append(dir.filePath(QStringLiteral("%1.bmp").arg(paths.size())));
+            QVERIFY(testpictures::write(paths.last(), colour));
+        }
+        const auto setTime = [&](const QDateTime &time) {
+            QFile file(paths.first());
+            return file.open(QIODevice::ReadWrite)
+                && file.setFileTime(time, QFileDevice::FileModificationTime);
+        };
+        QVERIFY(setTime(taken));
+        CountingLoader loader;
+        PictureCache cache(loader, QSize(100, 100));
+        cache.setThreadCount(1);
+        cache.setBudget(1);
+        (void)cache.thumbnails(paths);
+        QCOMPARE(loader.reads(), 3);
+        loader.reset();
+
+        if (!change.isEmpty()) {
+            const QSize size = change == "larger" ? QSize(80, 60) : QSize(64, 48);
+            QVERIFY(testpictures::write(paths.first(), Qt::yellow, size));
+            QVERIFY(setTime(change == "larger" ? taken : taken.addSecs(60)));
+        }
+        const std::vector<LoadedPicture> again = cache.thumbnails(paths);
+        QCOMPARE(loader.paths(), change.isEmpty() ? QStringList() : QStringList(paths.first()));
+        QVERIFY(testpictures::near(testpictures::centre(again.front().image),
+            change.isEmpty() ? QColor(Qt::red) : QColor(Qt::yellow)));
+    }
+
     // A click made while the grid is being built acts once the whole grid is there.
     void clickDuringABuildActsOnTheWholeGrid()
     {
