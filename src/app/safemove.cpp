@@ -189,11 +189,25 @@ namespace
         return 0;
     }
 
+    bool sameTime(const timespec &a, const timespec &b)
+    {
+        return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+    }
+
+    // The same file, unchanged: its identity, size, and modification and change times.
+    bool sameVersion(const struct stat &a, const struct stat &b)
+    {
+        return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size
+            && sameTime(a.st_mtim, b.st_mtim) && sameTime(a.st_ctim, b.st_ctim);
+    }
+
     FsResult copyAcross(const QString &from, const QString &to, const MoveHooks &hooks)
     {
         const QByteArray source = QFile::encodeName(from);
         const QByteArray dest = QFile::encodeName(to);
         const Fd in(open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (in.get() < 0 && errno == ELOOP)
+            return FsResult::failure(notPlainFile);
         if (in.get() < 0)
             return FsResult::failure(errno == ENOENT ? sourceGone : reason(errno));
         struct stat original {
@@ -258,15 +272,22 @@ namespace
             unlink(dest.constData());
             return FsResult::failure(reason(error));
         }
-        if (unlink(source.constData()) != 0) {
-            const int error = errno;
-            // Someone else removed the source meanwhile: the copy is now the only one.
-            if (error == ENOENT)
-                return {};
+        // An edit made while the copy was read, even one that keeps the size, or another
+        // file put in the source's place: the source stays, as it is now the newer one.
+        struct stat now {
+        };
+        int error = lstat(source.constData(), &now) == 0 ? 0 : errno;
+        if (error == 0 && !sameVersion(original, now)) {
             unlink(dest.constData());
-            return FsResult::failure(reason(error));
+            return FsResult::failure(changedMeanwhile);
         }
-        return {};
+        if (error == 0 && unlink(source.constData()) != 0)
+            error = errno;
+        // Someone else removed the source meanwhile: the copy is now the only one.
+        if (error == 0 || error == ENOENT)
+            return {};
+        unlink(dest.constData());
+        return FsResult::failure(reason(error));
     }
 #else
     LPCWSTR wide(const QString &path)

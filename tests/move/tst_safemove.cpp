@@ -1,9 +1,11 @@
 #include "app/safemove.h"
+#include "reliability/faultsupport.h"
 #include "support/picturefolders.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
 
 #include <cerrno>
@@ -25,7 +27,9 @@ QByteArray noise(qsizetype size)
 } // namespace
 
 // The platform move: a rename on one volume, a checked copy across volumes, and never a
-// lost or replaced file. Filling a real disk is tried through the move window.
+// lost or replaced file. Copies go to a volume of their own where the test may mount one
+// (root); elsewhere the move is told to copy. Filling a real disk is tried through the move
+// window.
 class TestSafeMove : public QObject
 {
     Q_OBJECT
@@ -39,11 +43,13 @@ private slots:
 void TestSafeMove::move_data()
 {
     QTest::addColumn<bool>("copy");
-    QTest::addColumn<qsizetype>("size"); // of the source; none when negative
+    // Of the source; -1 for none, -2 for a symbolic link to out/taken.jpg.
+    QTest::addColumn<qsizetype>("size");
     QTest::addColumn<QString>("to");
     QTest::addColumn<QString>("error");
-    // An errno value the disk answers from failAt on, or -1 for a file that takes the name
-    // just before the finished copy would.
+    // An errno value the disk answers from failAt on (with none, it takes at most failAt
+    // bytes a write), -1 for a file that takes the name just before the finished copy would,
+    // or -2 for another program writing into the source once failAt bytes are copied.
     QTest::addColumn<int>("fault");
     QTest::addColumn<qsizetype>("failAt");
     const auto row = [](const QString &tag, bool copy, qsizetype size, const char *to,
@@ -53,6 +59,9 @@ void TestSafeMove::move_data()
     row("rename on one volume", false, 3000, "out/a.jpg");
     row("copy, several blocks", true, 2500000, "out/a.jpg");
     row("copy, empty file", true, 0, "out/a.jpg");
+    row("copy, every write short", true, 2500000, "out/a.jpg", {}, 0, 333333);
+    row("copy: source is a symbolic link", true, -2, "out/a.jpg",
+        "Only plain files can be moved to another drive.");
     for (const bool copy : { false, true }) {
         const QString way = copy ? "copy: " : "rename: ";
         row(way + "destination exists", copy, 1000, "out/taken.jpg", alreadyThere);
@@ -67,6 +76,8 @@ void TestSafeMove::move_data()
     row("disk fails at once", true, big, "out/a.jpg", QString::fromLocal8Bit(std::strerror(EIO)),
         EIO);
     row("destination appears meanwhile", true, big, "out/a.jpg", alreadyThere, -1);
+    row("source edited meanwhile, same size", true, big, "out/a.jpg",
+        "The file changed while it was being moved.", -2, big / 2);
 }
 
 void TestSafeMove::move()
@@ -80,25 +91,35 @@ void TestSafeMove::move()
     PictureFolders dir;
     dir.make("pics", {});
     dir.make("out", {});
+    std::optional<faults::ScratchVolume> volume;
+    if (copy)
+        volume.emplace(dir.path("out"), 16 * 1024);
     // Writes a file with an old modification time.
     const auto write = [&](const QString &relative, const QByteArray &bytes) {
         QFile file(dir.path(relative));
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush()
             && file.setFileTime(oldTime, QFileDevice::FileModificationTime);
     };
-    const QByteArray bytes = size >= 0 ? noise(size) : QByteArray();
     const QByteArray taken("someone else's file");
+    QByteArray bytes = size >= 0 ? noise(size) : size == -2 ? taken : QByteArray();
     QVERIFY(write("out/taken.jpg", taken));
     if (size >= 0)
         QVERIFY(write("pics/a.jpg", bytes));
+    if (size == -2)
+        QVERIFY(QFile::link(dir.path("out/taken.jpg"), dir.path("pics/a.jpg")));
     const auto permissions
         = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
     QVERIFY(size < 0 || QFile::setPermissions(dir.path("pics/a.jpg"), permissions));
 
     platform::MoveHooks hooks;
-    hooks.alwaysCopy = copy;
+    hooks.alwaysCopy = copy && !volume->isMounted();
     qint64 partialSize = -1;
-    if (fault > 0) {
+    if (fault == 0 && failAt > 0) {
+        hooks.writeFault = [&](qint64, qint64 &length) {
+            length = std::min(length, failAt);
+            return 0;
+        };
+    } else if (fault > 0) {
         hooks.writeFault = [&](qint64 offset, qint64 &length) {
             if (offset < failAt) {
                 length = std::min(length, failAt - offset);
@@ -110,8 +131,20 @@ void TestSafeMove::move()
                 partialSize = QFileInfo(dir.path(files.first())).size();
             return fault;
         };
-    } else if (fault < 0) {
+    } else if (fault == -1) {
         hooks.beforePlace = [&] { QVERIFY(write(to, taken)); };
+    } else if (fault == -2) {
+        // Eight zero bytes written in place, keeping the size.
+        bytes.replace(8, 8, QByteArray(8, '\0'));
+        hooks.writeFault = [&, edited = false](qint64 offset, qint64 &) mutable {
+            if (offset >= failAt && !edited) {
+                edited = true;
+                QProcess::execute("dd",
+                    { "if=/dev/zero", "of=" + dir.path("pics/a.jpg"), "bs=8", "count=1", "seek=1",
+                        "conv=notrunc", "status=none" });
+            }
+            return 0;
+        };
     }
     const platform::FsResult result = platform::safeMoveFile(
         dir.path("pics/a.jpg"), to.isEmpty() ? QString() : dir.path(to), hooks);
@@ -124,13 +157,14 @@ void TestSafeMove::move()
         QCOMPARE(partialSize, fault > 0 ? failAt : -1);
         QCOMPARE(dir.bytes({ "pics/a.jpg", "out/taken.jpg" }), QByteArrayList({ bytes, taken }));
         QStringList kept = { "out/taken.jpg", "pics/a.jpg" };
-        if (size < 0)
+        if (size == -1)
             kept.removeLast();
-        if (fault < 0)
+        if (fault == -1)
             kept.prepend(to);
         QCOMPARE(dir.files(), kept);
-        QVERIFY(size < 0 || QFileInfo(dir.path("pics/a.jpg")).lastModified().toUTC() == oldTime);
-        QVERIFY(fault >= 0 || dir.bytes({ to }).first() == taken);
+        QVERIFY(size < 0 || fault == -2
+            || QFileInfo(dir.path("pics/a.jpg")).lastModified().toUTC() == oldTime);
+        QVERIFY(fault != -1 || dir.bytes({ to }).first() == taken);
         return;
     }
     QCOMPARE(dir.files(), QStringList({ "out/a.jpg", "out/taken.jpg" }));
