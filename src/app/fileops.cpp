@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStorageInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -27,6 +28,11 @@ namespace
     QString notAFile()
     {
         return QStringLiteral("A folder now has the file's name.");
+    }
+
+    QString noTrash()
+    {
+        return QStringLiteral("There is no Recycle Bin for this drive.");
     }
 
 #ifndef Q_OS_WIN
@@ -58,6 +64,101 @@ namespace
             return error;
         }
         return 0;
+    }
+
+    // Makes a trash folder, for this user alone, unless it is there already.
+    void makeTrashFolder(const QString &path)
+    {
+        ::mkdir(QFile::encodeName(path).constData(), S_IRWXU);
+    }
+
+    // Why a trash folder cannot take a file, or nothing when it can; made when missing.
+    QString trashFolderProblem(const QString &path)
+    {
+        makeTrashFolder(path);
+        const QByteArray name = QFile::encodeName(path);
+        struct stat status {
+        };
+        if (::stat(name.constData(), &status) != 0)
+            return QStringLiteral("The trash folder %1 cannot be made.").arg(path);
+        if (!S_ISDIR(status.st_mode))
+            return QStringLiteral("The trash folder %1 is not a folder.").arg(path);
+        if (::access(name.constData(), W_OK | X_OK) != 0)
+            return QStringLiteral("The trash folder %1 cannot be written to.").arg(path);
+        return {};
+    }
+
+    struct TrashFolder {
+        QString path;
+        QString problem;
+    };
+
+    // The trash that Qt takes for a file, found or made the way it looks for one: on another
+    // volume than the home folder that volume's own trash, else the one in the user's data
+    // folder. Qt would fall back to folders in the current directory, which may be the
+    // picture folder itself: that is refused here.
+    TrashFolder trashFor(const QString &file)
+    {
+        const QStorageInfo volume(file);
+        if (volume != QStorageInfo(QDir::home())) {
+            const QDir top(volume.rootPath());
+            const QString user = QString::number(::getuid());
+            struct stat shared {
+            };
+            if (::lstat(QFile::encodeName(top.filePath(".Trash")).constData(), &shared) == 0
+                && S_ISDIR(shared.st_mode) && (shared.st_mode & S_ISVTX) != 0) {
+                const QString own = top.filePath(QStringLiteral(".Trash/") + user);
+                makeTrashFolder(own);
+                if (QFileInfo(own).isDir())
+                    return { own, {} };
+            }
+            const QString own = top.filePath(QStringLiteral(".Trash-") + user);
+            makeTrashFolder(own);
+            if (QFileInfo(own).isDir())
+                return { own, {} };
+        }
+        const QString dataHome
+            = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
+            return { {}, noTrash() };
+        // A fresh account may have no data folder yet.
+        QDir().mkpath(dataHome);
+        const QString home = QDir(dataHome).filePath(QStringLiteral("Trash"));
+        makeTrashFolder(home);
+        if (!QFileInfo(home).isDir())
+            return { {}, QStringLiteral("The trash folder %1 cannot be made.").arg(home) };
+        return { home, {} };
+    }
+
+    // Qt waits for ever for a record it cannot create, so whatever would stop it is looked
+    // at first: the trash, its two folders, and the length of the record's name.
+    QString cannotTrash(const QString &path)
+    {
+        const TrashFolder trash = trashFor(QFileInfo(path).absoluteFilePath());
+        if (!trash.problem.isEmpty())
+            return trash.problem;
+        const QDir dir(trash.path);
+        for (const char *folder : { "files", "info" }) {
+            const QString problem = trashFolderProblem(dir.filePath(QLatin1String(folder)));
+            if (!problem.isEmpty())
+                return problem;
+        }
+        // The record is the name with ".trashinfo" added, and "-0001" or the like before
+        // that when the trash holds a file of that name already.
+        const QString name = QFileInfo(path).fileName();
+        const auto there = [&](const QString &relative) {
+            const QFileInfo info(dir.filePath(relative));
+            return info.exists() || info.isSymLink();
+        };
+        const bool taken = there(QStringLiteral("files/") + name)
+            || there(QStringLiteral("info/%1.trashinfo").arg(name));
+        const qsizetype recordBytes = QFile::encodeName(name).size()
+            + qsizetype(std::strlen(taken ? "-0001.trashinfo" : ".trashinfo"));
+        const long limit
+            = ::pathconf(QFile::encodeName(dir.filePath("info")).constData(), _PC_NAME_MAX);
+        if (limit > 0 && recordBytes > limit)
+            return QStringLiteral("The name is too long for the trash.");
+        return {};
     }
 #endif
 
@@ -101,6 +202,8 @@ FsResult QtFileSystem::renameFile(const QString &from, const QString &to)
 FsResult QtFileSystem::removeFile(const QString &path)
 {
     QFile file(path);
+    if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
+        return FsResult::failure(notAFile());
     if (!QFileInfo(path).isFile() && !QFileInfo(path).isSymLink())
         return FsResult::failure(QStringLiteral("The file is no longer there."));
     if (!file.remove())
@@ -114,21 +217,27 @@ FsResult QtFileSystem::moveToTrash(const QString &path)
         return FsResult::failure(QStringLiteral("The file is no longer there."));
     if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
         return FsResult::failure(notAFile());
-    // Qt puts the trash under the user's data folder; when that folder is missing it would
-    // make a "files" folder in the current directory instead, so make sure it is there.
-    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (!dataHome.isEmpty())
-        QDir().mkpath(dataHome);
+#ifndef Q_OS_WIN
+    const QString problem = cannotTrash(path);
+    if (!problem.isEmpty())
+        return FsResult::failure(problem);
+#endif
     QString inTrash;
     const bool moved = QFile::moveToTrash(path, &inTrash);
     if (moved && !QFileInfo::exists(path) && QFileInfo(inTrash).isAbsolute())
         return {};
-    if (moved) {
-        // The file went somewhere that is not a trash: put it back where it was.
-        if (!inTrash.isEmpty() && QFileInfo::exists(inTrash) && !QFileInfo::exists(path))
-            QFile::rename(inTrash, path);
+    // The file went somewhere that is not a trash: put it back where it was, and remove the
+    // record made for it and the folders made for both when nothing else is in them.
+    if (moved && !inTrash.isEmpty() && QFileInfo::exists(inTrash) && !QFileInfo::exists(path)
+        && QFile::rename(inTrash, path)) {
+        const QFileInfo placed(inTrash);
+        QDir trash = placed.dir();
+        trash.cdUp();
+        QFile::remove(trash.filePath(QStringLiteral("info/%1.trashinfo").arg(placed.fileName())));
+        trash.rmdir(QStringLiteral("info"));
+        trash.rmdir(QStringLiteral("files"));
     }
-    return FsResult::failure(QStringLiteral("There is no Recycle Bin for this drive."));
+    return FsResult::failure(noTrash());
 }
 
 FsResult QtFileSystem::makeFolder(const QString &path)

@@ -14,6 +14,11 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #ifdef Q_OS_UNIX
 #include <sys/mount.h>
 #include <unistd.h>
@@ -114,6 +119,37 @@ public:
 private:
     QString m_path;
     bool m_mounted = false;
+};
+
+// Ends the test program when what runs while it lives has not returned within its time: a
+// call that never returns fails the test instead of hanging it.
+class Watchdog
+{
+    Q_DISABLE_COPY_MOVE(Watchdog)
+public:
+    explicit Watchdog(std::chrono::seconds limit)
+        : m_thread([this, limit] {
+            std::unique_lock lock(m_mutex);
+            if (!m_done.wait_for(lock, limit, [this] { return m_finished; }))
+                qFatal("Still running after %d seconds", int(limit.count()));
+        })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_one();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_thread;
 };
 
 // Every file under a folder, as paths relative to it, sorted.

@@ -22,6 +22,8 @@ private Q_SLOTS:
     void selectedFileChangesBeforeTheJob();
     void readOnly_data();
     void readOnly();
+    void trashRefused_data();
+    void trashRefused();
 
 private:
     std::optional<PictureFolders> m_pics;
@@ -111,6 +113,11 @@ void TestBatchFaults::selectedFileChangesBeforeTheJob()
 
     QVERIFY(s.services.boxesFake.shown.size() >= 2);
     const QString report = s.services.boxesFake.shown.back().text;
+    // One wording for one cause, whichever job met it.
+    QVERIFY(job == "rename"
+        || report.contains(change == "replaced by a folder"
+                ? QStringLiteral("A folder now has the file's name.")
+                : QStringLiteral("The file is no longer there.")));
     if (job == "move") {
         QCOMPARE(s.services.boxesFake.texts().at(1), QStringLiteral("2 Files moved!"));
         QVERIFY(report.startsWith(notMoved) && report.contains(b));
@@ -189,6 +196,48 @@ void TestBatchFaults::readOnly()
     QCOMPARE(faults::filesUnder(pics), abc);
     QCOMPARE(m_pics->bytes(picsAbc), before);
     QVERIFY(moved.isEmpty());
+}
+
+void TestBatchFaults::trashRefused_data()
+{
+    QTest::addColumn<QString>("trouble");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("name too long for its record")
+        << "long name" << QStringLiteral("The name is too long for the trash.");
+    QTest::newRow("trash info is a file") << "info" << QStringLiteral("is not a folder.");
+    QTest::newRow("read-only data folder") << "data" << QStringLiteral("cannot be made.");
+}
+
+// Trouble that would keep the system's trash call from ever returning, or make it put the
+// trash in the picture folder: the pictures stay where they were, with nothing beside them.
+void TestBatchFaults::trashRefused()
+{
+    QFETCH(QString, trouble);
+    QFETCH(QString, reason);
+    // The longest name a file may have, 255 bytes: too long once ".trashinfo" is added.
+    const QString b = trouble == "long name" ? QString(251, u'b') + ".jpg" : "b.jpg";
+    const QString pics = m_pics->make("pics", { "a.jpg", b });
+    QVERIFY(faults::openToEveryone(pics));
+    if (trouble == "info")
+        QVERIFY(testpictures::writeBytes(m_pics->path("home/.local/share/Trash/info"), "x"));
+    if (trouble == "data") {
+        m_pics->make("locked", {});
+        QVERIFY(faults::setReadOnly(m_pics->path("locked"), true));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_pics->path("locked/share")));
+    }
+    MainSession s;
+    {
+        const faults::Unprivileged user;
+        const faults::Watchdog watchdog(std::chrono::seconds(20));
+        QVERIFY(m_pics->open(s.w, pics));
+        s.w.mnuEditSelectAll->trigger();
+        faults::runJob(s.w, "trash");
+    }
+    const QString report = s.services.boxesFake.shown.back().text;
+    QVERIFY2(report.startsWith(cannotDelete) && report.contains(reason), qPrintable(report));
+    QVERIFY(report.contains(m_pics->path("pics/" + b)));
+    QCOMPARE(QDir(pics).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        trouble == "long name" ? QStringList({ b }) : QStringList({ "a.jpg", b }));
 }
 
 QTEST_MAIN(TestBatchFaults)
