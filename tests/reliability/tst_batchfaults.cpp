@@ -204,6 +204,8 @@ void TestBatchFaults::trashRefused_data()
     QTest::addColumn<QString>("reason");
     QTest::newRow("name too long for its record")
         << "long name" << QStringLiteral("The name is too long for the trash.");
+    QTest::newRow("name too long once numbered")
+        << "numbered" << QStringLiteral("The name is too long for the trash.");
     QTest::newRow("trash info is a file") << "info" << QStringLiteral("is not a folder.");
     QTest::newRow("read-only data folder") << "data" << QStringLiteral("cannot be made.");
 }
@@ -214,10 +216,21 @@ void TestBatchFaults::trashRefused()
 {
     QFETCH(QString, trouble);
     QFETCH(QString, reason);
-    // The longest name a file may have, 255 bytes: too long once ".trashinfo" is added.
-    const QString b = trouble == "long name" ? QString(251, u'b') + ".jpg" : "b.jpg";
+    // The longest name a file may have, 255 bytes, is too long once ".trashinfo" is added;
+    // 245 bytes fit, but not with the number added when the trash holds that name already.
+    const bool tooLong = trouble == "long name" || trouble == "numbered";
+    const QString b = tooLong ? QString(trouble == "long name" ? 251 : 241, u'b') + ".jpg"
+                              : QStringLiteral("b.jpg");
     const QString pics = m_pics->make("pics", { "a.jpg", b });
     QVERIFY(faults::openToEveryone(pics));
+    if (trouble == "numbered") {
+        m_pics->make("home/.local/share/Trash/files", { b });
+        m_pics->make("home/.local/share/Trash/info", {});
+        QVERIFY(testpictures::writeBytes(
+            m_pics->path("home/.local/share/Trash/info/" + b + ".trashinfo"), "[Trash Info]\n"));
+        for (const char *folder : { "files", "info" })
+            QVERIFY(faults::openToEveryone(m_pics->path("home/.local/share/Trash/") + folder));
+    }
     if (trouble == "info")
         QVERIFY(testpictures::writeBytes(m_pics->path("home/.local/share/Trash/info"), "x"));
     if (trouble == "data") {
@@ -237,7 +250,7 @@ void TestBatchFaults::trashRefused()
     QVERIFY2(report.startsWith(cannotDelete) && report.contains(reason), qPrintable(report));
     QVERIFY(report.contains(m_pics->path("pics/" + b)));
     QCOMPARE(QDir(pics).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-        trouble == "long name" ? QStringList({ b }) : QStringList({ "a.jpg", b }));
+        tooLong ? QStringList({ b }) : QStringList({ "a.jpg", b }));
 }
 
 QTEST_MAIN(TestBatchFaults)
