@@ -205,7 +205,8 @@ namespace
     {
         const QByteArray source = QFile::encodeName(from);
         const QByteArray dest = QFile::encodeName(to);
-        const Fd in(open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        // Not blocking: opening a named pipe would otherwise wait for a writer.
+        const Fd in(open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
         if (in.get() < 0 && errno == ELOOP)
             return FsResult::failure(notPlainFile);
         if (in.get() < 0)
