@@ -35,6 +35,23 @@ namespace
         return QString::fromLocal8Bit(std::strerror(error));
     }
 
+    // For a volume with neither a no-replace rename nor hard links (FAT and exFAT through
+    // FUSE): look, then rename. Only a file made in between could be replaced. A change of
+    // case on such a volume finds the file itself, and is allowed.
+    int renameIfFree(const QByteArray &from, const QByteArray &to)
+    {
+        struct stat source = {};
+        struct stat target = {};
+        if (lstat(to.constData(), &target) == 0) {
+            if (lstat(from.constData(), &source) != 0 || source.st_dev != target.st_dev
+                || source.st_ino != target.st_ino)
+                return EEXIST;
+        } else if (errno != ENOENT) {
+            return errno;
+        }
+        return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+    }
+
     int renameNoReplace(const QByteArray &from, const QByteArray &to)
     {
 #if defined(SYS_renameat2)
@@ -50,8 +67,11 @@ namespace
 #endif
         // No atomic no-replace rename on this file system: a hard link fails when the target
         // exists, so it never replaces one either.
-        if (link(from.constData(), to.constData()) != 0)
-            return errno;
+        if (link(from.constData(), to.constData()) != 0) {
+            if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOTSUP)
+                return errno;
+            return renameIfFree(from, to);
+        }
         if (unlink(from.constData()) != 0) {
             const int error = errno;
             unlink(to.constData());
