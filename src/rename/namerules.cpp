@@ -169,12 +169,15 @@ NameRules nameRulesFor(const QString &fileSystem)
 #endif
 }
 
-bool nameFits(const QString &name, NameRules nameRules, qint64 maxNameLength)
+qint64 nameLength(const QString &name, NameRules nameRules)
+{
+    return nameRules == NameRules::Windows ? name.size() : QFile::encodeName(name).size();
+}
+
+qint64 longestName(NameRules nameRules, qint64 reported)
 {
     constexpr qint64 windowsLongest = 255;
-    if (nameRules == NameRules::Windows)
-        return name.size() <= std::min(maxNameLength, windowsLongest);
-    return QFile::encodeName(name).size() <= maxNameLength;
+    return nameRules == NameRules::Windows ? std::min(reported, windowsLongest) : reported;
 }
 
 NameProblem prefixProblem(const QString &prefix, NameRules nameRules)
@@ -244,7 +247,8 @@ BatchCheck batchProblem(const std::vector<PlannedRename> &batch, QChar separator
         if (file.to.isEmpty())
             continue;
         const auto problem = [i](BatchProblem p) { return BatchCheck { p, i }; };
-        if (!nameFits(filePart(file.to, separator), file.nameRules, file.maxNameLength))
+        if (nameLength(filePart(file.to, separator), file.nameRules)
+            > longestName(file.nameRules, file.maxNameLength))
             return problem(BatchProblem::TooLong);
         const QString target = key(file.to, file.nameRules);
         if (targets.contains(target))

@@ -43,9 +43,13 @@ NameRules platformNameRules();
 // NTFS keep Windows rules on any system, directly or through a FUSE driver.
 NameRules nameRulesFor(const QString &fileSystem);
 
-// Whether a file name fits a volume that takes names of at most maxNameLength: bytes of the
-// system's encoding under Unix rules, UTF-16 units (never more than 255) under Windows rules.
-bool nameFits(const QString &name, NameRules nameRules, qint64 maxNameLength);
+// How long a file name is as its volume counts it: in bytes of the system's encoding under
+// Unix rules, in UTF-16 units under Windows rules.
+qint64 nameLength(const QString &name, NameRules nameRules);
+
+// The longest name a volume takes: what the system reports, and under Windows rules never
+// more than 255 units.
+qint64 longestName(NameRules nameRules, qint64 reported);
 
 enum class NameProblem {
     None,

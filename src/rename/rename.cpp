@@ -89,13 +89,19 @@ private:
     QHash<QString, platform::Volume> m_known;
 };
 
-QString batchProblemText(rules::BatchProblem problem, const QString &name)
+// Why a batch is refused, for the file that meets the problem.
+QString batchProblemText(rules::BatchProblem problem, const rules::PlannedRename &file)
 {
+    const QString name = rules::filePart(file.to);
     switch (problem) {
     case rules::BatchProblem::None:
         break;
     case rules::BatchProblem::TooLong:
-        return QStringLiteral("Its new name, %1, is too long for this drive.").arg(name);
+        return QStringLiteral("Its new name is %1 %2 long; this drive takes at most %3.")
+            .arg(rules::nameLength(name, file.nameRules))
+            .arg(file.nameRules == rules::NameRules::Windows ? QStringLiteral("characters")
+                                                             : QStringLiteral("bytes"))
+            .arg(rules::longestName(file.nameRules, file.maxNameLength));
     case rules::BatchProblem::SameAsOther:
         return QStringLiteral("Another picture of this rename gets the same new name, %1.")
             .arg(name);
@@ -317,8 +323,7 @@ std::optional<QString> Rename::renameFiles()
     const rules::BatchCheck check = rules::batchProblem(batch);
     if (check.problem != rules::BatchProblem::None) {
         const rules::PlannedRename &file = batch[check.index];
-        return file.from + QLatin1Char('\n')
-            + batchProblemText(check.problem, rules::filePart(file.to))
+        return file.from + QLatin1Char('\n') + batchProblemText(check.problem, file)
             + QStringLiteral("\n\nNo picture was renamed.");
     }
 
