@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QHash>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 

@@ -89,7 +89,7 @@ enum class BatchProblem {
     TooLong, // the new name is longer than its volume takes
     SameAsOther, // an earlier file of the batch gets the same new path
     TakenByLater, // a file of the batch that is renamed only later still has the name
-    Taken, // a file that the batch does not rename away has the name
+    Taken, // a file not renamed away first has the name, the renamed file itself too
 };
 
 struct BatchCheck {
