@@ -318,7 +318,7 @@ std::optional<QString> Rename::renameFiles()
         file.maxNameLength = volume.maxNameLength;
         file.targetExists
             = !file.to.isEmpty() && (QFileInfo::exists(file.to) || QFileInfo(file.to).isSymLink());
-        batch.push_back(file);
+        batch.push_back(std::move(file));
     }
     const rules::BatchCheck check = rules::batchProblem(batch);
     if (check.problem != rules::BatchProblem::None) {
