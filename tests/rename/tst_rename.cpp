@@ -77,10 +77,15 @@ struct Card {
             return "Cannot make the card image";
         file.close();
         QProcess run;
+        // What the program said, or why it did not run.
+        const auto output = [&run] {
+            return run.error() == QProcess::UnknownError
+                ? QString(run.readAllStandardError().trimmed())
+                : run.errorString();
+        };
         run.start("mkfs.exfat", { image });
         if (!run.waitForFinished() || run.exitCode() != 0)
-            return "Cannot make an exFAT card image (mkfs.exfat from exfatprogs): "
-                + run.errorString() + run.readAllStandardError();
+            return "Cannot make an exFAT card image (mkfs.exfat from exfatprogs): " + output();
         const QString at = folders.make("card", {});
         for (const char *driver : { "exfat", "exfat-fuse" }) {
             run.start("mount", { "-o", "loop", "-t", driver, image, at });
@@ -91,7 +96,7 @@ struct Card {
         }
         return "Cannot mount an exFAT card image (needs root, loop devices and an exFAT "
                "driver, the kernel's or exfat-fuse): "
-            + run.errorString() + run.readAllStandardError();
+            + output();
     }
 };
 
