@@ -10,6 +10,7 @@ packages=(
     libexif-dev                         # embedded EXIF thumbnails (see README)
     fonts-dejavu-core                   # the same text metrics on every machine
     clang-format                        # the code format is checked by the tests
+    exfatprogs exfat-fuse               # a memory-card image for the rename tests (as root)
 )
 if [ "${RAVELIN_BENCH:-}" = 1 ]; then
     packages+=(imagemagick libimage-exiftool-perl libvips-tools)

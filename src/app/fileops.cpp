@@ -1,4 +1,5 @@
 #include "app/qtplatform.h"
+#include "app/safemove.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,29 +42,16 @@ namespace
         return QString::fromLocal8Bit(std::strerror(error));
     }
 
-    int renameNoReplace(const QByteArray &from, const QByteArray &to)
+    // On a volume that ignores case a new name that differs only in case finds the file
+    // itself: that rename replaces nothing.
+    int renameOrChangeCase(const QByteArray &from, const QByteArray &to)
     {
-#if defined(SYS_renameat2)
-#ifndef RENAME_NOREPLACE
-        constexpr unsigned RENAME_NOREPLACE = 1;
-#endif
-        if (syscall(SYS_renameat2, AT_FDCWD, from.constData(), AT_FDCWD, to.constData(),
-                RENAME_NOREPLACE)
-            == 0)
-            return 0;
-        if (errno != EINVAL && errno != ENOSYS)
-            return errno;
-#endif
-        // No atomic no-replace rename on this file system: a hard link fails when the target
-        // exists, so it never replaces one either.
-        if (link(from.constData(), to.constData()) != 0)
-            return errno;
-        if (unlink(from.constData()) != 0) {
-            const int error = errno;
-            unlink(to.constData());
-            return error;
-        }
-        return 0;
+        struct stat source = {};
+        struct stat target = {};
+        if (lstat(from.constData(), &source) == 0 && lstat(to.constData(), &target) == 0
+            && source.st_dev == target.st_dev && source.st_ino == target.st_ino)
+            return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+        return renameNoReplace(from.constData(), to.constData());
     }
 
     // Makes a trash folder, for this user alone, unless it is there already.
@@ -190,7 +178,7 @@ FsResult QtFileSystem::renameFile(const QString &from, const QString &to)
         && !(source.canonicalFilePath() == target.canonicalFilePath()
             && source.fileName() != target.fileName()))
         return FsResult::failure(QStringLiteral("A file of that name already exists."));
-    const int error = renameNoReplace(QFile::encodeName(from), QFile::encodeName(to));
+    const int error = renameOrChangeCase(QFile::encodeName(from), QFile::encodeName(to));
     if (error == EEXIST)
         return FsResult::failure(QStringLiteral("A file of that name already exists."));
     if (error != 0)

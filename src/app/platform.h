@@ -49,6 +49,14 @@ struct FsResult {
     static FsResult failure(const QString &why) { return { false, why }; }
 };
 
+// The volume that holds a folder: the kind of its file system as the mount table names it
+// ("ext4", "vfat", "fuseblk.exfat"; empty when unknown), and the longest file name it takes
+// as the system reports it (in bytes on Unix).
+struct Volume {
+    QString fileSystem;
+    qint64 maxNameLength = 255;
+};
+
 class FileSystem
 {
 public:
@@ -61,6 +69,7 @@ public:
     [[nodiscard]] virtual FsResult removeFile(const QString &path) = 0;
     [[nodiscard]] virtual FsResult moveToTrash(const QString &path) = 0;
     [[nodiscard]] virtual FsResult makeFolder(const QString &path) = 0;
+    [[nodiscard]] virtual Volume volumeOf(const QString &folder) const = 0;
     [[nodiscard]] virtual FsResult setCurrentFolder(const QString &path) = 0;
     [[nodiscard]] virtual QString currentFolder() const = 0;
     // The folder the program was started from, without a trailing separator except at a root.

@@ -4,11 +4,16 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QWidget>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 namespace platform
 {
@@ -68,6 +73,22 @@ QString QtFileSystem::currentFolder() const
 QString QtFileSystem::programFolder() const
 {
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}
+
+Volume QtFileSystem::volumeOf(const QString &folder) const
+{
+    Volume volume;
+    const QStorageInfo storage(folder);
+    // The type as the mount table gives it: a FUSE driver that names its kind shows as
+    // "fuseblk.exfat", one that does not (ntfs-3g, exfat-fuse) only as "fuseblk".
+    if (storage.isValid())
+        volume.fileSystem = QString::fromLatin1(storage.fileSystemType());
+#ifndef Q_OS_WIN
+    const long longest = pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    if (longest > 0)
+        volume.maxNameLength = longest;
+#endif
+    return volume;
 }
 
 namespace

@@ -33,6 +33,7 @@ public:
     FsResult removeFile(const QString &path) override;
     FsResult moveToTrash(const QString &path) override;
     FsResult makeFolder(const QString &path) override;
+    Volume volumeOf(const QString &folder) const override;
     FsResult setCurrentFolder(const QString &path) override;
     QString currentFolder() const override;
     QString programFolder() const override;

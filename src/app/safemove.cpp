@@ -410,4 +410,11 @@ FsResult QtFileSystem::moveFile(const QString &from, const QString &to)
     return safeMoveFile(from, to);
 }
 
+#ifndef Q_OS_WIN
+int renameNoReplace(const char *from, const char *to)
+{
+    return placeNoReplace(from, to);
+}
+#endif
+
 } // namespace platform

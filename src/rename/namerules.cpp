@@ -1,6 +1,9 @@
 #include "rename/namerules.h"
 
+#include <QFile>
+#include <QHash>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -147,14 +150,43 @@ NameRules platformNameRules()
 #endif
 }
 
+NameRules nameRulesFor(const QString &fileSystem)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(fileSystem);
+    return NameRules::Windows;
+#else
+    QString kind = fileSystem.toLower();
+    // A FUSE driver names its kind after a dot ("fuseblk.exfat"). The block-device drivers
+    // that name none (ntfs-3g, exfat-fuse) are all for Windows volumes.
+    if (kind == QLatin1String("fuseblk"))
+        return NameRules::Windows;
+    if (kind.startsWith(QLatin1String("fuseblk.")) || kind.startsWith(QLatin1String("fuse.")))
+        kind = kind.section(QLatin1Char('.'), 1);
+    static const QStringList windowsKinds
+        = { QStringLiteral("vfat"), QStringLiteral("msdos"), QStringLiteral("exfat"),
+              QStringLiteral("ntfs"), QStringLiteral("ntfs3"), QStringLiteral("ntfs-3g") };
+    return windowsKinds.contains(kind) ? NameRules::Windows : platformNameRules();
+#endif
+}
+
+qint64 nameLength(const QString &name, NameRules nameRules)
+{
+    return nameRules == NameRules::Windows ? name.size() : QFile::encodeName(name).size();
+}
+
+qint64 longestName(NameRules nameRules, qint64 reported)
+{
+    constexpr qint64 windowsLongest = 255;
+    return nameRules == NameRules::Windows ? std::min(reported, windowsLongest) : reported;
+}
+
 NameProblem prefixProblem(const QString &prefix, NameRules nameRules)
 {
     for (const QChar c : prefix) {
         if (isAnySeparator(c))
             return NameProblem::Separator;
     }
-    if (prefix.contains(QLatin1String("..")))
-        return NameProblem::ParentFolder;
     for (const QChar c : prefix) {
         if (isControl(c) || (nameRules == NameRules::Windows && isWindowsForbidden(c)))
             return NameProblem::Character;
@@ -166,8 +198,15 @@ NameProblem prefixProblem(const QString &prefix, NameRules nameRules)
 
 NameProblem fileNameProblem(const QString &name, NameRules nameRules)
 {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+    if (name.isEmpty())
         return NameProblem::Empty;
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return NameProblem::DotName;
+#ifndef Q_OS_WIN
+    // Whatever the volume, a Unix system hides such a file from the grid and file managers.
+    if (name.startsWith(QLatin1Char('.')))
+        return NameProblem::Hidden;
+#endif
     const bool windows = nameRules == NameRules::Windows;
     for (const QChar c : name) {
         if (c == QLatin1Char('/') || (windows && c == QLatin1Char('\\')))
@@ -192,6 +231,41 @@ NameProblem renameProblem(
     if (folderPart(to, separator) != folderPart(from, separator))
         return NameProblem::OtherFolder;
     return fileNameProblem(filePart(to, separator), nameRules);
+}
+
+BatchCheck batchProblem(const std::vector<PlannedRename> &batch, QChar separator)
+{
+    const auto key = [](const QString &path, NameRules nameRules) {
+        return nameRules == NameRules::Windows ? path.toCaseFolded() : path;
+    };
+    // Where each path first appears as a source and as a target.
+    QHash<QString, qsizetype> sources;
+    QHash<QString, qsizetype> targets;
+    for (qsizetype i = qsizetype(batch.size()) - 1; i >= 0; --i)
+        sources.insert(key(batch[i].from, batch[i].nameRules), i);
+    for (qsizetype i = 0; i < qsizetype(batch.size()); ++i) {
+        const PlannedRename &file = batch[i];
+        if (file.to.isEmpty())
+            continue;
+        const auto problem = [i](BatchProblem p) { return BatchCheck { p, i }; };
+        if (nameLength(filePart(file.to, separator), file.nameRules)
+            > longestName(file.nameRules, file.maxNameLength))
+            return problem(BatchProblem::TooLong);
+        const QString target = key(file.to, file.nameRules);
+        if (targets.contains(target))
+            return problem(BatchProblem::SameAsOther);
+        targets.insert(target, i);
+        const auto source = sources.constFind(target);
+        if (source == sources.cend()) {
+            if (file.targetExists)
+                return problem(BatchProblem::Taken);
+        } else if (*source > i) {
+            return problem(BatchProblem::TakenByLater);
+        } else if (*source == i && file.to == file.from) {
+            return problem(BatchProblem::Taken);
+        }
+    }
+    return {};
 }
 
 } // namespace rules

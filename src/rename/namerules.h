@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <optional>
+#include <vector>
 
 // Rules of the batch rename, free of widgets: the start count, the counter text, the new
 // path of a file and what a prefix or a new file name may hold. Each takes the separator
@@ -38,11 +39,24 @@ QString renamedPath(const QString &path, const QString &prefix, std::optional<Na
 enum class NameRules { Unix, Windows };
 NameRules platformNameRules();
 
+// The rules of a volume, by the kind of file system the mount table names: FAT, exFAT and
+// NTFS keep Windows rules on any system, directly or through a FUSE driver.
+NameRules nameRulesFor(const QString &fileSystem);
+
+// How long a file name is as its volume counts it: in bytes of the system's encoding under
+// Unix rules, in UTF-16 units under Windows rules.
+qint64 nameLength(const QString &name, NameRules nameRules);
+
+// The longest name a volume takes: what the system reports, and under Windows rules never
+// more than 255 units.
+qint64 longestName(NameRules nameRules, qint64 reported);
+
 enum class NameProblem {
     None,
-    Empty, // no name at all, or "." or ".."
+    Empty, // no name at all
+    DotName, // "." or "..", which name folders
+    Hidden, // a name that starts with a dot is hidden on Unix
     Separator, // a "/" or "\" would put the file into another folder
-    ParentFolder, // ".." could lead out of the folder
     Character, // a character that file names cannot hold
     TrailingDotOrBlank, // Windows drops a final dot or blank
     ReservedName, // a Windows device name such as CON or LPT1
@@ -60,5 +74,34 @@ NameProblem fileNameProblem(const QString &name, NameRules nameRules = platformN
 // An empty "to" is left to the rename itself, which refuses it.
 NameProblem renameProblem(const QString &from, const QString &to,
     NameRules nameRules = platformNameRules(), QChar separator = nativeSeparator());
+
+// One file of a batch rename as things stand before the first rename.
+struct PlannedRename {
+    QString from;
+    QString to;
+    NameRules nameRules = NameRules::Unix;
+    qint64 maxNameLength = 255;
+    bool targetExists = false; // something is at "to" now
+};
+
+enum class BatchProblem {
+    None,
+    TooLong, // the new name is longer than its volume takes
+    SameAsOther, // an earlier file of the batch gets the same new path
+    TakenByLater, // a file of the batch that is renamed only later still has the name
+    Taken, // a file not renamed away first has the name, the renamed file itself too
+};
+
+struct BatchCheck {
+    BatchProblem problem = BatchProblem::None;
+    qsizetype index = -1; // the file of the batch that meets it
+};
+
+// The first file of a batch, in its order, whose rename would fail for a cause that is
+// known before the batch starts. Names on a Windows volume are compared ignoring case, as
+// that volume does; renaming a file to its own name in another case is no problem. An
+// empty "to" is left to the rename itself, which refuses it.
+BatchCheck batchProblem(
+    const std::vector<PlannedRename> &batch, QChar separator = nativeSeparator());
 
 } // namespace rules

@@ -6,8 +6,10 @@
 #include "app/waitcursor.h"
 #include "browser/frmmain.h"
 
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QHash>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -59,6 +61,58 @@ void setBackColor(QWidget *widget, const QColor &color)
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Base, color);
     widget->setPalette(palette);
+}
+
+// The volumes of the folders a batch touches, each asked for once.
+class Volumes
+{
+public:
+    explicit Volumes(platform::FileSystem &fs)
+        : m_fs(fs)
+    {
+    }
+    const platform::Volume &of(const QString &path)
+    {
+        const QString folder = rules::folderPart(path);
+        auto known = m_known.find(folder);
+        if (known == m_known.end())
+            known = m_known.insert(folder, m_fs.volumeOf(folder));
+        return *known;
+    }
+    rules::NameRules nameRules(const QString &path)
+    {
+        return rules::nameRulesFor(of(path).fileSystem);
+    }
+
+private:
+    platform::FileSystem &m_fs;
+    QHash<QString, platform::Volume> m_known;
+};
+
+// Why a batch is refused, for the file that meets the problem.
+QString batchProblemText(rules::BatchProblem problem, const rules::PlannedRename &file)
+{
+    const QString name = rules::filePart(file.to);
+    switch (problem) {
+    case rules::BatchProblem::None:
+        break;
+    case rules::BatchProblem::TooLong:
+        return QStringLiteral("Its new name is %1 %2 long; this drive takes at most %3.")
+            .arg(rules::nameLength(name, file.nameRules))
+            .arg(file.nameRules == rules::NameRules::Windows ? QStringLiteral("characters")
+                                                             : QStringLiteral("bytes"))
+            .arg(rules::longestName(file.nameRules, file.maxNameLength));
+    case rules::BatchProblem::SameAsOther:
+        return QStringLiteral("Another picture of this rename gets the same new name, %1.")
+            .arg(name);
+    case rules::BatchProblem::TakenByLater:
+        return QStringLiteral("Its new name, %1, is still taken by a picture further down the "
+                              "list.")
+            .arg(name);
+    case rules::BatchProblem::Taken:
+        return QStringLiteral("A file named %1 is already there.").arg(name);
+    }
+    return {};
 }
 
 QPushButton *pictureButton(QWidget *parent, const char *iconName, const QString &tip)
@@ -173,9 +227,11 @@ void Rename::Command1_Click()
 {
     List2->clear();
     const QString prefix = Text2->text();
-    rules::NameProblem problem = rules::prefixProblem(prefix);
+    rules::NameRules nameRules = rules::platformNameRules();
+    rules::NameProblem problem = rules::prefixProblem(prefix, nameRules);
     if (problem == rules::NameProblem::None) {
         const WaitCursor busy(m_services.mouse());
+        Volumes volumes(m_services.fs());
         NameCounter = rules::startCount(Text3->text());
         // A single file gets the prefix alone, without a number.
         const bool numbered = List1->count() > 1;
@@ -185,7 +241,9 @@ void Rename::Command1_Click()
             CurrentPath = List1->item(i)->text();
             const QString newPath = rules::renamedPath(
                 CurrentPath, prefix, numbered ? std::optional(NameCounter) : std::nullopt);
-            problem = rules::renameProblem(CurrentPath, newPath);
+            // A memory card keeps Windows rules, whatever the system.
+            nameRules = volumes.nameRules(CurrentPath);
+            problem = rules::renameProblem(CurrentPath, newPath, nameRules);
             if (problem != rules::NameProblem::None)
                 break;
             List2->addItem(newPath);
@@ -195,7 +253,7 @@ void Rename::Command1_Click()
     if (problem != rules::NameProblem::None) {
         // No preview is better than half of one.
         List2->clear();
-        refuseName(problem);
+        refuseName(problem, nameRules);
     }
 }
 
@@ -208,12 +266,15 @@ void Rename::Go_Click()
 {
     // The preview was checked when it was built; the names are checked again here, since
     // they are what the disk will get.
+    Volumes volumes(m_services.fs());
     for (int i = 0; i < List1->count(); ++i) {
         const QListWidgetItem *preview = List2->item(i);
+        const QString from = List1->item(i)->text();
+        const rules::NameRules nameRules = volumes.nameRules(from);
         const rules::NameProblem problem = rules::renameProblem(
-            List1->item(i)->text(), preview != nullptr ? preview->text() : QString());
+            from, preview != nullptr ? preview->text() : QString(), nameRules);
         if (problem != rules::NameProblem::None) {
-            refuseName(problem);
+            refuseName(problem, nameRules);
             return;
         }
     }
@@ -224,8 +285,9 @@ void Rename::Go_Click()
     if (answer != platform::Answer::Ok)
         return;
 
-    if (!renameFiles()) {
-        m_services.boxes().MsgBox(QStringLiteral("Unable to Rename. File may already exist!"),
+    if (const std::optional<QString> failure = renameFiles()) {
+        m_services.boxes().MsgBox(
+            QStringLiteral("Unable to Rename. File may already exist!\n\n") + *failure,
             platform::box::OkOnly, platform::programTitle);
         return;
     }
@@ -239,21 +301,43 @@ void Rename::Go_Click()
     }
 }
 
-bool Rename::renameFiles()
+std::optional<QString> Rename::renameFiles()
 {
     const WaitCursor busy(m_services.mouse());
+    // Everything that can be known before the first rename is checked first, so that a
+    // batch is not left half-applied for it.
+    Volumes volumes(m_services.fs());
+    std::vector<rules::PlannedRename> batch;
     for (int i = 0; i < List1->count(); ++i) {
-        CurrentPath = List1->item(i)->text();
+        rules::PlannedRename file;
+        file.from = List1->item(i)->text();
         const QListWidgetItem *preview = List2->item(i);
-        // Without a preview there is no new name, and the rename refuses it.
-        const QString NewPath = preview != nullptr ? preview->text() : QString();
-        if (!m_services.fs().renameFile(CurrentPath, NewPath))
-            return false;
+        file.to = preview != nullptr ? preview->text() : QString();
+        const platform::Volume &volume = volumes.of(file.from);
+        file.nameRules = rules::nameRulesFor(volume.fileSystem);
+        file.maxNameLength = volume.maxNameLength;
+        file.targetExists
+            = !file.to.isEmpty() && (QFileInfo::exists(file.to) || QFileInfo(file.to).isSymLink());
+        batch.push_back(std::move(file));
     }
-    return true;
+    const rules::BatchCheck check = rules::batchProblem(batch);
+    if (check.problem != rules::BatchProblem::None) {
+        const rules::PlannedRename &file = batch[check.index];
+        return file.from + QLatin1Char('\n') + batchProblemText(check.problem, file)
+            + QStringLiteral("\n\nNo picture was renamed.");
+    }
+
+    for (const rules::PlannedRename &file : batch) {
+        CurrentPath = file.from;
+        // Without a preview there is no new name, and the rename refuses it.
+        const platform::FsResult renamed = m_services.fs().renameFile(CurrentPath, file.to);
+        if (!renamed)
+            return CurrentPath + QLatin1Char('\n') + renamed.error;
+    }
+    return std::nullopt;
 }
 
-void Rename::refuseName(rules::NameProblem problem)
+void Rename::refuseName(rules::NameProblem problem, rules::NameRules nameRules)
 {
     QString text;
     switch (problem) {
@@ -262,16 +346,20 @@ void Rename::refuseName(rules::NameProblem problem)
     case rules::NameProblem::Empty:
         text = QStringLiteral("The new file name would be empty. Please type a Prefix.");
         break;
+    case rules::NameProblem::DotName:
+        text = QStringLiteral("A file can not be named \".\" or \"..\". Please change the "
+                              "Prefix.");
+        break;
+    case rules::NameProblem::Hidden:
+        text = QStringLiteral("A new name can not start with a dot: the picture would be "
+                              "hidden. Please change the Prefix.");
+        break;
     case rules::NameProblem::Separator:
         text = QStringLiteral("The Prefix can not contain \\ or /: the pictures are renamed in "
                               "their own folders.");
         break;
-    case rules::NameProblem::ParentFolder:
-        text = QStringLiteral("The Prefix can not contain \"..\": the pictures are renamed in "
-                              "their own folders.");
-        break;
     case rules::NameProblem::Character:
-        text = rules::platformNameRules() == rules::NameRules::Windows
+        text = nameRules == rules::NameRules::Windows
             ? QStringLiteral("A file name can not hold the characters \\ / : * ? \" < > | or "
                              "control characters. Please change the Prefix.")
             : QStringLiteral("A file name can not hold control characters. Please change the "

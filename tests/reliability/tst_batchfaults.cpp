@@ -126,7 +126,7 @@ void TestBatchFaults::selectedFileChangesBeforeTheJob()
             QByteArrayList({ before.at(0), before.at(2) }));
     } else if (job == "rename") {
         // The run stops at the first file that cannot be renamed.
-        QCOMPARE(report, cannotRename);
+        QVERIFY(report.startsWith(cannotRename + "\n\n" + b + "\n"));
         QCOMPARE(m_pics->bytes({ "pics/Holiday 001.jpg", "pics/c.jpg" }),
             QByteArrayList({ before.at(0), before.at(2) }));
         QStringList expected = others + QStringList({ "Holiday 001.jpg", "c.jpg" });
@@ -188,7 +188,7 @@ void TestBatchFaults::readOnly()
     if (job == "move")
         QCOMPARE(texts.at(1), QStringLiteral("0 Files moved!"));
     if (job == "rename")
-        QCOMPARE(texts.last(), cannotRename);
+        QVERIFY(texts.last().startsWith(cannotRename + "\n\n"));
     else
         QVERIFY(texts.last().startsWith(job == "move" ? notMoved : cannotDelete));
     for (const QString &file : m_pics->paths(picsAbc))

@@ -75,50 +75,62 @@ void TestNameRules::renamedPath()
 }
 
 // What a prefix may hold, and where a file in /p or C:\P may be renamed to: it must stay in
-// its folder, under a name the system can hold.
+// its folder, under a name the system can hold. The rules are those of the file system that
+// holds the folder: Unix ones for ext4, Windows ones for the others here, on any system.
 void TestNameRules::nameProblem_data()
 {
     QTest::addColumn<bool>("newPath"); // a new path rather than a prefix
     QTest::addColumn<QString>("text");
-    QTest::addColumn<NameRules>("nameRules");
+    QTest::addColumn<QString>("fileSystem");
     QTest::addColumn<NameProblem>("expected");
-    const auto rows = [](bool newPath, NameRules system, std::initializer_list<const char *> texts,
-                          NameProblem expected) {
+    const auto rows = [](bool newPath, const char *fileSystem,
+                          std::initializer_list<const char *> texts, NameProblem expected) {
         for (const char *text : texts)
-            QTest::addRow("%s %s: %s", system == NameRules::Unix ? "posix" : "windows",
-                newPath ? "path" : "prefix", text)
-                << newPath << QString::fromLatin1(text) << system << expected;
+            QTest::addRow("%s %s: %s", fileSystem, newPath ? "path" : "prefix", text)
+                << newPath << QString::fromLatin1(text) << QString(fileSystem) << expected;
     };
-    for (const NameRules system : { NameRules::Unix, NameRules::Windows }) {
-        rows(false, system, { "Trip to St. Ives ", "" }, NameProblem::None);
+    for (const char *system : { "ext4", "vfat" }) {
+        rows(false, system, { "Trip to St. Ives ", "", "Paris..2024", "..", ".x" },
+            NameProblem::None);
         rows(false, system, { "a/b", "a\\b", "../x" }, NameProblem::Separator);
-        rows(false, system, { "..", "a..b" }, NameProblem::ParentFolder);
         rows(false, system, { "a\tb", "a\x01" }, NameProblem::Character);
     }
-    const auto posix = NameRules::Unix;
-    const auto win = NameRules::Windows;
+    const char *posix = "ext4";
+    const char *win = "vfat";
     rows(false, posix, { "a:b*", "CON" }, NameProblem::None);
     rows(false, win, { "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b" }, NameProblem::Character);
     rows(false, win, { "CON", "con", "aux", "NUL", "COM1", "lpt9", "CON.x", "nul " },
         NameProblem::ReservedName);
     rows(false, win, { "COM0", "CONSOLE", "LPT", "MY CON" }, NameProblem::None);
-    rows(true, posix, { "/p/H 000.jpg", "", "/p/a\\b." }, NameProblem::None);
+    // Cards and Windows disks, directly or through FUSE, with or without a named kind.
+    for (const char *system : { "msdos", "exfat", "ntfs", "ntfs3", "fuseblk", "fuseblk.exfat" })
+        rows(false, system, { "a:b" }, NameProblem::Character);
+    for (const char *system : { "tmpfs", "fuseblk.ext4", "fuse.sshfs", "" })
+        rows(false, system, { "a:b" }, NameProblem::None);
+    rows(true, posix, { "/p/H 000.jpg", "", "/p/a\\b.", "/p/Paris..2024.jpg" }, NameProblem::None);
     rows(true, posix, { "/q/a.jpg", "/p/../a.jpg" }, NameProblem::OtherFolder);
     rows(true, posix, { "/p/" }, NameProblem::Empty);
+    rows(true, posix, { "/p/.", "/p/.." }, NameProblem::DotName);
     rows(true, posix, { "/p/a\tb.jpg" }, NameProblem::Character);
     rows(true, win, { "C:\\P\\H 000.jpg", "C:\\P\\CON 001.jpg" }, NameProblem::None);
     rows(true, win, { "C:\\P\\x/y.jpg" }, NameProblem::OtherFolder);
     rows(true, win, { "C:\\P\\a:b.jpg" }, NameProblem::Character);
     rows(true, win, { "C:\\P\\H.", "C:\\P\\H " }, NameProblem::TrailingDotOrBlank);
     rows(true, win, { "C:\\P\\lpt1 .jpg" }, NameProblem::ReservedName);
+#ifndef Q_OS_WIN
+    // Unix hides such a file, whatever the volume.
+    rows(true, posix, { "/p/.jpg", "/p/.x 001.jpg" }, NameProblem::Hidden);
+    rows(true, win, { "C:\\P\\.jpg" }, NameProblem::Hidden);
+#endif
 }
 
 void TestNameRules::nameProblem()
 {
     QFETCH(bool, newPath);
     QFETCH(QString, text);
-    QFETCH(NameRules, nameRules);
+    QFETCH(QString, fileSystem);
     QFETCH(NameProblem, expected);
+    const NameRules nameRules = rules::nameRulesFor(fileSystem);
     const bool posix = nameRules == NameRules::Unix;
     const QString from = posix ? QStringLiteral("/p/a.jpg") : QStringLiteral("C:\\P\\a.jpg");
     QCOMPARE(newPath ? rules::renameProblem(from, text, nameRules, posix ? '/' : '\\')

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 
@@ -42,7 +43,9 @@ struct Session : MainSession {
     {
         window->Text2->clear();
         window->Text3->clear();
-        QTest::keyClicks(window->Text2, prefix);
+        // Typed a key at a time, letters beyond ASCII too.
+        for (const QChar c : prefix)
+            QTest::sendKeyEvent(QTest::Click, window->Text2, Qt::Key_unknown, c, {});
         QTest::keyClicks(window->Text3, count);
         QTest::mouseClick(window->Command1, Qt::LeftButton);
     }
@@ -50,6 +53,50 @@ struct Session : MainSession {
     {
         services.boxesFake.answer = answer;
         QTest::mouseClick(window->Go, Qt::LeftButton);
+    }
+};
+
+// A memory card: an exFAT image in the temporary folder, mounted on "card" through a loop
+// device, by the kernel's driver or the FUSE one.
+struct Card {
+    QString mounted;
+    ~Card()
+    {
+        if (!mounted.isEmpty()) {
+            // The main window may still be in a folder of the card.
+            QDir::setCurrent(QDir::tempPath());
+            QProcess::execute("umount", { "-l", mounted });
+        }
+    }
+    // Returns why the card could not be mounted: it needs root, mkfs.exfat and a driver.
+    QString mount(PictureFolders &folders)
+    {
+        const QString image = folders.path("card.img");
+        QFile file(image);
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(8 << 20))
+            return "Cannot make the card image";
+        file.close();
+        QProcess run;
+        // What the program said, or why it did not run.
+        const auto output = [&run] {
+            return run.error() == QProcess::UnknownError
+                ? QString(run.readAllStandardError().trimmed())
+                : run.errorString();
+        };
+        run.start("mkfs.exfat", { image });
+        if (!run.waitForFinished() || run.exitCode() != 0)
+            return "Cannot make an exFAT card image (mkfs.exfat from exfatprogs): " + output();
+        const QString at = folders.make("card", {});
+        for (const char *driver : { "exfat", "exfat-fuse" }) {
+            run.start("mount", { "-o", "loop", "-t", driver, image, at });
+            if (run.waitForFinished() && run.exitCode() == 0) {
+                mounted = at;
+                return {};
+            }
+        }
+        return "Cannot mount an exFAT card image (needs root, loop devices and an exFAT "
+               "driver, the kernel's or exfat-fuse): "
+            + output();
     }
 };
 
@@ -67,6 +114,7 @@ private slots:
     void refusedBeforeRenaming_data();
     void refusedBeforeRenaming();
     void openingAgainOnlyShows();
+    void memoryCard();
 };
 
 void TestRename::renames_data()
@@ -85,6 +133,11 @@ void TestRename::renames_data()
         { "p/Holiday 007.jpg", "p/Holiday 008.jpg", "p/Holiday 009.jpg" });
     row("empty count", three, "H", "", { "p/H 000.jpg", "p/H 001.jpg", "p/H 002.jpg" });
     row("empty prefix", three, "", "1", { "p/ 001.jpg", "p/ 002.jpg", "p/ 003.jpg" });
+    row("two dots and a colon", three, "Paris..2024: Day", "1",
+        { "p/Paris..2024: Day 001.jpg", "p/Paris..2024: Day 002.jpg",
+            "p/Paris..2024: Day 003.jpg" });
+    row("a name freed earlier in the run", { "p/X 001.jpg", "p/a.jpg" }, "X", "",
+        { "p/X 000.jpg", "p/X 001.jpg" });
     row("count takes two characters", three, "X", "123",
         { "p/X 012.jpg", "p/X 013.jpg", "p/X 014.jpg" });
     row("two folders share one counter", { "first/b.jpg", "first/a.jpg", "second/c.jpg" }, "Trip",
@@ -135,52 +188,102 @@ void TestRename::renames()
 
 void TestRename::refusedBeforeRenaming_data()
 {
+    QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("prefix");
+    // The texts of the boxes shown, "<p>" standing for the pictures' folder.
     QTest::addColumn<QStringList>("messages");
-    // Where the pictures a, b, c and "Old 004.jpg" (when there is one) are afterwards.
+    // Where the pictures (and "Old 004.jpg" when there is one) are afterwards.
     QTest::addColumn<QStringList>("after");
-    const auto row = [](const char *tag, const char *how, const char *prefix,
-                         const QStringList &messages, const QStringList &after = threePictures) {
-        QTest::newRow(tag) << QString(how) << QString(prefix) << messages << after;
+    const auto row
+        = [](const char *tag, const char *how, const char *prefix, const QStringList &messages,
+              const QStringList &after = threePictures, const QStringList &files = threePictures) {
+              QTest::newRow(tag) << files << QString(how) << QString(prefix) << messages << after;
+          };
+    // The run stops at the first file, which has no new name.
+    const QStringList failed
+        = { confirmText, failureText + "\n\n<p>/a.jpg\nNo new name was given." };
+    // The whole batch is refused before the first rename.
+    const auto refused = [](const char *file, const QString &why) {
+        return QStringList { confirmText,
+            failureText + "\n\n<p>/" + file + "\n" + why + "\n\nNo picture was renamed." };
     };
-    const QStringList failed = { confirmText, failureText };
     row("Go without a preview", "none", "", failed);
     row("preview edited out of the folder", "edited", "",
         { "The new names must stay in the folder of each picture. Please build the Preview "
           "again." });
     row("Cancel, then the stale preview as shown", "cancel", "", { confirmText });
-    // a was renamed; b met the picture in the way and stopped the run; c was not tried.
-    row("a previewed name taken half-way", "taken", "", failed,
-        { "p/Old 003.jpg", "p/b.jpg", "p/c.jpg", "p/Old 004.jpg" });
+    row("a previewed name taken by another file", "taken", "",
+        refused("b.jpg", "A file named Old 004.jpg is already there."),
+        threePictures + QStringList { "p/Old 004.jpg" });
+    row("two pictures given one name", "duplicate", "",
+        refused("c.jpg", "Another picture of this rename gets the same new name, Old 004.jpg."));
+    const QStringList later = { "p/a.jpg", "p/b.jpg", "p/X 001.jpg" };
+    row("a name still held by a picture further down", "prefix", "X",
+        refused(
+            "b.jpg", "Its new name, X 001.jpg, is still taken by a picture further down the list."),
+        later, later);
+    // 247 characters and " 000.jpg" make the 255 bytes a name may have; ".jpeg" is one more.
+    const QByteArray longest(247, 'P');
+    const QStringList longer = { "p/a.jpg", "p/b.jpg", "p/photo.jpeg" };
+    row("a name too long for the disk", "prefix", longest.constData(),
+        refused("photo.jpeg", "Its new name is 256 bytes long; this drive takes at most 255."),
+        longer, longer);
+    // a was renamed; b could not be, which only the rename itself found; c was not tried.
+    row("a failure found only while renaming", "fault", "",
+        { confirmText, failureText + "\n\n<p>/b.jpg\nPermission denied" },
+        { "p/Old 003.jpg", "p/b.jpg", "p/c.jpg" });
     // A refused prefix leaves no preview, not even the earlier one; going on renames nothing.
-    const QString refused = QStringLiteral(
-        "The Prefix can not contain %1: the pictures are renamed in their own folders.");
+    const QString separator = QStringLiteral(
+        "The Prefix can not contain \\ or /: the pictures are renamed in their own folders.");
     for (const char *prefix : { "../escaped", "sub/x", "sub\\x", "/tmp/x" })
-        row(prefix, "prefix", prefix, QStringList { refused.arg("\\ or /") } + failed);
-    for (const char *prefix : { "..", "x..y" })
-        row(prefix, "prefix", prefix, QStringList { refused.arg("\"..\"") } + failed);
+        row(prefix, "prefix", prefix, QStringList { separator } + failed);
+    // A name that starts with a dot would hide the picture.
+    const QString hidden = QStringLiteral(
+        "A new name can not start with a dot: the picture would be hidden. Please change the "
+        "Prefix.");
+    for (const char *prefix : { ".hidden", ".." })
+        row(prefix, "prefix", prefix, QStringList { hidden } + failed);
+    row("one picture, empty prefix", "prefix", "", QStringList { hidden } + failed, { "p/a.jpg" },
+        { "p/a.jpg" });
+    // A memory card keeps Windows rules.
+    row("a colon on a card", "exfat", "Trip: Rome",
+        QStringList { "A file name can not hold the characters \\ / : * ? \" < > | or control "
+                      "characters. Please change the Prefix." }
+            + failed);
 }
 
 void TestRename::refusedBeforeRenaming()
 {
+    QFETCH(QStringList, files);
     QFETCH(QString, how);
     QFETCH(QString, prefix);
     QFETCH(QStringList, messages);
     QFETCH(QStringList, after);
     Session s;
     const QStringList taken = how == "taken" ? QStringList { "p/Old 004.jpg" } : QStringList {};
-    QVERIFY(s.start(threePictures, taken));
+    QVERIFY(s.start(files, taken));
     s.folders.make("p/sub", {});
-    const QByteArrayList before = s.folders.bytes(threePictures + taken);
+    if (how == "exfat")
+        s.services.fsFake.fileSystem = QStringLiteral("exfat");
+    if (how == "fault") {
+        s.services.fsFake.fault = [&](FakeFileSystem::Op, const QString &from, const QString &) {
+            return from.endsWith("b.jpg")
+                ? std::optional(platform::FsResult::failure("Permission denied"))
+                : std::nullopt;
+        };
+    }
+    const QByteArrayList before = s.folders.bytes(files + taken);
     const QStringList listed = s.main.File1->fileNames();
     if (how != "none")
         s.preview("Old", "3");
     if (how == "edited") {
         s.window->List2->item(1)->setText(s.folders.path("b.jpg"));
-    } else if (how == "prefix") {
+    } else if (how == "duplicate") {
+        s.window->List2->item(2)->setText(s.window->List2->item(1)->text());
+    } else if (how == "prefix" || how == "exfat") {
         s.preview(prefix, "");
-    } else {
+    } else if (how != "fault") {
         // Typing does not rebuild the preview; only the button does.
         s.window->Text2->clear();
         QTest::keyClicks(s.window->Text2, "New");
@@ -189,14 +292,15 @@ void TestRename::refusedBeforeRenaming()
     const QStringList shown = listTexts(s.window->List2);
     s.go(how == "cancel" ? platform::Answer::Cancel : platform::Answer::Ok);
 
+    messages.replaceInStrings("<p>", s.folders.path("p"));
     QCOMPARE(s.services.boxesFake.texts(), messages);
     QCOMPARE(s.folders.bytes(after), before);
     after.sort();
     QCOMPARE(s.folders.files(), after);
     // Both windows stay as they were.
-    QCOMPARE(listTexts(s.window->List1), s.folders.paths(threePictures));
+    QCOMPARE(listTexts(s.window->List1), s.folders.paths(files));
     QCOMPARE(listTexts(s.window->List2), shown);
-    QCOMPARE(listTexts(s.main.List1), s.folders.paths(threePictures));
+    QCOMPARE(listTexts(s.main.List1), s.folders.paths(files));
     QCOMPARE(s.main.File1->fileNames(), listed);
     QCOMPARE(s.main.gridNames(), listed);
     if (how == "cancel") {
@@ -227,6 +331,41 @@ void TestRename::openingAgainOnlyShows()
     QCOMPARE(listTexts(s.window->List1), s.folders.paths({ "p/a.jpg", "p/b.jpg" }));
     QVERIFY(s.window->Text2->text().isEmpty());
     QCOMPARE(s.window->List2->count(), 0);
+}
+
+// A real card: its names keep Windows rules, their length is counted as the card counts it,
+// and a name differing only in case is taken.
+void TestRename::memoryCard()
+{
+    Session s;
+    Card card;
+    if (const QString why = card.mount(s.folders); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    const QStringList files = { "card/a.jpg", "card/b.jpg", "card/x 001.JPG" };
+    QVERIFY(s.start(files));
+    const QByteArrayList before = s.folders.bytes(files);
+
+    s.preview("Trip: Rome", "");
+    QCOMPARE(s.window->List2->count(), 0);
+    // "X 001.jpg" is the third picture's name on the card, which is renamed only later.
+    s.preview("X", "");
+    s.go();
+    // 130 letters of two bytes each: too long for a Linux disk, not for the card.
+    const QString letters(130, QChar(0xe9));
+    s.preview(letters, "");
+    s.go();
+
+    QCOMPARE(s.services.boxesFake.texts(),
+        QStringList({ "A file name can not hold the characters \\ / : * ? \" < > | or control "
+                      "characters. Please change the Prefix.",
+            confirmText,
+            failureText + "\n\n" + s.folders.path("card/b.jpg")
+                + "\nIts new name, X 001.jpg, is still taken by a picture further down the "
+                  "list.\n\nNo picture was renamed.",
+            confirmText }));
+    const QStringList renamed = { "card/" + letters + " 000.jpg", "card/" + letters + " 001.jpg",
+        "card/" + letters + " 002.JPG" };
+    QCOMPARE(s.folders.bytes(renamed), before);
 }
 
 QTEST_MAIN(TestRename)

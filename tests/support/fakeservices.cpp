@@ -84,3 +84,11 @@ QString FakeFileSystem::programFolder() const
 {
     return programFolderPath.isEmpty() ? QtFileSystem::programFolder() : programFolderPath;
 }
+
+platform::Volume FakeFileSystem::volumeOf(const QString &folder) const
+{
+    platform::Volume volume = QtFileSystem::volumeOf(folder);
+    if (fileSystem)
+        volume.fileSystem = *fileSystem;
+    return volume;
+}

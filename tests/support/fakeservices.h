@@ -46,6 +46,8 @@ struct FakeFileSystem : platform::QtFileSystem {
     // Returns a failure to make the operation fail without touching the disk.
     std::function<std::optional<platform::FsResult>(Op, const QString &, const QString &)> fault;
     QString programFolderPath;
+    // The kind of file system every folder is on, instead of the real one ("exfat").
+    std::optional<QString> fileSystem;
     std::vector<std::pair<QString, QString>> renamed;
     std::vector<std::pair<QString, QString>> moved;
     QStringList removed;
@@ -58,6 +60,7 @@ struct FakeFileSystem : platform::QtFileSystem {
     platform::FsResult moveToTrash(const QString &path) override;
     platform::FsResult makeFolder(const QString &path) override;
     QString programFolder() const override;
+    platform::Volume volumeOf(const QString &folder) const override;
 };
 
 struct FakeDrives : platform::Drives {
