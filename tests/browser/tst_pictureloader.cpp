@@ -1,7 +1,6 @@
 #include "browser/pictureloader.h"
 #include "support/testpictures.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QProcess>
@@ -57,24 +56,6 @@ double difference(const QImage &a, const QImage &b)
         }
     }
     return double(sum) / (4.0 * x.width() * x.height());
-}
-
-// A small JPEG whose frame header claims another size.
-QByteArray jpegClaiming(int width, int height)
-{
-    QImage image(64, 48, QImage::Format_RGB32);
-    image.fill(Qt::gray);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG");
-    const qsizetype sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
-    Q_ASSERT(sof > 0);
-    bytes[sof + 5] = char(height >> 8);
-    bytes[sof + 6] = char(height & 0xFF);
-    bytes[sof + 7] = char(width >> 8);
-    bytes[sof + 8] = char(width & 0xFF);
-    return bytes;
 }
 
 // Bytes this process has read from files and pipes so far; -1 where the system does not say.
@@ -175,7 +156,7 @@ void TestPictureLoader::absurdSizeIsRefusedBeforeDecoding()
     QCOMPARE(qint64(width) * height > maxPicturePixels, refused);
     QTemporaryDir dir;
     const QString path = dir.filePath("claims.jpg");
-    QVERIFY(testpictures::writeBytes(path, jpegClaiming(width, height)));
+    QVERIFY(testpictures::writeBytes(path, testpictures::jpegClaiming(QSize(width, height))));
     const LoadedPicture picture = QtPictureLoader().load(path, QSize(100, 100));
     QCOMPARE(picture.error.contains(QStringLiteral("too large")), refused);
     if (refused)

@@ -92,24 +92,32 @@ QByteArray jpegWithExif(const QImage &picture, int orientation, const QByteArray
     return jpeg.left(insertAt) + segment + jpeg.mid(insertAt);
 }
 
-QByteArray scanBomb(QSize claimed, int scans)
+QByteArray jpegClaiming(QSize claimed, bool progressive)
 {
-    QImage image(16, 16, QImage::Format_RGB32);
+    QImage image(64, 48, QImage::Format_RGB32);
     image.fill(Qt::gray);
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(true);
+    writer.setProgressiveScanWrite(progressive);
     writer.write(image);
-    // Everything before the first scan: tables and the progressive frame header.
-    QByteArray bytes = jpeg.left(jpeg.indexOf(QByteArray("\xFF\xDA", 2)));
-    const qsizetype frame = bytes.indexOf(QByteArray("\xFF\xC2", 2));
+    const qsizetype frame
+        = bytes.indexOf(progressive ? QByteArray("\xFF\xC2", 2) : QByteArray("\xFF\xC0", 2));
     Q_ASSERT(frame > 0);
     bytes[frame + 5] = char(claimed.height() >> 8);
     bytes[frame + 6] = char(claimed.height() & 0xFF);
     bytes[frame + 7] = char(claimed.width() >> 8);
     bytes[frame + 8] = char(claimed.width() & 0xFF);
+    return bytes;
+}
+
+QByteArray scanBomb(QSize claimed, int scans)
+{
+    // Everything before the first scan: tables and the progressive frame header.
+    const QByteArray jpeg = jpegClaiming(claimed, true);
+    const QByteArray bytes = jpeg.left(jpeg.indexOf(QByteArray("\xFF\xDA", 2)));
+    const qsizetype frame = bytes.indexOf(QByteArray("\xFF\xC2", 2));
     // A first DC scan of the first component, over and over, with no data.
     const char component = bytes[frame + 10];
     const QByteArray scan

@@ -31,6 +31,8 @@ QByteArray jpegWithExif(const QImage &picture, int orientation, const QByteArray
 // The image as JPEG bytes.
 QByteArray jpegBytes(const QImage &image, int quality = 90);
 
+// A small grey JPEG whose frame header claims another size.
+QByteArray jpegClaiming(QSize claimed, bool progressive = false);
 // Hostile files as they were met. A progressive JPEG whose frame claims a size, followed by
 // that many empty scans (a header each, no data: each still costs a pass over the picture).
 QByteArray scanBomb(QSize claimed, int scans);
