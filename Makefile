@@ -38,9 +38,11 @@ test-sanitize: setup
 soak: build
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_soak $(CYCLES)
 
-# Peak memory of the grid and the previews of every hostile sample picture.
+# Peak memory of the grid and the previews of every hostile sample picture, decoded on 2
+# threads and on 8.
 hostile: build
-	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_hostile
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_hostile "" 2
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_hostile "" 8
 
 # libFuzzer on the loader and the name rules, built with clang in a tree of its own.
 FUZZ_BUILD ?= build-fuzz

@@ -57,7 +57,7 @@ public:
 
 private:
     struct AlwaysFirst : platform::Instance {
-        bool claim() override { return true; }
+        platform::InstanceClaim claim() override { return {}; }
     };
     platform::QtMessageBoxes m_boxes;
     platform::QtMousePointer m_mouse;

@@ -16,7 +16,9 @@
 #include <cstdio>
 
 // Peak memory of the grid and of a preview for every hostile sample picture in one folder
-// (truncated and fuzzed files, wrong extensions, headers declaring absurd sizes).
+// (truncated and fuzzed files, wrong extensions, headers declaring absurd sizes), with the
+// hostile cases made at run time (scan and icon bombs, a 20 GB sparse file, links to a FIFO
+// and to devices).
 //   bench_hostile [folder [threads]]   (default: the samples kept with the tests, and as many
 //   decoding threads as the machine has cores)
 
@@ -47,8 +49,10 @@ int main(int argc, char *argv[])
     int files = 0;
     // With the default folder, the inputs that fuzzing found and the ones made here come too.
     QStringList sources = { samples };
-    if (samples == testpictures::data("bad-all"))
+    if (samples == testpictures::data("bad-all")) {
         sources << testpictures::data("fuzz") << testpictures::data("made");
+        files += int(testpictures::writeHostileCases(folder).size());
+    }
     for (const QString &source : sources) {
         QDirIterator it(source, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {

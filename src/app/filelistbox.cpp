@@ -52,5 +52,10 @@ void FileListBox::refresh()
     dir.setNameFilters(filters);
     dir.setFilter(QDir::Files);
     dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    addItems(dir.entryList());
+    // A link passes the filter whatever it points at; only what leads to a regular file is a
+    // picture (reading a link to a FIFO or a terminal would wait for ever).
+    for (const QFileInfo &entry : dir.entryInfoList()) {
+        if (entry.isFile())
+            addItem(entry.fileName());
+    }
 }

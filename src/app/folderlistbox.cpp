@@ -73,6 +73,9 @@ void FolderListBox::refresh()
         = QDir(QDir::fromNativeSeparators(m_path))
               .entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo &sub : subfolders) {
+        // A link passes the filter whatever it points at (a FIFO, a device): only folders count.
+        if (!sub.isDir())
+            continue;
         auto *item = new QListWidgetItem(
             closed, QString(level * indentPerLevel, QLatin1Char(' ')) + sub.fileName());
         item->setData(pathRole, QDir::toNativeSeparators(sub.absoluteFilePath()));

@@ -89,12 +89,21 @@ public:
     [[nodiscard]] virtual std::vector<Drive> drives() const = 0;
 };
 
+// What claiming the single-instance lock gave.
+struct InstanceClaim {
+    enum Outcome { Claimed, AnotherRunning, Failed };
+    Outcome outcome = Claimed;
+    // Why the lock could not be taken, when no running copy holds it (Failed).
+    QString error;
+};
+
 class Instance
 {
 public:
     virtual ~Instance() = default;
-    // Claims this program's single-instance lock; false when another copy holds it.
-    [[nodiscard]] virtual bool claim() = 0;
+    // Claims this program's single-instance lock: AnotherRunning only when a running copy
+    // holds it.
+    [[nodiscard]] virtual InstanceClaim claim() = 0;
 };
 
 class Program

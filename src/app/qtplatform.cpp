@@ -12,6 +12,9 @@
 #include <QWidget>
 
 #ifndef Q_OS_WIN
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -22,6 +25,8 @@ Answer QtMessageBoxes::MsgBox(const QString &text, int code, const QString &titl
 {
     QMessageBox box;
     box.setWindowTitle(title.isEmpty() ? programTitle : title);
+    // Texts name files and folders, which may look like markup: they are shown as they are.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (code & 0x70) {
     case box::Critical:
@@ -182,16 +187,64 @@ QtInstance::QtInstance(const QString &lockPath)
 {
 }
 
-bool QtInstance::claim()
+namespace
+{
+    // The user's runtime folder, which only they can reach; where there is none, a folder of
+    // their own in the temporary folder, named by their user id. Empty, with the reason, when
+    // neither can be had: a folder that another user made or can write is never used.
+    QString lockFolder(QString &error)
+    {
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (!runtime.isEmpty())
+            return runtime;
+#ifdef Q_OS_UNIX
+        const QString folder
+            = QDir::tempPath() + QStringLiteral("/ravelin-%1").arg(uint(::geteuid()));
+        const QByteArray name = QFile::encodeName(folder);
+        if (::mkdir(name.constData(), S_IRWXU) != 0 && errno != EEXIST) {
+            error = QStringLiteral("The folder %1 cannot be made: %2.")
+                        .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+            return {};
+        }
+        struct stat info {
+        };
+        if (::lstat(name.constData(), &info) != 0 || !S_ISDIR(info.st_mode)
+            || info.st_uid != ::geteuid() || (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+            error = QStringLiteral("The folder %1 is not a private folder of yours.").arg(folder);
+            return {};
+        }
+        return folder;
+#else
+        return QDir::tempPath();
+#endif
+    }
+} // namespace
+
+InstanceClaim QtInstance::claim()
 {
     if (m_path.isEmpty()) {
-        const QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
-        m_path = QDir::temp().filePath(QStringLiteral("ravelin-%1.lock").arg(user));
+        QString error;
+        const QString folder = lockFolder(error);
+        if (folder.isEmpty())
+            return { InstanceClaim::Failed, error };
+        m_path = QDir(folder).filePath(QStringLiteral("ravelin.lock"));
     }
     m_lock = std::make_unique<QLockFile>(m_path);
-    // Never stale by age: only a lock whose owner is no longer running is taken over.
+    // Never stale by age: only a lock that no running copy holds is taken over, whatever
+    // process id it names (the id of a copy that crashed may belong to another program now).
     m_lock->setStaleLockTime(0);
-    return m_lock->tryLock(0);
+    if (m_lock->tryLock(0))
+        return {};
+    if (m_lock->error() == QLockFile::LockFailedError) {
+        // Removing it fails while a running copy holds it locked.
+        m_lock->removeStaleLockFile();
+        if (m_lock->tryLock(0))
+            return {};
+        if (m_lock->error() == QLockFile::LockFailedError)
+            return { InstanceClaim::AnotherRunning, {} };
+    }
+    return { InstanceClaim::Failed,
+        QStringLiteral("Its lock file %1 cannot be made.").arg(QDir::toNativeSeparators(m_path)) };
 }
 
 void QtProgram::end()

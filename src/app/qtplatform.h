@@ -48,8 +48,10 @@ public:
 class QtInstance : public Instance
 {
 public:
+    // Without a path, the lock lives in the user's own runtime folder.
     explicit QtInstance(const QString &lockPath = {});
-    bool claim() override;
+    InstanceClaim claim() override;
+    QString lockPath() const { return m_path; }
 
 private:
     QString m_path;

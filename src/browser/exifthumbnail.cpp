@@ -1,7 +1,8 @@
 #include "browser/exifthumbnail.h"
 
+#include "browser/picturefile.h"
+
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 #include <QTransform>
 
@@ -98,10 +99,19 @@ Header parse(const QByteArray &start)
 
 Header read(const QString &path, qint64 *bytesRead)
 {
-    QFile file(path);
-    QByteArray start;
-    if (file.open(QIODevice::ReadOnly))
-        start = file.read(headerBytes);
+    PictureFile file(path);
+    if (!file.openPicture()) {
+        if (bytesRead != nullptr)
+            *bytesRead = 0;
+        return {};
+    }
+    return read(file, bytesRead);
+}
+
+Header read(QIODevice &file, qint64 *bytesRead)
+{
+    const QByteArray start = file.read(headerBytes);
+    file.seek(0);
     if (bytesRead != nullptr)
         *bytesRead = start.size();
     return parse(start);

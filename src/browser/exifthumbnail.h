@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -33,8 +34,10 @@ struct Header {
 Header parse(const QByteArray &start);
 
 // Reads at most headerBytes from the start of the file and parses them. bytesRead, when
-// given, receives how many bytes were read.
+// given, receives how many bytes were read. Only a regular file is read.
 Header read(const QString &path, qint64 *bytesRead = nullptr);
+// The same from a file already open, which is left at its start.
+Header read(QIODevice &file, qint64 *bytesRead = nullptr);
 
 // True when the thumbnail decodes, has the picture's shape and, turned as the orientation
 // says, is at least wanted in both directions.

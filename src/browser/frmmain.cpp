@@ -215,11 +215,19 @@ bool frmMain::Form_Load()
     AutoThumbnails = true;
     DeleteRecycle = true;
     ImageFormat = QStringLiteral("*.jpg;*.jpeg;*.bmp;*.gif;*.ico");
-    if (!m_services.instance().claim()) {
+    const platform::InstanceClaim claim = m_services.instance().claim();
+    if (claim.outcome == platform::InstanceClaim::AnotherRunning) {
         m_services.boxes().MsgBox(QStringLiteral("Ravelin is already running!"),
             platform::box::Exclamation, platform::programTitle);
         m_services.program().end();
         return false;
+    }
+    // Not knowing is no reason to keep the user out.
+    if (claim.outcome == platform::InstanceClaim::Failed) {
+        m_services.boxes().MsgBox(QStringLiteral("Ravelin cannot tell whether another copy of "
+                                                 "it is running, and starts anyway.\n\n%1")
+                                      .arg(claim.error),
+            platform::box::Exclamation, platform::programTitle);
     }
     File1->setPattern(ImageFormat);
 

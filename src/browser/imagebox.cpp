@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextDocument>
 #include <QTextOption>
 
 ImageBox::ImageBox(QWidget *parent)
@@ -93,7 +94,9 @@ void CellLabel::setCaption(const QString &caption)
     if (caption == m_caption)
         return;
     m_caption = caption;
-    setToolTip(caption);
+    // A name is shown as it is: a tooltip that looks like markup would be drawn as markup.
+    setToolTip(
+        caption.isEmpty() ? QString() : Qt::convertFromPlainText(caption, Qt::WhiteSpaceNoWrap));
     update();
 }
 

@@ -1,9 +1,16 @@
 #include "browser/pictureloader.h"
 
 #include "browser/exifthumbnail.h"
+#include "browser/picturefile.h"
 
-#include <QFile>
 #include <QImageReader>
+#include <QMutex>
+#include <QWaitCondition>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <vector>
 
 namespace
 {
@@ -24,6 +31,89 @@ constexpr int maxJpegSegments = 256;
 // An icon file lists its images in a directory; more than this is not a real icon.
 constexpr int maxIconImages = 64;
 
+// A real picture's header lies within the first few megabytes (camera maker notes, colour
+// profiles); past them, a JPEG marker search would read on through a huge file of anything.
+constexpr qint64 headerBudgetBytes = 4LL * 1024 * 1024;
+// Bytes that no picture of a given size needs: generous for uncompressed pixels of 8 bytes
+// and for metadata. Beyond, a file is refused rather than read on.
+constexpr qint64 readBudgetSlackBytes = 16LL * 1024 * 1024;
+constexpr qint64 readBudgetBytesPerPixel = 8;
+// No encoder writes more scans than this (libjpeg-turbo's own tools stop here); each scan,
+// even an empty one, costs a pass over the whole picture.
+constexpr int maxJpegScans = 500;
+// Icons hold images of up to 256 pixels a side; larger ones are not real icon images.
+constexpr int maxIconSide = 1024;
+constexpr int bytesPerPixel = 4;
+
+// Memory that whole decodes hold at once, shared by every thread that loads pictures: a
+// decode waits until it fits beside the others, and one larger than all of it runs alone.
+class DecodeMemory
+{
+public:
+    void acquire(qint64 bytes)
+    {
+        QMutexLocker lock(&m_mutex);
+        while (m_used > 0 && m_used + bytes > decodememory::budgetBytes)
+            m_freed.wait(&m_mutex);
+        m_used += bytes;
+        m_peak = qMax(m_peak, m_used);
+    }
+    void release(qint64 bytes)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_used -= bytes;
+        m_freed.wakeAll();
+    }
+    qint64 peak()
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_peak;
+    }
+    void resetPeak()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_peak = m_used;
+    }
+
+private:
+    QMutex m_mutex;
+    QWaitCondition m_freed;
+    qint64 m_used = 0;
+    qint64 m_peak = 0;
+};
+
+DecodeMemory &decodeMemory()
+{
+    static DecodeMemory memory;
+    return memory;
+}
+
+// Holds its share of the decode memory for as long as it lives.
+class DecodeReservation
+{
+    Q_DISABLE_COPY_MOVE(DecodeReservation)
+public:
+    explicit DecodeReservation(qint64 bytes)
+        : m_bytes(bytes)
+    {
+        if (m_bytes > 0)
+            decodeMemory().acquire(m_bytes);
+    }
+    ~DecodeReservation()
+    {
+        if (m_bytes > 0)
+            decodeMemory().release(m_bytes);
+    }
+
+private:
+    qint64 m_bytes;
+};
+
+qint64 pixelsOf(QSize size)
+{
+    return size.isValid() ? qint64(size.width()) * size.height() : 0;
+}
+
 bool isRotated(QImageIOHandler::Transformations transformation)
 {
     return transformation.testFlag(QImageIOHandler::TransformationRotate90);
@@ -36,31 +126,67 @@ QString refusedSize(QSize size)
         .arg(size.height());
 }
 
+quint32 littleEndian(const QByteArray &bytes, int at, int size)
+{
+    quint32 value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | static_cast<uchar>(bytes[at + i]);
+    return value;
+}
+
+quint32 bigEndian32(const QByteArray &bytes, int at)
+{
+    quint32 value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = (value << 8) | static_cast<uchar>(bytes[at + i]);
+    return value;
+}
+
+// Reads size bytes at offset, leaving the file where it was.
+QByteArray readAt(QIODevice &file, qint64 offset, qint64 size)
+{
+    const qint64 kept = file.pos();
+    QByteArray bytes;
+    if (file.seek(offset))
+        bytes = file.read(size);
+    file.seek(kept);
+    return bytes;
+}
+
+// Every JPEG starts with the start-of-image marker, whatever the file's name.
+bool isJpeg(QIODevice &file)
+{
+    return readAt(file, 0, 2) == QByteArray("\xFF\xD8", 2);
+}
+
 // Whether a JPEG's frame header is a progressive one (SOF2, SOF6, SOF10 or SOF14), read
 // segment by segment from the start of the file. Anything unexpected counts as not.
-bool isProgressiveJpeg(const QString &path)
+bool isProgressiveJpeg(QIODevice &file)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const qint64 kept = file.pos();
+    const auto progressive = [&file] {
+        uchar start[2];
+        if (!file.seek(0) || file.read(reinterpret_cast<char *>(start), 2) != 2 || start[0] != 0xFF
+            || start[1] != 0xD8)
+            return false;
+        for (int segment = 0; segment < maxJpegSegments; ++segment) {
+            uchar head[4];
+            if (file.read(reinterpret_cast<char *>(head), 4) != 4 || head[0] != 0xFF)
+                return false;
+            const uchar type = head[1];
+            if (type == 0xC2 || type == 0xC6 || type == 0xCA || type == 0xCE)
+                return true;
+            // Any other frame header (0xC4, 0xC8 and 0xCC are tables, not frames).
+            if (type >= 0xC0 && type <= 0xCF && type != 0xC4 && type != 0xC8 && type != 0xCC)
+                return false;
+            const int length = (head[2] << 8) | head[3];
+            if (length < 2 || !file.seek(file.pos() + length - 2))
+                return false;
+        }
         return false;
-    uchar start[2];
-    if (file.read(reinterpret_cast<char *>(start), 2) != 2 || start[0] != 0xFF || start[1] != 0xD8)
-        return false;
-    for (int segment = 0; segment < maxJpegSegments; ++segment) {
-        uchar head[4];
-        if (file.read(reinterpret_cast<char *>(head), 4) != 4 || head[0] != 0xFF)
-            return false;
-        const uchar type = head[1];
-        if (type == 0xC2 || type == 0xC6 || type == 0xCA || type == 0xCE)
-            return true;
-        // Any other frame header (0xC4, 0xC8 and 0xCC are tables, not frames).
-        if (type >= 0xC0 && type <= 0xCF && type != 0xC4 && type != 0xC8 && type != 0xCC)
-            return false;
-        const int length = (head[2] << 8) | head[3];
-        if (length < 2 || !file.seek(file.pos() + length - 2))
-            return false;
-    }
-    return false;
+    }();
+    file.seek(kept);
+    return progressive;
 }
 
 bool tooLarge(QSize size)
@@ -68,26 +194,88 @@ bool tooLarge(QSize size)
     return size.isValid() && qint64(size.width()) * size.height() > maxPicturePixels;
 }
 
-// Icons hold several sizes, the first often the smallest: take the largest. (Animations
-// hold frames instead, and show their first.)
-LoadedPicture readLargestIcon(QImageReader &reader)
+// One image of a file that holds several, and the size it will decode to.
+struct Candidate {
+    int index;
+    QSize size;
+};
+
+// An icon's images by their own sizes: the directory's sizes are a byte each and say nothing
+// of what an image holds (a PNG image under a 256 x 256 entry can be 5600 x 5600). An image
+// whose own header cannot be read gets an invalid size.
+std::vector<Candidate> iconImages(QIODevice &file)
 {
-    LoadedPicture best;
-    const int count = qMin(reader.imageCount(), maxIconImages);
-    for (int i = 0; i < count; ++i) {
-        if (!reader.jumpToImage(i))
-            break;
-        if (tooLarge(reader.size()))
-            continue;
-        const QImage image = reader.read();
-        if (!image.isNull()
-            && qint64(image.width()) * image.height()
-                > qint64(best.image.width()) * best.image.height())
-            best.image = image;
+    constexpr int directoryHead = 6;
+    constexpr int entrySize = 16;
+    constexpr int imageHead = 24;
+    const QByteArray head = readAt(file, 0, directoryHead);
+    // Reserved, then 1 for an icon or 2 for a cursor.
+    if (head.size() < directoryHead || littleEndian(head, 0, 2) != 0
+        || (littleEndian(head, 2, 2) != 1 && littleEndian(head, 2, 2) != 2))
+        return {};
+    const int count = qMin(int(littleEndian(head, 4, 2)), maxIconImages);
+    const QByteArray directory = readAt(file, directoryHead, qint64(count) * entrySize);
+    std::vector<Candidate> images;
+    for (int i = 0; i * entrySize + entrySize <= directory.size(); ++i) {
+        const int entry = i * entrySize;
+        // A byte each, 0 meaning 256.
+        const auto listed = [&directory](int at) {
+            const int side = static_cast<uchar>(directory[at]);
+            return side == 0 ? 256 : side;
+        };
+        const int listedWidth = listed(entry);
+        const int listedHeight = listed(entry + 1);
+        const QByteArray image = readAt(file, littleEndian(directory, entry + 12, 4), imageHead);
+        QSize own;
+        if (image.size() == imageHead && image.startsWith("\x89PNG\r\n\x1A\n")) {
+            own = QSize(int(qMin(bigEndian32(image, 16), quint32(INT_MAX))),
+                int(qMin(bigEndian32(image, 20), quint32(INT_MAX))));
+        } else if (image.size() >= 12) {
+            // A bitmap's height counts its colour and its mask rows.
+            const auto width = qint32(littleEndian(image, 4, 4));
+            const auto height = qint32(littleEndian(image, 8, 4));
+            if (width > INT_MIN && height > INT_MIN)
+                own = QSize(
+                    qMax(std::abs(width), listedWidth), qMax(std::abs(height) / 2, listedHeight));
+        }
+        images.push_back({ i, own });
     }
-    if (best.image.isNull())
-        best.error = reader.errorString();
-    return best;
+    return images;
+}
+
+// Files that hold several images: icons hold several sizes, the first often the smallest,
+// so the largest that may be decoded is read, or the next largest if it fails. (Animations
+// hold frames instead, and show their first.) Each size is checked before any is decoded.
+LoadedPicture readLargestImage(QImageReader &reader, std::vector<Candidate> images)
+{
+    const bool icon = !images.empty();
+    if (!icon) {
+        for (int i = 0; i < qMin(reader.imageCount(), maxIconImages); ++i) {
+            if (reader.jumpToImage(i))
+                images.push_back({ i, reader.size() });
+        }
+    }
+    std::stable_sort(images.begin(), images.end(),
+        [](const Candidate &a, const Candidate &b) { return pixelsOf(a.size) > pixelsOf(b.size); });
+    LoadedPicture result;
+    QSize refused;
+    for (const Candidate &image : images) {
+        const bool oversized = pixelsOf(image.size) > maxWholeDecodePixels
+            || (icon && (image.size.width() > maxIconSide || image.size.height() > maxIconSide));
+        if (!image.size.isValid() || oversized) {
+            if (oversized && !refused.isValid())
+                refused = image.size;
+            continue;
+        }
+        if (!reader.jumpToImage(image.index))
+            continue;
+        const DecodeReservation memory(pixelsOf(image.size) * bytesPerPixel);
+        result.image = reader.read();
+        if (result.ok())
+            return result;
+    }
+    result.error = refused.isValid() ? refusedSize(refused) : reader.errorString();
+    return result;
 }
 
 QImage inDisplayFormat(const QImage &image)
@@ -99,7 +287,45 @@ QImage inDisplayFormat(const QImage &image)
         image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
 }
 
+// The one decode of a file that holds a single image.
+LoadedPicture readImage(QImageReader &reader, PictureFile &file, QSize declared, QSize size)
+{
+    const qint64 pixels = pixelsOf(declared);
+    const bool jpeg = isJpeg(file);
+    const bool progressive = jpeg && isProgressiveJpeg(file);
+    if (progressive && pixels > maxProgressivePixels)
+        return { {}, refusedSize(declared) };
+    if (reader.supportsOption(QImageIOHandler::ScaledSize) && declared.isValid()) {
+        // The scaled size applies before the orientation is.
+        reader.setScaledSize(isRotated(reader.transformation()) ? size.transposed() : size);
+    } else if (pixels > maxWholeDecodePixels) {
+        return { {}, refusedSize(declared) };
+    }
+    // Only a baseline JPEG is decoded straight to a small size: other formats that read to a
+    // scaled size still hold the whole picture on the way, and a progressive JPEG holds the
+    // whole picture's coefficients.
+    const DecodeReservation reserved(jpeg && !progressive ? 0 : pixels * bytesPerPixel);
+    LoadedPicture result;
+    result.image = reader.read();
+    if (result.image.isNull())
+        result.error = reader.errorString();
+    return result;
+}
+
 } // namespace
+
+namespace decodememory
+{
+qint64 peakBytes()
+{
+    return decodeMemory().peak();
+}
+
+void resetPeak()
+{
+    decodeMemory().resetPeak();
+}
+} // namespace decodememory
 
 LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
 {
@@ -109,9 +335,13 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
         return true;
     }();
     Q_UNUSED(limited);
+    PictureFile file(path);
+    if (!file.openPicture())
+        return { {}, file.errorString() };
+    file.setByteBudget(headerBudgetBytes);
     // A camera's own thumbnail costs a few kilobytes of reading instead of a whole decode.
     // A picture too large to decode is refused even when it carries a thumbnail.
-    const exif::Header header = exif::read(path);
+    const exif::Header header = exif::read(file);
     if (exif::usable(header, size) && !tooLarge(header.pictureSize)) {
         const QImage shown = exif::oriented(header.thumbnail, header.orientation);
         return {
@@ -119,28 +349,33 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
         };
     }
 
-    QImageReader reader(path);
+    QImageReader reader(&file);
     reader.setAutoTransform(true);
     const QSize declared = reader.size();
+    if (!declared.isValid() && file.budgetHit())
+        return { {}, QStringLiteral("The picture's header is not near the start of the file.") };
     if (tooLarge(declared))
         return { {}, refusedSize(declared) };
+    if (isJpeg(file))
+        file.setScanLimit(maxJpegScans);
+    file.setByteBudget(
+        file.bytesRead() + readBudgetSlackBytes + readBudgetBytesPerPixel * pixelsOf(declared));
 
     LoadedPicture result;
-    if (!reader.supportsAnimation() && reader.imageCount() > 1) {
-        result = readLargestIcon(reader);
-    } else {
-        const qint64 pixels = declared.isValid() ? qint64(declared.width()) * declared.height() : 0;
-        if (reader.format() == "jpeg" && pixels > maxProgressivePixels && isProgressiveJpeg(path))
-            return { {}, refusedSize(declared) };
-        if (reader.supportsOption(QImageIOHandler::ScaledSize) && declared.isValid()) {
-            // The scaled size applies before the orientation is.
-            reader.setScaledSize(isRotated(reader.transformation()) ? size.transposed() : size);
-        } else if (pixels > maxWholeDecodePixels) {
-            return { {}, refusedSize(declared) };
-        }
-        result.image = reader.read();
-        if (result.image.isNull())
-            result.error = reader.errorString();
+    std::vector<Candidate> icon = iconImages(file);
+    if (!icon.empty() || (!reader.supportsAnimation() && reader.imageCount() > 1))
+        result = readLargestImage(reader, std::move(icon));
+    else
+        result = readImage(reader, file, declared, size);
+    if (file.scanLimitHit()) {
+        return { {},
+            QStringLiteral("The picture has more than %1 scans, more than any camera or "
+                           "program writes.")
+                .arg(maxJpegScans) };
+    }
+    if (file.budgetHit()) {
+        return { {},
+            QStringLiteral("The file holds far more data than a picture of its size needs.") };
     }
     if (!result.ok())
         return result;

@@ -8,6 +8,16 @@
 // near it, while a few hundred bytes of hostile header could otherwise ask for gigabytes.
 inline constexpr qint64 maxPicturePixels = 250'000'000;
 
+// Memory that whole decodes may hold at once, shared by every thread that loads pictures
+// (a decode larger than all of it runs alone).
+namespace decodememory
+{
+inline constexpr qint64 budgetBytes = 128LL * 1024 * 1024;
+// The most that decodes have held at once since the last reset.
+qint64 peakBytes();
+void resetPeak();
+} // namespace decodememory
+
 // What a read gave: the picture, or why there is none.
 struct LoadedPicture {
     QImage image;

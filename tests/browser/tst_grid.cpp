@@ -90,6 +90,16 @@ void TestGrid::secondCopyIsRefused()
     QVERIFY(s.services.boxesFake.shown
         == std::vector<FakeBoxes::Shown>({ { "Ravelin is already running!", 48, "Ravelin" } }));
     QCOMPARE(s.services.programFake.ended, 1);
+
+    // A lock that cannot be taken is not another copy: the user is told why, and it starts.
+    MainSession unsure;
+    unsure.services.instanceFake.failure
+        = "Its lock file /run/user/1000/ravelin.lock cannot be made.";
+    QVERIFY(unsure.w.Form_Load());
+    QCOMPARE(unsure.services.boxesFake.shown.size(), size_t(1));
+    QVERIFY(unsure.services.boxesFake.shown[0].text.endsWith(unsure.services.instanceFake.failure));
+    QVERIFY(!unsure.services.boxesFake.shown[0].text.contains("already running"));
+    QCOMPARE(unsure.services.programFake.ended, 0);
 }
 
 void TestGrid::drives()

@@ -1,11 +1,21 @@
 #include "browser/pictureloader.h"
 #include "support/testpictures.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QThreadPool>
+#include <QtConcurrent>
+
 #include <QTest>
+#include <climits>
+#include <functional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Reading pictures for the grid and the preview: orientation, icons, very large and
 // hostile files.
@@ -22,6 +32,11 @@ private Q_SLOTS:
     void pictureBeyondQtsAllocationLimit();
     void brokenFilesSayWhy_data();
     void brokenFilesSayWhy();
+    void specialFilesAreNotWaitedFor_data();
+    void specialFilesAreNotWaitedFor();
+    void workIsBounded_data();
+    void workIsBounded();
+    void wholeDecodesShareOneMemoryBudget();
 };
 
 namespace
@@ -43,22 +58,36 @@ double difference(const QImage &a, const QImage &b)
     return double(sum) / (4.0 * x.width() * x.height());
 }
 
-// A small JPEG whose frame header claims another size.
-QByteArray jpegClaiming(int width, int height)
+// Bytes this process has read from files and pipes so far; -1 where the system does not say.
+qint64 bytesReadSoFar()
 {
-    QImage image(64, 48, QImage::Format_RGB32);
-    image.fill(Qt::gray);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG");
-    const qsizetype sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
-    Q_ASSERT(sof > 0);
-    bytes[sof + 5] = char(height >> 8);
-    bytes[sof + 6] = char(height & 0xFF);
-    bytes[sof + 7] = char(width >> 8);
-    bytes[sof + 8] = char(width & 0xFF);
-    return bytes;
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : io.readAll().split('\n')) {
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    }
+    return -1;
+}
+
+// A load on a thread of its own, so that a load that waits for ever fails the test instead of
+// hanging it: after the deadline, release() is called (which can open a FIFO's other end).
+LoadedPicture loadWithin(const QString &path, QSize size, const std::function<void()> &release)
+{
+    constexpr int deadlineMs = 20000;
+    LoadedPicture picture;
+    QThread *thread = QThread::create([&] { picture = QtPictureLoader().load(path, size); });
+    thread->start();
+    const bool finished = thread->wait(deadlineMs);
+    // It may wait again (a second open of the same FIFO): released as long as it waits.
+    constexpr int releaseEveryMs = 100;
+    while (!thread->wait(finished ? ULONG_MAX : releaseEveryMs))
+        release();
+    delete thread;
+    if (!finished)
+        picture = { {}, QStringLiteral("still waiting after %1 ms").arg(deadlineMs) };
+    return picture;
 }
 } // namespace
 
@@ -127,7 +156,7 @@ void TestPictureLoader::absurdSizeIsRefusedBeforeDecoding()
     QCOMPARE(qint64(width) * height > maxPicturePixels, refused);
     QTemporaryDir dir;
     const QString path = dir.filePath("claims.jpg");
-    QVERIFY(testpictures::writeBytes(path, jpegClaiming(width, height)));
+    QVERIFY(testpictures::writeBytes(path, testpictures::jpegClaiming(QSize(width, height))));
     const LoadedPicture picture = QtPictureLoader().load(path, QSize(100, 100));
     QCOMPARE(picture.error.contains(QStringLiteral("too large")), refused);
     if (refused)
@@ -164,6 +193,117 @@ void TestPictureLoader::brokenFilesSayWhy()
     const LoadedPicture picture = QtPictureLoader().load(testpictures::data(file), QSize(100, 100));
     QVERIFY(!picture.ok());
     QVERIFY(!picture.error.isEmpty());
+}
+
+void TestPictureLoader::specialFilesAreNotWaitedFor_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("writer");
+    QTest::newRow("link to a FIFO") << "fifo" << false;
+    QTest::newRow("FIFO fed by another process") << "fifo" << true;
+    QTest::newRow("link to the terminal") << "/dev/tty" << false;
+    QTest::newRow("link to standard input") << "/proc/self/fd/0" << false;
+    QTest::newRow("link to /dev/zero") << "/dev/zero" << false;
+}
+
+void TestPictureLoader::specialFilesAreNotWaitedFor()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, writer);
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString link = dir.filePath("a.jpg");
+    QVERIFY(QFile::link(target == "fifo" ? fifo : target, link));
+    // The writer feeds a real picture, slowly, and ends: a second open would find nobody.
+    const QString picture = dir.filePath("picture.jpg");
+    QVERIFY(testpictures::write(picture, Qt::blue));
+    QProcess feeder;
+    if (writer) {
+        feeder.start(
+            "sh", { "-c", QStringLiteral("exec >'%1'; sleep 0.2; cat '%2'").arg(fifo, picture) });
+        QVERIFY(feeder.waitForStarted());
+    }
+    const LoadedPicture loaded = loadWithin(link, QSize(100, 100), [&fifo] {
+        const int end = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        if (end >= 0)
+            ::close(end);
+    });
+    feeder.kill();
+    feeder.waitForFinished();
+    QVERIFY(!loaded.ok());
+    QVERIFY2(!loaded.error.startsWith("still waiting"), qPrintable(loaded.error));
+    QVERIFY(!loaded.error.isEmpty());
+}
+
+void TestPictureLoader::workIsBounded_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint64>("sparseSize");
+    QTest::addColumn<QString>("refused");
+    constexpr qint64 twoGigabytes = 2LL * 1024 * 1024 * 1024;
+    // A header, then a hole of gigabytes, where the decoder looks for the end of the picture.
+    QTest::newRow("sparse after the scan header")
+        << testpictures::jpegHeaderOnly() << twoGigabytes << "far more data";
+    QTest::newRow("sparse before the frame header")
+        << testpictures::jpegHeaderOnly().left(2) << twoGigabytes << "header is not near the start";
+    QTest::newRow("600 empty scans")
+        << testpictures::scanBomb(QSize(1000, 1000), 600) << 0LL << "more than 500 scans";
+    QTest::newRow("400 empty scans") << testpictures::scanBomb(QSize(1000, 1000), 400) << 0LL << "";
+    // The directory says 256 x 256; what counts is what each image holds.
+    const QByteArray huge = testpictures::monoPng(QSize(5600, 5600), Qt::red);
+    const QByteArray small = testpictures::monoPng(QSize(32, 32), Qt::blue);
+    QTest::newRow("icon: huge images and a real one")
+        << testpictures::iconOf({ huge, huge, small, huge }) << 0LL << "";
+    QTest::newRow("icon: huge images only")
+        << testpictures::iconOf({ huge, huge }) << 0LL << "5600 x 5600";
+}
+
+void TestPictureLoader::workIsBounded()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(qint64, sparseSize);
+    QFETCH(QString, refused);
+    QTemporaryDir dir;
+    const bool icon = QByteArray(QTest::currentDataTag()).startsWith("icon");
+    const QString path = dir.filePath(icon ? "c.ico" : "c.jpg");
+    QVERIFY(testpictures::writeBytes(path, bytes));
+    if (sparseSize > 0)
+        QVERIFY(QFile::resize(path, sparseSize));
+    const qint64 before = bytesReadSoFar();
+    const LoadedPicture picture = QtPictureLoader().load(path, QSize(100, 100));
+    if (before >= 0) {
+        constexpr qint64 fewMegabytes = 64LL * 1024 * 1024;
+        QVERIFY2(bytesReadSoFar() - before < fewMegabytes,
+            qPrintable(QString::number(bytesReadSoFar() - before)));
+    }
+    if (refused.isEmpty()) {
+        QVERIFY2(picture.ok(), qPrintable(picture.error));
+        if (icon) // the real image, not a huge one
+            QVERIFY(testpictures::near(testpictures::centre(picture.image), Qt::blue));
+    } else {
+        QVERIFY(!picture.ok());
+        QVERIFY2(picture.error.contains(refused), qPrintable(picture.error));
+    }
+}
+
+void TestPictureLoader::wholeDecodesShareOneMemoryBudget()
+{
+    // A PNG named .jpg is decoded whole: 5600 x 5600 is 120 MB, under the limit for one
+    // picture, but not for one on each thread.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("big.jpg");
+    QVERIFY(testpictures::writeBytes(path, testpictures::monoPng(QSize(5600, 5600), Qt::red)));
+    QThreadPool pool;
+    pool.setMaxThreadCount(4);
+    decodememory::resetPeak();
+    const QList<LoadedPicture> pictures
+        = QtConcurrent::blockingMapped<QList<LoadedPicture>>(&pool, QStringList(4, path),
+            [](const QString &file) { return QtPictureLoader().load(file, QSize(100, 100)); });
+    for (const LoadedPicture &picture : pictures)
+        QVERIFY2(picture.ok(), qPrintable(picture.error));
+    QVERIFY(decodememory::peakBytes() > 0);
+    QVERIFY(decodememory::peakBytes() <= decodememory::budgetBytes);
 }
 
 QTEST_GUILESS_MAIN(TestPictureLoader)

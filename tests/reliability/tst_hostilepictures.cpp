@@ -3,6 +3,7 @@
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
 #include "support/fakeservices.h"
+#include "support/picturefolders.h"
 #include "support/testpictures.h"
 
 #include <QDir>
@@ -14,10 +15,13 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 
-// Every broken, fuzzed, truncated and mislabelled sample picture in one folder: the grid
-// gets a cell for each listed file, a preview opens and closes for each, and nothing is
-// shown as a message or crashes. (Their peak memory is measured by bench_hostile.)
+// Every broken, fuzzed, truncated and mislabelled sample picture in one folder, with the
+// hostile cases made here (links to a FIFO and to devices, a sparse file, scan and icon bombs,
+// a name that looks like markup): the grid gets a cell for each listed file, a preview opens
+// and closes for each, and nothing is shown as a message, waits for ever or crashes. (Their
+// peak memory is measured by bench_hostile.)
 class TestHostilePictures : public QObject
 {
     Q_OBJECT
@@ -26,9 +30,10 @@ private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
     void everyListedFileGetsACell();
-    void absurdSizesAreRefusedUnread_data();
-    void absurdSizesAreRefusedUnread();
-    void largeBaselineJpegIsStillShown();
+    void refusedFilesSayWhy_data();
+    void refusedFilesSayWhy();
+    void largePicturesAreStillShown();
+    void onlyFilesAndFoldersAreListed();
     void loaderKeepsQtsAllocationLimit();
     void previewOfEach_data();
     void previewOfEach();
@@ -80,6 +85,10 @@ void TestHostilePictures::initTestCase()
     }
     QVERIFY(copied > 300);
     QCOMPARE(m_listed.size(), copied - 2); // nofileextension and empty.icon are not pictures
+    const QStringList made = testpictures::writeHostileCases(m_folder);
+    QVERIFY(!made.isEmpty());
+    m_listed += made;
+    QVERIFY(QDir(m_folder).mkdir("sub"));
     QCOMPARE(QImageReader::allocationLimit(), qtDefaultLimitMb);
 
     m_window = std::make_unique<frmMain>(m_services, m_loader);
@@ -107,6 +116,11 @@ void TestHostilePictures::everyListedFileGetsACell()
         // A cell shows the picture or the "no picture" mark, never nothing.
         QVERIFY2(!w.Image1(i)->picture().isNull() || w.Image1(i)->isBroken(),
             qPrintable(w.File1->fileName(i)));
+        // The name's tooltip shows the name, whatever markup it looks like.
+        const QString tip = w.Label1(i)->toolTip();
+        QTextDocument shownTip;
+        shownTip.setHtml(tip);
+        QCOMPARE(Qt::mightBeRichText(tip) ? shownTip.toPlainText() : tip, w.File1->fileName(i));
         if (w.Image1(i)->isBroken())
             QVERIFY2(!w.Image1(i)->toolTip().isEmpty(), qPrintable(w.File1->fileName(i)));
         else
@@ -125,41 +139,66 @@ void TestHostilePictures::everyListedFileGetsACell()
     QVERIFY(m_services.boxesFake.shown.empty());
 }
 
-void TestHostilePictures::absurdSizesAreRefusedUnread_data()
+void TestHostilePictures::refusedFilesSayWhy_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("size");
-    QTest::newRow("JPEG") << "sof-60000x60000-progressive.jpg"
-                          << "60000 x 60000";
+    QTest::addColumn<QString>("reason");
+    const auto claims = [](const char *size) {
+        return QStringLiteral("The picture claims to be %1 pixels, which is too large.").arg(size);
+    };
+    QTest::newRow("JPEG") << "sof-60000x60000-progressive.jpg" << claims("60000 x 60000");
     QTest::newRow("fuzzed JPEG") << "6903d4538fd33c8fd0ded32cb30d618e.jpg"
-                                 << "49157 x 27397";
-    QTest::newRow("GIF") << "video-001-claims-60000x60000.gif"
-                         << "60000 x 60000";
+                                 << claims("49157 x 27397");
+    QTest::newRow("GIF") << "video-001-claims-60000x60000.gif" << claims("60000 x 60000");
     // Scaled, but a progressive JPEG holds the whole picture's coefficients: 690 MB.
-    QTest::newRow("progressive JPEG") << "sof-15000x15000-progressive.jpg"
-                                      << "15000 x 15000";
+    QTest::newRow("progressive JPEG")
+        << "sof-15000x15000-progressive.jpg" << claims("15000 x 15000");
     // No scaled decoding for a BMP: it would be decoded whole, at 183 MB.
-    QTest::newRow("BMP") << "Bad_unusual_extend_buffer_usage.bmp"
-                         << "2554 x 18803";
+    QTest::newRow("BMP") << "Bad_unusual_extend_buffer_usage.bmp" << claims("2554 x 18803");
+    // 64 images listed as 256 x 256 that hold 5600 x 5600 each: 203 MB and 1.9 s a load.
+    QTest::newRow("icon") << "icon-64-pngs-of-5600x5600.ico" << claims("5600 x 5600");
+    // 55 KB that took 5.5 s a load.
+    QTest::newRow("scan bomb") << "scan-bomb-4000x4000-5000-scans.jpg"
+                               << "The picture has more than 500 scans, more than any camera "
+                                  "or program writes.";
+    // 21.5 GB read in 130 s.
+    QTest::newRow("sparse") << "sparse-20gb.jpg"
+                            << "The file holds far more data than a picture of its size needs.";
 }
 
-void TestHostilePictures::absurdSizesAreRefusedUnread()
+void TestHostilePictures::refusedFilesSayWhy()
 {
     QFETCH(QString, name);
-    QFETCH(QString, size);
+    QFETCH(QString, reason);
     const int index = m_window->File1->fileNames().indexOf(name);
     QVERIFY(index >= 0);
     QVERIFY(m_window->Image1(index)->isBroken());
-    QCOMPARE(m_window->Image1(index)->toolTip(),
-        QStringLiteral("The picture claims to be %1 pixels, which is too large.").arg(size));
+    QCOMPARE(m_window->Image1(index)->toolTip(), reason);
 }
 
-void TestHostilePictures::largeBaselineJpegIsStillShown()
+void TestHostilePictures::largePicturesAreStillShown()
 {
-    // Decoded straight to the thumbnail's size, a baseline JPEG of that size costs little.
-    const int index = m_window->File1->fileNames().indexOf("sof-15000x15000-baseline.jpg");
-    QVERIFY(index >= 0);
-    QVERIFY(!m_window->Image1(index)->isBroken());
+    // Decoded straight to the thumbnail's size, a baseline JPEG of that size costs little; a
+    // PNG under the limit for a whole decode is decoded whole, one at a time.
+    for (const char *name : { "sof-15000x15000-baseline.jpg", "png-5600x5600-named.jpg" }) {
+        const int index = m_window->File1->fileNames().indexOf(name);
+        QVERIFY(index >= 0);
+        QVERIFY2(!m_window->Image1(index)->isBroken(), name);
+    }
+}
+
+void TestHostilePictures::onlyFilesAndFoldersAreListed()
+{
+    // Links to a FIFO and to devices are neither pictures nor folders.
+    const QStringList files = m_window->File1->fileNames();
+    for (const char *link : { "fifo-link.jpg", "zero.jpg", "tty.ico", "stdin.gif" })
+        QVERIFY2(!files.contains(link), link);
+    QStringList folders = listTexts(m_window->Dir1);
+    for (QString &folder : folders)
+        folder = folder.trimmed();
+    QVERIFY(folders.contains("sub"));
+    QVERIFY(!folders.contains("fifo-folder"));
+    QVERIFY(!folders.contains("zero-folder"));
 }
 
 void TestHostilePictures::loaderKeepsQtsAllocationLimit()

@@ -70,7 +70,15 @@ struct FakeDrives : platform::Drives {
 
 struct FakeInstance : platform::Instance {
     bool anotherRunning = false;
-    bool claim() override { return !anotherRunning; }
+    QString failure; // the lock cannot be taken for this reason
+    platform::InstanceClaim claim() override
+    {
+        if (anotherRunning)
+            return { platform::InstanceClaim::AnotherRunning, {} };
+        if (!failure.isEmpty())
+            return { platform::InstanceClaim::Failed, failure };
+        return {};
+    }
 };
 
 struct FakeProgram : platform::Program {

@@ -4,12 +4,14 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageWriter>
 
 #include <libexif/exif-data.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 
 namespace testpictures
 {
@@ -88,6 +90,119 @@ QByteArray jpegWithExif(const QImage &picture, int orientation, const QByteArray
     const bool jfif = uchar(jpeg[2]) == 0xFF && uchar(jpeg[3]) == 0xE0;
     const int insertAt = jfif ? 4 + ((uchar(jpeg[4]) << 8) | uchar(jpeg[5])) : 2;
     return jpeg.left(insertAt) + segment + jpeg.mid(insertAt);
+}
+
+QByteArray jpegClaiming(QSize claimed, bool progressive)
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    const qsizetype frame
+        = bytes.indexOf(progressive ? QByteArray("\xFF\xC2", 2) : QByteArray("\xFF\xC0", 2));
+    Q_ASSERT(frame > 0);
+    bytes[frame + 5] = char(claimed.height() >> 8);
+    bytes[frame + 6] = char(claimed.height() & 0xFF);
+    bytes[frame + 7] = char(claimed.width() >> 8);
+    bytes[frame + 8] = char(claimed.width() & 0xFF);
+    return bytes;
+}
+
+QByteArray scanBomb(QSize claimed, int scans)
+{
+    // Everything before the first scan: tables and the progressive frame header.
+    const QByteArray jpeg = jpegClaiming(claimed, true);
+    const QByteArray bytes = jpeg.left(jpeg.indexOf(QByteArray("\xFF\xDA", 2)));
+    const qsizetype frame = bytes.indexOf(QByteArray("\xFF\xC2", 2));
+    // A first DC scan of the first component, over and over, with no data.
+    const char component = bytes[frame + 10];
+    const QByteArray scan
+        = QByteArray("\xFF\xDA\x00\x08\x01", 5) + component + QByteArray("\x00\x00\x00\x00", 4);
+    return bytes + scan.repeated(scans) + QByteArray("\xFF\xD9", 2);
+}
+
+QByteArray monoPng(QSize size, QColor color)
+{
+    QImage image(size, QImage::Format_Mono);
+    image.setColorTable({ color.rgb(), color.rgb() });
+    image.fill(0);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QByteArray iconOf(const QByteArrayList &images)
+{
+    constexpr int directoryHead = 6;
+    constexpr int entrySize = 16;
+    const auto little = [](quint32 value, int size) {
+        QByteArray bytes;
+        for (int i = 0; i < size; ++i)
+            bytes.append(char((value >> (8 * i)) & 0xFF));
+        return bytes;
+    };
+    QByteArray directory = little(0, 2) + little(1, 2) + little(quint32(images.size()), 2);
+    QByteArray data;
+    quint32 offset = quint32(directoryHead + entrySize * images.size());
+    for (const QByteArray &image : images) {
+        // 0 x 0 means 256 x 256; no palette, one plane, 32 bits a pixel.
+        directory += little(0, 4) + little(1, 2) + little(32, 2) + little(quint32(image.size()), 4)
+            + little(offset, 4);
+        data += image;
+        offset += quint32(image.size());
+    }
+    return directory + data;
+}
+
+QByteArray jpegHeaderOnly()
+{
+    const QByteArray jpeg = jpegBytes(QImage(64, 48, QImage::Format_RGB32));
+    const qsizetype scan = jpeg.indexOf(QByteArray("\xFF\xDA", 2));
+    return jpeg.left(scan + 2 + ((uchar(jpeg[scan + 2]) << 8) | uchar(jpeg[scan + 3])));
+}
+
+QStringList writeHostileCases(const QString &folder)
+{
+    const QDir dir(folder);
+    const QByteArray huge = monoPng(QSize(5600, 5600), Qt::red);
+    const QList<std::pair<QString, QByteArray>> pictures = {
+        { QStringLiteral("scan-bomb-4000x4000-5000-scans.jpg"), scanBomb(QSize(4000, 4000), 5000) },
+        { QStringLiteral("png-5600x5600-named.jpg"), huge },
+        { QStringLiteral("icon-64-pngs-of-5600x5600.ico"), iconOf(QByteArrayList(64, huge)) },
+        { QStringLiteral("sparse-20gb.jpg"), jpegHeaderOnly() },
+        { markupName, jpegBytes(QImage(64, 48, QImage::Format_RGB32)) },
+    };
+    QStringList names;
+    for (const auto &[name, bytes] : pictures) {
+        if (!writeBytes(dir.filePath(name), bytes))
+            return {};
+        names.append(name);
+    }
+    constexpr qint64 twentyGigabytes = 20LL * 1024 * 1024 * 1024;
+    if (!QFile::resize(dir.filePath(QStringLiteral("sparse-20gb.jpg")), twentyGigabytes))
+        return {};
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    if (::mkfifo(QFile::encodeName(fifo).constData(), 0600) != 0)
+        return {};
+    const QList<std::pair<QString, QString>> links = {
+        { QStringLiteral("fifo-link.jpg"), fifo },
+        { QStringLiteral("zero.jpg"), QStringLiteral("/dev/zero") },
+        { QStringLiteral("tty.ico"), QStringLiteral("/dev/tty") },
+        { QStringLiteral("stdin.gif"), QStringLiteral("/proc/self/fd/0") },
+        { QStringLiteral("fifo-folder"), fifo },
+        { QStringLiteral("zero-folder"), QStringLiteral("/dev/zero") },
+    };
+    for (const auto &[name, target] : links) {
+        if (!QFile::link(target, dir.filePath(name)))
+            return {};
+    }
+    return names;
 }
 
 } // namespace testpictures

@@ -2,6 +2,7 @@
 
 #include "browser/pictureloader.h"
 
+#include <QByteArrayList>
 #include <QColor>
 #include <QMutex>
 #include <QSize>
@@ -29,6 +30,26 @@ bool near(QColor a, QColor b, int tolerance = 24);
 QByteArray jpegWithExif(const QImage &picture, int orientation, const QByteArray &thumbnail = {});
 // The image as JPEG bytes.
 QByteArray jpegBytes(const QImage &image, int quality = 90);
+
+// A small grey JPEG whose frame header claims another size.
+QByteArray jpegClaiming(QSize claimed, bool progressive = false);
+// Hostile files as they were met. A progressive JPEG whose frame claims a size, followed by
+// that many empty scans (a header each, no data: each still costs a pass over the picture).
+QByteArray scanBomb(QSize claimed, int scans);
+// A PNG of one colour and that size, a bit a pixel: a few kilobytes that decode to a picture
+// of 4 bytes a pixel.
+QByteArray monoPng(QSize size, QColor color);
+// A small JPEG cut right after its scan header: a decoder looks through whatever follows
+// for the picture's data and its end.
+QByteArray jpegHeaderOnly();
+// An icon whose directory lists every image as 256 x 256, whatever each one holds.
+QByteArray iconOf(const QByteArrayList &images);
+// Puts into a folder the hostile cases made here rather than kept as files: the pictures
+// above, a 20 GB sparse file behind a JPEG header, a picture whose name looks like markup,
+// and links to a FIFO and to devices, as files and as folders. Returns the names of the
+// files that are pictures to list (the links are not).
+QStringList writeHostileCases(const QString &folder);
+inline const QString markupName = QStringLiteral("<font color=red size=6>BIG RED.jpg");
 
 } // namespace testpictures
 

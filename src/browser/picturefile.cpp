@@ -1,0 +1,95 @@
+#include "browser/picturefile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+constexpr uchar jpegMarker = 0xFF;
+constexpr uchar jpegStartOfScan = 0xDA;
+} // namespace
+
+PictureFile::PictureFile(const QString &path)
+    : QFile(path)
+{
+}
+
+PictureFile::~PictureFile() = default;
+
+bool PictureFile::openPicture()
+{
+    // Without waiting: a FIFO or a terminal would block the open itself until a writer comes.
+    const int fd = ::open(
+        QFile::encodeName(fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        setErrorString(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    struct stat info {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        setErrorString(QStringLiteral("This is not a picture file but a device, a pipe or the "
+                                      "like."));
+        return false;
+    }
+    m_fileSize = info.st_size;
+    if (!open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+qint64 PictureFile::readData(char *data, qint64 maxSize)
+{
+    // Where the bytes about to be read lie: the descriptor's own position, whatever the
+    // buffering above it.
+    const qint64 offset = ::lseek(handle(), 0, SEEK_CUR);
+    if (m_byteBudget >= 0) {
+        const qint64 left = m_byteBudget - m_bytesRead;
+        if (left <= 0) {
+            m_budgetHit = m_budgetHit || (maxSize > 0 && offset >= 0 && offset < m_fileSize);
+            return 0;
+        }
+        maxSize = qMin(maxSize, left);
+    }
+    if (scanLimitHit())
+        return 0;
+    const qint64 read = QFile::readData(data, maxSize);
+    if (read <= 0)
+        return read;
+    m_bytesRead += read;
+    if (offset < 0)
+        return read;
+    // Past the scan limit the bytes are dropped, and every later read finds the end.
+    return countScans(data, read, offset);
+}
+
+qint64 PictureFile::countScans(const char *data, qint64 size, qint64 offset)
+{
+    const qint64 end = offset + size;
+    if (end <= m_scannedTo)
+        return size;
+    qint64 from = m_scannedTo - offset;
+    if (from < 0) {
+        // Bytes skipped by a seek are not counted; their markers cannot be told apart anyway.
+        from = 0;
+        m_lastWasMarker = false;
+    }
+    for (qint64 i = from; i < size; ++i) {
+        const auto byte = static_cast<uchar>(data[i]);
+        if (m_lastWasMarker && byte == jpegStartOfScan && ++m_scans > m_scanLimit
+            && m_scanLimit > 0) {
+            m_scannedTo = offset + i;
+            m_lastWasMarker = false;
+            return i;
+        }
+        m_lastWasMarker = byte == jpegMarker;
+    }
+    m_scannedTo = end;
+    return size;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QFile>
+
+// A picture file opened the careful way, and read within bounds.
+//
+// It is opened once and without waiting, and only a regular file is read: a link to a FIFO, a
+// terminal or a device passes a folder listing, and opening one the ordinary way waits for a
+// writer that may never come. Reads stop, as at the end of the file, past a byte budget or
+// past a number of JPEG scans, so that neither a huge sparse file behind a small header nor
+// thousands of empty scans can keep a decoder busy for minutes.
+class PictureFile : public QFile
+{
+public:
+    explicit PictureFile(const QString &path);
+    ~PictureFile() override;
+    PictureFile(const PictureFile &) = delete;
+    PictureFile &operator=(const PictureFile &) = delete;
+
+    // Opens the file for reading; false, with errorString() saying why, when it cannot be
+    // opened or is not a regular file.
+    bool openPicture();
+
+    // Bytes read in all, from wherever, after which reads find the end of the file.
+    void setByteBudget(qint64 bytes) { m_byteBudget = bytes; }
+    // True when a read stopped at the budget with more of the file left.
+    bool budgetHit() const { return m_budgetHit; }
+    qint64 bytesRead() const { return m_bytesRead; }
+
+    // Start-of-scan markers after which reads find the end of the file (0: no limit). The
+    // markers are counted in every byte read from the start, once each.
+    void setScanLimit(int scans) { m_scanLimit = scans; }
+    bool scanLimitHit() const { return m_scanLimit > 0 && m_scans > m_scanLimit; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override;
+
+private:
+    // Counts the start-of-scan markers in bytes read at offset; returns how many of them may be
+    // delivered before the scan limit is passed.
+    qint64 countScans(const char *data, qint64 size, qint64 offset);
+
+    qint64 m_fileSize = 0;
+    qint64 m_byteBudget = -1;
+    qint64 m_bytesRead = 0;
+    bool m_budgetHit = false;
+    int m_scanLimit = 0;
+    int m_scans = 0;
+    qint64 m_scannedTo = 0;
+    bool m_lastWasMarker = false;
+};
