@@ -32,22 +32,24 @@ StartRequest refuse(const QString &text)
 // The folder to open for the argument, or a refusal saying why there is none.
 StartRequest startFolder(const QString &argument)
 {
+    const auto refuseArgument = [&argument](const QString &why) {
+        return refuse(QStringLiteral("'%1': %2").arg(argument, why));
+    };
     const QFileInfo info(argument);
     if (!info.exists())
-        return refuse(QStringLiteral("%1: no such folder or picture").arg(argument));
+        return refuseArgument(QStringLiteral("no such folder or picture"));
     if (info.isDir()) {
         if (!info.isReadable() || !QDir(info.absoluteFilePath()).isReadable())
-            return refuse(QStringLiteral("%1: the folder cannot be read").arg(argument));
+            return refuseArgument(QStringLiteral("the folder cannot be read"));
         return { true, 0, {}, QDir::toNativeSeparators(QDir::cleanPath(info.absoluteFilePath())) };
     }
     if (!info.isFile() || !pictureSuffixes.contains(info.suffix().toLower()))
-        return refuse(
-            QStringLiteral("%1: not a folder or a picture (.jpg, .jpeg, .bmp, .gif or .ico)")
-                .arg(argument));
+        return refuseArgument(
+            QStringLiteral("not a folder or a picture (.jpg, .jpeg, .bmp, .gif or .ico)"));
     if (!info.isReadable())
-        return refuse(QStringLiteral("%1: the picture cannot be read").arg(argument));
+        return refuseArgument(QStringLiteral("the picture cannot be read"));
     if (!QDir(info.absolutePath()).isReadable())
-        return refuse(QStringLiteral("%1: its folder cannot be read").arg(argument));
+        return refuseArgument(QStringLiteral("its folder cannot be read"));
     return { true, 0, {}, QDir::toNativeSeparators(QDir::cleanPath(info.absolutePath())) };
 }
 } // namespace
@@ -102,7 +104,7 @@ StartRequest readCommandLine(const QStringList &arguments)
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
-        return refuse(QStringLiteral("give one folder or picture at most"));
+        return refuse(QStringLiteral("give at most one folder or picture"));
     if (positional.isEmpty())
         return {};
     return startFolder(positional.first());

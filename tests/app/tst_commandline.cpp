@@ -62,15 +62,15 @@ private Q_SLOTS:
         QTest::newRow("version") << QStringList { "--version" } << false << 0 << ""
                                  << "Ravelin 3.0\n";
         QTest::newRow("missing") << QStringList { path("gone") } << false << 1 << ""
-                                 << "gone: no such folder or picture";
+                                 << "gone': no such folder or picture";
         QTest::newRow("not a picture")
             << QStringList { path("pictures/notes.txt") } << false << 1 << ""
-            << "notes.txt: not a folder or a picture";
+            << "notes.txt': not a folder or a picture";
         QTest::newRow("unreadable folder") << QStringList { path("locked") } << false << 1 << ""
-                                           << "locked: the folder cannot be read";
+                                           << "locked': the folder cannot be read";
         QTest::newRow("picture in an unreadable folder")
             << QStringList { path("locked/c.jpg") } << false << 1 << ""
-            << "c.jpg: its folder cannot be read";
+            << "c.jpg': its folder cannot be read";
         QTest::newRow("two") << QStringList { pictures, pictures } << false << 1 << ""
                              << "one folder or picture at most";
         QTest::newRow("unknown option") << QStringList { "--delete-all" } << false << 1 << ""

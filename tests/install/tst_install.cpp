@@ -121,7 +121,7 @@ private Q_SLOTS:
         QTest::newRow("help") << QStringList { "--help" } << 0 << "Usage: "
                               << "";
         QTest::newRow("missing folder") << QStringList { m_prefix.filePath("gone") } << 1 << ""
-                                        << "gone: no such folder or picture\n";
+                                        << "gone': no such folder or picture\n";
     }
 
     void theInstalledProgramAnswersWithoutAWindow()
