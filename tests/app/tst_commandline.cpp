@@ -72,7 +72,7 @@ private Q_SLOTS:
             << QStringList { path("locked/c.jpg") } << false << 1 << ""
             << "c.jpg': its folder cannot be read";
         QTest::newRow("two") << QStringList { pictures, pictures } << false << 1 << ""
-                             << "one folder or picture at most";
+                             << "at most one folder or picture";
         QTest::newRow("unknown option") << QStringList { "--delete-all" } << false << 1 << ""
                                         << "delete-all";
     }
