@@ -1,5 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Ravelin: `make run` builds and starts the program, `make test` runs the whole test suite,
-# `make bench` times the thumbnail grid.
+# `make bench` times the thumbnail grid, `make package` builds the Debian package.
 # Both install whatever Debian packages are missing first.
 BUILD   ?= build
 SAN_BUILD ?= build-asan
@@ -7,7 +8,7 @@ TYPE    ?= RelWithDebInfo
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build run test test-sanitize bench soak hostile fuzz format clean
+.PHONY: setup configure build run test package test-sanitize bench soak hostile fuzz format clean
 
 setup:
 	@scripts/setup.sh
@@ -26,6 +27,10 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-sanitize
+
+# The Debian package (build/ravelin_<version>_<arch>.deb), for `apt-get install ./ravelin_*.deb`.
+package: build
+	@cmake --build $(BUILD) --target package
 
 # The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer (unoptimised: it
 # builds faster, and the tests spend their time in Qt, which is not instrumented).

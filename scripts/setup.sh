@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Ravelin needs to build, run and test, if any are missing.
 set -euo pipefail
 
@@ -11,6 +12,8 @@ packages=(
     fonts-dejavu-core                   # the same text metrics on every machine
     clang-format                        # the code format is checked by the tests
     exfatprogs exfat-fuse               # a memory-card image for the rename tests (as root)
+    dpkg-dev file                       # the Debian package: dpkg-shlibdeps finds its dependencies
+    desktop-file-utils appstream lintian  # the tests validate what is installed and packaged
 )
 if [ "${RAVELIN_BENCH:-}" = 1 ]; then
     packages+=(imagemagick libimage-exiftool-perl libvips-tools)

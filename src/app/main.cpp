@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/fonts.h"
 #include "app/mainwindow.h"
 #include "app/qtplatform.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QWindow>
+#include <cstdio>
 #include <memory>
 
 namespace
@@ -31,8 +33,21 @@ void showAtOnce(frmSplash &splash)
 
 int main(int argc, char *argv[])
 {
+    // The command line is read before anything reaches for the window system: --help,
+    // --version and a refused argument need no display and open no window.
+    StartRequest request;
+    {
+        const QCoreApplication commandLine(argc, argv);
+        setProgramIdentity();
+        request = readCommandLine(QCoreApplication::arguments());
+    }
+    if (!request.run) {
+        std::fputs(qPrintable(request.message), request.exitCode == 0 ? stdout : stderr);
+        return request.exitCode;
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(platform::programTitle);
+    setProgramIdentity();
     installFontSubstitutes();
 
     platform::QtServices services;
@@ -46,5 +61,11 @@ int main(int argc, char *argv[])
         return 0;
     splash.reset();
     window.show();
+    if (!request.folder.isEmpty()) {
+        // Once the window is on screen, as if the user had opened the folder there.
+        QMetaObject::invokeMethod(
+            &window, [&window, &request] { window.openFolder(request.folder); },
+            Qt::QueuedConnection);
+    }
     return QApplication::exec();
 }

@@ -243,6 +243,20 @@ bool frmMain::Form_Load()
     return true;
 }
 
+void frmMain::openFolder(const QString &path)
+{
+    const QString before = Dir1->path();
+    Drive1->showDriveOf(path);
+    if (!Dir1->setPath(path)) {
+        Drive1->showDriveOf(before);
+        openFailed(path);
+        return;
+    }
+    // Asked for by name, the folder is shown even when it is the current one already.
+    if (Dir1->path() == before)
+        Dir1_Change();
+}
+
 void frmMain::Drive1_Change()
 {
     // Setting the folder list's path raises Dir1_Change, which follows the new folder.

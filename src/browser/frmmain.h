@@ -43,6 +43,9 @@ public:
     // Runs the window's load step: the settings' start values, the single-instance guard and
     // the file list's pattern. False when another copy is running and this one must end.
     bool Form_Load();
+    // Opens a folder as the user would from the folder list, building its grid in automatic
+    // mode: the folder the program was started with.
+    void openFolder(const QString &path);
 
     // Program settings.
     QString ImageFormat;

@@ -77,7 +77,7 @@ void Help::connectEvents()
 
 QString Help::helpAddress() const
 {
-    return rules::helpAddress(m_services.fs().programFolder());
+    return rules::locateHelpPage(m_services.fs().programFolder());
 }
 
 void Help::Form_Load()

@@ -6,8 +6,8 @@
 class QPushButton;
 class HelpBrowser;
 
-// Shows the help page from the program's folder with back, forward, home and close buttons;
-// links to web pages open in the user's browser.
+// Shows the help page from the program's folder (or the installed data folder) with back, forward,
+// home and close buttons; links to web pages open in the user's browser.
 class Help : public SecondaryWindow
 {
     Q_OBJECT
@@ -21,7 +21,7 @@ public:
     QPushButton *Command3 = nullptr;
     QPushButton *Command4 = nullptr;
 
-    // The address of the help page in the program's folder.
+    // The address of the help page: in the program's folder, else in the installed data folder.
     QString helpAddress() const;
 
 protected:

@@ -1,11 +1,25 @@
 #include "info/helpaddress.h"
 
+#include "app/buildinfo.h"
+
+#include <QFileInfo>
+
 namespace rules
 {
 
 QString helpAddress(const QString &programFolder)
 {
     return programFolder + QStringLiteral("/help.html");
+}
+
+QString locateHelpPage(const QString &programFolder)
+{
+    const QString beside = helpAddress(programFolder);
+    if (QFileInfo(beside).isFile())
+        return beside;
+    const QString installed = QDir::toNativeSeparators(QDir::cleanPath(QDir::fromNativeSeparators(
+        programFolder + QStringLiteral("/" RAVELIN_DATA_FROM_PROGRAM "/help.html"))));
+    return QFileInfo(installed).isFile() ? installed : beside;
 }
 
 QUrl helpUrl(const QString &address, QChar separator)

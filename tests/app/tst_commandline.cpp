@@ -1,0 +1,120 @@
+#include "app/commandline.h"
+#include "app/filelistbox.h"
+#include "app/folderlistbox.h"
+#include "browser/frmmain.h"
+#include "reliability/faultsupport.h"
+#include "support/fakeservices.h"
+#include "support/testpictures.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+// The command line: which starts run, in which folder, and which print and end; then a start
+// folder opened in the main window.
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_temp;
+    QString path(const QString &name) const { return m_temp.filePath(name); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        setProgramIdentity();
+        QVERIFY(QDir().mkpath(path("pictures")) && QDir().mkpath(path("locked")));
+        QVERIFY(testpictures::write(path("pictures/a.jpg"), Qt::red));
+        QVERIFY(testpictures::write(path("pictures/B.GIF"), Qt::blue));
+        QVERIFY(testpictures::writeBytes(path("pictures/notes.txt"), "text"));
+        QVERIFY(testpictures::write(path("locked/c.jpg"), Qt::green));
+        QVERIFY(testpictures::write(path("top.bmp"), Qt::yellow));
+        QVERIFY(faults::openToEveryone(m_temp.path()) && faults::openToEveryone(path("pictures")));
+        // Its files can be reached but not listed.
+        QVERIFY(QFile::setPermissions(
+            path("locked"), QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther));
+    }
+    void cleanupTestCase() { QVERIFY(faults::openToEveryone(path("locked"))); }
+
+    void readCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("run");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("folder");
+        // A part of the printed text, or of the message on standard error.
+        QTest::addColumn<QString>("message");
+
+        const QString pictures = path("pictures");
+        QTest::newRow("nothing") << QStringList() << true << 0 << ""
+                                 << "";
+        QTest::newRow("folder") << QStringList { pictures } << true << 0 << pictures << "";
+        QTest::newRow("folder, untidy")
+            << QStringList { pictures + "/../pictures/" } << true << 0 << pictures << "";
+        QTest::newRow("picture") << QStringList { path("pictures/B.GIF") } << true << 0 << pictures
+                                 << "";
+        QTest::newRow("session manager's option")
+            << QStringList { "-session", "1234", pictures } << true << 0 << pictures << "";
+        QTest::newRow("help") << QStringList { "--help" } << false << 0 << ""
+                              << "[folder|picture]";
+        QTest::newRow("-h") << QStringList { "-h", pictures } << false << 0 << ""
+                            << "--version";
+        QTest::newRow("version") << QStringList { "--version" } << false << 0 << ""
+                                 << "Ravelin 3.0\n";
+        QTest::newRow("missing") << QStringList { path("gone") } << false << 1 << ""
+                                 << "gone': no such folder or picture";
+        QTest::newRow("not a picture")
+            << QStringList { path("pictures/notes.txt") } << false << 1 << ""
+            << "notes.txt': not a folder or a picture";
+        QTest::newRow("unreadable folder") << QStringList { path("locked") } << false << 1 << ""
+                                           << "locked': the folder cannot be read";
+        QTest::newRow("picture in an unreadable folder")
+            << QStringList { path("locked/c.jpg") } << false << 1 << ""
+            << "c.jpg': its folder cannot be read";
+        QTest::newRow("two") << QStringList { pictures, pictures } << false << 1 << ""
+                             << "at most one folder or picture";
+        QTest::newRow("unknown option") << QStringList { "--delete-all" } << false << 1 << ""
+                                        << "delete-all";
+    }
+
+    void readCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, run);
+        QFETCH(int, exitCode);
+        QFETCH(QString, folder);
+        QFETCH(QString, message);
+        const faults::Unprivileged user;
+        const StartRequest request = ::readCommandLine(QStringList { "ravelin" } + arguments);
+        QCOMPARE(request.run, run);
+        QCOMPARE(request.exitCode, exitCode);
+        QCOMPARE(request.folder, folder);
+        QVERIFY2(request.message.contains(message), qPrintable(request.message));
+        if (exitCode != 0)
+            QVERIFY(request.message.startsWith("ravelin: "));
+    }
+
+    // The folder given opens as the user's own choice would: the lists follow and, in
+    // automatic mode, the grid is built; the current folder opens so too.
+    void theStartFolderOpensInTheMainWindow()
+    {
+        FakeServices services;
+        CountingLoader loader;
+        for (const QString &start : { path("pictures"), m_temp.path() }) {
+            QVERIFY(QDir::setCurrent(m_temp.path()));
+            frmMain window(services, loader);
+            QVERIFY(window.Form_Load());
+            QVERIFY(window.gridNames().isEmpty());
+            window.openFolder(start);
+            QCOMPARE(window.Dir1->path(), start);
+            QCOMPARE(window.gridFolder(), start);
+            QVERIFY(!window.gridNames().isEmpty());
+            QCOMPARE(window.gridNames(), window.File1->fileNames());
+            QCOMPARE(QDir::currentPath(), start);
+        }
+        QVERIFY(services.boxesFake.shown.empty());
+    }
+};
+
+QTEST_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
