@@ -4,7 +4,7 @@
 
 // The folder list: the ancestors of the current folder, the open current folder, then its
 // subfolders. A folder opens by double-click or Enter; code can set the path too. Either
-// way a new path emits changed().
+// way a new path emits changed(), and so does opening the folder shown, which reads it again.
 class FolderListBox : public QListWidget
 {
     Q_OBJECT
@@ -16,6 +16,8 @@ public:
     [[nodiscard]] bool setPath(const QString &path);
     // Re-reads the subfolders of the current folder.
     void refresh();
+    // How deep an entry lies: 0 for the root.
+    static int level(const QListWidgetItem *item);
 
 Q_SIGNALS:
     void changed();

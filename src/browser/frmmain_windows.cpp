@@ -51,6 +51,16 @@ About *frmMain::aboutWindow()
     return m_about.get();
 }
 
+bool frmMain::heldOutOfUse() const
+{
+    return m_options != nullptr && m_options->isLoaded();
+}
+
+void frmMain::backInUse()
+{
+    setEnabled(!heldOutOfUse());
+}
+
 void frmMain::mnuRename_Click()
 {
     renameWindow()->showWindow();
