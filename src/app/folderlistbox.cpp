@@ -46,11 +46,6 @@ FolderListBox::FolderListBox(QWidget *parent)
     connect(this, &QListWidget::itemActivated, this, &FolderListBox::openItem);
 }
 
-int FolderListBox::level(const QListWidgetItem *item)
-{
-    return item->data(levelRole).toInt();
-}
-
 bool FolderListBox::setPath(const QString &path)
 {
     const QFileInfo info(path);

@@ -16,8 +16,6 @@ public:
     [[nodiscard]] bool setPath(const QString &path);
     // Re-reads the subfolders of the current folder.
     void refresh();
-    // How deep an entry lies: 0 for the root.
-    static int level(const QListWidgetItem *item);
 
 Q_SIGNALS:
     void changed();

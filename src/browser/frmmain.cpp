@@ -324,8 +324,9 @@ void frmMain::mnuFileExit_Click()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    // Out of use, the window cannot be closed either, as the options window's own. Otherwise
-    // closing is not intercepted: the program ends once no other window is open.
+    // Held out of use by the options window, the window cannot be closed either, as no
+    // disabled window can. Otherwise closing is not intercepted: the program ends once no
+    // other window is open.
     if (heldOutOfUse())
         event->ignore();
     else
