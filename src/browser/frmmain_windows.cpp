@@ -8,8 +8,12 @@
 #include "options/frmoptions.h"
 #include "rename/rename.h"
 
+#include <QListWidget>
+
 frmMain::~frmMain()
 {
+    // The selection list empties as it goes, when the menu it would update is gone already.
+    List1->model()->disconnect(this);
     if (MainWindow == this)
         MainWindow = nullptr;
 }
