@@ -6,7 +6,6 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
@@ -321,10 +320,7 @@ void TestGrid::manyPicturesAndScrolling()
     QDir().mkpath(folder);
     QImage tiny(8, 8, QImage::Format_RGB32);
     tiny.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    tiny.save(&buffer, "JPG");
+    const QByteArray bytes = testpictures::jpegBytes(tiny);
     // More than a thousand: every picture gets its cell.
     constexpr int count = 1005;
     for (int i = 0; i < count; ++i) {
