@@ -2,6 +2,8 @@
 
 #include "app/rules.h"
 
+#include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 
 DriveListBox::DriveListBox(platform::Drives &drives, QWidget *parent)
@@ -9,7 +11,11 @@ DriveListBox::DriveListBox(platform::Drives &drives, QWidget *parent)
     , m_drives(drives)
 {
     refresh();
-    connect(this, &QComboBox::activated, this, [this](int) { Q_EMIT changed(); });
+    m_chosen = root();
+    connect(this, &QComboBox::activated, this, [this](int) {
+        if (!m_browsing)
+            choose();
+    });
 }
 
 void DriveListBox::refresh()
@@ -23,6 +29,15 @@ void DriveListBox::refresh()
     const int index = findText(current);
     if (index >= 0)
         setCurrentIndex(index);
+    else
+        showChosen();
+}
+
+void DriveListBox::showPopup()
+{
+    // A card put in since the list was last read shows up in it.
+    refresh();
+    QComboBox::showPopup();
 }
 
 QString DriveListBox::drive() const
@@ -58,5 +73,51 @@ void DriveListBox::showDriveOf(const QString &path)
     if (best >= 0) {
         const QSignalBlocker blocker(this);
         setCurrentIndex(best);
+        m_chosen = root();
     }
+}
+
+void DriveListBox::choose()
+{
+    m_chosen = root();
+    Q_EMIT changed();
+}
+
+void DriveListBox::showChosen()
+{
+    for (size_t i = 0; i < m_list.size(); ++i) {
+        if (m_list[i].root == m_chosen) {
+            const QSignalBlocker blocker(this);
+            setCurrentIndex(static_cast<int>(i));
+            return;
+        }
+    }
+}
+
+void DriveListBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        choose();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape)
+        showChosen();
+    // Arrows and letters move through the closed list without changing the drive; a key that
+    // opens the list still lets the user choose from it.
+    const QScopedValueRollback<bool> browsing(m_browsing, true);
+    QComboBox::keyPressEvent(event);
+}
+
+void DriveListBox::wheelEvent(QWheelEvent *event)
+{
+    // A turn of the wheel on the way to the folder list must not leave the folder.
+    event->ignore();
+}
+
+void DriveListBox::focusOutEvent(QFocusEvent *event)
+{
+    if (event->reason() != Qt::PopupFocusReason)
+        showChosen();
+    QComboBox::focusOutEvent(event);
 }

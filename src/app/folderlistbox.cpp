@@ -1,20 +1,48 @@
 #include "app/folderlistbox.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStyle>
+#include <QStyledItemDelegate>
 
 namespace
 {
 constexpr int pathRole = Qt::UserRole;
-constexpr int indentPerLevel = 2;
+constexpr int levelRole = Qt::UserRole + 1;
+constexpr int indentPerLevel = 8;
+
+// Draws each folder indented by its depth, so that the names themselves carry no blanks and
+// typing a name finds it.
+class IndentDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+        const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem indented(option);
+        indented.rect.setLeft(option.rect.left() + indent(index));
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(indent(index), 0);
+    }
+
+private:
+    static int indent(const QModelIndex &index)
+    {
+        return index.data(levelRole).toInt() * indentPerLevel;
+    }
+};
 } // namespace
 
 FolderListBox::FolderListBox(QWidget *parent)
     : QListWidget(parent)
 {
     setUniformItemSizes(true);
+    setItemDelegate(new IndentDelegate(this));
     connect(this, &QListWidget::itemActivated, this, &FolderListBox::openItem);
 }
 
@@ -35,10 +63,17 @@ bool FolderListBox::setPath(const QString &path)
 void FolderListBox::openItem(QListWidgetItem *item)
 {
     const QString target = item->data(pathRole).toString();
-    if (target == m_path)
+    if (target == m_path) {
+        // Opening the folder shown reads it again.
+        refresh();
+        Q_EMIT changed();
         return;
-    if (!setPath(target))
+    }
+    if (!setPath(target)) {
+        // The folder may have gone: the list shows what is there now, at the folder shown.
+        refresh();
         Q_EMIT openFailed(target);
+    }
 }
 
 void FolderListBox::refresh()
@@ -46,8 +81,8 @@ void FolderListBox::refresh()
     clear();
     if (m_path.isEmpty())
         return;
-    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    const QIcon open(QStringLiteral(":/icons/folderopen.svg"));
+    const QIcon closed(QStringLiteral(":/icons/folderclosed.svg"));
 
     // The chain of folders from the root down to the current one.
     QStringList chain;
@@ -62,9 +97,9 @@ void FolderListBox::refresh()
     for (const QString &folder : std::as_const(chain)) {
         const QString name = QDir(folder).isRoot() ? QDir::toNativeSeparators(folder)
                                                    : QFileInfo(folder).fileName();
-        auto *item
-            = new QListWidgetItem(open, QString(level * indentPerLevel, QLatin1Char(' ')) + name);
+        auto *item = new QListWidgetItem(open, name);
         item->setData(pathRole, QDir::toNativeSeparators(folder));
+        item->setData(levelRole, level);
         addItem(item);
         current = item;
         ++level;
@@ -76,9 +111,9 @@ void FolderListBox::refresh()
         // A link passes the filter whatever it points at (a FIFO, a device): only folders count.
         if (!sub.isDir())
             continue;
-        auto *item = new QListWidgetItem(
-            closed, QString(level * indentPerLevel, QLatin1Char(' ')) + sub.fileName());
+        auto *item = new QListWidgetItem(closed, sub.fileName());
         item->setData(pathRole, QDir::toNativeSeparators(sub.absoluteFilePath()));
+        item->setData(levelRole, level);
         addItem(item);
     }
     setCurrentItem(current);

@@ -4,7 +4,7 @@
 
 // The folder list: the ancestors of the current folder, the open current folder, then its
 // subfolders. A folder opens by double-click or Enter; code can set the path too. Either
-// way a new path emits changed().
+// way a new path emits changed(), and so does opening the folder shown, which reads it again.
 class FolderListBox : public QListWidget
 {
     Q_OBJECT

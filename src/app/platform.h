@@ -112,8 +112,8 @@ public:
     virtual ~Program() = default;
     // Ends the program at once, whatever windows are still open.
     virtual void end() = 0;
-    // Opens a web address in the user's browser.
-    virtual void openExternal(const QUrl &url) = 0;
+    // Opens a web address in the user's browser; false when no browser could be started.
+    [[nodiscard]] virtual bool openExternal(const QUrl &url) = 0;
 };
 
 class Services

@@ -254,9 +254,9 @@ void QtProgram::end()
     QCoreApplication::exit(0);
 }
 
-void QtProgram::openExternal(const QUrl &url)
+bool QtProgram::openExternal(const QUrl &url)
 {
-    QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(url);
 }
 
 } // namespace platform

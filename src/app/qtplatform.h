@@ -62,7 +62,7 @@ class QtProgram : public Program
 {
 public:
     void end() override;
-    void openExternal(const QUrl &url) override;
+    bool openExternal(const QUrl &url) override;
 };
 
 class QtServices : public Services

@@ -23,16 +23,18 @@ void SecondaryWindow::showWindow()
 
 void SecondaryWindow::unload()
 {
-    if (!m_loaded)
-        return;
-    m_loaded = false;
-    Form_Unload();
-    hide();
+    // Hiding alone would leave the program running without a window once this was the last
+    // one: closing it lets the program end, as the close box does. closeEvent unloads.
+    if (m_loaded)
+        close();
 }
 
 void SecondaryWindow::closeEvent(QCloseEvent *event)
 {
-    unload();
+    if (m_loaded) {
+        m_loaded = false;
+        Form_Unload();
+    }
     event->accept();
 }
 

@@ -54,6 +54,7 @@ frmMain::frmMain(platform::Services &services, const PictureLoader &loader, QWid
     MainWindow = this;
     buildControls();
     buildMenus();
+    fixSize();
     connectEvents();
 }
 
@@ -145,6 +146,13 @@ void frmMain::buildControls()
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
 
+    // The folder list has the keys at start: the drive list would change the drive on them.
+    Dir1->setFocus();
+}
+
+void frmMain::fixSize()
+{
+    // Measured with the menu bar in place, which the window's height includes.
     adjustSize();
     setFixedSize(size());
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -198,6 +206,14 @@ void frmMain::connectEvents()
     connect(Image1(0), &ImageBox::clicked, this, [this] { Image1_Click(0); });
     connect(Image1(0), &ImageBox::doubleClicked, this, [this] { Image1_DblClick(0); });
     picOuter->installEventFilter(this);
+    // The commands that need a selection go out of use whenever it becomes empty, whoever
+    // empties it: a click, Select None, a delete, a rename or a move.
+    const auto emptied = [this] {
+        if (List1->count() == 0)
+            DisableSelectionCommands();
+    };
+    connect(List1->model(), &QAbstractItemModel::rowsRemoved, this, emptied);
+    connect(List1->model(), &QAbstractItemModel::modelReset, this, emptied);
 
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(mnuEditSelectAll, &QAction::triggered, this, &frmMain::mnuEditSelectAll_Click);
@@ -275,11 +291,9 @@ void frmMain::Dir1_Change()
     // users of the program's file commands expect.
     const platform::FsResult moved = m_services.fs().setCurrentFolder(Dir1->path());
     Q_UNUSED(moved);
-    if (!ThumbManual) {
-        UnloadThumbnails();
-        LoadThumbnails();
-        PreviousFileCount = File1->count();
-    }
+    Drive1->showDriveOf(Dir1->path());
+    if (!ThumbManual)
+        rebuildGrid();
 }
 
 void frmMain::openFailed(const QString &path)
@@ -293,10 +307,24 @@ void frmMain::openFailed(const QString &path)
 
 void frmMain::ButtonLoadThumbs_Click()
 {
+    rebuildGrid();
+}
+
+void frmMain::rebuildGrid()
+{
     const WaitCursor busy(m_services.mouse());
     UnloadThumbnails();
     LoadThumbnails();
     PreviousFileCount = File1->count();
+}
+
+void frmMain::refreshFiles()
+{
+    File1->refresh();
+    if (ThumbManual)
+        UnloadThumbnails();
+    else
+        rebuildGrid();
 }
 
 void frmMain::setThumbnailsManual(bool manual)
@@ -318,8 +346,13 @@ void frmMain::mnuFileExit_Click()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    // Not intercepted: the program ends once no other window is open.
-    event->accept();
+    // Held out of use by the options window, the window cannot be closed either, as no
+    // disabled window can. Otherwise closing is not intercepted: the program ends once no
+    // other window is open.
+    if (heldOutOfUse())
+        event->ignore();
+    else
+        event->accept();
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)

@@ -90,6 +90,11 @@ public:
     // The grid.
     void LoadThumbnails();
     void UnloadThumbnails();
+    // UnloadThumbnails, LoadThumbnails and PreviousFileCount, with the hourglass shown.
+    void rebuildGrid();
+    // Re-reads the folder shown after files were renamed or deleted: in automatic mode the
+    // grid is rebuilt, in manual mode it is emptied until the View Thumbnails button.
+    void refreshFiles();
     // Switches between automatic loading on every folder change and loading by the View
     // Thumbnails button, which shows in manual mode.
     void setThumbnailsManual(bool manual);
@@ -101,6 +106,11 @@ public:
 
     // The full path of a file of the folder shown.
     QString PathString(const QString &folder, const QString &name) const;
+
+    // The options window keeps this window out of use while it is loaded; the others that
+    // put it back in use do so only when none of those is loaded.
+    bool heldOutOfUse() const;
+    void backInUse();
 
     // Secondary windows, made on first use.
     Rename *renameWindow();
@@ -134,6 +144,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void fixSize();
     void connectEvents();
     void openFailed(const QString &path);
     std::vector<LoadedPicture> RefreshPictureCache(const QStringList &names);

@@ -32,8 +32,7 @@ void frmMain::DeleteSelectedPictures()
             failures.append(QStringLiteral("%1 (%2)").arg(path, done.error));
     }
     List1->clear();
-    File1->refresh();
-    UnloadThumbnails();
+    refreshFiles();
 
     if (!failures.isEmpty()) {
         const qsizetype more = failures.size() - maxListedFailures;

@@ -9,6 +9,8 @@
 #include <QProgressBar>
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace
 {
 // Cells are 110 apart across and 150 down, five to a row, whatever the window's size.
@@ -31,7 +33,9 @@ void frmMain::LoadThumbnails()
     const int count = File1->count();
     m_gridFolder = File1->path();
     m_gridNames = File1->fileNames();
-    VBar->setMaximum(scrollPerCell * count);
+    const int canvasHeight = scrollPerCell * count + canvasExtra;
+    // Scrolled to the end, the canvas's foot meets the viewport's: never into blank space.
+    VBar->setMaximum(std::max(0, canvasHeight - picOuter->height()));
     // A new grid starts at its top, with the scroll bar there too.
     VBar->setValue(0);
 
@@ -47,8 +51,8 @@ void frmMain::LoadThumbnails()
         showCell(i, pictures[static_cast<size_t>(i)]);
     paintCanvasOnce();
     if (count > 0)
-        picInner->setGeometry(canvasMargin, canvasMargin - VBar->value(), canvasWidth,
-            scrollPerCell * count + canvasExtra);
+        picInner->setGeometry(
+            canvasMargin, canvasMargin - VBar->value(), canvasWidth, canvasHeight);
     ProgressBar1->setValue(ProgressBar1->maximum());
     RestoreSelectionMarks();
 }

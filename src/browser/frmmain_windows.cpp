@@ -8,8 +8,12 @@
 #include "options/frmoptions.h"
 #include "rename/rename.h"
 
+#include <QListWidget>
+
 frmMain::~frmMain()
 {
+    // The selection list empties as it goes, when the menu it would update is gone already.
+    List1->model()->disconnect(this);
     if (MainWindow == this)
         MainWindow = nullptr;
 }
@@ -49,6 +53,16 @@ About *frmMain::aboutWindow()
     if (!m_about)
         m_about = std::make_unique<About>(m_services);
     return m_about.get();
+}
+
+bool frmMain::heldOutOfUse() const
+{
+    return m_options != nullptr && m_options->isLoaded();
+}
+
+void frmMain::backInUse()
+{
+    setEnabled(!heldOutOfUse());
 }
 
 void frmMain::mnuRename_Click()

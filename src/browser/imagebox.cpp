@@ -1,9 +1,13 @@
 #include "browser/imagebox.h"
 
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTextOption>
+
+#include <algorithm>
 
 ImageBox::ImageBox(QWidget *parent)
     : QWidget(parent)
@@ -122,6 +126,44 @@ void CellLabel::setBackColor(const QColor &color)
     update();
 }
 
+QRectF CellLabel::textBox() const
+{
+    return QRectF(rect().adjusted(2, 1, -2, -1));
+}
+
+QStringList CellLabel::shownLines() const
+{
+    const QRectF box = textBox();
+    const QFontMetricsF metrics(font());
+    const int fitting = std::max(1, static_cast<int>(box.height() / metrics.lineSpacing()));
+    const auto withoutTrailingBlanks = [](QString text) {
+        while (text.endsWith(QLatin1Char(' ')))
+            text.chop(1);
+        return text;
+    };
+    QTextLayout layout(m_caption, font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QStringList lines;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(box.width());
+        if (lines.size() == fitting - 1) {
+            // The last line that fits takes the rest of the name, cut short when it is longer.
+            lines.append(metrics.elidedText(withoutTrailingBlanks(m_caption.mid(line.textStart())),
+                Qt::ElideRight, box.width()));
+            break;
+        }
+        // A word wider than a line is cut short rather than broken inside.
+        lines.append(metrics.elidedText(
+            withoutTrailingBlanks(m_caption.mid(line.textStart(), line.textLength())),
+            Qt::ElideRight, box.width()));
+    }
+    layout.endLayout();
+    return lines;
+}
+
 void CellLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -129,12 +171,14 @@ void CellLabel::paintEvent(QPaintEvent *)
     if (m_opaque)
         painter.fillRect(box, m_back);
     painter.setPen(palette().color(QPalette::WindowText));
-    QTextOption option(Qt::AlignHCenter | Qt::AlignTop);
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    painter.save();
-    painter.setClipRect(box);
-    painter.drawText(QRectF(box.adjusted(2, 1, -2, -1)), m_caption, option);
-    painter.restore();
+    const QRectF text = textBox();
+    const qreal lineSpacing = QFontMetricsF(font()).lineSpacing();
+    qreal top = text.top();
+    for (const QString &line : shownLines()) {
+        painter.drawText(QRectF(text.left(), top, text.width(), lineSpacing),
+            Qt::AlignHCenter | Qt::AlignTop, line);
+        top += lineSpacing;
+    }
     if (m_border)
         painter.drawRect(box.adjusted(0, 0, -1, -1));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPixmap>
+#include <QStringList>
 #include <QWidget>
 
 // An image control that stretches its picture to fill its box (the aspect ratio is not
@@ -38,7 +39,8 @@ private:
 };
 
 // A light caption under a thumbnail: transparent or opaque (a fixed back colour), with or
-// without a single-line border. Long names wrap and are cut at the bottom.
+// without a single-line border. A long name wraps between words onto the lines that fit; the
+// last of them, or a word too wide for a line, ends in "…". The tip shows the whole name.
 class CellLabel : public QWidget
 {
     Q_OBJECT
@@ -53,11 +55,15 @@ public:
     void setBorder(bool border);
     QColor backColor() const { return m_back; }
     void setBackColor(const QColor &color);
+    // The lines the caption shows, from the top.
+    QStringList shownLines() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    QRectF textBox() const;
+
     QString m_caption;
     QColor m_back;
     bool m_opaque = false;

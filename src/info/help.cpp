@@ -123,7 +123,13 @@ void Help::Command4_Click()
 void Help::followLink(const QUrl &url)
 {
     if (isWebAddress(url)) {
-        m_services.program().openExternal(url);
+        if (!m_services.program().openExternal(url)) {
+            m_services.boxes().MsgBox(
+                QStringLiteral("No web browser could be started to show %1. Please open this "
+                               "address in your web browser.")
+                    .arg(url.toDisplayString()),
+                platform::box::Exclamation, platform::programTitle);
+        }
         return;
     }
     WebBrowser1->setSource(url);

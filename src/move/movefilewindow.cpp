@@ -127,6 +127,7 @@ void MoveFileWindow::Drive2_Change()
 
 void MoveFileWindow::Dir2_Change()
 {
+    Drive2->showDriveOf(Dir2->path());
     Text5->setText(Dir2->path());
     List2->clear();
     for (int i = 0; i < List1->count(); ++i) {
@@ -164,7 +165,7 @@ void MoveFileWindow::Command1_Click()
 {
     unload();
     if (MainWindow != nullptr)
-        MainWindow->setEnabled(true);
+        MainWindow->backInUse();
 }
 
 void MoveFileWindow::MoveFolderOK_Click()
@@ -215,17 +216,17 @@ void MoveFileWindow::returnToMainWindow()
         MainWindow->List1->clear();
         MainWindow->File1->refresh();
         // In manual mode the old thumbnails and their marks stay until the next build.
-        if (!MainWindow->ThumbManual) {
-            const WaitCursor busy(m_services.mouse());
-            MainWindow->UnloadThumbnails();
-            MainWindow->LoadThumbnails();
-            MainWindow->PreviousFileCount = MainWindow->File1->count();
-        }
+        if (!MainWindow->ThumbManual)
+            MainWindow->rebuildGrid();
+    }
+    // The main window is shown before this one closes, so that the program does not end in
+    // between when the main window had been closed.
+    if (MainWindow != nullptr) {
+        MainWindow->backInUse();
+        MainWindow->show();
     }
     unload();
     if (MainWindow != nullptr) {
-        MainWindow->setEnabled(true);
-        MainWindow->show();
         MainWindow->raise();
         MainWindow->activateWindow();
     }

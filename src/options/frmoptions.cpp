@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringList>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -149,6 +150,7 @@ void frmOptions::Form_Load()
     (MainWindow->DeleteRecycle ? ToRecycle : PermDel)->setChecked(true);
     (MainWindow->AutoThumbnails ? AutoThumb : ManualThumb)->setChecked(true);
     MainWindow->setEnabled(false);
+    keepInFrontOfMainWindow();
     for (std::size_t i = 0; i < formats.size(); ++i) {
         Check1(static_cast<int>(i))->setChecked(FormatChecked[i] == 1);
         FormatPattern[i] = QString::fromLatin1(formats[i].pattern);
@@ -187,6 +189,18 @@ void frmOptions::Form_Unload()
         return;
     MainWindow->setEnabled(true);
     MainWindow->activateWindow();
+}
+
+void frmOptions::keepInFrontOfMainWindow()
+{
+    // Without an owner, a click on the main window would bury this window behind it, and the
+    // program would look frozen. A child widget would be disabled with the main window, so the
+    // main window owns it only as the window system sees it.
+    QWindow *owner = MainWindow->windowHandle();
+    if (owner == nullptr)
+        return;
+    winId();
+    windowHandle()->setTransientParent(owner);
 }
 
 void frmOptions::centreOnMainWindow()

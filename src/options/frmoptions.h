@@ -49,6 +49,7 @@ private slots:
 private:
     void buildControls();
     void connectEvents();
+    void keepInFrontOfMainWindow();
     void centreOnMainWindow();
 
     platform::Services &m_services;

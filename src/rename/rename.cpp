@@ -296,8 +296,7 @@ void Rename::Go_Click()
     List2->clear();
     if (MainWindow != nullptr) {
         MainWindow->List1->clear();
-        MainWindow->File1->refresh();
-        MainWindow->UnloadThumbnails();
+        MainWindow->refreshFiles();
     }
 }
 

@@ -4,13 +4,16 @@
 #include "browser/imagebox.h"
 #include "support/picturefolders.h"
 
-#include <QBuffer>
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 using testpictures::write;
 
@@ -31,6 +34,8 @@ private Q_SLOTS:
     void cacheReadsOnlyWhatChanged();
     void brokenFilesGetCellsAndTheBuildGoesOn();
     void manyPicturesAndScrolling();
+    void longNamesAreCutShort();
+    void folderList();
     void exitEndsTheProgram();
 
 private:
@@ -80,6 +85,22 @@ void TestGrid::startsWithSettingsAndNoGrid()
     // An unload before any build removes nothing.
     w.UnloadThumbnails();
     QCOMPARE(w.Image1.ubound(), 1);
+
+    // On screen the window keeps its size, menu bar included, and the folder list has the keys.
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(w.minimumSize(), w.maximumSize());
+    QCOMPARE(w.size(), w.minimumSize());
+    QCOMPARE(w.centralWidget()->size(), QSize(771, 533));
+    QCOMPARE(QApplication::focusWidget(), w.Dir1);
+    // Opening the folder shown, which the list highlights, reads it again and builds the grid.
+    QCOMPARE(w.Dir1->currentItem()->text(), QStringLiteral("start"));
+    QVERIFY(write(QDir(folder).filePath("new.jpg"), Qt::red));
+    QTest::keyClick(w.Dir1, Qt::Key_Return);
+    QCOMPARE(captions(w),
+        QStringList({ "A.jpg", "a10.jpg", "a2.Jpeg", "b.jpg", "c.JPG", "DSC00001.JPG", "new.jpg",
+            "x.ICO", "y.GIF", "z.BMP" }));
 }
 
 void TestGrid::secondCopyIsRefused()
@@ -106,35 +127,64 @@ void TestGrid::drives()
 {
     const QString first = m_folders->make("first", { "a.jpg", "b.jpg" });
     const QString second = m_folders->make("second", { "x.jpg", "y.bmp" });
-    QDir::setCurrent(first);
     MainSession s;
     frmMain &w = s.w;
-    s.services.drivesFake.list = { { "c: [disk]", first },
+    const auto &shown = s.services.boxesFake.shown;
+    s.services.drivesFake.list = { { "c: [disk]", m_folders->path() },
         { "z: [no disc]", m_folders->path("gone") }, { "d: [card]", second } };
     w.Drive1->refresh();
-    QVERIFY(w.Form_Load());
+    QVERIFY(m_folders->open(w, first));
     QCOMPARE(w.Drive1->currentIndex(), 0);
-    w.ButtonLoadThumbs_Click();
+
+    // Keys and the wheel only move through the drives until Enter; leaving the list shows the
+    // drive of the folder again.
+    w.Drive1->setFocus();
+    QTest::keyClick(w.Drive1, Qt::Key_Down);
+    QWheelEvent wheel(QPointF(5, 5), w.Drive1->mapToGlobal(QPointF(5, 5)), {}, { 0, -120 },
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w.Drive1, &wheel);
+    QCOMPARE(w.Drive1->currentIndex(), 1);
+    QVERIFY(shown.empty());
+    QCOMPARE(w.Dir1->path(), first);
+    w.Dir1->setFocus();
+    QCOMPARE(w.Drive1->currentIndex(), 0);
 
     // A drive without a medium: one message, and everything still shows the folder before.
     w.Drive1->setFocus();
     QTest::keyClick(w.Drive1, Qt::Key_Down);
+    QTest::keyClick(w.Drive1, Qt::Key_Return);
     QCOMPARE(w.Drive1->currentIndex(), 1);
-    QVERIFY(s.services.boxesFake.shown
-        == std::vector<FakeBoxes::Shown>({ { "Drive Can not be found.", 16, "Ravelin" } }));
+    QVERIFY(
+        shown == std::vector<FakeBoxes::Shown>({ { "Drive Can not be found.", 16, "Ravelin" } }));
     QCOMPARE(w.Dir1->path(), first);
     QCOMPARE(w.File1->path(), first);
     QCOMPARE(captions(w), QStringList({ "a.jpg", "b.jpg" }));
 
     // A drive with a medium opens its root, which becomes the current folder.
     QTest::keyClick(w.Drive1, Qt::Key_Down);
-    QCOMPARE(s.services.boxesFake.shown.size(), 1u);
+    QTest::keyClick(w.Drive1, Qt::Key_Return);
+    QCOMPARE(shown.size(), 1u);
     QCOMPARE(w.Dir1->path(), second);
     QCOMPARE(QDir::toNativeSeparators(QDir::currentPath()), second);
     QCOMPARE(captions(w), QStringList({ "x.jpg", "y.bmp" }));
     QCOMPARE(w.ProgressBar1->value(), 100);
     QVERIFY(s.services.mouseFake.hourglasses > 0);
     QCOMPARE(s.services.mouseFake.depth, 0);
+
+    // Up from the card's root the list shows the drive that holds the folder.
+    QTest::keyClick(w.Dir1, Qt::Key_Up);
+    QTest::keyClick(w.Dir1, Qt::Key_Return);
+    QCOMPARE(w.Dir1->path(), m_folders->path());
+    QCOMPARE(w.Drive1->currentText(), QStringLiteral("c: [disk]"));
+
+    // A card put in after the start is there when the list opens, and can be chosen.
+    s.services.drivesFake.list.push_back({ "e: [new card]", first });
+    QTest::keyClick(w.Drive1, Qt::Key_Down, Qt::AltModifier);
+    QCOMPARE(w.Drive1->count(), 4);
+    QTest::keyClick(w.Drive1->view(), Qt::Key_End);
+    QTest::keyClick(w.Drive1->view(), Qt::Key_Return);
+    QCOMPARE(w.Dir1->path(), first);
+    QCOMPARE(w.Drive1->currentText(), QStringLiteral("e: [new card]"));
 }
 
 void TestGrid::automaticAndManualLoading()
@@ -161,6 +211,12 @@ void TestGrid::automaticAndManualLoading()
     QCOMPARE(w.PreviousFileCount, 2);
     QCOMPARE(w.Image1.ubound(), 2);
 
+    // Opening the folder shown again reads it; the button builds the grid.
+    QVERIFY(write(QDir(first).filePath("c.jpg"), Qt::red));
+    QTest::keyClick(w.Dir1, Qt::Key_Return);
+    QCOMPARE(w.File1->fileNames(), QStringList({ "a.jpg", "b.jpg", "c.jpg" }));
+    QCOMPARE(captions(w), QStringList({ "a.jpg", "b.jpg" }));
+
     w.setThumbnailsManual(false);
     QVERIFY(w.ButtonLoadThumbs->isHidden());
     QVERIFY(w.Dir1->setPath(second));
@@ -173,6 +229,7 @@ void TestGrid::gridGeometry_data()
     QTest::newRow("empty folder") << 0;
     QTest::newRow("one picture") << 1;
     QTest::newRow("six pictures") << 6;
+    QTest::newRow("seven pictures") << 7;
 }
 
 void TestGrid::gridGeometry()
@@ -186,7 +243,12 @@ void TestGrid::gridGeometry()
     frmMain &w = s.w;
     QVERIFY(m_folders->open(w, folder));
 
-    QCOMPARE(w.VBar->maximum(), 30 * count);
+    // The canvas, 30 * count + 110 high, fits in the viewport: there is nothing to scroll to.
+    QCOMPARE(w.VBar->maximum(), 0);
+    QWheelEvent wheel(QPointF(50, 50), w.picOuter->mapToGlobal(QPointF(50, 50)), {}, { 0, -120 },
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w.picOuter, &wheel);
+    QCOMPARE(w.picInner->y(), 10);
     QCOMPARE(w.ProgressBar1->value(), 100);
     QCOMPARE(w.Image1.ubound(), qMax(1, count));
     QCOMPARE(captions(w), files);
@@ -268,10 +330,7 @@ void TestGrid::manyPicturesAndScrolling()
     QDir().mkpath(folder);
     QImage tiny(8, 8, QImage::Format_RGB32);
     tiny.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    tiny.save(&buffer, "JPG");
+    const QByteArray bytes = testpictures::jpegBytes(tiny);
     // More than a thousand: every picture gets its cell.
     constexpr int count = 1005;
     for (int i = 0; i < count; ++i) {
@@ -285,17 +344,83 @@ void TestGrid::manyPicturesAndScrolling()
     QCOMPARE(w.Label1(count - 1)->caption(), QStringLiteral("IMG_1004.JPG"));
     QVERIFY(!w.Image1(count - 1)->picture().isNull());
     QCOMPARE(w.Image1(count - 1)->pos(), QPoint(440, 150 * 200));
-    QCOMPARE(w.VBar->maximum(), 30 * count);
+    // Scrolled to the end, the canvas's foot meets the viewport's, the last cell in view.
+    QCOMPARE(w.VBar->maximum(), 30 * count + 110 - 505);
 
     w.VBar->setValue(300);
     QCOMPARE(w.picInner->y(), 10 - 300);
-    w.VBar->setValue(30 * count);
-    QCOMPARE(w.picInner->y(), 10 - 30 * count);
+    w.VBar->setValue(w.VBar->maximum());
+    QCOMPARE(w.picInner->geometry().bottom(), w.picOuter->height() + 10 - 1);
+    const CellLabel *last = w.Label1(count - 1);
+    QVERIFY(w.picOuter->rect().contains(QRect(last->mapTo(w.picOuter, QPoint()), last->size())));
     // A new grid starts at its top.
     QVERIFY(w.Dir1->setPath(m_folders->path()));
     QCOMPARE(w.VBar->value(), 0);
     QCOMPARE(w.picInner->y(), 10);
     QCOMPARE(w.Image1.ubound(), 1);
+}
+
+void TestGrid::longNamesAreCutShort()
+{
+    // In the grid's order.
+    const QStringList names = { "A walk by the river on a sunny afternoon in May.jpg", "a.jpg",
+        "Landscape_0000000000001.jpg" };
+    MainSession s;
+    frmMain &w = s.w;
+    QVERIFY(m_folders->open(w, m_folders->make("long", names)));
+    QCOMPARE(captions(w), names);
+    QList<QStringList> shown;
+    for (int i = 0; i < names.size(); ++i) {
+        const CellLabel *label = w.Label1(i);
+        const QStringList lines = label->shownLines();
+        // Only whole lines, none wider than the caption; the tip gives the whole name.
+        const QFontMetricsF metrics(label->font());
+        QVERIFY(lines.size() * metrics.lineSpacing() <= label->height() - 2);
+        for (const QString &line : lines)
+            QVERIFY2(metrics.horizontalAdvance(line) <= label->width() - 4, qPrintable(line));
+        QCOMPARE(label->toolTip(), names[i]);
+        shown.append(lines);
+    }
+    QCOMPARE(shown[1], QStringList({ "a.jpg" }));
+    // A word too long for a line is cut short, not broken inside.
+    QCOMPARE(shown[2].size(), 1);
+    QVERIFY(shown[2][0].startsWith("Landscape_0") && shown[2][0].endsWith(QChar(0x2026)));
+    // A long name takes the lines that fit, the last one cut short.
+    QVERIFY(shown[0].size() >= 2);
+    QVERIFY(shown[0].last().endsWith(QChar(0x2026)));
+    QString start = shown[0].join(' ');
+    start.chop(1);
+    QVERIFY2(names[0].startsWith(start), qPrintable(start));
+}
+
+void TestGrid::folderList()
+{
+    const QString pics = m_folders->make("pics", { "a.jpg" });
+    for (const char *sub : { "apple", "trip", "tree" })
+        QDir(pics).mkdir(sub);
+    MainSession s;
+    frmMain &w = s.w;
+    QVERIFY(m_folders->open(w, pics));
+    FolderListBox *list = w.Dir1;
+
+    // Typing a name finds it; the open folders have another outline than the closed ones.
+    QTest::keyClicks(list, "tri");
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("trip"));
+    const auto outline = [](const QListWidgetItem *item) {
+        return item->icon().pixmap(16).toImage().createAlphaMask();
+    };
+    QVERIFY(outline(list->item(0)) != outline(list->currentItem()));
+    QCOMPARE(outline(list->findItems("pics", Qt::MatchExactly)[0]), outline(list->item(0)));
+
+    // A folder gone since the list was read: the message, then the list as the disk has it,
+    // at the folder shown.
+    QVERIFY(QDir(pics).rmdir("trip"));
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(s.services.boxesFake.shown.size(), 1u);
+    QVERIFY(s.services.boxesFake.shown[0].text.contains(QDir(pics).filePath("trip")));
+    QVERIFY(list->findItems("trip", Qt::MatchExactly).isEmpty());
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("pics"));
+    QCOMPARE(w.Dir1->path(), pics);
 }
 
 void TestGrid::exitEndsTheProgram()

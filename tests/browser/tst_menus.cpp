@@ -1,7 +1,10 @@
 #include "app/folderlistbox.h"
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
+#include "info/help.h"
+#include "move/movefilewindow.h"
 #include "options/frmoptions.h"
+#include "rename/rename.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
 
@@ -10,7 +13,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace
@@ -129,18 +134,57 @@ private slots:
     void eachSecondaryWindowStaysOne()
     {
         QFETCH(QByteArray, className);
+        QAction *command = openWith(className);
+        QVERIFY(command->isEnabled());
+        command->trigger();
+        QCOMPARE(windows(className, true), 1);
+        QCOMPARE(windows(className), 1);
+        QVERIFY(m_main->isVisible());
+    }
+
+    // The main window closed by its close box leaves the other window open, as designed; that
+    // window's own button, which unloads it, then ends the program as its close box does.
+    void lastWindowUnloadedEndsTheProgram_data()
+    {
+        QTest::addColumn<QByteArray>("className");
+        QTest::newRow("Rename's Exit") << QByteArray("Rename");
+        QTest::newRow("Move's Cancel") << QByteArray("MoveFileWindow");
+        QTest::newRow("Help's door") << QByteArray("Help");
+    }
+
+    void lastWindowUnloadedEndsTheProgram()
+    {
+        QFETCH(QByteArray, className);
+        openWith(className);
+        const std::map<QByteArray, QPushButton *> buttons { { "Rename",
+                                                                m_main->renameWindow()->Command2 },
+            { "MoveFileWindow", m_main->moveWindow()->Command1 },
+            { "Help", m_main->helpWindow()->Command4 } };
+        QPushButton *button = buttons.at(className);
+        QVERIFY(m_main->close());
+        QCOMPARE(windows(className, true), 1);
+
+        QTimer stillRunning;
+        connect(&stillRunning, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        stillRunning.start(5000);
+        QTimer::singleShot(0, button, [button] { QTest::mouseClick(button, Qt::LeftButton); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(windows(className, true), 0);
+    }
+
+private:
+    // Selects a picture, then shows the window of the class by its menu command; gives the
+    // command.
+    QAction *openWith(const QByteArray &className)
+    {
         QTest::mouseClick(m_main->Image1(0), Qt::LeftButton);
         const std::map<QByteArray, QAction *> commands { { "Rename", m_main->mnuRename },
             { "MoveFileWindow", m_main->mnuMovePictures },
             { "frmOptions", m_main->mnuToolsOptions }, { "Help", m_main->mnuHelpContents },
             { "About", m_main->mnuHelpAbout } };
         QAction *command = commands.at(className);
-        QVERIFY(command->isEnabled());
         command->trigger();
-        command->trigger();
-        QCOMPARE(windows(className, true), 1);
-        QCOMPARE(windows(className), 1);
-        QVERIFY(m_main->isVisible());
+        return command;
     }
 };
 

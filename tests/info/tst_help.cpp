@@ -91,6 +91,16 @@ private slots:
         QVERIFY(clickLink("Web page"));
         QCOMPARE(m_services.programFake.opened, std::vector { QUrl("https://example.org/more") });
         QCOMPARE(shown(), page("help.html"));
+        QVERIFY(m_services.boxesFake.shown.empty());
+
+        // Without a web browser to start, the user is told, with the address.
+        m_services.programFake.browser = false;
+        QVERIFY(clickLink("Web page"));
+        m_services.programFake.browser = true;
+        QCOMPARE(m_services.boxesFake.shown.size(), 1u);
+        QVERIFY(m_services.boxesFake.shown[0].text.contains("https://example.org/more"));
+        QCOMPARE(shown(), page("help.html"));
+        m_services.boxesFake.shown.clear();
     }
 
     void showingAgainKeepsThePageAndClosingForgetsIt()

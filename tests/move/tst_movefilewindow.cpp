@@ -209,6 +209,7 @@ void TestMoveFileWindow::withoutMoving()
 
     // A drive without a medium is refused; the destination and its preview stay.
     QTest::keyClick(s.window->Drive2, Qt::Key_Down);
+    QTest::keyClick(s.window->Drive2, Qt::Key_Return);
     QCOMPARE(shown.back().text, QStringLiteral("Drive Can not be found."));
     QCOMPARE(shown.back().title, QStringLiteral("Brindle"));
     QCOMPARE(listTexts(s.window->List2), s.previewOf(two, "out"));

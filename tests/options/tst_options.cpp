@@ -1,6 +1,8 @@
 #include "app/filelistbox.h"
 #include "app/folderlistbox.h"
 #include "browser/frmmain.h"
+#include "browser/imagebox.h"
+#include "move/movefilewindow.h"
 #include "options/frmoptions.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
@@ -9,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <QtTest>
 
 namespace
@@ -171,6 +174,30 @@ private slots:
         QVERIFY(m_main->DeleteRecycle);
         open();
         QCOMPARE(formats(), (QList<bool> { false, false, true, false }));
+    }
+
+    void holdsTheMainWindowUntilItCloses()
+    {
+        // The window system keeps it in front of the main window, which a click there would
+        // otherwise bring over it; and the main window cannot be closed meanwhile.
+        QVERIFY(m_main->windowHandle() != nullptr);
+        QCOMPARE(m_options->windowHandle()->transientParent(), m_main->windowHandle());
+        QVERIFY(!m_main->close());
+        QVERIFY(m_main->isVisible());
+
+        // Cancel in a move window opened before does not put the main window back in use.
+        ok();
+        QTemporaryDir dir;
+        QVERIFY(testpictures::write(dir.filePath("a.jpg"), Qt::blue));
+        QVERIFY(m_main->Dir1->setPath(dir.path()));
+        QTest::mouseClick(m_main->Image1(0), Qt::LeftButton);
+        m_main->mnuMovePictures->trigger();
+        open();
+        QTest::mouseClick(m_main->moveWindow()->Command1, Qt::LeftButton);
+        QVERIFY(!m_main->moveWindow()->isVisible());
+        QVERIFY(!m_main->isEnabled());
+        ok();
+        QVERIFY(m_main->isEnabled());
     }
 
     void everyCaptionShowsWhole()

@@ -177,13 +177,14 @@ void TestRename::renames()
     QCOMPARE(s.folders.bytes(expected), before);
     QCOMPARE(s.services.mouseFake.depth, 0);
 
-    // The window stays open and empty; the main window lists the new names of its folder,
-    // has no selection and no grid.
+    // The window stays open and empty; the main window lists and shows the new names of its
+    // folder, and has no selection for Rename to work on.
     QVERIFY(s.window->isVisible());
     QCOMPARE(s.window->List1->count() + s.window->List2->count() + s.main.List1->count(), 0);
     QCOMPARE(s.main.File1->fileNames(),
         QDir(s.main.Dir1->path()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase));
-    QVERIFY(s.main.gridNames().isEmpty());
+    QCOMPARE(s.main.gridNames(), s.main.File1->fileNames());
+    QVERIFY(!s.main.mnuRename->isEnabled());
 }
 
 void TestRename::refusedBeforeRenaming_data()

@@ -84,8 +84,14 @@ struct FakeInstance : platform::Instance {
 struct FakeProgram : platform::Program {
     int ended = 0;
     std::vector<QUrl> opened;
+    // False: there is no web browser to start.
+    bool browser = true;
     void end() override { ++ended; }
-    void openExternal(const QUrl &url) override { opened.push_back(url); }
+    bool openExternal(const QUrl &url) override
+    {
+        opened.push_back(url);
+        return browser;
+    }
 };
 
 class FakeServices : public platform::Services
