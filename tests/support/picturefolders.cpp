@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 
 namespace
 {
@@ -23,6 +24,15 @@ QStringList listTexts(const QListWidget *list)
     for (int i = 0; i < list->count(); ++i)
         texts.append(list->item(i)->text());
     return texts;
+}
+
+QString shownTip(const QString &tip)
+{
+    if (!Qt::mightBeRichText(tip))
+        return tip;
+    QTextDocument shown;
+    shown.setHtml(tip);
+    return shown.toPlainText();
 }
 
 PictureFolders::PictureFolders()

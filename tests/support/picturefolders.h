@@ -23,6 +23,9 @@ struct MainSession {
 // The texts of a list's entries, in order.
 QStringList listTexts(const QListWidget *list);
 
+// What a reader sees of a tooltip: rich text as it is drawn, plain text as it is.
+QString shownTip(const QString &tip);
+
 // Folders of real pictures under one temporary folder, each picture of its own colour, and a
 // main window opened on one of them. The process's current folder is put back afterwards.
 class PictureFolders
