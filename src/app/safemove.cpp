@@ -1,6 +1,6 @@
 #include "app/safemove.h"
 
-#include "app/qtplatform.h"
+#include "app/filesystem.h"
 
 #include <QDir>
 #include <QFile>
