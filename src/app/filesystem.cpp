@@ -1,5 +1,6 @@
 #include "app/filesystem.h"
 
+#include "app/fserrors.h"
 #include "app/safemove.h"
 
 #include <QCoreApplication>
@@ -27,16 +28,6 @@ namespace platform
 
 namespace
 {
-
-    QString notAFile()
-    {
-        return QStringLiteral("A folder now has the file's name.");
-    }
-
-    QString noTrash()
-    {
-        return QStringLiteral("There is no Recycle Bin for this drive.");
-    }
 
 #ifndef Q_OS_WIN
     QString errnoText(int error)
@@ -70,11 +61,11 @@ namespace
         struct stat status {
         };
         if (::stat(name.constData(), &status) != 0)
-            return QStringLiteral("The trash folder %1 cannot be made.").arg(path);
+            return errorText(FsError::TrashNotMade, path);
         if (!S_ISDIR(status.st_mode))
-            return QStringLiteral("The trash folder %1 is not a folder.").arg(path);
+            return errorText(FsError::TrashNotFolder, path);
         if (::access(name.constData(), W_OK | X_OK) != 0)
-            return QStringLiteral("The trash folder %1 cannot be written to.").arg(path);
+            return errorText(FsError::TrashNotWritable, path);
         return {};
     }
 
@@ -110,13 +101,13 @@ namespace
         const QString dataHome
             = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
         if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
-            return { {}, noTrash() };
+            return { {}, errorText(FsError::NoTrash) };
         // A fresh account may have no data folder yet.
         QDir().mkpath(dataHome);
         const QString home = QDir(dataHome).filePath(QStringLiteral("Trash"));
         makeTrashFolder(home);
         if (!QFileInfo(home).isDir())
-            return { {}, QStringLiteral("The trash folder %1 cannot be made.").arg(home) };
+            return { {}, errorText(FsError::TrashNotMade, home) };
         return { home, {} };
     }
 
@@ -147,7 +138,7 @@ namespace
         const long limit
             = ::pathconf(QFile::encodeName(dir.filePath("info")).constData(), _PC_NAME_MAX);
         if (limit > 0 && recordBytes > limit)
-            return QStringLiteral("The name is too long for the trash.");
+            return errorText(FsError::TooLongForTrash);
         return {};
     }
 #endif
@@ -157,7 +148,7 @@ namespace
 FsResult QtFileSystem::setCurrentFolder(const QString &path)
 {
     if (!QDir::setCurrent(path))
-        return FsResult::failure(QStringLiteral("Cannot open the folder %1.").arg(path));
+        return failure(FsError::FolderNotOpened, path);
     return {};
 }
 
@@ -190,20 +181,20 @@ Volume QtFileSystem::volumeOf(const QString &folder) const
 FsResult QtFileSystem::renameFile(const QString &from, const QString &to)
 {
     if (to.isEmpty())
-        return FsResult::failure(QStringLiteral("No new name was given."));
+        return failure(FsError::NoNewName);
     const QFileInfo target(to);
     if (QFileInfo(from).absoluteDir() != target.absoluteDir())
-        return FsResult::failure(QStringLiteral("The new name must stay in the same folder."));
+        return failure(FsError::NotInFolder);
     if (!QFileInfo::exists(from))
-        return FsResult::failure(QStringLiteral("The file is no longer there."));
+        return failure(FsError::Gone);
     // Someone may have put a folder where the selected file was: that is not ours to rename.
     if (QFileInfo(from).isDir() && !QFileInfo(from).isSymLink())
-        return FsResult::failure(notAFile());
+        return failure(FsError::FolderTookName);
 #ifdef Q_OS_WIN
     // Without MOVEFILE_REPLACE_EXISTING an existing target (in any letter case) is kept.
     if (!MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(from).utf16()),
             reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(to).utf16()), 0))
-        return FsResult::failure(QStringLiteral("A file of that name may already exist."));
+        return failure(FsError::AlreadyThere);
     return {};
 #else
     // On a case-insensitive volume "a.jpg" and "A.JPG" are one file: renaming one to the
@@ -212,10 +203,10 @@ FsResult QtFileSystem::renameFile(const QString &from, const QString &to)
     if (target.exists()
         && !(source.canonicalFilePath() == target.canonicalFilePath()
             && source.fileName() != target.fileName()))
-        return FsResult::failure(QStringLiteral("A file of that name already exists."));
+        return failure(FsError::AlreadyThere);
     const int error = renameOrChangeCase(QFile::encodeName(from), QFile::encodeName(to));
     if (error == EEXIST)
-        return FsResult::failure(QStringLiteral("A file of that name already exists."));
+        return failure(FsError::AlreadyThere);
     if (error != 0)
         return FsResult::failure(errnoText(error));
     return {};
@@ -226,9 +217,9 @@ FsResult QtFileSystem::removeFile(const QString &path)
 {
     QFile file(path);
     if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
-        return FsResult::failure(notAFile());
+        return failure(FsError::FolderTookName);
     if (!QFileInfo(path).isFile() && !QFileInfo(path).isSymLink())
-        return FsResult::failure(QStringLiteral("The file is no longer there."));
+        return failure(FsError::Gone);
     if (!file.remove())
         return FsResult::failure(file.errorString());
     return {};
@@ -237,9 +228,9 @@ FsResult QtFileSystem::removeFile(const QString &path)
 FsResult QtFileSystem::moveToTrash(const QString &path)
 {
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
-        return FsResult::failure(QStringLiteral("The file is no longer there."));
+        return failure(FsError::Gone);
     if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
-        return FsResult::failure(notAFile());
+        return failure(FsError::FolderTookName);
 #ifndef Q_OS_WIN
     const QString problem = cannotTrash(path);
     if (!problem.isEmpty())
@@ -260,21 +251,21 @@ FsResult QtFileSystem::moveToTrash(const QString &path)
         trash.rmdir(QStringLiteral("info"));
         trash.rmdir(QStringLiteral("files"));
     }
-    return FsResult::failure(noTrash());
+    return failure(FsError::NoTrash);
 }
 
 FsResult QtFileSystem::makeFolder(const QString &path)
 {
     // The system would take a NUL as the end of the name and make another folder.
     if (path.isEmpty() || path.contains(QChar(u'\0')))
-        return FsResult::failure(QStringLiteral("That is not a folder name."));
+        return failure(FsError::NotAFolderName);
     const QFileInfo info(path);
     if (info.exists())
-        return FsResult::failure(QStringLiteral("A file or folder of that name already exists."));
+        return failure(FsError::FolderNameTaken);
     if (!QFileInfo(info.absolutePath()).isDir())
-        return FsResult::failure(QStringLiteral("The folder to create it in does not exist."));
+        return failure(FsError::NoParentFolder);
     if (!QDir().mkdir(path))
-        return FsResult::failure(QStringLiteral("The folder could not be created."));
+        return failure(FsError::FolderNotMade);
     return {};
 }
 

@@ -1,6 +1,7 @@
 #include "app/safemove.h"
 
 #include "app/filesystem.h"
+#include "app/fserrors.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,19 +27,6 @@ namespace platform
 
 namespace
 {
-
-    const QString noDestination = QStringLiteral("No destination was chosen.");
-    const QString sourceGone = QStringLiteral("The file is no longer there.");
-    const QString alreadyThere = QStringLiteral("A file of that name is already there.");
-    const QString noFolder = QStringLiteral("The destination folder is not there.");
-    const QString noPermission = QStringLiteral("No permission to move the file.");
-    const QString diskFull = QStringLiteral("The destination disk is full.");
-    const QString readOnly = QStringLiteral("The destination cannot be written to.");
-    const QString badName = QStringLiteral("The name holds characters a file name cannot have.");
-    const QString folderTookName = QStringLiteral("A folder now has the file's name.");
-    const QString notPlainFile = QStringLiteral("Only plain files can be moved to another drive.");
-    const QString changedMeanwhile = QStringLiteral("The file changed while it was being moved.");
-    const QString wrongSize = QStringLiteral("The copy did not come out whole.");
 
     // A QString can hold a NUL that the system would take as the end of the name.
     bool holdsNul(const QString &path)
@@ -78,15 +66,15 @@ namespace
         switch (error) {
         case EEXIST:
         case ENOTEMPTY:
-            return alreadyThere;
+            return errorText(FsError::AlreadyThere);
         case EACCES:
         case EPERM:
-            return noPermission;
+            return errorText(FsError::NoPermission);
         case ENOSPC:
         case EDQUOT:
-            return diskFull;
+            return errorText(FsError::DiskFull);
         case EROFS:
-            return readOnly;
+            return errorText(FsError::ReadOnly);
         default:
             return QString::fromLocal8Bit(std::strerror(error));
         }
@@ -208,15 +196,15 @@ namespace
         // Not blocking: opening a named pipe would otherwise wait for a writer.
         const Fd in(open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
         if (in.get() < 0 && errno == ELOOP)
-            return FsResult::failure(notPlainFile);
+            return failure(FsError::NotPlainFile);
         if (in.get() < 0)
-            return FsResult::failure(errno == ENOENT ? sourceGone : reason(errno));
+            return FsResult::failure(errno == ENOENT ? errorText(FsError::Gone) : reason(errno));
         struct stat original {
         };
         if (fstat(in.get(), &original) != 0)
             return FsResult::failure(reason(errno));
         if (!S_ISREG(original.st_mode))
-            return FsResult::failure(notPlainFile);
+            return failure(FsError::NotPlainFile);
 
         const QByteArray folder = QFile::encodeName(QFileInfo(to).absolutePath());
         QByteArray temp = folder + tempPattern;
@@ -247,13 +235,13 @@ namespace
             copied += got;
         }
         if (copied != original.st_size)
-            return FsResult::failure(changedMeanwhile);
+            return failure(FsError::ChangedMeanwhile);
         struct stat written {
         };
         if (fstat(out.get(), &written) != 0)
             return FsResult::failure(reason(errno));
         if (written.st_size != copied)
-            return FsResult::failure(wrongSize);
+            return failure(FsError::WrongSize);
         const timespec times[2] = { original.st_atim, original.st_mtim };
         if (futimens(out.get(), times) != 0)
             return FsResult::failure(reason(errno));
@@ -280,7 +268,7 @@ namespace
         int error = lstat(source.constData(), &now) == 0 ? 0 : errno;
         if (error == 0 && !sameVersion(original, now)) {
             unlink(dest.constData());
-            return FsResult::failure(changedMeanwhile);
+            return failure(FsError::ChangedMeanwhile);
         }
         if (error == 0 && unlink(source.constData()) != 0)
             error = errno;
@@ -301,19 +289,19 @@ namespace
         switch (error) {
         case ERROR_FILE_EXISTS:
         case ERROR_ALREADY_EXISTS:
-            return alreadyThere;
+            return errorText(FsError::AlreadyThere);
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
-            return noPermission;
+            return errorText(FsError::NoPermission);
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
-            return diskFull;
+            return errorText(FsError::DiskFull);
         case ERROR_WRITE_PROTECT:
-            return readOnly;
+            return errorText(FsError::ReadOnly);
         case ERROR_FILE_NOT_FOUND:
-            return sourceGone;
+            return errorText(FsError::Gone);
         case ERROR_PATH_NOT_FOUND:
-            return noFolder;
+            return errorText(FsError::NoFolder);
         default:
             return QStringLiteral("The file could not be moved (error %1).").arg(error);
         }
@@ -334,7 +322,7 @@ namespace
         }
         PartialCopy partial(temp);
         if (QFileInfo(temp).size() != QFileInfo(source).size())
-            return FsResult::failure(wrongSize);
+            return failure(FsError::WrongSize);
         const HANDLE file = CreateFileW(
             wide(temp), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE)
@@ -366,20 +354,20 @@ namespace
 FsResult safeMoveFile(const QString &from, const QString &to, const MoveHooks &hooks)
 {
     if (to.isEmpty())
-        return FsResult::failure(noDestination);
+        return failure(FsError::NoDestination);
     if (from.isEmpty() || holdsNul(from) || holdsNul(to))
-        return FsResult::failure(badName);
+        return failure(FsError::BadName);
     const QFileInfo source(from);
     if (!source.exists() && !source.isSymLink())
-        return FsResult::failure(sourceGone);
+        return failure(FsError::Gone);
     // Someone may have put a folder where the selected file was: that is not ours to move.
     if (source.isDir() && !source.isSymLink())
-        return FsResult::failure(folderTookName);
+        return failure(FsError::FolderTookName);
     const QFileInfo target(to);
     if (target.exists() || target.isSymLink())
-        return FsResult::failure(alreadyThere);
+        return failure(FsError::AlreadyThere);
     if (!QFileInfo(target.absolutePath()).isDir())
-        return FsResult::failure(noFolder);
+        return failure(FsError::NoFolder);
 #ifdef Q_OS_WIN
     const QString nativeFrom = QDir::toNativeSeparators(from);
     const QString nativeTo = QDir::toNativeSeparators(to);
