@@ -16,10 +16,13 @@ qint64 longestName(const QString &)
 FsResult renameInFolder(const QString &from, const QString &to)
 {
     // Without MOVEFILE_REPLACE_EXISTING an existing target (in any letter case) is kept.
-    if (!MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(from).utf16()),
+    if (MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(from).utf16()),
             reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(to).utf16()), 0))
+        return {};
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
         return failure(FsError::AlreadyThere);
-    return {};
+    return FsResult::failure(qt_error_string(int(error)));
 }
 
 // Qt's own checks are all there is.
