@@ -11,7 +11,6 @@ class FileListBox : public QListWidget
 public:
     explicit FileListBox(QWidget *parent = nullptr);
 
-    QString pattern() const { return m_pattern; }
     void setPattern(const QString &pattern);
     QString path() const { return m_path; }
     void setPath(const QString &path);

@@ -63,39 +63,6 @@ void QtMousePointer::setArrow()
         QApplication::restoreOverrideCursor();
 }
 
-FsResult QtFileSystem::setCurrentFolder(const QString &path)
-{
-    if (!QDir::setCurrent(path))
-        return FsResult::failure(QStringLiteral("Cannot open the folder %1.").arg(path));
-    return {};
-}
-
-QString QtFileSystem::currentFolder() const
-{
-    return QDir::toNativeSeparators(QDir::currentPath());
-}
-
-QString QtFileSystem::programFolder() const
-{
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-}
-
-Volume QtFileSystem::volumeOf(const QString &folder) const
-{
-    Volume volume;
-    const QStorageInfo storage(folder);
-    // The type as the mount table gives it: a FUSE driver that names its kind shows as
-    // "fuseblk.exfat", one that does not (ntfs-3g, exfat-fuse) only as "fuseblk".
-    if (storage.isValid())
-        volume.fileSystem = QString::fromLatin1(storage.fileSystemType());
-#ifndef Q_OS_WIN
-    const long longest = pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
-    if (longest > 0)
-        volume.maxNameLength = longest;
-#endif
-    return volume;
-}
-
 namespace
 {
 

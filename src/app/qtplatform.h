@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/filesystem.h"
 #include "app/platform.h"
 
 #include <QLockFile>
@@ -23,20 +24,6 @@ public:
 
 private:
     int m_depth = 0;
-};
-
-class QtFileSystem : public FileSystem
-{
-public:
-    FsResult renameFile(const QString &from, const QString &to) override;
-    FsResult moveFile(const QString &from, const QString &to) override;
-    FsResult removeFile(const QString &path) override;
-    FsResult moveToTrash(const QString &path) override;
-    FsResult makeFolder(const QString &path) override;
-    Volume volumeOf(const QString &folder) const override;
-    FsResult setCurrentFolder(const QString &path) override;
-    QString currentFolder() const override;
-    QString programFolder() const override;
 };
 
 class QtDrives : public Drives

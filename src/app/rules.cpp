@@ -37,13 +37,4 @@ QString filePart(const QString &path, QChar separator)
     return path.mid(lastSeparator(path, separator) + 1);
 }
 
-QString extensionOf(const QString &path, QChar separator)
-{
-    const QString name = filePart(path, separator);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot <= 0)
-        return {};
-    return name.mid(dot);
-}
-
 } // namespace rules

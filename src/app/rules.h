@@ -27,8 +27,4 @@ QString folderPart(const QString &path, QChar separator = nativeSeparator());
 // Everything after the last separator; the whole path when there is none.
 QString filePart(const QString &path, QChar separator = nativeSeparator());
 
-// The file name's extension with its dot ("x.jpeg" gives ".jpeg"); a dot in a folder name is
-// no extension, and neither is a leading dot ("/p/.hidden" has none).
-QString extensionOf(const QString &path, QChar separator = nativeSeparator());
-
 } // namespace rules

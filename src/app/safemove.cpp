@@ -1,25 +1,10 @@
 #include "app/safemove.h"
 
-#include "app/qtplatform.h"
+#include "app/filesystem.h"
+#include "app/filesystem_os.h"
+#include "app/fserrors.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-
-#ifdef Q_OS_WIN
-#include <QRandomGenerator>
-#include <windows.h>
-#else
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-#include <vector>
-#endif
 
 namespace platform
 {
@@ -27,394 +12,37 @@ namespace platform
 namespace
 {
 
-    const QString noDestination = QStringLiteral("No destination was chosen.");
-    const QString sourceGone = QStringLiteral("The file is no longer there.");
-    const QString alreadyThere = QStringLiteral("A file of that name is already there.");
-    const QString noFolder = QStringLiteral("The destination folder is not there.");
-    const QString noPermission = QStringLiteral("No permission to move the file.");
-    const QString diskFull = QStringLiteral("The destination disk is full.");
-    const QString readOnly = QStringLiteral("The destination cannot be written to.");
-    const QString badName = QStringLiteral("The name holds characters a file name cannot have.");
-    const QString folderTookName = QStringLiteral("A folder now has the file's name.");
-    const QString notPlainFile = QStringLiteral("Only plain files can be moved to another drive.");
-    const QString changedMeanwhile = QStringLiteral("The file changed while it was being moved.");
-    const QString wrongSize = QStringLiteral("The copy did not come out whole.");
-
     // A QString can hold a NUL that the system would take as the end of the name.
     bool holdsNul(const QString &path)
     {
         return path.contains(QChar(u'\0'));
     }
 
-    // Removes a partial copy when the move gives up, unless it was put in place.
-    class PartialCopy
-    {
-    public:
-        explicit PartialCopy(const QString &path)
-            : m_path(path)
-        {
-        }
-        ~PartialCopy()
-        {
-            if (!m_path.isEmpty())
-                QFile::remove(m_path);
-        }
-        PartialCopy(const PartialCopy &) = delete;
-        PartialCopy &operator=(const PartialCopy &) = delete;
-        void release() { m_path.clear(); }
-
-    private:
-        QString m_path;
-    };
-
-#ifndef Q_OS_WIN
-    constexpr size_t copyBlockBytes = size_t(1) << 20;
-    constexpr unsigned renameNoReplaceFlag = 1;
-    constexpr mode_t permissionBits = 0777;
-    const QByteArray tempPattern = QByteArrayLiteral("/.ravelin-move-XXXXXX");
-
-    QString reason(int error)
-    {
-        switch (error) {
-        case EEXIST:
-        case ENOTEMPTY:
-            return alreadyThere;
-        case EACCES:
-        case EPERM:
-            return noPermission;
-        case ENOSPC:
-        case EDQUOT:
-            return diskFull;
-        case EROFS:
-            return readOnly;
-        default:
-            return QString::fromLocal8Bit(std::strerror(error));
-        }
-    }
-
-    // A file descriptor that is closed when it goes out of scope.
-    class Fd
-    {
-    public:
-        explicit Fd(int fd)
-            : m_fd(fd)
-        {
-        }
-        ~Fd()
-        {
-            if (m_fd >= 0)
-                ::close(m_fd);
-        }
-        Fd(const Fd &) = delete;
-        Fd &operator=(const Fd &) = delete;
-        int get() const { return m_fd; }
-        // Closing reports late write errors on some file systems: 0 or an errno value.
-        int close()
-        {
-            const int fd = m_fd;
-            m_fd = -1;
-            return ::close(fd) == 0 ? 0 : errno;
-        }
-
-    private:
-        int m_fd;
-    };
-
-    // Gives a file a new name on the same volume, never replacing an existing one: 0 or an
-    // errno value (EXDEV across volumes).
-    int placeNoReplace(const char *from, const char *to)
-    {
-#if defined(SYS_renameat2)
-        if (syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, renameNoReplaceFlag) == 0)
-            return 0;
-        if (errno != EINVAL && errno != ENOSYS)
-            return errno;
-#endif
-        // Without an atomic no-replace rename, a hard link refuses an existing name too.
-        if (link(from, to) == 0) {
-            if (unlink(from) == 0)
-                return 0;
-            const int error = errno;
-            unlink(to);
-            return error;
-        }
-        if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOTSUP)
-            return errno;
-        // No hard links either: claim the name with an empty file of our own, then rename
-        // over that claim.
-        const int claim = open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
-        if (claim < 0)
-            return errno;
-        ::close(claim);
-        if (::rename(from, to) == 0)
-            return 0;
-        const int error = errno;
-        unlink(to);
-        return error;
-    }
-
-    // Writes a whole block, carrying on after short writes: 0 or an errno value.
-    int writeBlock(int fd, const char *data, qint64 length, qint64 offset, const MoveHooks &hooks)
-    {
-        while (length > 0) {
-            qint64 chunk = length;
-            if (hooks.writeFault) {
-                if (const int error = hooks.writeFault(offset, chunk))
-                    return error;
-                chunk = qBound(qint64(1), chunk, length);
-            }
-            const ssize_t written = ::write(fd, data, static_cast<size_t>(chunk));
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written < 0)
-                return errno;
-            if (written == 0)
-                return ENOSPC;
-            data += written;
-            length -= written;
-            offset += written;
-        }
-        return 0;
-    }
-
-    // Makes a new name in the folder durable; only an input/output error counts, as some
-    // file systems cannot sync a folder at all.
-    int syncFolder(const QByteArray &folder)
-    {
-        const Fd dir(open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (dir.get() < 0)
-            return 0;
-        if (fsync(dir.get()) != 0 && errno == EIO)
-            return EIO;
-        return 0;
-    }
-
-    bool sameTime(const timespec &a, const timespec &b)
-    {
-        return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-    }
-
-    // The same file, unchanged: its identity, size, and modification and change times.
-    bool sameVersion(const struct stat &a, const struct stat &b)
-    {
-        return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size
-            && sameTime(a.st_mtim, b.st_mtim) && sameTime(a.st_ctim, b.st_ctim);
-    }
-
-    FsResult copyAcross(const QString &from, const QString &to, const MoveHooks &hooks)
-    {
-        const QByteArray source = QFile::encodeName(from);
-        const QByteArray dest = QFile::encodeName(to);
-        // Not blocking: opening a named pipe would otherwise wait for a writer.
-        const Fd in(open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-        if (in.get() < 0 && errno == ELOOP)
-            return FsResult::failure(notPlainFile);
-        if (in.get() < 0)
-            return FsResult::failure(errno == ENOENT ? sourceGone : reason(errno));
-        struct stat original {
-        };
-        if (fstat(in.get(), &original) != 0)
-            return FsResult::failure(reason(errno));
-        if (!S_ISREG(original.st_mode))
-            return FsResult::failure(notPlainFile);
-
-        const QByteArray folder = QFile::encodeName(QFileInfo(to).absolutePath());
-        QByteArray temp = folder + tempPattern;
-        Fd out(mkostemp(temp.data(), O_CLOEXEC));
-        if (out.get() < 0)
-            return FsResult::failure(reason(errno));
-        PartialCopy partial(QFile::decodeName(temp));
-
-        // The copy keeps the source's owner where that is allowed, and its permissions.
-        if (fchown(out.get(), original.st_uid, original.st_gid) != 0) {
-            // Not allowed for an ordinary user: the mover owns the copy.
-        }
-        if (fchmod(out.get(), original.st_mode & permissionBits) != 0)
-            return FsResult::failure(reason(errno));
-
-        std::vector<char> buffer(copyBlockBytes);
-        qint64 copied = 0;
-        for (;;) {
-            const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                return FsResult::failure(reason(errno));
-            if (got == 0)
-                break;
-            if (const int error = writeBlock(out.get(), buffer.data(), got, copied, hooks))
-                return FsResult::failure(reason(error));
-            copied += got;
-        }
-        if (copied != original.st_size)
-            return FsResult::failure(changedMeanwhile);
-        struct stat written {
-        };
-        if (fstat(out.get(), &written) != 0)
-            return FsResult::failure(reason(errno));
-        if (written.st_size != copied)
-            return FsResult::failure(wrongSize);
-        const timespec times[2] = { original.st_atim, original.st_mtim };
-        if (futimens(out.get(), times) != 0)
-            return FsResult::failure(reason(errno));
-        if (fsync(out.get()) != 0)
-            return FsResult::failure(reason(errno));
-        if (const int error = out.close())
-            return FsResult::failure(reason(error));
-
-        if (hooks.beforePlace)
-            hooks.beforePlace();
-        if (const int error = placeNoReplace(temp.constData(), dest.constData()))
-            return FsResult::failure(reason(error));
-        partial.release();
-
-        // The copy must be safely on disk under its new name before the source goes.
-        if (const int error = syncFolder(folder)) {
-            unlink(dest.constData());
-            return FsResult::failure(reason(error));
-        }
-        // An edit made while the copy was read, even one that keeps the size, or another
-        // file put in the source's place: the source stays, as it is now the newer one.
-        struct stat now {
-        };
-        int error = lstat(source.constData(), &now) == 0 ? 0 : errno;
-        if (error == 0 && !sameVersion(original, now)) {
-            unlink(dest.constData());
-            return FsResult::failure(changedMeanwhile);
-        }
-        if (error == 0 && unlink(source.constData()) != 0)
-            error = errno;
-        // Someone else removed the source meanwhile: the copy is now the only one.
-        if (error == 0 || error == ENOENT)
-            return {};
-        unlink(dest.constData());
-        return FsResult::failure(reason(error));
-    }
-#else
-    LPCWSTR wide(const QString &path)
-    {
-        return reinterpret_cast<LPCWSTR>(path.utf16());
-    }
-
-    QString reason(DWORD error)
-    {
-        switch (error) {
-        case ERROR_FILE_EXISTS:
-        case ERROR_ALREADY_EXISTS:
-            return alreadyThere;
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-            return noPermission;
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return diskFull;
-        case ERROR_WRITE_PROTECT:
-            return readOnly;
-        case ERROR_FILE_NOT_FOUND:
-            return sourceGone;
-        case ERROR_PATH_NOT_FOUND:
-            return noFolder;
-        default:
-            return QStringLiteral("The file could not be moved (error %1).").arg(error);
-        }
-    }
-
-    FsResult copyAcross(const QString &source, const QString &dest, const MoveHooks &hooks)
-    {
-        const QString temp = QDir::toNativeSeparators(QFileInfo(dest).absolutePath()
-            + QStringLiteral("/.ravelin-move-")
-            + QString::number(QRandomGenerator::global()->generate64(), 16));
-        // CopyFileEx keeps the modification time and refuses to replace a file.
-        if (!CopyFileExW(
-                wide(source), wide(temp), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
-            const DWORD error = GetLastError();
-            if (error != ERROR_FILE_EXISTS)
-                DeleteFileW(wide(temp));
-            return FsResult::failure(reason(error));
-        }
-        PartialCopy partial(temp);
-        if (QFileInfo(temp).size() != QFileInfo(source).size())
-            return FsResult::failure(wrongSize);
-        const HANDLE file = CreateFileW(
-            wide(temp), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return FsResult::failure(reason(GetLastError()));
-        const bool flushed = FlushFileBuffers(file);
-        const DWORD flushError = GetLastError();
-        CloseHandle(file);
-        if (!flushed)
-            return FsResult::failure(reason(flushError));
-
-        if (hooks.beforePlace)
-            hooks.beforePlace();
-        if (!MoveFileExW(wide(temp), wide(dest), MOVEFILE_WRITE_THROUGH))
-            return FsResult::failure(reason(GetLastError()));
-        partial.release();
-        if (!DeleteFileW(wide(source))) {
-            const DWORD error = GetLastError();
-            if (error == ERROR_FILE_NOT_FOUND)
-                return {};
-            DeleteFileW(wide(dest));
-            return FsResult::failure(reason(error));
-        }
-        return {};
-    }
-#endif
-
 } // namespace
 
 FsResult safeMoveFile(const QString &from, const QString &to, const MoveHooks &hooks)
 {
     if (to.isEmpty())
-        return FsResult::failure(noDestination);
+        return failure(FsError::NoDestination);
     if (from.isEmpty() || holdsNul(from) || holdsNul(to))
-        return FsResult::failure(badName);
+        return failure(FsError::BadName);
     const QFileInfo source(from);
     if (!source.exists() && !source.isSymLink())
-        return FsResult::failure(sourceGone);
+        return failure(FsError::Gone);
     // Someone may have put a folder where the selected file was: that is not ours to move.
     if (source.isDir() && !source.isSymLink())
-        return FsResult::failure(folderTookName);
+        return failure(FsError::FolderTookName);
     const QFileInfo target(to);
     if (target.exists() || target.isSymLink())
-        return FsResult::failure(alreadyThere);
+        return failure(FsError::AlreadyThere);
     if (!QFileInfo(target.absolutePath()).isDir())
-        return FsResult::failure(noFolder);
-#ifdef Q_OS_WIN
-    const QString nativeFrom = QDir::toNativeSeparators(from);
-    const QString nativeTo = QDir::toNativeSeparators(to);
-    if (!hooks.alwaysCopy) {
-        // Without MOVEFILE_REPLACE_EXISTING an existing target is kept.
-        if (MoveFileExW(wide(nativeFrom), wide(nativeTo), 0))
-            return {};
-        const DWORD error = GetLastError();
-        if (error != ERROR_NOT_SAME_DEVICE)
-            return FsResult::failure(reason(error));
-    }
-    return copyAcross(nativeFrom, nativeTo, hooks);
-#else
-    if (!hooks.alwaysCopy) {
-        const int error = placeNoReplace(
-            QFile::encodeName(from).constData(), QFile::encodeName(to).constData());
-        if (error == 0)
-            return {};
-        if (error != EXDEV)
-            return FsResult::failure(reason(error));
-    }
-    return copyAcross(from, to, hooks);
-#endif
+        return failure(FsError::NoFolder);
+    return os::move(from, to, hooks);
 }
 
 FsResult QtFileSystem::moveFile(const QString &from, const QString &to)
 {
     return safeMoveFile(from, to);
 }
-
-#ifndef Q_OS_WIN
-int renameNoReplace(const char *from, const char *to)
-{
-    return placeNoReplace(from, to);
-}
-#endif
 
 } // namespace platform

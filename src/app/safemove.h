@@ -25,11 +25,4 @@ struct MoveHooks {
 [[nodiscard]] FsResult safeMoveFile(
     const QString &from, const QString &to, const MoveHooks &hooks = {});
 
-#ifndef Q_OS_WIN
-// Gives a file a new name on its own volume, never replacing an existing one, also where
-// the volume has no atomic way to refuse one (FAT and exFAT through FUSE): 0 or an errno
-// value.
-[[nodiscard]] int renameNoReplace(const char *from, const char *to);
-#endif
-
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "browser/frmmain.h"
 
+#include "app/buildinfo.h"
 #include "app/drivelistbox.h"
 #include "app/filelistbox.h"
 #include "app/folderlistbox.h"
@@ -82,7 +83,7 @@ void frmMain::buildControls()
     Label3->setFont(title);
     Label3->setStyleSheet(QStringLiteral("color: rgb(0, 0, 128);"));
 
-    Label4 = new QLabel(QStringLiteral("Version 3.0"), client);
+    Label4 = new QLabel(QStringLiteral("Version " RAVELIN_VERSION), client);
     Label4->setGeometry(72, 32, 73, 17);
 
     Drive1 = new DriveListBox(m_services.drives(), client);

@@ -29,7 +29,6 @@ public:
     // Thumbnails from folders not shown now are dropped past this many bytes.
     void setBudget(qint64 bytes) { m_budget = bytes; }
     int size() const { return static_cast<int>(m_entries.size()); }
-    QSize thumbnailSize() const { return m_size; }
 
 private:
     struct Entry {

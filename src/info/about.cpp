@@ -1,5 +1,6 @@
 #include "info/about.h"
 
+#include "app/buildinfo.h"
 #include "app/units.h"
 #include "info/logo.h"
 
@@ -54,8 +55,8 @@ void About::buildControls()
     Picture1->setPixmap(logoPicture());
 
     Label1 = navyLabel(platform::programTitle, twips(2640, 240, 2775, 615), namePoints, true, this);
-    Label2 = navyLabel(
-        QStringLiteral("Version 3.0"), twips(2640, 840, 1455, 375), boldPoints, true, this);
+    Label2 = navyLabel(QStringLiteral("Version " RAVELIN_VERSION), twips(2640, 840, 1455, 375),
+        boldPoints, true, this);
     Label3 = navyLabel(QStringLiteral("Copyright \u00a9 2026 the Ravelin developers."),
         twips(240, 1920, 5055, 300), copyrightPoints, false, this);
     Label4 = navyLabel(QStringLiteral("Provided as it is, without warranty of any kind."),

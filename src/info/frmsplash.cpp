@@ -1,5 +1,6 @@
 #include "info/frmsplash.h"
 
+#include "app/buildinfo.h"
 #include "app/platform.h"
 #include "app/units.h"
 #include "info/logo.h"
@@ -66,7 +67,7 @@ void frmSplash::buildControls()
     lblProductName->adjustSize();
 
     // Sized to its text, it keeps its right edge where the design puts it.
-    lblVersion = new QLabel(QStringLiteral("Version 3.0"), fraMainFrame);
+    lblVersion = new QLabel(QStringLiteral("Version " RAVELIN_VERSION), fraMainFrame);
     const QRect version = twips(5280, 1800, 1290, 330);
     lblVersion->setFont(splashFont(versionPoints, true));
     lblVersion->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -1,5 +1,6 @@
 #include "rename/rename.h"
 
+#include "app/buildinfo.h"
 #include "app/filelistbox.h"
 #include "app/mainwindow.h"
 #include "app/units.h"
@@ -179,7 +180,7 @@ void Rename::buildControls()
     Image1->setGeometry(twips(240, 6600, 480, 480));
     Image1->setPixmap(icon("camera").pixmap(iconSize));
     Image1->setScaledContents(true);
-    Label2 = new QLabel(QStringLiteral("Ravelin V3.0"), this);
+    Label2 = new QLabel(QStringLiteral("Ravelin V" RAVELIN_VERSION), this);
     Label2->setGeometry(twips(840, 6720, 1815, 255));
     Label2->setFont(captionFont());
     QPalette navyText = Label2->palette();

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextDocument>
 #include <QWheelEvent>
 
 using testpictures::write;

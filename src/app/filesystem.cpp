@@ -1,0 +1,114 @@
+#include "app/filesystem.h"
+
+#include "app/filesystem_os.h"
+#include "app/fserrors.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+namespace platform
+{
+
+FsResult QtFileSystem::setCurrentFolder(const QString &path)
+{
+    if (!QDir::setCurrent(path))
+        return failure(FsError::FolderNotOpened, path);
+    return {};
+}
+
+QString QtFileSystem::currentFolder() const
+{
+    return QDir::toNativeSeparators(QDir::currentPath());
+}
+
+QString QtFileSystem::programFolder() const
+{
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}
+
+Volume QtFileSystem::volumeOf(const QString &folder) const
+{
+    Volume volume;
+    const QStorageInfo storage(folder);
+    // The type as the mount table gives it: a FUSE driver that names its kind shows as
+    // "fuseblk.exfat", one that does not (ntfs-3g, exfat-fuse) only as "fuseblk".
+    if (storage.isValid())
+        volume.fileSystem = QString::fromLatin1(storage.fileSystemType());
+    if (const qint64 longest = os::longestName(folder))
+        volume.maxNameLength = longest;
+    return volume;
+}
+
+FsResult QtFileSystem::renameFile(const QString &from, const QString &to)
+{
+    if (to.isEmpty())
+        return failure(FsError::NoNewName);
+    const QFileInfo target(to);
+    if (QFileInfo(from).absoluteDir() != target.absoluteDir())
+        return failure(FsError::NotInFolder);
+    if (!QFileInfo::exists(from))
+        return failure(FsError::Gone);
+    // Someone may have put a folder where the selected file was: that is not ours to rename.
+    if (QFileInfo(from).isDir() && !QFileInfo(from).isSymLink())
+        return failure(FsError::FolderTookName);
+    return os::renameInFolder(from, to);
+}
+
+FsResult QtFileSystem::removeFile(const QString &path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
+        return failure(FsError::FolderTookName);
+    if (!QFileInfo(path).isFile() && !QFileInfo(path).isSymLink())
+        return failure(FsError::Gone);
+    if (!file.remove())
+        return FsResult::failure(file.errorString());
+    return {};
+}
+
+FsResult QtFileSystem::moveToTrash(const QString &path)
+{
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return failure(FsError::Gone);
+    if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
+        return failure(FsError::FolderTookName);
+    const QString problem = os::cannotTrash(path);
+    if (!problem.isEmpty())
+        return FsResult::failure(problem);
+    QString inTrash;
+    const bool moved = QFile::moveToTrash(path, &inTrash);
+    if (moved && !QFileInfo::exists(path) && QFileInfo(inTrash).isAbsolute())
+        return {};
+    // The file went somewhere that is not a trash: put it back where it was, and remove the
+    // record made for it and the folders made for both when nothing else is in them.
+    if (moved && !inTrash.isEmpty() && QFileInfo::exists(inTrash) && !QFileInfo::exists(path)
+        && QFile::rename(inTrash, path)) {
+        const QFileInfo placed(inTrash);
+        QDir trash = placed.dir();
+        trash.cdUp();
+        QFile::remove(trash.filePath(QStringLiteral("info/%1.trashinfo").arg(placed.fileName())));
+        trash.rmdir(QStringLiteral("info"));
+        trash.rmdir(QStringLiteral("files"));
+    }
+    return failure(FsError::NoTrash);
+}
+
+FsResult QtFileSystem::makeFolder(const QString &path)
+{
+    // The system would take a NUL as the end of the name and make another folder.
+    if (path.isEmpty() || path.contains(QChar(u'\0')))
+        return failure(FsError::NotAFolderName);
+    const QFileInfo info(path);
+    if (info.exists())
+        return failure(FsError::FolderNameTaken);
+    if (!QFileInfo(info.absolutePath()).isDir())
+        return failure(FsError::NoParentFolder);
+    if (!QDir().mkdir(path))
+        return failure(FsError::FolderNotMade);
+    return {};
+}
+
+} // namespace platform

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/platform.h"
+#include "app/safemove.h"
+
+#include <QFile>
+#include <QString>
+
+// What the file system does in its own way on each system: filesystem_unix.cpp and
+// safemove_unix.cpp, or their _win twins; the build takes one pair.
+namespace platform::os
+{
+
+// The longest file name the volume that holds the folder takes; 0 when it does not say.
+[[nodiscard]] qint64 longestName(const QString &folder);
+
+// Gives an existing file a new name in its own folder, never replacing another file; a name
+// that differs only in letter case on a volume that ignores case is the file itself.
+[[nodiscard]] FsResult renameInFolder(const QString &from, const QString &to);
+
+// Why the file cannot be put in the trash, or nothing when nothing stops it.
+[[nodiscard]] QString cannotTrash(const QString &path);
+
+// The move itself, once the names have been checked (see safeMoveFile).
+[[nodiscard]] FsResult move(const QString &from, const QString &to, const MoveHooks &hooks);
+
+// Gives a file a new name on its own volume, never replacing an existing one, also where
+// the volume has no atomic way to refuse one (FAT and exFAT through FUSE): 0 or an errno
+// value (EXDEV across volumes). Unix only: renames and moves both go through it.
+[[nodiscard]] int placeNoReplace(const char *from, const char *to);
+
+// Removes a partial copy when the move gives up, unless it was put in place.
+class PartialCopy
+{
+public:
+    explicit PartialCopy(const QString &path)
+        : m_path(path)
+    {
+    }
+    ~PartialCopy()
+    {
+        if (!m_path.isEmpty())
+            QFile::remove(m_path);
+    }
+    PartialCopy(const PartialCopy &) = delete;
+    PartialCopy &operator=(const PartialCopy &) = delete;
+    void release() { m_path.clear(); }
+
+private:
+    QString m_path;
+};
+
+} // namespace platform::os
