@@ -281,6 +281,7 @@ Header read(QIODevice &device, qint64 *bytesRead)
 
     if (descriptor >= 0)
         posix_fadvise(descriptor, 0, 0, POSIX_FADV_NORMAL);
+    device.seek(0);
     if (bytesRead != nullptr)
         *bytesRead = source.bytesRead();
     return header;

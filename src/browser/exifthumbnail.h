@@ -34,8 +34,8 @@ struct Header {
 
 // Reads the EXIF block from an open JPEG file, from its start up to the end of the embedded
 // thumbnail and no further, and then the frame header (when there is a thumbnail), skipping
-// the segments between. Best unbuffered: reads are then exactly the bytes asked for. bytesRead,
-// when given, receives how many bytes were read.
+// the segments between, and leaves the file at its start. Best unbuffered: reads are then
+// exactly the bytes asked for. bytesRead, when given, receives how many bytes were read.
 Header read(QIODevice &device, qint64 *bytesRead = nullptr);
 
 // The same for a file by name.
