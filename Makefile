@@ -59,9 +59,12 @@ fuzz: setup
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-# Makes its own picture folders under bench/out (once) and times the grid on them;
-# `make bench FOLDER=/some/pictures` times it on a folder of your own instead.
+# Makes its own picture folders under bench/out (once) and times the grid on them, offscreen
+# and on X (under Xvfb); `make bench FOLDER=/some/pictures` times it on a folder of your own
+# instead, `make bench PLATFORMS=offscreen` on one platform only.
+PLATFORMS ?= offscreen xcb
 bench: export RAVELIN_BENCH=1
+bench: export PLATFORMS := $(PLATFORMS)
 bench: build
 	@bench/run.sh $(BUILD)/bench/gridbench $(if $(FOLDER),"$(FOLDER)")
 

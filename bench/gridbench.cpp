@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QProcess>
 #include <QScrollBar>
@@ -20,7 +21,10 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -32,14 +36,15 @@ namespace
 {
 
 constexpr QSize thumbnailSize(100, 100);
-constexpr qint64 firstBytes = 64 * 1024;
 constexpr int defaultRuns = 5;
 constexpr int defaultVipsSample = 100;
 // vipsthumbnail is steady and slow: three runs give its median.
 constexpr int maxVipsRuns = 3;
 constexpr int defaultTableSample = 20;
+constexpr int defaultColdDiskRuns = 3;
 constexpr int scrollSteps = 100;
 constexpr double kilobytesPerMegabyte = 1024.0;
+constexpr double bytesPerKilobyte = 1024.0;
 constexpr double nanosecondsPerMillisecond = 1e6;
 constexpr double microsecondsPerMillisecond = 1e3;
 constexpr double millisecondsPerSecond = 1e3;
@@ -131,6 +136,71 @@ double peakRssMb()
     return double(usage.ru_maxrss) / kilobytesPerMegabyte; // kilobytes on Linux
 }
 
+// What the process has read so far, from /proc/self/io: read_bytes counts what came from the
+// disk (read-ahead included, the page cache excluded), rchar every byte read() returned.
+struct ReadCounts {
+    qint64 disk = 0;
+    qint64 calls = 0;
+};
+
+ReadCounts readCounts()
+{
+    QFile file(QStringLiteral("/proc/self/io"));
+    ReadCounts counts;
+    if (!file.open(QIODevice::ReadOnly))
+        return counts;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(':');
+        if (fields.size() != 2)
+            continue;
+        if (fields[0] == "read_bytes")
+            counts.disk = fields[1].trimmed().toLongLong();
+        else if (fields[0] == "rchar")
+            counts.calls = fields[1].trimmed().toLongLong();
+    }
+    return counts;
+}
+
+// How much of the files is in the page cache, in KiB.
+qint64 residentKib(const QStringList &files)
+{
+    const long page = sysconf(_SC_PAGESIZE);
+    qint64 pages = 0;
+    for (const QString &path : files) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        const off_t size = lseek(fd, 0, SEEK_END);
+        void *map
+            = size > 0 ? mmap(nullptr, size_t(size), PROT_READ, MAP_SHARED, fd, 0) : MAP_FAILED;
+        if (map != MAP_FAILED) {
+            std::vector<unsigned char> resident(size_t((size + page - 1) / page));
+            if (mincore(map, size_t(size), resident.data()) == 0)
+                pages += std::count_if(
+                    resident.begin(), resident.end(), [](unsigned char r) { return (r & 1) != 0; });
+            munmap(map, size_t(size));
+        }
+        ::close(fd);
+    }
+    return pages * page / 1024;
+}
+
+// Drops the files from the page cache, as if they had just been put on a memory card; needs
+// no special rights. Written pages are flushed first, since dirty pages cannot be dropped.
+// Returns how much of them is still cached, in KiB.
+qint64 dropFromPageCache(const QStringList &files)
+{
+    for (const QString &path : files) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        fdatasync(fd);
+        posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(fd);
+    }
+    return residentKib(files);
+}
+
 QStringList pictureFiles(const QString &folder)
 {
     const QDir dir(folder);
@@ -186,18 +256,24 @@ QImage embeddedThumbnail(const QString &path)
         .scaled(thumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-// vipsthumbnail over the files, in one call as it is meant to be used; -1 if it did not run.
-double vipsMilliseconds(const QStringList &files, double *cpuMs)
+// vipsthumbnail over the files in as many processes as the grid has decoding threads, each
+// given an equal share in one call (as xargs -P runs them); -1 if it did not run. cpuMs
+// receives the processor time of all of them.
+double vipsMilliseconds(const QStringList &files, int processes, double *cpuMs)
 {
     const QTemporaryDir out;
-    QStringList arguments { QStringLiteral("--size"), QStringLiteral("100x100!"),
+    const qsizetype share = (files.size() + processes - 1) / processes;
+    const QStringList arguments { QStringLiteral("-0"), QStringLiteral("-P"),
+        QString::number(processes), QStringLiteral("-n"), QString::number(share),
+        QStringLiteral("vipsthumbnail"), QStringLiteral("--size"), QStringLiteral("100x100!"),
         QStringLiteral("-o"), out.path() + QStringLiteral("/%s.jpg") };
-    arguments += files;
     QProcess vips;
     bool ok = false;
     const double cpuBefore = processorMilliseconds(RUSAGE_CHILDREN);
     const double ms = millisecondsOf([&] {
-        vips.start(QStringLiteral("vipsthumbnail"), arguments);
+        vips.start(QStringLiteral("xargs"), arguments);
+        vips.write(QFile::encodeName(files.join(QChar(0))) + '\0');
+        vips.closeWriteChannel();
         ok = vips.waitForFinished(-1) && vips.exitStatus() == QProcess::NormalExit
             && vips.exitCode() == 0;
     });
@@ -235,12 +311,16 @@ void printRow(const char *what, double ms)
 
 struct GridFigures {
     int pictures = 0;
+    int threads = 1;
     std::vector<double> colds;
     double coldMs = 0;
     double warmMs = 0;
     double coldCpuMs = 0;
     int warmReads = 0;
     double scrollMs = 0;
+    // Read by a cold build, KiB a picture: from the disk, and returned by read().
+    double diskKib = 0;
+    double readKib = 0;
 };
 
 // Builds the grid as the View Thumbnails button does, and shows it.
@@ -255,19 +335,28 @@ double build(frmMain &window)
     });
 }
 
-// Builds the grid runs times; afterRun runs between, so that the reference sees the same
-// load on a shared machine as the builds next to it.
-GridFigures measureGrid(const QString &folder, int runs, const std::function<void(int)> &afterRun)
+struct GridRuns {
+    int runs = 1;
+    // Runs just before each cold build (dropping the files from the page cache).
+    std::function<void()> beforeBuild = [] {};
+    // Runs after each run, so that the reference sees the same load on a shared machine as
+    // the builds next to it.
+    std::function<void(int)> afterRun = [](int) {};
+    // Only the cold builds: no warm rebuild, no scrolling.
+    bool coldOnly = false;
+};
+
+GridFigures measureGrid(const QString &folder, const GridRuns &how)
 {
     BenchServices services;
     CountedLoader loader;
-    std::vector<double> cold;
+    GridFigures figures;
     std::vector<double> coldCpu;
     std::vector<double> warm;
     std::vector<double> scroll;
-    int warmReads = 0;
-    int pictures = 0;
-    for (int run = 0; run < runs; ++run) {
+    std::vector<double> disk;
+    std::vector<double> read;
+    for (int run = 0; run < how.runs; ++run) {
         // A new window has an empty cache.
         frmMain window(services, loader);
         // Built only when asked, as with the View Thumbnails button.
@@ -278,33 +367,69 @@ GridFigures measureGrid(const QString &folder, int runs, const std::function<voi
         if (!window.Dir1->setPath(folder))
             return {};
         QCoreApplication::processEvents();
-        pictures = window.File1->count();
+        figures.pictures = window.File1->count();
+        figures.threads = window.pictureCache().threadCount();
+        const double pictures = qMax(1, figures.pictures);
 
+        how.beforeBuild();
         loader.reset();
         const double cpuBefore = processorMilliseconds(RUSAGE_SELF);
-        cold.push_back(build(window));
+        const ReadCounts readBefore = readCounts();
+        figures.colds.push_back(build(window));
         coldCpu.push_back(processorMilliseconds(RUSAGE_SELF) - cpuBefore);
-        loader.reset();
-        warm.push_back(build(window));
-        warmReads = qMax(warmReads, loader.reads());
-
-        const int last = window.VBar->maximum();
-        std::vector<double> steps;
-        for (int step = 1; step <= scrollSteps; ++step) {
-            steps.push_back(millisecondsOf([&] {
-                window.VBar->setValue(static_cast<int>(qint64(last) * step / scrollSteps));
-                window.repaint();
-            }));
+        const ReadCounts readAfter = readCounts();
+        disk.push_back(double(readAfter.disk - readBefore.disk) / bytesPerKilobyte / pictures);
+        read.push_back(double(readAfter.calls - readBefore.calls) / bytesPerKilobyte / pictures);
+        std::printf("run %d: cold %.0f ms (processor time %.0f ms), %.1f KiB a picture from the "
+                    "disk, %.1f KiB read",
+            run + 1, figures.colds.back(), coldCpu.back(), disk.back(), read.back());
+        if (!how.coldOnly) {
+            loader.reset();
+            warm.push_back(build(window));
+            figures.warmReads = qMax(figures.warmReads, loader.reads());
+            const int last = window.VBar->maximum();
+            std::vector<double> steps;
+            for (int step = 1; step <= scrollSteps; ++step) {
+                steps.push_back(millisecondsOf([&] {
+                    window.VBar->setValue(static_cast<int>(qint64(last) * step / scrollSteps));
+                    window.repaint();
+                }));
+            }
+            scroll.push_back(median(steps));
+            std::printf(", warm %.0f ms, %d reads when warm", warm.back(), loader.reads());
         }
-        scroll.push_back(median(steps));
-        std::printf("run %d: cold %.0f ms (processor time %.0f ms), warm %.0f ms, %d reads when "
-                    "warm, peak memory so far %.0f MB\n",
-            run + 1, cold.back(), coldCpu.back(), warm.back(), loader.reads(), peakRssMb());
+        std::printf(", peak memory so far %.0f MB\n", peakRssMb());
         std::fflush(stdout);
-        afterRun(run);
+        how.afterRun(run);
     }
-    return { pictures, cold, median(cold), median(warm), median(coldCpu), warmReads,
-        median(scroll) };
+    figures.coldMs = median(figures.colds);
+    figures.warmMs = median(warm);
+    figures.coldCpuMs = median(coldCpu);
+    figures.scrollMs = median(scroll);
+    figures.diskKib = median(disk);
+    figures.readKib = median(read);
+    return figures;
+}
+
+// The grid built from a cold disk: before each build every file of the folder is dropped
+// from the page cache. Prints whether the drop took; the figures are invalid when it did not.
+GridFigures measureColdDisk(const QString &folder, const QStringList &files, int runs)
+{
+    qint64 stayed = 0;
+    GridRuns how;
+    how.runs = runs;
+    how.coldOnly = true;
+    how.beforeBuild = [&] { stayed = qMax(stayed, dropFromPageCache(files)); };
+    std::printf("cold disk: the files are dropped from the page cache before each build\n");
+    const GridFigures figures = measureGrid(folder, how);
+    if (stayed > 0) {
+        std::printf("cold disk: the drop did not take, %lld KiB of the files stayed cached\n",
+            static_cast<long long>(stayed));
+        return {};
+    }
+    std::printf("cold disk: %.1f MiB of the files in the page cache after the last build\n",
+        double(residentKib(files)) / bytesPerKilobyte);
+    return figures;
 }
 
 } // namespace
@@ -327,7 +452,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption tableOption(QStringLiteral("table-sample"),
         QStringLiteral("Files the per-picture table is measured on; 0 for no table."),
         QStringLiteral("n"), QString::number(defaultTableSample));
-    parser.addOptions({ runsOption, vipsOption, tableOption });
+    const QCommandLineOption coldDiskOption(QStringLiteral("cold-disk-runs"),
+        QStringLiteral("Builds from a cold disk, each after dropping the folder's files from the "
+                       "page cache; 0 for none."),
+        QStringLiteral("n"), QString::number(defaultColdDiskRuns));
+    parser.addOptions({ runsOption, vipsOption, tableOption, coldDiskOption });
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(1);
@@ -339,25 +468,33 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "gridbench: no JPEG files in %s\n", qPrintable(folder));
         return 1;
     }
-    std::printf("== %s: %lld pictures, %d runs, %d threads, load average %s\n", qPrintable(folder),
-        static_cast<long long>(files.size()), runs, QThread::idealThreadCount(),
-        qPrintable(loadAverage()));
+    const QString platform = QGuiApplication::platformName();
+    // The reference gets as many processes as the grid has decoding threads.
+    const QtPictureLoader threadLoader;
+    const int threads = PictureCache(threadLoader, thumbnailSize).threadCount();
+    std::printf("== %s: %lld pictures, %d runs, platform %s, %d decoding threads, load average "
+                "%s\n",
+        qPrintable(folder), static_cast<long long>(files.size()), runs, qPrintable(platform),
+        threads, qPrintable(loadAverage()));
     std::fflush(stdout);
 
-    // Every figure is taken with the files in the page cache.
+    // Every figure but the cold disk's is taken with the files in the page cache.
     readAll(files);
 
     // The grid first, so that the peak memory is the grid's own; vipsthumbnail between runs.
     const QStringList vipsFiles = spreadSample(files, parser.value(vipsOption).toInt());
     std::vector<double> vipsTimes;
     std::vector<double> vipsCpu;
-    const GridFigures grid = measureGrid(folder, runs, [&](int run) {
+    GridRuns inMemory;
+    inMemory.runs = runs;
+    inMemory.afterRun = [&](int run) {
         if (run >= maxVipsRuns)
             return;
         double cpu = 0;
-        vipsTimes.push_back(vipsMilliseconds(vipsFiles, &cpu));
+        vipsTimes.push_back(vipsMilliseconds(vipsFiles, threads, &cpu));
         vipsCpu.push_back(cpu);
-    });
+    };
+    const GridFigures grid = measureGrid(folder, inMemory);
     if (grid.colds.empty()) {
         std::fprintf(stderr, "gridbench: the main window could not open %s\n", qPrintable(folder));
         return 1;
@@ -382,8 +519,9 @@ int main(int argc, char *argv[])
             grid.colds[run] / (vipsTimes[run] / double(vipsFiles.size()) * double(grid.pictures)));
     }
     if (vipsRan)
-        std::printf("vipsthumbnail: %lld of the %lld files, %.1f ms a picture (median)\n",
-            static_cast<long long>(vipsFiles.size()), static_cast<long long>(files.size()),
+        std::printf("vipsthumbnail: %lld of the %lld files in %d processes, %.1f ms a picture "
+                    "(median)\n",
+            static_cast<long long>(vipsFiles.size()), static_cast<long long>(files.size()), threads,
             vipsPerPicture);
     else
         std::printf("vipsthumbnail did not run (make bench installs libvips-tools)\n");
@@ -398,9 +536,11 @@ int main(int argc, char *argv[])
             QByteArray(60, '-').constData(), QByteArray(10, '-').constData());
         printRow("reading every byte of the file",
             perPicture(sample, runs, 1, [](const QString &p) { readAll({ p }); }));
-        printRow("reading the first 64 KiB only",
-            perPicture(sample, runs, 1, [](const QString &p) { readAll({ p }, firstBytes); }));
-        printRow("vipsthumbnail", vipsPerPicture);
+        printRow("reading the first 16 KiB only", perPicture(sample, runs, 1, [](const QString &p) {
+            readAll({ p }, exif::firstBlock);
+        }));
+        printRow(
+            qPrintable(QStringLiteral("vipsthumbnail, %1 processes").arg(threads)), vipsPerPicture);
         printRow("Qt QImageReader, full decode then scale",
             perPicture(sample, runs, 1, [](const QString &p) { fullDecodeThenScale(p); }));
         printRow("QImageReader::setScaledSize, 1 thread",
@@ -419,19 +559,35 @@ int main(int argc, char *argv[])
     std::printf("\ncells: a warm rebuild decodes nothing, so its %.0f ms are the cells' cost\n",
         grid.warmMs);
     std::printf("scrolling the grid: %.2f ms a step (median)\n", grid.scrollMs);
-    if (vipsRan) {
-        // Wall times depend on how many cores the machine leaves free; processor times do not.
-        const double vipsCpuMs = median(vipsCpu) / double(vipsFiles.size()) * double(grid.pictures);
+    // Wall times depend on how many cores the machine leaves free; processor times do not.
+    const double vipsCpuMs
+        = vipsRan ? median(vipsCpu) / double(vipsFiles.size()) * double(grid.pictures) : -1;
+    if (vipsRan)
         std::printf("processor time: grid cold %.0f ms, vipsthumbnail %.0f ms, ratio %.3f\n",
             grid.coldCpuMs, vipsCpuMs, grid.coldCpuMs / vipsCpuMs);
-    }
+
+    const int coldDiskRuns = parser.value(coldDiskOption).toInt();
+    const GridFigures disk
+        = coldDiskRuns > 0 ? measureColdDisk(folder, files, coldDiskRuns) : GridFigures {};
+    const bool diskRan = !disk.colds.empty();
+    const auto figure = [](bool valid, double value, int decimals) {
+        return valid ? QString::number(value, 'f', decimals) : QStringLiteral("n/a");
+    };
+
     std::printf("load average at the end: %s (%d cores)\n", qPrintable(loadAverage()),
         QThread::idealThreadCount());
-    std::printf("grid: pictures=%lld cold_ms=%.0f warm_ms=%.0f vips_ms=%s cold_vs_vips=%s "
-                "warm_reads=%d peak_rss_mb=%.0f\n",
-        static_cast<long long>(grid.pictures), grid.coldMs, grid.warmMs,
-        vipsRan ? qPrintable(QString::number(vipsMs, 'f', 0)) : "n/a",
-        vipsRan ? qPrintable(QString::number(median(ratios), 'f', 3)) : "n/a", grid.warmReads,
-        peakMb);
+    // cold: a new window, so an empty thumbnail cache, with the files in memory; cold_disk:
+    // the same with the files dropped from the page cache first. The vips ratios compare the
+    // cold build's wall time and processor time with vipsthumbnail's.
+    std::printf(
+        "grid: folder=%s platform=%s pictures=%lld threads=%d cold_ms=%.0f warm_ms=%.0f vips_ms=%s "
+        "cold_vs_vips=%s cpu_vs_vips=%s cold_disk_ms=%s read_kib_per_picture=%s "
+        "warm_reads=%d peak_rss_mb=%.0f\n",
+        qPrintable(QFileInfo(folder).fileName()), qPrintable(platform),
+        static_cast<long long>(grid.pictures), threads, grid.coldMs, grid.warmMs,
+        qPrintable(figure(vipsRan, vipsMs, 0)), qPrintable(figure(vipsRan, median(ratios), 3)),
+        qPrintable(figure(vipsRan, grid.coldCpuMs / vipsCpuMs, 3)),
+        qPrintable(figure(diskRan, disk.coldMs, 0)), qPrintable(figure(diskRan, disk.diskKib, 1)),
+        grid.warmReads, peakMb);
     return 0;
 }

@@ -17,6 +17,7 @@ packages=(
 )
 if [ "${RAVELIN_BENCH:-}" = 1 ]; then
     packages+=(imagemagick libimage-exiftool-perl libvips-tools)
+    packages+=(xvfb xauth)                                  # the grid under X as well
 fi
 if [ "${RAVELIN_FUZZ:-}" = 1 ]; then
     packages+=(clang-14 libclang-rt-14-dev llvm-14)   # libFuzzer and its symbolizer

@@ -1,19 +1,22 @@
 #pragma once
 
-#include <QByteArray>
 #include <QIODevice>
 #include <QImage>
 #include <QSize>
 #include <QString>
 
-// Reads the small picture that cameras embed in a JPEG's EXIF block, from the first bytes of
-// the file only, and decides whether it can stand in for the picture in a thumbnail.
+class QIODevice;
+
+// Reads the small picture that cameras embed in a JPEG's EXIF block, reading only the bytes it
+// needs, and decides whether it can stand in for the picture in a thumbnail.
 namespace exif
 {
 
-// The camera's own thumbnail lies in the EXIF block, which must fit one 64 KiB segment; the
-// frame header that gives the picture's size follows soon after.
-inline constexpr qint64 headerBytes = 128 * 1024;
+// A camera's EXIF block and frame header usually end within the first few KiB: this much is
+// read at once, and more only where a segment's own length says it is needed.
+inline constexpr qint64 firstBlock = 16 * 1024;
+// Reading stops here: a frame header further in is no camera's, and the picture is decoded.
+inline constexpr qint64 maxHeaderBytes = 256 * 1024;
 // An embedded thumbnail larger than this is not a real one: it is not decoded.
 inline constexpr int maxThumbnailSide = 1024;
 // Thumbnails and pictures whose width-to-height ratios differ by more than this fraction are
@@ -30,14 +33,14 @@ struct Header {
     QSize pictureSize;
 };
 
-// Parses the first bytes of a JPEG file (up to headerBytes of them).
-Header parse(const QByteArray &start);
+// Reads the EXIF block from an open JPEG file, from its start up to the end of the embedded
+// thumbnail and no further, and then the frame header (when there is a thumbnail), skipping
+// the segments between, and leaves the file at its start. Best unbuffered: reads are then
+// exactly the bytes asked for. bytesRead, when given, receives how many bytes were read.
+Header read(QIODevice &device, qint64 *bytesRead = nullptr);
 
-// Reads at most headerBytes from the start of the file and parses them. bytesRead, when
-// given, receives how many bytes were read. Only a regular file is read.
+// The same for a file by name; only a regular file is read.
 Header read(const QString &path, qint64 *bytesRead = nullptr);
-// The same from a file already open, which is left at its start.
-Header read(QIODevice &file, qint64 *bytesRead = nullptr);
 
 // True when the thumbnail decodes, has the picture's shape and, turned as the orientation
 // says, is at least wanted in both directions.
