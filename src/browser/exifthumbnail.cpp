@@ -10,7 +10,9 @@
 
 #include <libexif/exif-data.h>
 
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -243,6 +245,15 @@ namespace
             header.thumbnail = decodeThumbnail(data->data, data->size);
     }
 
+    // Turns the kernel's read-ahead off or back on for an open file, where the system has one.
+    void adviseReadAhead([[maybe_unused]] int descriptor, [[maybe_unused]] bool on)
+    {
+#ifdef Q_OS_UNIX
+        if (descriptor >= 0)
+            posix_fadvise(descriptor, 0, 0, on ? POSIX_FADV_NORMAL : POSIX_FADV_RANDOM);
+#endif
+    }
+
 } // namespace
 
 Header read(QIODevice &device, qint64 *bytesRead)
@@ -251,8 +262,7 @@ Header read(QIODevice &device, qint64 *bytesRead)
     // that costs more than the decoding.
     auto *file = qobject_cast<QFileDevice *>(&device);
     const int descriptor = file != nullptr ? file->handle() : -1;
-    if (descriptor >= 0)
-        posix_fadvise(descriptor, 0, 0, POSIX_FADV_RANDOM);
+    adviseReadAhead(descriptor, false);
 
     Source source(device);
     Header header;
@@ -281,8 +291,7 @@ Header read(QIODevice &device, qint64 *bytesRead)
         offset = segment.end;
     }
 
-    if (descriptor >= 0)
-        posix_fadvise(descriptor, 0, 0, POSIX_FADV_NORMAL);
+    adviseReadAhead(descriptor, true);
     device.seek(0);
     if (bytesRead != nullptr)
         *bytesRead = source.bytesRead();
