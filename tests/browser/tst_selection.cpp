@@ -165,7 +165,7 @@ void TestSelection::similarPathIsNotTheSameFile()
     MainSession s;
     auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, folder));
-    w.List1->addItem(lookalike);
+    w.state().select({ lookalike });
     QVERIFY(w.Dir1->setPath(m_folders->path()));
     QVERIFY(w.Dir1->setPath(folder));
     QCOMPARE(mark(w, 0), 0);
