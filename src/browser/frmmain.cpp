@@ -57,6 +57,7 @@ frmMain::frmMain(platform::Services &services, const PictureLoader &loader, QWid
     buildMenus();
     fixSize();
     connectEvents();
+    connectState();
 }
 
 void frmMain::buildControls()
@@ -193,7 +194,7 @@ void frmMain::buildMenus()
     mnuHelp->addSeparator();
     mnuHelpAbout = mnuHelp->addAction(QStringLiteral("&About "));
 
-    DisableSelectionCommands();
+    updateActions();
 }
 
 void frmMain::connectEvents()
@@ -207,14 +208,6 @@ void frmMain::connectEvents()
     connect(Image1(0), &ImageBox::clicked, this, [this] { Image1_Click(0); });
     connect(Image1(0), &ImageBox::doubleClicked, this, [this] { Image1_DblClick(0); });
     picOuter->installEventFilter(this);
-    // The commands that need a selection go out of use whenever it becomes empty, whoever
-    // empties it: a click, Select None, a delete, a rename or a move.
-    const auto emptied = [this] {
-        if (List1->count() == 0)
-            DisableSelectionCommands();
-    };
-    connect(List1->model(), &QAbstractItemModel::rowsRemoved, this, emptied);
-    connect(List1->model(), &QAbstractItemModel::modelReset, this, emptied);
 
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(mnuEditSelectAll, &QAction::triggered, this, &frmMain::mnuEditSelectAll_Click);
@@ -225,6 +218,21 @@ void frmMain::connectEvents()
     connect(mnuToolsOptions, &QAction::triggered, this, &frmMain::mnuToolsOptions_Click);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
+}
+
+void frmMain::connectState()
+{
+    // The selection list, the commands that need a selection, the file list and the grid
+    // follow the state, whichever window changed it.
+    connect(&m_state, &BrowserState::selectionChanged, this, &frmMain::showSelection);
+    connect(&m_state, &BrowserState::filesChanged, this,
+        [this] { File1->showFiles(m_state.folder(), m_state.fileNames()); });
+    connect(&m_state, &BrowserState::thumbManualChanged, this,
+        [this](bool manual) { ButtonLoadThumbs->setVisible(manual && !isPreviewShown()); });
+    connect(&m_state, &BrowserState::rebuildRequested, this, &frmMain::rebuildGrid);
+    connect(&m_state, &BrowserState::unloadRequested, this, &frmMain::UnloadThumbnails);
+    connect(&m_state, &BrowserState::foldersChanged, Dir1, &FolderListBox::refresh);
+    connect(&m_state, &BrowserState::usableChanged, this, &QWidget::setEnabled);
 }
 
 bool frmMain::Form_Load()
@@ -246,15 +254,13 @@ bool frmMain::Form_Load()
                                       .arg(claim.error),
             platform::box::Exclamation, platform::programTitle);
     }
-    File1->setPattern(ImageFormat);
-
     // The lists start at the folder that is current when the program starts.
     const QString start = m_services.fs().currentFolder();
     {
         // No thumbnails are built before the user's first folder change.
         const QSignalBlocker blocker(Dir1);
         if (Dir1->setPath(start))
-            File1->setPath(Dir1->path());
+            m_state.showFolder(Dir1->path());
     }
     Drive1->showDriveOf(Dir1->path());
     return true;
@@ -285,11 +291,10 @@ void frmMain::Drive1_Change()
 
 void frmMain::Dir1_Change()
 {
-    File1->setPattern(ImageFormat);
     const WaitCursor busy(m_services.mouse());
-    File1->setPath(Dir1->path());
-    // The grid opens files by full path, but the current folder follows the one shown, as
-    // users of the program's file commands expect.
+    m_state.showFolder(Dir1->path());
+    // The grid opens files by full path and no window reads the current folder, but it
+    // follows the one shown, as users of the program's file commands expect.
     const platform::FsResult moved = m_services.fs().setCurrentFolder(Dir1->path());
     Q_UNUSED(moved);
     Drive1->showDriveOf(Dir1->path());
@@ -316,22 +321,12 @@ void frmMain::rebuildGrid()
     const WaitCursor busy(m_services.mouse());
     UnloadThumbnails();
     LoadThumbnails();
-    PreviousFileCount = File1->count();
-}
-
-void frmMain::refreshFiles()
-{
-    File1->refresh();
-    if (ThumbManual)
-        UnloadThumbnails();
-    else
-        rebuildGrid();
+    PreviousFileCount = static_cast<int>(m_state.fileNames().size());
 }
 
 void frmMain::setThumbnailsManual(bool manual)
 {
-    ThumbManual = manual;
-    ButtonLoadThumbs->setVisible(manual && !isPreviewShown());
+    m_state.setThumbManual(manual);
 }
 
 QString frmMain::PathString(const QString &folder, const QString &name) const
@@ -350,7 +345,7 @@ void frmMain::closeEvent(QCloseEvent *event)
     // Held out of use by the options window, the window cannot be closed either, as no
     // disabled window can. Otherwise closing is not intercepted: the program ends once no
     // other window is open.
-    if (heldOutOfUse())
+    if (m_state.heldOutOfUse())
         event->ignore();
     else
         event->accept();

@@ -2,6 +2,7 @@
 
 #include "app/controlarray.h"
 #include "app/platform.h"
+#include "browser/browserstate.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -35,6 +36,9 @@ class frmMain : public QMainWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmMain)
+    // First, so that the settings below can name its fields.
+    BrowserState m_state;
+
 public:
     explicit frmMain(
         platform::Services &services, const PictureLoader &loader, QWidget *parent = nullptr);
@@ -47,12 +51,13 @@ public:
     // mode: the folder the program was started with.
     void openFolder(const QString &path);
 
-    // Program settings.
-    QString ImageFormat;
-    bool DeleteRecycle = true;
-    bool AutoThumbnails = true;
-    // True while thumbnails load only when the View Thumbnails button is pressed.
-    bool ThumbManual = false;
+    // The settings, the folder shown and the selection, which the windows show and change.
+    BrowserState &state() { return m_state; }
+    // The settings by their old names.
+    QString &ImageFormat = m_state.settings().imageFormat;
+    bool &DeleteRecycle = m_state.settings().deleteRecycle;
+    bool &AutoThumbnails = m_state.settings().autoThumbnails;
+    bool &ThumbManual = m_state.settings().thumbManual;
     int PreviousFileCount = 0;
 
     // Controls.
@@ -92,9 +97,6 @@ public:
     void UnloadThumbnails();
     // UnloadThumbnails, LoadThumbnails and PreviousFileCount, with the hourglass shown.
     void rebuildGrid();
-    // Re-reads the folder shown after files were renamed or deleted: in automatic mode the
-    // grid is rebuilt, in manual mode it is emptied until the View Thumbnails button.
-    void refreshFiles();
     // Switches between automatic loading on every folder change and loading by the View
     // Thumbnails button, which shows in manual mode.
     void setThumbnailsManual(bool manual);
@@ -106,11 +108,6 @@ public:
 
     // The full path of a file of the folder shown.
     QString PathString(const QString &folder, const QString &name) const;
-
-    // The options window keeps this window out of use while it is loaded; the others that
-    // put it back in use do so only when none of those is loaded.
-    bool heldOutOfUse() const;
-    void backInUse();
 
     // Secondary windows, made on first use.
     Rename *renameWindow();
@@ -150,11 +147,12 @@ private:
     std::vector<LoadedPicture> RefreshPictureCache(const QStringList &names);
     void showCell(int index, const LoadedPicture &picture);
     void paintCanvasOnce();
+    void connectState();
     void RestoreSelectionMarks();
-    void DisableSelectionCommands();
-    void EnableSelectionCommands();
+    // The selection list shows the selection, and the commands that need one follow it.
+    void showSelection();
+    void updateActions();
     void setMark(int index, bool marked);
-    bool isMarked(int index) const;
     void DeleteSelectedPictures();
 
     platform::Services &m_services;

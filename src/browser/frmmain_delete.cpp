@@ -1,9 +1,5 @@
 #include "browser/frmmain.h"
 
-#include "app/filelistbox.h"
-
-#include <QListWidget>
-
 namespace
 {
 // A failure report lists at most this many files, then says how many more there were.
@@ -24,15 +20,13 @@ void frmMain::DeleteSelectedPictures()
         return;
 
     QStringList failures;
-    for (int i = 0; i < List1->count(); ++i) {
-        const QString path = List1->item(i)->text();
+    for (const QString &path : m_state.selection()) {
         const platform::FsResult done
             = DeleteRecycle ? m_services.fs().moveToTrash(path) : m_services.fs().removeFile(path);
         if (!done)
             failures.append(QStringLiteral("%1 (%2)").arg(path, done.error));
     }
-    List1->clear();
-    refreshFiles();
+    m_state.afterJob();
 
     if (!failures.isEmpty()) {
         const qsizetype more = failures.size() - maxListedFailures;

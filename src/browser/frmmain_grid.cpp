@@ -1,6 +1,5 @@
 #include "browser/frmmain.h"
 
-#include "app/filelistbox.h"
 #include "browser/imagebox.h"
 #include "browser/picturecache.h"
 
@@ -30,9 +29,9 @@ constexpr qint64 progressPaintIntervalMs = 40;
 
 void frmMain::LoadThumbnails()
 {
-    const int count = File1->count();
-    m_gridFolder = File1->path();
-    m_gridNames = File1->fileNames();
+    m_gridFolder = m_state.folder();
+    m_gridNames = m_state.fileNames();
+    const int count = static_cast<int>(m_gridNames.size());
     const int canvasHeight = scrollPerCell * count + canvasExtra;
     // Scrolled to the end, the canvas's foot meets the viewport's: never into blank space.
     VBar->setMaximum(std::max(0, canvasHeight - picOuter->height()));

@@ -13,73 +13,53 @@ void frmMain::Image1_Click(int Index)
 {
     if (Index < 0 || Index >= m_gridNames.size())
         return;
-    const QString path = PathString(m_gridFolder, m_gridNames[Index]);
     // An entry matches only the file's own full path.
-    const QList<QListWidgetItem *> found
-        = List1->findItems(path, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (!found.isEmpty()) {
-        delete List1->takeItem(List1->row(found.first()));
-        setMark(Index, false);
-        if (List1->count() == 0)
-            DisableSelectionCommands();
-        return;
-    }
-    EnableSelectionCommands();
-    List1->addItem(path);
-    setMark(Index, true);
+    setMark(Index, m_state.toggle(PathString(m_gridFolder, m_gridNames[Index])));
 }
 
 void frmMain::mnuEditSelectAll_Click()
 {
     if (Label1(0)->caption().isEmpty())
         return;
+    QStringList paths;
     for (int i = 0; i < m_gridNames.size(); ++i) {
-        if (!isMarked(i))
-            List1->addItem(PathString(m_gridFolder, m_gridNames[i]));
+        paths.append(PathString(m_gridFolder, m_gridNames[i]));
         setMark(i, true);
     }
-    EnableSelectionCommands();
-    if (List1->count() == 0)
-        DisableSelectionCommands();
+    m_state.select(paths);
 }
 
 void frmMain::mnuEditSelectNone_Click()
 {
-    List1->clear();
+    m_state.clearSelection();
     for (int i = 0; i < m_gridNames.size(); ++i)
         setMark(i, false);
-    DisableSelectionCommands();
 }
 
 void frmMain::RestoreSelectionMarks()
 {
-    QSet<QString> selected;
-    for (int i = 0; i < List1->count(); ++i)
-        selected.insert(List1->item(i)->text());
-    if (!selected.isEmpty()) {
-        for (int x = 0; x < m_gridNames.size(); ++x) {
-            if (selected.contains(PathString(m_gridFolder, m_gridNames[x])))
-                setMark(x, true);
-        }
+    const QStringList selection = m_state.selection();
+    const QSet<QString> selected(selection.begin(), selection.end());
+    for (int x = 0; x < m_gridNames.size(); ++x) {
+        if (selected.contains(PathString(m_gridFolder, m_gridNames[x])))
+            setMark(x, true);
     }
-    if (List1->count() == 0)
-        DisableSelectionCommands();
 }
 
-void frmMain::DisableSelectionCommands()
+void frmMain::showSelection()
 {
-    mnuEditSelectNone->setEnabled(false);
-    mnuEditDelete->setEnabled(false);
-    mnuMovePictures->setEnabled(false);
-    mnuRename->setEnabled(false);
+    List1->clear();
+    List1->addItems(m_state.selection());
+    updateActions();
 }
 
-void frmMain::EnableSelectionCommands()
+void frmMain::updateActions()
 {
-    mnuEditSelectNone->setEnabled(true);
-    mnuEditDelete->setEnabled(true);
-    mnuMovePictures->setEnabled(true);
-    mnuRename->setEnabled(true);
+    const bool selected = !m_state.selection().isEmpty();
+    mnuEditSelectNone->setEnabled(selected);
+    mnuEditDelete->setEnabled(selected);
+    mnuMovePictures->setEnabled(selected);
+    mnuRename->setEnabled(selected);
 }
 
 void frmMain::setMark(int index, bool marked)
@@ -91,10 +71,4 @@ void frmMain::setMark(int index, bool marked)
     label->setOpaque(marked);
     label->setBorder(marked);
     image->setBorder(marked);
-}
-
-bool frmMain::isMarked(int index) const
-{
-    const CellLabel *label = Label1(index);
-    return label != nullptr && label->isOpaque();
 }

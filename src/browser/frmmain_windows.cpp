@@ -8,12 +8,8 @@
 #include "options/frmoptions.h"
 #include "rename/rename.h"
 
-#include <QListWidget>
-
 frmMain::~frmMain()
 {
-    // The selection list empties as it goes, when the menu it would update is gone already.
-    List1->model()->disconnect(this);
     if (MainWindow == this)
         MainWindow = nullptr;
 }
@@ -55,16 +51,6 @@ About *frmMain::aboutWindow()
     return m_about.get();
 }
 
-bool frmMain::heldOutOfUse() const
-{
-    return m_options != nullptr && m_options->isLoaded();
-}
-
-void frmMain::backInUse()
-{
-    setEnabled(!heldOutOfUse());
-}
-
 void frmMain::mnuRename_Click()
 {
     renameWindow()->showWindow();
@@ -88,4 +74,14 @@ void frmMain::mnuHelpContents_Click()
 void frmMain::mnuHelpAbout_Click()
 {
     aboutWindow()->showWindow();
+}
+
+BrowserState *mainState()
+{
+    return MainWindow != nullptr ? &MainWindow->state() : nullptr;
+}
+
+QWidget *mainWidget()
+{
+    return MainWindow;
 }

@@ -1,12 +1,11 @@
 #include "move/movefilewindow.h"
 
 #include "app/drivelistbox.h"
-#include "app/filelistbox.h"
 #include "app/folderlistbox.h"
 #include "app/mainwindow.h"
 #include "app/units.h"
 #include "app/waitcursor.h"
-#include "browser/frmmain.h"
+#include "browser/browserstate.h"
 #include "move/moverules.h"
 
 #include <QGroupBox>
@@ -91,9 +90,10 @@ void MoveFileWindow::connectEvents()
 
 void MoveFileWindow::Form_Load()
 {
-    if (MainWindow != nullptr) {
-        for (int i = 0; i < MainWindow->List1->count(); ++i) {
-            CurrentPath = MainWindow->List1->item(i)->text();
+    const BrowserState *state = mainState();
+    if (state != nullptr) {
+        for (const QString &path : state->selection()) {
+            CurrentPath = path;
             List1->addItem(CurrentPath);
         }
     }
@@ -101,7 +101,7 @@ void MoveFileWindow::Form_Load()
     Drive2->refresh();
     {
         const QSignalBlocker blocker(Dir2);
-        if (Dir2->setPath(m_services.fs().currentFolder()))
+        if (Dir2->setPath(state != nullptr ? state->folder() : m_services.fs().currentFolder()))
             Dir2->refresh();
     }
     Drive2->showDriveOf(Dir2->path());
@@ -157,15 +157,15 @@ void MoveFileWindow::MakeDir_Click()
         return;
     }
     Dir2->refresh();
-    if (MainWindow != nullptr)
-        MainWindow->Dir1->refresh();
+    if (BrowserState *state = mainState())
+        state->folderMade();
 }
 
 void MoveFileWindow::Command1_Click()
 {
     unload();
-    if (MainWindow != nullptr)
-        MainWindow->backInUse();
+    if (BrowserState *state = mainState())
+        state->backInUse();
 }
 
 void MoveFileWindow::MoveFolderOK_Click()
@@ -212,22 +212,19 @@ void MoveFileWindow::reportFailures(const QStringList &failures)
 
 void MoveFileWindow::returnToMainWindow()
 {
-    if (MainWindow != nullptr) {
-        MainWindow->List1->clear();
-        MainWindow->File1->refresh();
-        // In manual mode the old thumbnails and their marks stay until the next build.
-        if (!MainWindow->ThumbManual)
-            MainWindow->rebuildGrid();
+    BrowserState *state = mainState();
+    QWidget *main = mainWidget();
+    if (state == nullptr || main == nullptr) {
+        unload();
+        return;
     }
+    // In manual mode the old thumbnails and their marks stay until the next build.
+    state->afterJob(BrowserState::ManualGrid::Keep);
     // The main window is shown before this one closes, so that the program does not end in
     // between when the main window had been closed.
-    if (MainWindow != nullptr) {
-        MainWindow->backInUse();
-        MainWindow->show();
-    }
+    state->backInUse();
+    main->show();
     unload();
-    if (MainWindow != nullptr) {
-        MainWindow->raise();
-        MainWindow->activateWindow();
-    }
+    main->raise();
+    main->activateWindow();
 }

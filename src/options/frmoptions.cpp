@@ -2,7 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "app/units.h"
-#include "browser/frmmain.h"
+#include "browser/browserstate.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -147,9 +147,12 @@ void frmOptions::connectEvents()
 void frmOptions::Form_Load()
 {
     // Option buttons of a group cannot be cleared directly, so the other one is selected.
-    (MainWindow->DeleteRecycle ? ToRecycle : PermDel)->setChecked(true);
-    (MainWindow->AutoThumbnails ? AutoThumb : ManualThumb)->setChecked(true);
-    MainWindow->setEnabled(false);
+    BrowserState *state = mainState();
+    const BrowserSettings settings = state != nullptr ? state->settings() : BrowserSettings();
+    (settings.deleteRecycle ? ToRecycle : PermDel)->setChecked(true);
+    (settings.autoThumbnails ? AutoThumb : ManualThumb)->setChecked(true);
+    if (state != nullptr)
+        state->holdOutOfUse(true);
     keepInFrontOfMainWindow();
     for (std::size_t i = 0; i < formats.size(); ++i) {
         Check1(static_cast<int>(i))->setChecked(FormatChecked[i] == 1);
@@ -176,19 +179,22 @@ void frmOptions::Command3_Click()
         return;
     }
     FormatChecked = checked;
-    MainWindow->ImageFormat = patterns.join(QLatin1Char(';'));
-    MainWindow->DeleteRecycle = ToRecycle->isChecked();
-    MainWindow->setThumbnailsManual(ManualThumb->isChecked());
-    MainWindow->AutoThumbnails = AutoThumb->isChecked();
+    if (BrowserState *state = mainState()) {
+        state->settings().imageFormat = patterns.join(QLatin1Char(';'));
+        state->settings().deleteRecycle = ToRecycle->isChecked();
+        state->setThumbManual(ManualThumb->isChecked());
+        state->settings().autoThumbnails = AutoThumb->isChecked();
+    }
     unload();
 }
 
 void frmOptions::Form_Unload()
 {
-    if (MainWindow == nullptr)
+    BrowserState *state = mainState();
+    if (state == nullptr)
         return;
-    MainWindow->setEnabled(true);
-    MainWindow->activateWindow();
+    state->holdOutOfUse(false);
+    mainWidget()->activateWindow();
 }
 
 void frmOptions::keepInFrontOfMainWindow()
@@ -196,7 +202,7 @@ void frmOptions::keepInFrontOfMainWindow()
     // Without an owner, a click on the main window would bury this window behind it, and the
     // program would look frozen. A child widget would be disabled with the main window, so the
     // main window owns it only as the window system sees it.
-    QWindow *owner = MainWindow->windowHandle();
+    QWindow *owner = mainWidget() != nullptr ? mainWidget()->windowHandle() : nullptr;
     if (owner == nullptr)
         return;
     winId();
@@ -205,9 +211,10 @@ void frmOptions::keepInFrontOfMainWindow()
 
 void frmOptions::centreOnMainWindow()
 {
-    if (!MainWindow->isVisible())
+    const QWidget *main = mainWidget();
+    if (main == nullptr || !main->isVisible())
         return;
     QRect frame = geometry();
-    frame.moveCenter(MainWindow->frameGeometry().center());
+    frame.moveCenter(main->frameGeometry().center());
     move(frame.topLeft());
 }

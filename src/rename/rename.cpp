@@ -1,11 +1,10 @@
 #include "rename/rename.h"
 
 #include "app/buildinfo.h"
-#include "app/filelistbox.h"
 #include "app/mainwindow.h"
 #include "app/units.h"
 #include "app/waitcursor.h"
-#include "browser/frmmain.h"
+#include "browser/browserstate.h"
 
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -209,10 +208,8 @@ void Rename::connectEvents()
 
 void Rename::Form_Load()
 {
-    if (MainWindow != nullptr) {
-        for (int i = 0; i < MainWindow->List1->count(); ++i)
-            List1->addItem(MainWindow->List1->item(i)->text());
-    }
+    if (const BrowserState *state = mainState())
+        List1->addItems(state->selection());
     Command1->setFocus();
 }
 
@@ -295,10 +292,8 @@ void Rename::Go_Click()
 
     List1->clear();
     List2->clear();
-    if (MainWindow != nullptr) {
-        MainWindow->List1->clear();
-        MainWindow->refreshFiles();
-    }
+    if (BrowserState *state = mainState())
+        state->afterJob();
 }
 
 std::optional<QString> Rename::renameFiles()

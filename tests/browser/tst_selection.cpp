@@ -4,7 +4,6 @@
 #include "browser/imagebox.h"
 #include "support/fakeservices.h"
 #include "support/picturefolders.h"
-#include "support/testpictures.h"
 
 #include <QAction>
 #include <QDir>
@@ -24,9 +23,7 @@ private Q_SLOTS:
     void init() { m_folders = std::make_unique<PictureFolders>(); }
     void cleanup() { m_folders.reset(); }
     void clicksAndCommands();
-    void selectAllAfterSomeClicks();
     void selectionAcrossFoldersAndRebuilds();
-    void similarPathIsNotTheSameFile();
     void thumbnailStandsForTheFileItShows();
     void previewOpensAndCloses_data();
     void previewOpensAndCloses();
@@ -108,25 +105,10 @@ void TestSelection::clicksAndCommands()
     w.mnuEditSelectAll->trigger();
     QCOMPARE(w.List1->count(), 0);
     QCOMPARE(commands(w), 0);
-}
-
-void TestSelection::selectAllAfterSomeClicks()
-{
-    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg" });
-    MainSession s;
-    QVERIFY(m_folders->open(s.w, folder));
-    click(s.w, 3);
-    click(s.w, 1);
-    QTest::keyClick(&s.w, Qt::Key_A, Qt::ControlModifier);
-    const QDir dir(folder);
-    QCOMPARE(listTexts(s.w.List1),
-        QStringList({ dir.filePath("d.jpg"), dir.filePath("b.jpg"), dir.filePath("a.jpg"),
-            dir.filePath("c.jpg"), dir.filePath("e.jpg") }));
-    QCOMPARE(marks(s.w), QList<int>({ 1, 1, 1, 1, 1 }));
-    QCOMPARE(commands(s.w), 1);
-    // Again: nothing is added twice.
-    s.w.mnuEditSelectAll->trigger();
-    QCOMPARE(s.w.List1->count(), 5);
+    // The list and the commands follow the selection whoever changes it.
+    w.state().select({ QDir(folder).filePath("c.jpg") });
+    QCOMPARE(listTexts(w.List1), QStringList({ QDir(folder).filePath("c.jpg") }));
+    QCOMPARE(commands(w), 1);
 }
 
 void TestSelection::selectionAcrossFoldersAndRebuilds()
@@ -154,23 +136,6 @@ void TestSelection::selectionAcrossFoldersAndRebuilds()
     QCOMPARE(commands(w), 0);
     QVERIFY(w.Dir1->setPath(second));
     QCOMPARE(marks(w), QList<int>({ 0, 0 }));
-}
-
-void TestSelection::similarPathIsNotTheSameFile()
-{
-    // "pics" + "a.jpg" must not match the entry of "picsa.jpg" beside it.
-    const QString folder = m_folders->make("pics", { "a.jpg" });
-    const QString lookalike = QDir::toNativeSeparators(m_folders->path("picsa.jpg"));
-    testpictures::write(lookalike, Qt::red);
-    MainSession s;
-    auto &[services, loader, w] = s;
-    QVERIFY(m_folders->open(w, folder));
-    w.List1->addItem(lookalike);
-    QVERIFY(w.Dir1->setPath(m_folders->path()));
-    QVERIFY(w.Dir1->setPath(folder));
-    QCOMPARE(mark(w, 0), 0);
-    click(w, 0);
-    QCOMPARE(listTexts(w.List1), QStringList({ lookalike, QDir(folder).filePath("a.jpg") }));
 }
 
 void TestSelection::thumbnailStandsForTheFileItShows()

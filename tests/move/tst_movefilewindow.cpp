@@ -229,6 +229,8 @@ void TestMoveFileWindow::withoutMoving()
     // The Cancel button and the close box unload it; it opens again afresh.
     QTest::mouseClick(s.window->Command1, Qt::LeftButton);
     QVERIFY(!s.window->isLoaded() && s.window->isHidden());
+    // It starts at the folder shown, whatever the current folder is.
+    QVERIFY(QDir::setCurrent(s.folders.path("out")));
     s.main.mnuMovePictures->trigger();
     QCOMPARE(s.window->List2->count(), 0);
     QCOMPARE(s.window->Text5->text(), s.folders.path("src1"));

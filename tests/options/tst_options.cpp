@@ -200,6 +200,18 @@ private slots:
         QVERIFY(m_main->isEnabled());
     }
 
+    void opensWithoutAMainWindow()
+    {
+        // It shows the start settings and applies them to nothing.
+        m_main.reset();
+        frmOptions options(m_services);
+        options.showWindow();
+        QVERIFY(options.isVisible());
+        QVERIFY(options.ToRecycle->isChecked() && options.AutoThumb->isChecked());
+        QTest::mouseClick(options.Command3, Qt::LeftButton);
+        QVERIFY(!options.isLoaded());
+    }
+
     void everyCaptionShowsWhole()
     {
         for (const QAbstractButton *button : m_options->findChildren<QAbstractButton *>()) {
