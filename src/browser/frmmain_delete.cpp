@@ -1,14 +1,9 @@
 #include "browser/frmmain.h"
 
 #include "app/filelistbox.h"
+#include "app/jobs.h"
 
 #include <QListWidget>
-
-namespace
-{
-// A failure report lists at most this many files, then says how many more there were.
-constexpr int maxListedFailures = 15;
-} // namespace
 
 void frmMain::mnuEditDelete_Click()
 {
@@ -23,25 +18,16 @@ void frmMain::DeleteSelectedPictures()
     if (temp3 != platform::Answer::Ok)
         return;
 
-    QStringList failures;
-    for (int i = 0; i < List1->count(); ++i) {
-        const QString path = List1->item(i)->text();
-        const platform::FsResult done
-            = DeleteRecycle ? m_services.fs().moveToTrash(path) : m_services.fs().removeFile(path);
-        if (!done)
-            failures.append(QStringLiteral("%1 (%2)").arg(path, done.error));
-    }
+    QStringList paths;
+    for (int i = 0; i < List1->count(); ++i)
+        paths.append(List1->item(i)->text());
+    const jobs::JobReport report = jobs::deleteFiles(paths, DeleteRecycle, m_services.fs());
     List1->clear();
     refreshFiles();
 
-    if (!failures.isEmpty()) {
-        const qsizetype more = failures.size() - maxListedFailures;
-        if (more > 0) {
-            failures = failures.mid(0, maxListedFailures);
-            failures.append(QStringLiteral("... and %1 more.").arg(more));
-        }
-        m_services.boxes().MsgBox(QStringLiteral("These files could not be deleted:\n\n")
-                + failures.join(QLatin1Char('\n')),
+    if (!report.failed.isEmpty()) {
+        m_services.boxes().MsgBox(
+            jobs::failureList(QStringLiteral("These files could not be deleted:"), report),
             platform::box::Exclamation, platform::programTitle);
     }
 }
