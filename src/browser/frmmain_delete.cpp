@@ -1,10 +1,6 @@
 #include "browser/frmmain.h"
 
-namespace
-{
-// A failure report lists at most this many files, then says how many more there were.
-constexpr int maxListedFailures = 15;
-} // namespace
+#include "app/jobs.h"
 
 void frmMain::mnuEditDelete_Click()
 {
@@ -19,23 +15,13 @@ void frmMain::DeleteSelectedPictures()
     if (temp3 != platform::Answer::Ok)
         return;
 
-    QStringList failures;
-    for (const QString &path : m_state.selection()) {
-        const platform::FsResult done
-            = DeleteRecycle ? m_services.fs().moveToTrash(path) : m_services.fs().removeFile(path);
-        if (!done)
-            failures.append(QStringLiteral("%1 (%2)").arg(path, done.error));
-    }
+    const jobs::JobReport report
+        = jobs::deleteFiles(m_state.selection(), DeleteRecycle, m_services.fs());
     m_state.afterJob();
 
-    if (!failures.isEmpty()) {
-        const qsizetype more = failures.size() - maxListedFailures;
-        if (more > 0) {
-            failures = failures.mid(0, maxListedFailures);
-            failures.append(QStringLiteral("... and %1 more.").arg(more));
-        }
-        m_services.boxes().MsgBox(QStringLiteral("These files could not be deleted:\n\n")
-                + failures.join(QLatin1Char('\n')),
+    if (!report.failed.isEmpty()) {
+        m_services.boxes().MsgBox(
+            jobs::failureList(QStringLiteral("These files could not be deleted:"), report),
             platform::box::Exclamation, platform::programTitle);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "app/drivelistbox.h"
 #include "app/folderlistbox.h"
+#include "app/jobs.h"
 #include "app/mainwindow.h"
 #include "app/units.h"
 #include "app/waitcursor.h"
@@ -18,8 +19,6 @@ namespace
 {
 constexpr int clientWidth = 9825;
 constexpr int clientHeight = 5385;
-// A longer list of failures would not fit on the screen.
-constexpr qsizetype maxListedFailures = 15;
 } // namespace
 
 MoveFileWindow::MoveFileWindow(platform::Services &services, QWidget *parent)
@@ -176,38 +175,29 @@ void MoveFileWindow::MoveFolderOK_Click()
     if (MoveAnswer != platform::Answer::Ok)
         return;
 
-    MovedCount = 0;
-    QStringList failures;
+    QList<jobs::Target> files;
+    for (int i = 0; i < List1->count(); ++i) {
+        CurrentPath = List1->item(i)->text();
+        // Without a preview there is no destination, and the move says so.
+        NewPath = i < List2->count() ? List2->item(i)->text() : QString();
+        files.append({ CurrentPath, NewPath });
+    }
+    jobs::JobReport report;
     {
         const WaitCursor busy(m_services.mouse());
-        for (int i = 0; i < List1->count(); ++i) {
-            CurrentPath = List1->item(i)->text();
-            // Without a preview there is no destination, and the move says so.
-            NewPath = i < List2->count() ? List2->item(i)->text() : QString();
-            const platform::FsResult moved = m_services.fs().moveFile(CurrentPath, NewPath);
-            if (moved)
-                ++MovedCount;
-            else
-                failures.append(CurrentPath + QLatin1Char('\n') + moved.error);
-        }
+        report = jobs::moveFiles(files, m_services.fs());
     }
+    MovedCount = static_cast<int>(report.done.size());
     List1->clear();
     List2->clear();
     m_services.boxes().MsgBox(QString::number(MovedCount) + QStringLiteral(" Files moved!"),
         platform::box::OkOnly, platform::programTitle);
-    if (!failures.isEmpty())
-        reportFailures(failures);
+    if (!report.failed.isEmpty()) {
+        m_services.boxes().MsgBox(
+            jobs::failureList(QStringLiteral("These files were not moved:"), report),
+            platform::box::Exclamation, platform::programTitle);
+    }
     returnToMainWindow();
-}
-
-void MoveFileWindow::reportFailures(const QStringList &failures)
-{
-    QString text = QStringLiteral("These files were not moved:");
-    for (qsizetype i = 0; i < failures.size() && i < maxListedFailures; ++i)
-        text += QStringLiteral("\n\n") + failures.at(i);
-    if (failures.size() > maxListedFailures)
-        text += QStringLiteral("\n\nand %1 more.").arg(failures.size() - maxListedFailures);
-    m_services.boxes().MsgBox(text, platform::box::Exclamation, platform::programTitle);
 }
 
 void MoveFileWindow::returnToMainWindow()

@@ -47,7 +47,6 @@ private slots:
 private:
     void buildControls();
     void connectEvents();
-    void reportFailures(const QStringList &failures);
     void returnToMainWindow();
 
     platform::Services &m_services;

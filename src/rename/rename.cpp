@@ -1,15 +1,14 @@
 #include "rename/rename.h"
 
 #include "app/buildinfo.h"
+#include "app/jobs.h"
 #include "app/mainwindow.h"
 #include "app/units.h"
 #include "app/waitcursor.h"
 #include "browser/browserstate.h"
 
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
-#include <QHash>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,58 +60,6 @@ void setBackColor(QWidget *widget, const QColor &color)
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Base, color);
     widget->setPalette(palette);
-}
-
-// The volumes of the folders a batch touches, each asked for once.
-class Volumes
-{
-public:
-    explicit Volumes(platform::FileSystem &fs)
-        : m_fs(fs)
-    {
-    }
-    const platform::Volume &of(const QString &path)
-    {
-        const QString folder = rules::folderPart(path);
-        auto known = m_known.find(folder);
-        if (known == m_known.end())
-            known = m_known.insert(folder, m_fs.volumeOf(folder));
-        return *known;
-    }
-    rules::NameRules nameRules(const QString &path)
-    {
-        return rules::nameRulesFor(of(path).fileSystem);
-    }
-
-private:
-    platform::FileSystem &m_fs;
-    QHash<QString, platform::Volume> m_known;
-};
-
-// Why a batch is refused, for the file that meets the problem.
-QString batchProblemText(rules::BatchProblem problem, const rules::PlannedRename &file)
-{
-    const QString name = rules::filePart(file.to);
-    switch (problem) {
-    case rules::BatchProblem::None:
-        break;
-    case rules::BatchProblem::TooLong:
-        return QStringLiteral("Its new name is %1 %2 long; this drive takes at most %3.")
-            .arg(rules::nameLength(name, file.nameRules))
-            .arg(file.nameRules == rules::NameRules::Windows ? QStringLiteral("characters")
-                                                             : QStringLiteral("bytes"))
-            .arg(rules::longestName(file.nameRules, file.maxNameLength));
-    case rules::BatchProblem::SameAsOther:
-        return QStringLiteral("Another picture of this rename gets the same new name, %1.")
-            .arg(name);
-    case rules::BatchProblem::TakenByLater:
-        return QStringLiteral("Its new name, %1, is still taken by a picture further down the "
-                              "list.")
-            .arg(name);
-    case rules::BatchProblem::Taken:
-        return QStringLiteral("A file named %1 is already there.").arg(name);
-    }
-    return {};
 }
 
 QPushButton *pictureButton(QWidget *parent, const char *iconName, const QString &tip)
@@ -229,7 +176,7 @@ void Rename::Command1_Click()
     rules::NameProblem problem = rules::prefixProblem(prefix, nameRules);
     if (problem == rules::NameProblem::None) {
         const WaitCursor busy(m_services.mouse());
-        Volumes volumes(m_services.fs());
+        jobs::Volumes volumes(m_services.fs());
         NameCounter = rules::startCount(Text3->text());
         // A single file gets the prefix alone, without a number.
         const bool numbered = List1->count() > 1;
@@ -264,7 +211,7 @@ void Rename::Go_Click()
 {
     // The preview was checked when it was built; the names are checked again here, since
     // they are what the disk will get.
-    Volumes volumes(m_services.fs());
+    jobs::Volumes volumes(m_services.fs());
     for (int i = 0; i < List1->count(); ++i) {
         const QListWidgetItem *preview = List2->item(i);
         const QString from = List1->item(i)->text();
@@ -283,9 +230,22 @@ void Rename::Go_Click()
     if (answer != platform::Answer::Ok)
         return;
 
-    if (const std::optional<QString> failure = renameFiles()) {
-        m_services.boxes().MsgBox(
-            QStringLiteral("Unable to Rename. File may already exist!\n\n") + *failure,
+    QList<jobs::Target> files;
+    for (int i = 0; i < List1->count(); ++i) {
+        // Without a preview there is no new name, and the rename refuses it.
+        const QListWidgetItem *preview = List2->item(i);
+        files.append({ List1->item(i)->text(), preview != nullptr ? preview->text() : QString() });
+    }
+    jobs::JobReport report;
+    {
+        const WaitCursor busy(m_services.mouse());
+        report = jobs::renameFiles(files, m_services.fs());
+    }
+    if (!report.failed.isEmpty()) {
+        const jobs::Failure &failure = report.failed.first();
+        CurrentPath = failure.path;
+        m_services.boxes().MsgBox(QStringLiteral("Unable to Rename. File may already exist!\n\n")
+                + failure.path + QLatin1Char('\n') + failure.reason,
             platform::box::OkOnly, platform::programTitle);
         return;
     }
@@ -294,42 +254,6 @@ void Rename::Go_Click()
     List2->clear();
     if (BrowserState *state = mainState())
         state->afterJob();
-}
-
-std::optional<QString> Rename::renameFiles()
-{
-    const WaitCursor busy(m_services.mouse());
-    // Everything that can be known before the first rename is checked first, so that a
-    // batch is not left half-applied for it.
-    Volumes volumes(m_services.fs());
-    std::vector<rules::PlannedRename> batch;
-    for (int i = 0; i < List1->count(); ++i) {
-        rules::PlannedRename file;
-        file.from = List1->item(i)->text();
-        const QListWidgetItem *preview = List2->item(i);
-        file.to = preview != nullptr ? preview->text() : QString();
-        const platform::Volume &volume = volumes.of(file.from);
-        file.nameRules = rules::nameRulesFor(volume.fileSystem);
-        file.maxNameLength = volume.maxNameLength;
-        file.targetExists
-            = !file.to.isEmpty() && (QFileInfo::exists(file.to) || QFileInfo(file.to).isSymLink());
-        batch.push_back(std::move(file));
-    }
-    const rules::BatchCheck check = rules::batchProblem(batch);
-    if (check.problem != rules::BatchProblem::None) {
-        const rules::PlannedRename &file = batch[check.index];
-        return file.from + QLatin1Char('\n') + batchProblemText(check.problem, file)
-            + QStringLiteral("\n\nNo picture was renamed.");
-    }
-
-    for (const rules::PlannedRename &file : batch) {
-        CurrentPath = file.from;
-        // Without a preview there is no new name, and the rename refuses it.
-        const platform::FsResult renamed = m_services.fs().renameFile(CurrentPath, file.to);
-        if (!renamed)
-            return CurrentPath + QLatin1Char('\n') + renamed.error;
-    }
-    return std::nullopt;
 }
 
 void Rename::refuseName(rules::NameProblem problem, rules::NameRules nameRules)

@@ -47,10 +47,6 @@ private:
     void connectEvents();
     // Shows why a name cannot be used under the rules of its volume.
     void refuseName(rules::NameProblem problem, rules::NameRules nameRules);
-    // Renames List1's files to List2's paths in order. A batch that would fail for a cause
-    // known beforehand is not started; otherwise it stops at the first file that fails.
-    // Returns the file and why it failed, or nothing when every file was renamed.
-    std::optional<QString> renameFiles();
 
     platform::Services &m_services;
     // The List1 entry being worked on, and the number the next preview name gets.

@@ -27,7 +27,6 @@ private Q_SLOTS:
     void permanentlyThenAgain();
     void cancelChangesNothing();
     void failuresAreListedAndTheRestDeleted();
-    void missingTrashFolderIsMade();
 
 private:
     std::unique_ptr<PictureFolders> m_folders;
@@ -168,24 +167,6 @@ void TestDelete::failuresAreListedAndTheRestDeleted()
     QVERIFY(!report.text.contains(QDir(folder).filePath("b.jpg")));
     QCOMPARE(w.List1->count(), 0);
     QCOMPARE(w.File1->fileNames(), QStringList({ "c.jpg" }));
-}
-
-void TestDelete::missingTrashFolderIsMade()
-{
-    // A fresh account: the user's data folder does not exist yet.
-    qputenv("XDG_DATA_HOME", m_folders->path("fresh/share").toLocal8Bit());
-    const QString folder = m_folders->make("pics", { "a.jpg" });
-    MainSession s;
-    auto &[services, loader, w] = s;
-    QVERIFY(m_folders->open(w, folder));
-    QDir::setCurrent(folder);
-    click(w, 0);
-    w.mnuEditDelete->trigger();
-    QVERIFY(!QFile::exists(QDir(folder).filePath("a.jpg")));
-    QVERIFY(QFile::exists(m_folders->path("fresh/share/Trash/files/a.jpg")));
-    // Never a stray trash inside the picture folder.
-    QVERIFY(!QDir(folder).exists("files"));
-    QCOMPARE(services.boxesFake.shown.size(), 1u);
 }
 
 QTEST_MAIN(TestDelete)

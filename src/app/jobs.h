@@ -1,0 +1,67 @@
+#pragma once
+
+#include "app/platform.h"
+#include "rename/namerules.h"
+
+#include <QHash>
+#include <QList>
+#include <QStringList>
+
+// The batch jobs on the selected pictures. Each takes the files and the file system, does the
+// whole run and tells what became of every file; the windows ask, confirm and show the report.
+namespace jobs
+{
+
+struct Failure {
+    QString path;
+    QString reason;
+    bool operator==(const Failure &) const = default;
+};
+
+struct JobReport {
+    QStringList done;
+    QList<Failure> failed;
+};
+
+// A file and the path it is to get; an empty target means none was given, which the file
+// system refuses with its reason.
+struct Target {
+    QString from;
+    QString to;
+};
+
+// Deletes each file, to the trash or for good; a file that cannot be deleted is reported and
+// the others are still deleted.
+[[nodiscard]] JobReport deleteFiles(
+    const QStringList &paths, bool toTrash, platform::FileSystem &fs);
+
+// Renames the files in order, never replacing a file. A batch that would fail for a cause
+// known beforehand is refused before the first rename; otherwise the run stops at the first
+// file that fails, and the files after it keep their names.
+[[nodiscard]] JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs);
+
+// Moves each file to its target, never replacing a file; a file that cannot be moved stays
+// where it was, is reported, and the others are still moved.
+[[nodiscard]] JobReport moveFiles(const QList<Target> &files, platform::FileSystem &fs);
+
+// The heading, then each file that failed with its reason; a long list is cut, and says how
+// many more failed.
+[[nodiscard]] QString failureList(const QString &heading, const JobReport &report);
+
+// The volumes of the folders a batch touches, each asked for once.
+class Volumes
+{
+public:
+    explicit Volumes(platform::FileSystem &fs)
+        : m_fs(fs)
+    {
+    }
+    const platform::Volume &of(const QString &path);
+    rules::NameRules nameRules(const QString &path);
+
+private:
+    platform::FileSystem &m_fs;
+    QHash<QString, platform::Volume> m_known;
+};
+
+} // namespace jobs

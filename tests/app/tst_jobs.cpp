@@ -1,0 +1,478 @@
+#include "app/filesystem.h"
+#include "app/fserrors.h"
+#include "app/jobs.h"
+#include "app/safemove.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <functional>
+#include <optional>
+
+using platform::errorText;
+using platform::FsError;
+using platform::FsResult;
+
+namespace
+{
+
+// The real file system, with a step run before each operation on a file: it may change the
+// disk as someone else would meanwhile, or fail the operation without touching the disk. A
+// move of a file named in copied is copied, as across volumes, with those hooks.
+struct FaultyFs : platform::QtFileSystem {
+    std::function<std::optional<FsResult>(const QString &from)> before;
+    QHash<QString, platform::MoveHooks> copied;
+
+    // The injected failure, or what the real operation gives.
+    template <typename Real>
+    FsResult step(const QString &path, Real real)
+    {
+        if (before) {
+            if (const std::optional<FsResult> failed = before(path))
+                return *failed;
+        }
+        return real();
+    }
+    FsResult renameFile(const QString &from, const QString &to) override
+    {
+        return step(from, [&] { return QtFileSystem::renameFile(from, to); });
+    }
+    FsResult moveFile(const QString &from, const QString &to) override
+    {
+        return step(from, [&] {
+            const auto hooks = copied.constFind(QFileInfo(from).fileName());
+            return hooks == copied.cend() ? QtFileSystem::moveFile(from, to)
+                                          : platform::safeMoveFile(from, to, *hooks);
+        });
+    }
+    FsResult removeFile(const QString &path) override
+    {
+        return step(path, [&] { return QtFileSystem::removeFile(path); });
+    }
+    FsResult moveToTrash(const QString &path) override
+    {
+        return step(path, [&] { return QtFileSystem::moveToTrash(path); });
+    }
+};
+
+} // namespace
+
+// The batch jobs on real files in a temporary folder, through the real file system with
+// faults injected where a real one cannot be made on demand. Every file is written with its
+// own first path as its content, so where each one ended up, and whole, is seen at a glance.
+class TestJobs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void deleteFiles_data();
+    void deleteFiles();
+    void renameFiles_data();
+    void renameFiles();
+    void moveFiles_data();
+    void moveFiles();
+    void failureList_data();
+    void failureList();
+
+private:
+    QString path(const QString &relative) const { return m_root->filePath(relative); }
+    void make(const QStringList &files);
+    // Every file under the root as "path: content", and every folder as "path/", sorted.
+    QStringList disk() const;
+    QStringList paths(const QStringList &relative) const;
+    QList<jobs::Target> targets(const QStringList &pairs) const;
+    QStringList failures(const jobs::JobReport &report) const;
+
+    std::optional<QTemporaryDir> m_root;
+    FaultyFs m_fs;
+    QByteArray m_home;
+    QByteArray m_dataHome;
+};
+
+void TestJobs::init()
+{
+    m_root.emplace();
+    QVERIFY(m_root->isValid());
+    m_fs = FaultyFs();
+    // A trash of the test's own.
+    m_home = qgetenv("HOME");
+    m_dataHome = qgetenv("XDG_DATA_HOME");
+    QVERIFY(QDir().mkpath(path("home/share")));
+    qputenv("HOME", QFile::encodeName(path("home")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path("home/share")));
+}
+
+void TestJobs::cleanup()
+{
+    qputenv("HOME", m_home);
+    if (m_dataHome.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", m_dataHome);
+    m_root.reset();
+}
+
+void TestJobs::make(const QStringList &files)
+{
+    for (const QString &file : files) {
+        QVERIFY(QDir().mkpath(QFileInfo(path(file)).absolutePath()));
+        QFile out(path(file));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QVERIFY(out.write(file.toUtf8()) == file.toUtf8().size());
+    }
+}
+
+QStringList TestJobs::disk() const
+{
+    QStringList found;
+    QDirIterator it(m_root->path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+        QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString at = it.next();
+        const QString relative = QDir(m_root->path()).relativeFilePath(at);
+        if (relative.startsWith(QLatin1String("home")))
+            continue;
+        QFile file(at);
+        if (it.fileInfo().isDir())
+            found.append(relative + '/');
+        else if (file.open(QIODevice::ReadOnly))
+            found.append(relative + ": " + QString::fromUtf8(file.readAll()));
+    }
+    found.sort();
+    return found;
+}
+
+QStringList TestJobs::paths(const QStringList &relative) const
+{
+    QStringList result;
+    for (const QString &file : relative)
+        result.append(path(file));
+    return result;
+}
+
+// "from>to" pairs; an empty "to" stays empty.
+QList<jobs::Target> TestJobs::targets(const QStringList &pairs) const
+{
+    QList<jobs::Target> result;
+    for (const QString &pair : pairs) {
+        const QString to = pair.section('>', 1);
+        result.append({ path(pair.section('>', 0, 0)), to.isEmpty() ? QString() : path(to) });
+    }
+    return result;
+}
+
+// The failures as "relative path: reason".
+QStringList TestJobs::failures(const jobs::JobReport &report) const
+{
+    QStringList result;
+    for (const jobs::Failure &failure : report.failed)
+        result.append(QDir(m_root->path()).relativeFilePath(failure.path) + ": " + failure.reason);
+    return result;
+}
+
+void TestJobs::deleteFiles_data()
+{
+    QTest::addColumn<bool>("toTrash");
+    QTest::addColumn<QString>("trouble");
+    QTest::addColumn<QStringList>("done");
+    QTest::addColumn<QStringList>("failed");
+    QTest::addColumn<QStringList>("left");
+    const QStringList all = { "p/a.jpg", "p/b.jpg", "q/c.jpg" };
+    const QStringList folders = { "p/", "q/" };
+    const QString gone = "p/b.jpg: " + errorText(FsError::Gone);
+    for (const bool toTrash : { true, false }) {
+        const auto row = [toTrash](const char *tag, const char *trouble, const QStringList &done,
+                             const QStringList &failed, const QStringList &left) {
+            QTest::addRow("%s, %s", toTrash ? "trash" : "for good", tag)
+                << toTrash << QString(trouble) << done << failed << left;
+        };
+        row("from two folders", "", all, {}, folders);
+        // Someone else removed b.jpg after it was selected: it is not counted as deleted.
+        row("b.jpg gone", "gone", { "p/a.jpg", "q/c.jpg" }, { gone }, folders);
+        row("b.jpg now a folder", "folder", { "p/a.jpg", "q/c.jpg" },
+            { "p/b.jpg: " + errorText(FsError::FolderTookName) },
+            { "p/", "p/b.jpg/", "p/b.jpg/x.jpg: p/b.jpg/x.jpg", "q/" });
+        // The others are deleted all the same.
+        row("a.jpg refused", "refused", { "p/b.jpg", "q/c.jpg" }, { "p/a.jpg: Refused" },
+            { "p/", "p/a.jpg: p/a.jpg", "q/" });
+    }
+    // What would keep the system's trash call from ever returning, or make it put the trash
+    // in the picture folder: the picture stays where it was, with nothing beside it.
+    QTest::newRow("trash, name too long for its record")
+        << true << "long" << QStringList { "p/a.jpg", "q/c.jpg" }
+        << QStringList { "p/b.jpg: " + errorText(FsError::TooLongForTrash) }
+        << QStringList { "p/", "p/b.jpg: p/b.jpg", "q/" };
+    // A fresh account: the user's data folder is not there yet. Never a stray trash in the
+    // picture folder, which is the current folder.
+    QTest::newRow("trash, no data folder yet")
+        << true << "fresh" << QStringList { "p/a.jpg", "p/b.jpg", "q/c.jpg" } << QStringList {}
+        << QStringList { "p/", "q/" };
+    QTest::newRow("trash, its info folder is a file")
+        << true << "info" << QStringList {}
+        << QStringList { "p/a.jpg: " + errorText(FsError::TrashNotFolder, "<trash>"),
+               "p/b.jpg: " + errorText(FsError::TrashNotFolder, "<trash>"),
+               "q/c.jpg: " + errorText(FsError::TrashNotFolder, "<trash>") }
+        << QStringList { "p/", "p/a.jpg: p/a.jpg", "p/b.jpg: p/b.jpg", "q/", "q/c.jpg: q/c.jpg" };
+}
+
+void TestJobs::deleteFiles()
+{
+    QFETCH(bool, toTrash);
+    QFETCH(QString, trouble);
+    QFETCH(QStringList, done);
+    QFETCH(QStringList, failed);
+    QFETCH(QStringList, left);
+    // A name of 251 bytes and ".trashinfo" are more than the 255 a name may have.
+    const QString longName = "p/" + QString(247, u'b') + ".jpg";
+    const bool tooLong = trouble == "long";
+    QStringList files = { "p/a.jpg", tooLong ? longName : "p/b.jpg", "q/c.jpg" };
+    make(files);
+    if (trouble == "gone")
+        QVERIFY(QFile::remove(path("p/b.jpg")));
+    if (trouble == "folder") {
+        QVERIFY(QFile::remove(path("p/b.jpg")));
+        make({ "p/b.jpg/x.jpg" });
+    }
+    if (trouble == "refused") {
+        m_fs.before = [this](const QString &file) -> std::optional<FsResult> {
+            if (file == path("p/a.jpg"))
+                return FsResult::failure("Refused");
+            return std::nullopt;
+        };
+    }
+    QString trash = path("home/share/Trash");
+    const QString current = QDir::currentPath();
+    if (trouble == "fresh") {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path("home/fresh/share")));
+        trash = path("home/fresh/share/Trash");
+        QDir::setCurrent(path("p"));
+    }
+    if (trouble == "info") {
+        QVERIFY(QDir().mkpath(path("home/share/Trash")));
+        make({ "home/share/Trash/info" });
+        failed.replaceInStrings("<trash>", path("home/share/Trash/info"));
+    }
+    const jobs::JobReport report = jobs::deleteFiles(paths(files), toTrash, m_fs);
+    QDir::setCurrent(current);
+
+    if (tooLong) {
+        failed.replaceInStrings("p/b.jpg", longName);
+        left.replaceInStrings("p/b.jpg", longName);
+    }
+    QCOMPARE(report.done, paths(done));
+    QCOMPARE(failures(report), failed);
+    QCOMPARE(disk(), left);
+    // What was trashed is in the trash, whole.
+    for (const QString &file : done) {
+        const QString inTrash = trash + "/files/" + QFileInfo(file).fileName();
+        QCOMPARE(QFile::exists(inTrash), toTrash);
+    }
+}
+
+void TestJobs::renameFiles_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("pairs"); // "from>to"
+    QTest::addColumn<QString>("trouble");
+    QTest::addColumn<int>("renamed"); // the first ones of the batch
+    QTest::addColumn<QString>("failure"); // "path: reason" of the file that stopped it
+    QTest::addColumn<QStringList>("after");
+    const QStringList abc = { "p/a.jpg", "p/b.jpg", "p/c.jpg" };
+    const QStringList newNames = { "p/a.jpg>p/N 1.jpg", "p/b.jpg>p/N 2.jpg", "p/c.jpg>p/N 3.jpg" };
+    const QStringList unchanged
+        = { "p/", "p/a.jpg: p/a.jpg", "p/b.jpg: p/b.jpg", "p/c.jpg: p/c.jpg" };
+    const QString refused = QStringLiteral("\n\nNo picture was renamed.");
+    const auto row = [](const char *tag, const QStringList &files, const QStringList &pairs,
+                         const char *trouble, int renamed, const QString &failure,
+                         const QStringList &after) {
+        QTest::newRow(tag) << files << pairs << QString(trouble) << renamed << failure << after;
+    };
+    row("two folders", { "p/a.jpg", "q/b.jpg" }, { "p/a.jpg>p/T 1.jpg", "q/b.jpg>q/T 2.jpg" }, "",
+        2, {}, { "p/", "p/T 1.jpg: p/a.jpg", "q/", "q/T 2.jpg: q/b.jpg" });
+    row("a name freed earlier in the run", { "p/X 1.jpg", "p/a.jpg" },
+        { "p/X 1.jpg>p/X 0.jpg", "p/a.jpg>p/X 1.jpg" }, "", 2, {},
+        { "p/", "p/X 0.jpg: p/X 1.jpg", "p/X 1.jpg: p/a.jpg" });
+    // Found before the first rename: nothing is renamed.
+    row("a new name taken by another file", abc + QStringList { "p/N 2.jpg" }, newNames, "", 0,
+        "p/b.jpg: A file named N 2.jpg is already there." + refused,
+        unchanged + QStringList { "p/N 2.jpg: p/N 2.jpg" });
+    row("two files given one name", abc,
+        { "p/a.jpg>p/N.jpg", "p/b.jpg>p/M.jpg", "p/c.jpg>p/N.jpg" }, "", 0,
+        "p/c.jpg: Another picture of this rename gets the same new name, N.jpg." + refused,
+        unchanged);
+    row("a name held by a file renamed later", abc,
+        { "p/a.jpg>p/N.jpg", "p/b.jpg>p/c.jpg", "p/c.jpg>p/M.jpg" }, "", 0,
+        "p/b.jpg: Its new name, c.jpg, is still taken by a picture further down the list."
+            + refused,
+        unchanged);
+    const QString longest(252, u'L');
+    row("a name too long for the disk", abc,
+        { "p/a.jpg>p/N.jpg", "p/b.jpg>p/" + longest + ".jpeg", "p/c.jpg>p/M.jpg" }, "", 0,
+        "p/b.jpg: Its new name is 257 bytes long; this drive takes at most 255." + refused,
+        unchanged);
+    // Found only while renaming: the run stops there, and the files after it keep their names.
+    row("no new name", abc, { "p/a.jpg>p/N 1.jpg", "p/b.jpg>", "p/c.jpg>p/N 3.jpg" }, "", 1,
+        "p/b.jpg: " + errorText(FsError::NoNewName),
+        { "p/", "p/N 1.jpg: p/a.jpg", "p/b.jpg: p/b.jpg", "p/c.jpg: p/c.jpg" });
+    row("the system refuses one", abc, newNames, "refused", 1, "p/b.jpg: Permission denied",
+        { "p/", "p/N 1.jpg: p/a.jpg", "p/b.jpg: p/b.jpg", "p/c.jpg: p/c.jpg" });
+    row("a file gone meanwhile", abc, newNames, "gone", 1, "p/b.jpg: " + errorText(FsError::Gone),
+        { "p/", "p/N 1.jpg: p/a.jpg", "p/c.jpg: p/c.jpg" });
+    // Someone else takes the new name after the checks: it is never replaced.
+    row("a new name taken meanwhile", abc, newNames, "taken", 1,
+        "p/b.jpg: " + errorText(FsError::AlreadyThere),
+        { "p/", "p/N 1.jpg: p/a.jpg", "p/N 2.jpg: p/N 2.jpg", "p/b.jpg: p/b.jpg",
+            "p/c.jpg: p/c.jpg" });
+}
+
+void TestJobs::renameFiles()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, pairs);
+    QFETCH(QString, trouble);
+    QFETCH(int, renamed);
+    QFETCH(QString, failure);
+    QFETCH(QStringList, after);
+    make(files);
+    m_fs.before = [&](const QString &from) -> std::optional<FsResult> {
+        if (from != path("p/b.jpg"))
+            return std::nullopt;
+        if (trouble == "refused")
+            return FsResult::failure("Permission denied");
+        if (trouble == "gone")
+            QFile::remove(from);
+        if (trouble == "taken")
+            make({ "p/N 2.jpg" });
+        return std::nullopt;
+    };
+    const QList<jobs::Target> batch = targets(pairs);
+
+    const jobs::JobReport report = jobs::renameFiles(batch, m_fs);
+
+    QStringList done;
+    for (qsizetype i = 0; i < renamed; ++i)
+        done.append(batch[i].from);
+    QCOMPARE(report.done, done);
+    QCOMPARE(failures(report), failure.isEmpty() ? QStringList() : QStringList { failure });
+    after.sort();
+    QCOMPARE(disk(), after);
+}
+
+void TestJobs::moveFiles_data()
+{
+    QTest::addColumn<QStringList>("pairs"); // "from>to"
+    QTest::addColumn<QString>("trouble");
+    QTest::addColumn<QStringList>("failed"); // "path: reason"
+    QTest::addColumn<QStringList>("after");
+    // s1 holds a and b, s2 holds a and c, out holds keep.
+    const auto row = [](const char *tag, const QStringList &pairs, const char *trouble,
+                         const QStringList &failed, const QStringList &after) {
+        QTest::newRow(tag) << pairs << QString(trouble) << failed << after;
+    };
+    const QStringList start = { "out/", "out/keep.jpg: out/keep.jpg", "s1/", "s1/a.jpg: s1/a.jpg",
+        "s1/b.jpg: s1/b.jpg", "s2/", "s2/a.jpg: s2/a.jpg", "s2/c.jpg: s2/c.jpg" };
+    row("from two folders", { "s1/b.jpg>out/b.jpg", "s2/c.jpg>out/c.jpg" }, "", {},
+        { "out/", "out/b.jpg: s1/b.jpg", "out/c.jpg: s2/c.jpg", "out/keep.jpg: out/keep.jpg", "s1/",
+            "s1/a.jpg: s1/a.jpg", "s2/", "s2/a.jpg: s2/a.jpg" });
+    // A file that cannot be moved stays; the others are moved all the same.
+    row("a file of that name is there", { "s1/a.jpg>out/keep.jpg", "s1/b.jpg>out/b.jpg" }, "",
+        { "s1/a.jpg: " + errorText(FsError::AlreadyThere) },
+        { "out/", "out/b.jpg: s1/b.jpg", "out/keep.jpg: out/keep.jpg", "s1/", "s1/a.jpg: s1/a.jpg",
+            "s2/", "s2/a.jpg: s2/a.jpg", "s2/c.jpg: s2/c.jpg" });
+    row("two files with one name", { "s1/a.jpg>out/a.jpg", "s2/a.jpg>out/a.jpg" }, "",
+        { "s2/a.jpg: " + errorText(FsError::AlreadyThere) },
+        { "out/", "out/a.jpg: s1/a.jpg", "out/keep.jpg: out/keep.jpg", "s1/", "s1/b.jpg: s1/b.jpg",
+            "s2/", "s2/a.jpg: s2/a.jpg", "s2/c.jpg: s2/c.jpg" });
+    row("no destination", { "s1/a.jpg>", "s1/b.jpg>" }, "",
+        { "s1/a.jpg: " + errorText(FsError::NoDestination),
+            "s1/b.jpg: " + errorText(FsError::NoDestination) },
+        start);
+    row("a file gone meanwhile", { "s1/a.jpg>out/a.jpg", "s1/b.jpg>out/b.jpg" }, "gone",
+        { "s1/a.jpg: " + errorText(FsError::Gone) },
+        { "out/", "out/b.jpg: s1/b.jpg", "out/keep.jpg: out/keep.jpg", "s1/", "s2/",
+            "s2/a.jpg: s2/a.jpg", "s2/c.jpg: s2/c.jpg" });
+    // Across volumes: a copy that fails leaves nothing behind, and the source as it was.
+    row("across volumes, the disk fills up", { "s1/a.jpg>out/a.jpg", "s1/b.jpg>out/b.jpg" }, "full",
+        { "s1/a.jpg: " + errorText(FsError::DiskFull) },
+        { "out/", "out/b.jpg: s1/b.jpg", "out/keep.jpg: out/keep.jpg", "s1/", "s1/a.jpg: s1/a.jpg",
+            "s2/", "s2/a.jpg: s2/a.jpg", "s2/c.jpg: s2/c.jpg" });
+    row("across volumes, the name taken meanwhile", { "s1/a.jpg>out/a.jpg" }, "taken",
+        { "s1/a.jpg: " + errorText(FsError::AlreadyThere) },
+        { "out/", "out/a.jpg: theirs", "out/keep.jpg: out/keep.jpg", "s1/", "s1/a.jpg: s1/a.jpg",
+            "s1/b.jpg: s1/b.jpg", "s2/", "s2/a.jpg: s2/a.jpg", "s2/c.jpg: s2/c.jpg" });
+}
+
+void TestJobs::moveFiles()
+{
+    QFETCH(QStringList, pairs);
+    QFETCH(QString, trouble);
+    QFETCH(QStringList, failed);
+    QFETCH(QStringList, after);
+    make({ "s1/a.jpg", "s1/b.jpg", "s2/a.jpg", "s2/c.jpg", "out/keep.jpg" });
+    if (trouble == "gone")
+        QVERIFY(QFile::remove(path("s1/a.jpg")));
+    platform::MoveHooks copy;
+    copy.alwaysCopy = true;
+    if (trouble == "full")
+        copy.writeFault = [](qint64, qint64 &) { return ENOSPC; };
+    if (trouble == "taken") {
+        copy.beforePlace = [this] {
+            QFile theirs(path("out/a.jpg"));
+            if (theirs.open(QIODevice::NewOnly))
+                theirs.write("theirs");
+        };
+    }
+    if (!trouble.isEmpty() && trouble != "gone")
+        m_fs.copied.insert("a.jpg", copy);
+    const QList<jobs::Target> files = targets(pairs);
+
+    const jobs::JobReport report = jobs::moveFiles(files, m_fs);
+
+    // Every file that did not fail was moved.
+    QStringList done;
+    for (const jobs::Target &file : files) {
+        const QString relative = QDir(m_root->path()).relativeFilePath(file.from);
+        if (failed.filter(QRegularExpression('^' + QRegularExpression::escape(relative) + ": "))
+                .isEmpty())
+            done.append(file.from);
+    }
+    QCOMPARE(report.done, done);
+    QCOMPARE(failures(report), failed);
+    QCOMPARE(disk(), after);
+}
+
+void TestJobs::failureList_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("last");
+    QTest::newRow("one") << 1 << "\n\n/p/1.jpg\nwhy 1";
+    QTest::newRow("fifteen") << 15 << "\n\n/p/15.jpg\nwhy 15";
+    QTest::newRow("sixteen") << 16 << "\n\n/p/15.jpg\nwhy 15\n\n... and 1 more.";
+    QTest::newRow("forty") << 40 << "\n\n/p/15.jpg\nwhy 15\n\n... and 25 more.";
+}
+
+void TestJobs::failureList()
+{
+    QFETCH(int, count);
+    QFETCH(QString, last);
+    jobs::JobReport report;
+    report.done = QStringList { "/p/done.jpg" };
+    for (int i = 1; i <= count; ++i)
+        report.failed.append(
+            { QStringLiteral("/p/%1.jpg").arg(i), QStringLiteral("why %1").arg(i) });
+    const QString text = jobs::failureList("Heading:", report);
+    QVERIFY2(text.startsWith("Heading:\n\n/p/1.jpg\nwhy 1"), qPrintable(text));
+    QVERIFY2(text.endsWith(last), qPrintable(text));
+    QCOMPARE(text.count("\nwhy "), std::min(count, 15));
+    QVERIFY(!text.contains("done.jpg"));
+}
+
+QTEST_GUILESS_MAIN(TestJobs)
+#include "tst_jobs.moc"
