@@ -36,6 +36,8 @@ protected:
     qint64 readData(char *data, qint64 maxSize) override;
 
 private:
+    // Where the system's file position stands, whatever the buffering above it; -1 if unknown.
+    qint64 systemPosition() const;
     // Counts the start-of-scan markers in bytes read at offset; returns how many of them may be
     // delivered before the scan limit is passed.
     qint64 countScans(const char *data, qint64 size, qint64 offset);
