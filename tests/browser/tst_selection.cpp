@@ -52,11 +52,6 @@ QList<int> marks(const frmMain &w)
     return result;
 }
 
-void click(frmMain &w, int i)
-{
-    QTest::mouseClick(w.Image1(i), Qt::LeftButton, {}, QPoint(50, 50));
-}
-
 // What the system delivers for a double-click: press, release, double-click, release.
 void doubleClick(QWidget *widget)
 {
@@ -87,16 +82,16 @@ void TestSelection::clicksAndCommands()
     QTest::keyClick(&w, Qt::Key_Delete);
     QVERIFY(services.boxesFake.shown.empty());
 
-    click(w, 1);
+    clickThumbnail(w, 1);
     QCOMPARE(listTexts(w.List1), QStringList({ QDir(folder).filePath("b.jpg") }));
     QCOMPARE(marks(w), QList<int>({ 0, 1, 0 }));
     QCOMPARE(w.Label1(1)->backColor(), QColor(255, 255, 192));
     QCOMPARE(commands(w), 1);
-    click(w, 0);
-    click(w, 1);
+    clickThumbnail(w, 0);
+    clickThumbnail(w, 1);
     QCOMPARE(commands(w), 1);
     // Clicking the last selected thumbnail again leaves nothing selected.
-    click(w, 0);
+    clickThumbnail(w, 0);
     QVERIFY(listTexts(w.List1).isEmpty());
     QCOMPARE(marks(w), QList<int>({ 0, 0, 0 }));
     QCOMPARE(commands(w), 0);
@@ -118,13 +113,13 @@ void TestSelection::selectionAcrossFoldersAndRebuilds()
     MainSession s;
     frmMain &w = s.w;
     QVERIFY(m_folders->open(w, first));
-    click(w, 0);
-    click(w, 2);
+    clickThumbnail(w, 0);
+    clickThumbnail(w, 2);
     // The same names in another folder are other files: not marked.
     QVERIFY(w.Dir1->setPath(second));
     QCOMPARE(marks(w), QList<int>({ 0, 0 }));
     QCOMPARE(commands(w), 1);
-    click(w, 1);
+    clickThumbnail(w, 1);
     QCOMPARE(w.List1->count(), 3);
     // Back in the first folder, the rebuilt grid marks what is selected there.
     QVERIFY(w.Dir1->setPath(first));
@@ -148,7 +143,7 @@ void TestSelection::thumbnailStandsForTheFileItShows()
     w.setThumbnailsManual(true);
     QVERIFY(w.Dir1->setPath(second));
     // The grid still shows the first folder: a click selects what the user sees.
-    click(w, 1);
+    clickThumbnail(w, 1);
     QCOMPARE(listTexts(w.List1), QStringList({ QDir(first).filePath("b.jpg") }));
     w.mnuEditSelectAll->trigger();
     QCOMPARE(listTexts(w.List1),

@@ -2,7 +2,6 @@
 
 #include "app/folderlistbox.h"
 #include "browser/frmmain.h"
-#include "move/movefilewindow.h"
 #include "rename/rename.h"
 
 #include <QAction>
@@ -188,18 +187,13 @@ inline void makeWritable(const QString &root)
         setReadOnly(it.next(), false);
 }
 
-// Runs a batch job on the selection as the user does: "move" to the destination, "rename"
-// to the prefix numbered from 1, "trash" or "delete".
-inline void runJob(frmMain &w, const QString &job, const QString &destination = {},
-    const QString &prefix = QStringLiteral("Holiday"))
+// Runs a batch job on the selection as the user does: "rename" to Holiday numbered from 1,
+// "trash" or "delete".
+inline void runJob(frmMain &w, const QString &job)
 {
-    if (job == "move") {
-        w.mnuMovePictures->trigger();
-        QVERIFY(w.moveWindow()->Dir2->setPath(destination));
-        QTest::mouseClick(w.moveWindow()->MoveFolderOK, Qt::LeftButton);
-    } else if (job == "rename") {
+    if (job == "rename") {
         w.mnuRename->trigger();
-        QTest::keyClicks(w.renameWindow()->Text2, prefix);
+        QTest::keyClicks(w.renameWindow()->Text2, QStringLiteral("Holiday"));
         QTest::keyClicks(w.renameWindow()->Text3, QStringLiteral("1"));
         QTest::mouseClick(w.renameWindow()->Command1, Qt::LeftButton);
         QTest::mouseClick(w.renameWindow()->Go, Qt::LeftButton);

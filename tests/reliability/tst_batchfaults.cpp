@@ -25,8 +25,7 @@ private Q_SLOTS:
 
 private:
     std::optional<PictureFolders> m_pics;
-    QByteArray m_home;
-    QByteArray m_dataHome;
+    std::optional<OwnTrash> m_trash;
 };
 
 namespace
@@ -56,28 +55,18 @@ void TestBatchFaults::init()
 {
     m_pics.emplace();
     // A trash of the test's own, which the ordinary user of the read-only tests may use too.
-    m_home = qgetenv("HOME");
-    m_dataHome = qgetenv("XDG_DATA_HOME");
+    m_trash.emplace(m_pics->path("home"));
     m_pics->make("home/.local/share/Trash", {});
     m_pics->make("out", {});
     for (const char *folder :
         { "", "out", "home", "home/.local", "home/.local/share", "home/.local/share/Trash" })
         QVERIFY(faults::openToEveryone(m_pics->path(folder)));
-    qputenv("HOME", QFile::encodeName(m_pics->path("home")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_pics->path("home/.local/share")));
 }
 
 void TestBatchFaults::cleanup()
 {
-    qputenv("HOME", m_home);
-    if (m_dataHome.isEmpty())
-        qunsetenv("XDG_DATA_HOME");
-    else
-        qputenv("XDG_DATA_HOME", m_dataHome);
-    QDirIterator it(
-        m_pics->path(), QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        faults::setReadOnly(it.next(), false);
+    m_trash.reset();
+    faults::makeWritable(m_pics->path());
     m_pics.reset();
 }
 

@@ -30,7 +30,6 @@ private Q_SLOTS:
     void symbolicLinkLoop();
     void awkwardName_data();
     void awkwardName();
-    void tooLongNewNameIsRefused();
 
 private:
     std::optional<PictureFolders> m_pics;
@@ -40,11 +39,6 @@ namespace
 {
 const QString cannotRename = QStringLiteral("Unable to Rename. File may already exist!");
 constexpr int scratchKilobytes = 1024;
-
-void click(frmMain &w, int i)
-{
-    QTest::mouseClick(w.Image1(i), Qt::LeftButton, {}, QPoint(50, 50));
-}
 
 QByteArray diskPath(const QString &folder, const QByteArray &diskName)
 {
@@ -79,8 +73,8 @@ void TestFolderFaults::shownFolderVanishes_data()
     QTest::addColumn<bool>("unmount");
     QTest::addColumn<QString>("then");
     for (const bool unmount : { false, true }) {
-        for (const char *then : { "rebuild", "open a subfolder, then the parent",
-                 "Select All, delete", "rename", "move" }) {
+        for (const char *then :
+            { "rebuild", "open a subfolder, then the parent", "Select All, delete", "rename" }) {
             QTest::addRow("%s, %s", unmount ? "unmounted" : "removed", then) << unmount << then;
         }
     }
@@ -103,9 +97,9 @@ void TestFolderFaults::shownFolderVanishes()
     m_pics->make("pics", { "a.jpg", "b.jpg" });
     MainSession s;
     QVERIFY(m_pics->open(s.w, other));
-    click(s.w, 0);
+    clickThumbnail(s.w, 0);
     QVERIFY(s.w.Dir1->setPath(pics));
-    click(s.w, 0);
+    clickThumbnail(s.w, 0);
     if (unmount)
         volume->unmount();
     else
@@ -142,20 +136,12 @@ void TestFolderFaults::shownFolderVanishes()
         QCOMPARE(s.w.List1->count(), 0);
     } else if (then == "rename") {
         s.w.mnuEditSelectNone->trigger();
-        click(s.w, 0);
-        click(s.w, 1);
+        clickThumbnail(s.w, 0);
+        clickThumbnail(s.w, 1);
         faults::runJob(s.w, "rename");
         QVERIFY(s.services.boxesFake.texts().last().startsWith(cannotRename + "\n\n"));
         QCOMPARE(faults::filesUnder(other), QStringList({ "keep.jpg" }));
         QVERIFY(!QFileInfo::exists(pics) || faults::filesUnder(pics).isEmpty());
-    } else if (then == "move") {
-        faults::runJob(s.w, "move", m_pics->path());
-        // keep.jpg moves; a.jpg is reported.
-        const QStringList texts = s.services.boxesFake.texts();
-        QCOMPARE(texts.size(), 3);
-        QCOMPARE(texts.at(1), QStringLiteral("1 Files moved!"));
-        QVERIFY(texts.at(2).contains(m_pics->path("pics/a.jpg")));
-        QVERIFY(QFile::exists(m_pics->path("keep.jpg")));
     }
     QVERIFY(QFile::exists(m_pics->path("top.jpg")));
 }
@@ -269,7 +255,7 @@ void TestFolderFaults::awkwardName()
     QVERIFY(index >= 0);
     QCOMPARE(s.w.Label1(index)->caption(), name);
     QVERIFY(!s.w.Image1(index)->isBroken());
-    click(s.w, index);
+    clickThumbnail(s.w, index);
     QCOMPARE(s.w.List1->item(0)->text(), rules::joinPath(pics, name));
     faults::runJob(s.w, rename ? "rename" : "delete");
     QStringList left = { "other.jpg" };
@@ -277,21 +263,6 @@ void TestFolderFaults::awkwardName()
         left.prepend("Holiday" + rules::keptExtension(name));
     QCOMPARE(faults::filesUnder(pics), left);
     QCOMPARE(s.services.boxesFake.shown.size(), 1u);
-}
-
-void TestFolderFaults::tooLongNewNameIsRefused()
-{
-    const QString pics = m_pics->make("pics", { "a.jpg", "b.jpg" });
-    MainSession s;
-    QVERIFY(m_pics->open(s.w, pics));
-    s.w.mnuEditSelectAll->trigger();
-    // "<250 letters> 001.jpg" is longer than a file name may be: nothing is renamed.
-    faults::runJob(s.w, "rename", {}, QString(250, QLatin1Char('p')));
-    const QString tooLong = QStringLiteral(
-        "Its new name is 258 bytes long; this drive takes at most 255.\n\nNo picture was renamed.");
-    QCOMPARE(
-        s.services.boxesFake.texts().last(), cannotRename + "\n\n" + pics + "/a.jpg\n" + tooLong);
-    QCOMPARE(faults::filesUnder(pics), QStringList({ "a.jpg", "b.jpg" }));
 }
 
 QTEST_MAIN(TestFolderFaults)

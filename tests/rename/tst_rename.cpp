@@ -131,7 +131,6 @@ void TestRename::renames_data()
     row("one file", { "p/DSC01234.jpg" }, "Holiday", "7", { "p/Holiday.jpg" });
     row("many files", three, "Holiday", "7",
         { "p/Holiday 007.jpg", "p/Holiday 008.jpg", "p/Holiday 009.jpg" });
-    row("empty count", three, "H", "", { "p/H 000.jpg", "p/H 001.jpg", "p/H 002.jpg" });
     row("count takes two characters", three, "X", "123",
         { "p/X 012.jpg", "p/X 013.jpg", "p/X 014.jpg" });
     row("two folders share one counter", { "first/b.jpg", "first/a.jpg", "second/c.jpg" }, "Trip",

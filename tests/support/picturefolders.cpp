@@ -18,6 +18,29 @@ namespace
 constexpr int hueStep = 47;
 } // namespace
 
+void clickThumbnail(frmMain &w, int i)
+{
+    QTest::mouseClick(w.Image1(i), Qt::LeftButton, {}, QPoint(50, 50));
+}
+
+OwnTrash::OwnTrash(const QString &home)
+    : m_home(qgetenv("HOME"))
+    , m_dataHome(qgetenv("XDG_DATA_HOME"))
+{
+    QDir().mkpath(home + "/.local/share");
+    qputenv("HOME", QFile::encodeName(home));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home + "/.local/share"));
+}
+
+OwnTrash::~OwnTrash()
+{
+    qputenv("HOME", m_home);
+    if (m_dataHome.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", m_dataHome);
+}
+
 QStringList listTexts(const QListWidget *list)
 {
     QStringList texts;
