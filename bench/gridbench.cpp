@@ -1,12 +1,12 @@
 // Measures how fast the main window builds its thumbnail grid for one folder, against
 // vipsthumbnail on the same files, and how much memory the process needed for it.
-#include "app/filelistbox.h"
-#include "app/folderlistbox.h"
-#include "app/qtplatform.h"
 #include "browser/exifthumbnail.h"
 #include "browser/frmmain.h"
 #include "browser/picturecache.h"
 #include "browser/pictureloader.h"
+#include "widgets/filelistbox.h"
+#include "widgets/folderlistbox.h"
+#include "widgets/qtplatform.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,9 +1,9 @@
-#include "app/filelistbox.h"
-#include "app/folderlistbox.h"
 #include "browser/frmmain.h"
 #include "memory.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
+#include "widgets/filelistbox.h"
+#include "widgets/folderlistbox.h"
 
 #include <QAction>
 #include <QApplication>

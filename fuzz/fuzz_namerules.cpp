@@ -1,4 +1,4 @@
-#include "app/rules.h"
+#include "core/rules.h"
 #include "rename/namerules.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -1,10 +1,10 @@
-#include "app/commandline.h"
-#include "app/fonts.h"
-#include "app/mainwindow.h"
-#include "app/qtplatform.h"
 #include "browser/frmmain.h"
 #include "browser/pictureloader.h"
+#include "core/commandline.h"
 #include "info/frmsplash.h"
+#include "widgets/fonts.h"
+#include "widgets/mainwindow.h"
+#include "widgets/qtplatform.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,20 +1,20 @@
 #include "browser/frmmain.h"
 
-#include "app/buildinfo.h"
-#include "app/drivelistbox.h"
-#include "app/filelistbox.h"
-#include "app/folderlistbox.h"
-#include "app/fonts.h"
-#include "app/mainwindow.h"
-#include "app/rules.h"
-#include "app/waitcursor.h"
 #include "browser/imagebox.h"
 #include "browser/picturecache.h"
+#include "core/buildinfo.h"
+#include "core/rules.h"
 #include "info/about.h"
 #include "info/help.h"
 #include "move/movefilewindow.h"
 #include "options/frmoptions.h"
 #include "rename/rename.h"
+#include "widgets/drivelistbox.h"
+#include "widgets/filelistbox.h"
+#include "widgets/folderlistbox.h"
+#include "widgets/fonts.h"
+#include "widgets/mainwindow.h"
+#include "widgets/waitcursor.h"
 
 #include <QAction>
 #include <QCloseEvent>

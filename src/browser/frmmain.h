@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/controlarray.h"
-#include "app/platform.h"
 #include "browser/browserstate.h"
+#include "core/platform.h"
+#include "widgets/controlarray.h"
 
 #include <QMainWindow>
 #include <QStringList>

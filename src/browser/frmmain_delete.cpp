@@ -1,6 +1,6 @@
 #include "browser/frmmain.h"
 
-#include "app/jobs.h"
+#include "core/jobs.h"
 
 void frmMain::mnuEditDelete_Click()
 {

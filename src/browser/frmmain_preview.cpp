@@ -1,8 +1,8 @@
 #include "browser/frmmain.h"
 
-#include "app/waitcursor.h"
 #include "browser/imagebox.h"
 #include "browser/pictureloader.h"
+#include "widgets/waitcursor.h"
 
 #include <QPushButton>
 #include <QScrollBar>

@@ -1,12 +1,12 @@
 #include "browser/frmmain.h"
 
-#include "app/mainwindow.h"
 #include "browser/picturecache.h"
 #include "info/about.h"
 #include "info/help.h"
 #include "move/movefilewindow.h"
 #include "options/frmoptions.h"
 #include "rename/rename.h"
+#include "widgets/mainwindow.h"
 
 frmMain::~frmMain()
 {

@@ -1,8 +1,8 @@
 #include "info/about.h"
 
-#include "app/buildinfo.h"
-#include "app/units.h"
+#include "core/buildinfo.h"
 #include "info/logo.h"
+#include "widgets/units.h"
 
 #include <QLabel>
 

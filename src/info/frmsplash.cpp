@@ -1,9 +1,9 @@
 #include "info/frmsplash.h"
 
-#include "app/buildinfo.h"
-#include "app/platform.h"
-#include "app/units.h"
+#include "core/buildinfo.h"
+#include "core/platform.h"
 #include "info/logo.h"
+#include "widgets/units.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>

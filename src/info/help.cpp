@@ -1,8 +1,8 @@
 #include "info/help.h"
 
-#include "app/units.h"
 #include "info/helpaddress.h"
 #include "info/helpbrowser.h"
+#include "widgets/units.h"
 
 #include <QPushButton>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/platform.h"
-#include "app/secondarywindow.h"
+#include "core/platform.h"
+#include "widgets/secondarywindow.h"
 
 class QPushButton;
 class HelpBrowser;

@@ -1,6 +1,6 @@
 #include "info/helpaddress.h"
 
-#include "app/buildinfo.h"
+#include "core/buildinfo.h"
 
 #include <QFileInfo>
 

@@ -1,13 +1,13 @@
 #include "move/movefilewindow.h"
 
-#include "app/drivelistbox.h"
-#include "app/folderlistbox.h"
-#include "app/jobs.h"
-#include "app/mainwindow.h"
-#include "app/units.h"
-#include "app/waitcursor.h"
 #include "browser/browserstate.h"
+#include "core/jobs.h"
 #include "move/moverules.h"
+#include "widgets/drivelistbox.h"
+#include "widgets/folderlistbox.h"
+#include "widgets/mainwindow.h"
+#include "widgets/units.h"
+#include "widgets/waitcursor.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

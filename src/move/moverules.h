@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/rules.h"
+#include "core/rules.h"
 
 // The path rules of the move window, free of widgets and of the file system.
 namespace rules

@@ -1,8 +1,8 @@
 #include "options/frmoptions.h"
 
-#include "app/mainwindow.h"
-#include "app/units.h"
 #include "browser/browserstate.h"
+#include "widgets/mainwindow.h"
+#include "widgets/units.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/controlarray.h"
-#include "app/platform.h"
-#include "app/secondarywindow.h"
+#include "core/platform.h"
+#include "widgets/controlarray.h"
+#include "widgets/secondarywindow.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/rules.h"
+#include "core/rules.h"
 
 #include <QString>
 #include <QtGlobal>

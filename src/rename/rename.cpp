@@ -1,11 +1,11 @@
 #include "rename/rename.h"
 
-#include "app/buildinfo.h"
-#include "app/jobs.h"
-#include "app/mainwindow.h"
-#include "app/units.h"
-#include "app/waitcursor.h"
 #include "browser/browserstate.h"
+#include "core/buildinfo.h"
+#include "core/jobs.h"
+#include "widgets/mainwindow.h"
+#include "widgets/units.h"
+#include "widgets/waitcursor.h"
 
 #include <QFontMetrics>
 #include <QGroupBox>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/platform.h"
-#include "app/secondarywindow.h"
+#include "core/platform.h"
 #include "rename/namerules.h"
+#include "widgets/secondarywindow.h"
 
 class QGroupBox;
 class QLabel;

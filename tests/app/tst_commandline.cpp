@@ -1,10 +1,10 @@
-#include "app/commandline.h"
-#include "app/filelistbox.h"
-#include "app/folderlistbox.h"
 #include "browser/frmmain.h"
+#include "core/commandline.h"
 #include "reliability/faultsupport.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
+#include "widgets/filelistbox.h"
+#include "widgets/folderlistbox.h"
 
 #include <QTemporaryDir>
 #include <QTest>

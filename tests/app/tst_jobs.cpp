@@ -1,7 +1,7 @@
-#include "app/filesystem.h"
-#include "app/fserrors.h"
-#include "app/jobs.h"
-#include "app/safemove.h"
+#include "core/filesystem.h"
+#include "core/fserrors.h"
+#include "core/jobs.h"
+#include "core/safemove.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
-#include "app/qtplatform.h"
 #include "reliability/faultsupport.h"
 #include "support/testpictures.h"
+#include "widgets/qtplatform.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "app/folderlistbox.h"
 #include "browser/exifthumbnail.h"
 #include "browser/imagebox.h"
 #include "browser/pictureloader.h"
 #include "support/picturefolders.h"
+#include "widgets/folderlistbox.h"
 
 #include <QBuffer>
 #include <QPainter>

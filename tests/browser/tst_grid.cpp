@@ -1,8 +1,8 @@
-#include "app/drivelistbox.h"
-#include "app/filelistbox.h"
-#include "app/folderlistbox.h"
 #include "browser/imagebox.h"
 #include "support/picturefolders.h"
+#include "widgets/drivelistbox.h"
+#include "widgets/filelistbox.h"
+#include "widgets/folderlistbox.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

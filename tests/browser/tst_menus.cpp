@@ -1,4 +1,3 @@
-#include "app/folderlistbox.h"
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
 #include "info/help.h"
@@ -7,6 +6,7 @@
 #include "rename/rename.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
+#include "widgets/folderlistbox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "app/folderlistbox.h"
 #include "browser/imagebox.h"
 #include "browser/picturecache.h"
 #include "support/picturefolders.h"
+#include "widgets/folderlistbox.h"
 
 #include <QListWidget>
 #include <QMouseEvent>

@@ -1,9 +1,9 @@
-#include "app/filelistbox.h"
-#include "app/folderlistbox.h"
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
 #include "support/fakeservices.h"
 #include "support/picturefolders.h"
+#include "widgets/filelistbox.h"
+#include "widgets/folderlistbox.h"
 
 #include <QAction>
 #include <QDir>

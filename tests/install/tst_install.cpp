@@ -1,5 +1,5 @@
-#include "app/buildinfo.h"
 #include "browser/frmmain.h"
+#include "core/buildinfo.h"
 #include "info/help.h"
 #include "info/helpbrowser.h"
 #include "support/fakeservices.h"

@@ -1,12 +1,12 @@
-#include "app/drivelistbox.h"
-#include "app/filelistbox.h"
-#include "app/folderlistbox.h"
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
 #include "move/movefilewindow.h"
 #include "support/fakeservices.h"
 #include "support/picturefolders.h"
 #include "support/testpictures.h"
+#include "widgets/drivelistbox.h"
+#include "widgets/filelistbox.h"
+#include "widgets/folderlistbox.h"
 
 #include <QAction>
 #include <QLineEdit>

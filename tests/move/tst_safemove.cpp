@@ -1,4 +1,4 @@
-#include "app/safemove.h"
+#include "core/safemove.h"
 #include "reliability/faultsupport.h"
 #include "support/picturefolders.h"
 

@@ -1,11 +1,11 @@
-#include "app/filelistbox.h"
-#include "app/folderlistbox.h"
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
 #include "move/movefilewindow.h"
 #include "options/frmoptions.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
+#include "widgets/filelistbox.h"
+#include "widgets/folderlistbox.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/folderlistbox.h"
 #include "browser/frmmain.h"
 #include "rename/rename.h"
+#include "widgets/folderlistbox.h"
 
 #include <QAction>
 #include <QDir>

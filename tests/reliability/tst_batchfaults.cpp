@@ -1,5 +1,5 @@
-#include "app/filesystem.h"
-#include "app/jobs.h"
+#include "core/filesystem.h"
+#include "core/jobs.h"
 #include "reliability/faultsupport.h"
 #include "support/picturefolders.h"
 

@@ -1,8 +1,8 @@
-#include "app/filelistbox.h"
-#include "app/rules.h"
 #include "browser/imagebox.h"
+#include "core/rules.h"
 #include "reliability/faultsupport.h"
 #include "support/picturefolders.h"
+#include "widgets/filelistbox.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
-#include "app/filelistbox.h"
-#include "app/folderlistbox.h"
 #include "browser/frmmain.h"
 #include "rename/rename.h"
 #include "support/fakeservices.h"
 #include "support/picturefolders.h"
 #include "support/testpictures.h"
+#include "widgets/filelistbox.h"
+#include "widgets/folderlistbox.h"
 
 #include <QAction>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/qtplatform.h"
+#include "widgets/qtplatform.h"
 
 #include <QStringList>
 #include <deque>

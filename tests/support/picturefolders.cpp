@@ -1,9 +1,9 @@
 #include "support/picturefolders.h"
 
-#include "app/folderlistbox.h"
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
 #include "support/testpictures.h"
+#include "widgets/folderlistbox.h"
 
 #include <QDir>
 #include <QDirIterator>

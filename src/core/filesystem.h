@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/platform.h"
+#include "core/platform.h"
 
 // The real file system, on top of Qt and, where Qt falls short, the operating system. It
 // needs no windows: the program's logic and its tests use it as it is.

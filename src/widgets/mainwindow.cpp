@@ -1,3 +1,3 @@
-#include "app/mainwindow.h"
+#include "widgets/mainwindow.h"
 
 frmMain *MainWindow = nullptr;

@@ -1,6 +1,6 @@
-#include "app/jobs.h"
+#include "core/jobs.h"
 
-#include "app/rules.h"
+#include "core/rules.h"
 
 #include <QFileInfo>
 

@@ -1,5 +1,5 @@
-#include "app/filesystem_os.h"
-#include "app/fserrors.h"
+#include "core/filesystem_os.h"
+#include "core/fserrors.h"
 
 #include <QDir>
 #include <QFileInfo>

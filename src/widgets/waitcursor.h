@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/platform.h"
+#include "core/platform.h"
 
 // Shows the hourglass for as long as it lives, so every way out of a handler
 // puts the arrow back.

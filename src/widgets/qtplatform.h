@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/filesystem.h"
-#include "app/platform.h"
+#include "core/filesystem.h"
+#include "core/platform.h"
 
 #include <QLockFile>
 #include <memory>

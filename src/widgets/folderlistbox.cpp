@@ -1,4 +1,4 @@
-#include "app/folderlistbox.h"
+#include "widgets/folderlistbox.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "app/qtplatform.h"
+#include "widgets/qtplatform.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/secondarywindow.h"
+#include "widgets/secondarywindow.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

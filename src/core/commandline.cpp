@@ -1,7 +1,7 @@
-#include "app/commandline.h"
+#include "core/commandline.h"
 
-#include "app/buildinfo.h"
-#include "app/platform.h"
+#include "core/buildinfo.h"
+#include "core/platform.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

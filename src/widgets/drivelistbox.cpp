@@ -1,6 +1,6 @@
-#include "app/drivelistbox.h"
+#include "widgets/drivelistbox.h"
 
-#include "app/rules.h"
+#include "core/rules.h"
 
 #include <QKeyEvent>
 #include <QScopedValueRollback>

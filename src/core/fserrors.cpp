@@ -1,4 +1,4 @@
-#include "app/fserrors.h"
+#include "core/fserrors.h"
 
 namespace platform
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/platform.h"
+#include "core/platform.h"
 
 // Why a file could not be renamed, moved, deleted or made, as the lists of files that failed
 // show it: one text for each reason, whichever operation met it.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/platform.h"
-#include "app/safemove.h"
+#include "core/platform.h"
+#include "core/safemove.h"
 
 #include <QFile>
 #include <QString>

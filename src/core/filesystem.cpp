@@ -1,7 +1,7 @@
-#include "app/filesystem.h"
+#include "core/filesystem.h"
 
-#include "app/filesystem_os.h"
-#include "app/fserrors.h"
+#include "core/filesystem_os.h"
+#include "core/fserrors.h"
 
 #include <QCoreApplication>
 #include <QDir>

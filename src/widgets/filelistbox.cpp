@@ -1,4 +1,4 @@
-#include "app/filelistbox.h"
+#include "widgets/filelistbox.h"
 
 FileListBox::FileListBox(QWidget *parent)
     : QListWidget(parent)

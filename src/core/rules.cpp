@@ -1,4 +1,4 @@
-#include "app/rules.h"
+#include "core/rules.h"
 
 namespace rules
 {

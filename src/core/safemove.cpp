@@ -1,8 +1,8 @@
-#include "app/safemove.h"
+#include "core/safemove.h"
 
-#include "app/filesystem.h"
-#include "app/filesystem_os.h"
-#include "app/fserrors.h"
+#include "core/filesystem.h"
+#include "core/filesystem_os.h"
+#include "core/fserrors.h"
 
 #include <QFileInfo>
 
