@@ -9,6 +9,7 @@
 #include "move/movefilewindow.h"
 #include "options/frmoptions.h"
 #include "rename/rename.h"
+#include "widgets/colours.h"
 #include "widgets/drivelistbox.h"
 #include "widgets/filelistbox.h"
 #include "widgets/folderlistbox.h"
@@ -33,8 +34,6 @@ namespace
 // The window's client area and the thumbnail size the grid shows.
 constexpr QSize clientSize(771, 533);
 constexpr QSize thumbnailSize(100, 100);
-// The caption of a marked thumbnail: light yellow.
-constexpr QColor markColor(255, 255, 192);
 constexpr double listFontPoints = 8.25;
 
 QFont listFont()
@@ -82,7 +81,7 @@ void frmMain::buildControls()
     title.setPointSize(14);
     title.setBold(true);
     Label3->setFont(title);
-    Label3->setStyleSheet(QStringLiteral("color: rgb(0, 0, 128);"));
+    colours::setNavyText(Label3);
 
     Label4 = new QLabel(QStringLiteral("Version " RAVELIN_VERSION), client);
     Label4->setGeometry(72, 32, 73, 17);
@@ -91,24 +90,29 @@ void frmMain::buildControls()
     Drive1->setGeometry(8, 64, 177, 23);
     Drive1->setFont(listFont());
     Drive1->setToolTip(QStringLiteral("Select Drive or Device"));
+    Drive1->setAccessibleName(QStringLiteral("Drive"));
 
     Dir1 = new FolderListBox(client);
     Dir1->setGeometry(8, 96, 175, 210);
     Dir1->setFont(listFont());
     Dir1->setToolTip(QStringLiteral("Select Folder"));
+    Dir1->setAccessibleName(QStringLiteral("Folders"));
 
     List1 = new QListWidget(client);
     List1->setGeometry(8, 312, 174, 212);
     List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    List1->setAccessibleName(QStringLiteral("Selected pictures"));
 
     File1 = new FileListBox(client);
     File1->setGeometry(712, 0, 165, 201);
     File1->setFont(listFont());
     File1->setToolTip(QStringLiteral("Select files"));
+    File1->setAccessibleName(QStringLiteral("Picture files"));
     File1->hide();
 
     picOuter = new QWidget(client);
     picOuter->setGeometry(192, 8, 561, 505);
+    picOuter->setAccessibleName(QStringLiteral("Thumbnails"));
     picInner = new QWidget(picOuter);
     picInner->setGeometry(10, 10, 545, 110);
 
@@ -116,7 +120,7 @@ void frmMain::buildControls()
     firstImage->setGeometry(0, 0, thumbnailSize.width(), thumbnailSize.height());
     auto *firstLabel = new CellLabel(picInner);
     firstLabel->setGeometry(0, 100, 101, 33);
-    firstLabel->setBackColor(markColor);
+    firstLabel->setBackColor(colours::markBack);
     Image1 = ControlArray<ImageBox>(firstImage, [this] {
         auto *image = new ImageBox(picInner);
         image->resize(thumbnailSize);
@@ -125,7 +129,7 @@ void frmMain::buildControls()
     Label1 = ControlArray<CellLabel>(firstLabel, [this] {
         auto *label = new CellLabel(picInner);
         label->resize(101, 33);
-        label->setBackColor(markColor);
+        label->setBackColor(colours::markBack);
         return label;
     });
 
@@ -134,12 +138,14 @@ void frmMain::buildControls()
     VBar->setRange(0, 0);
     VBar->setSingleStep(30);
     VBar->setPageStep(450);
+    VBar->setAccessibleName(QStringLiteral("Scroll thumbnails"));
 
     ButtonLoadThumbs = new QPushButton(client);
     ButtonLoadThumbs->setGeometry(704, 464, 41, 41);
     ButtonLoadThumbs->setIcon(QIcon(QStringLiteral(":/icons/thumbnails.svg")));
     ButtonLoadThumbs->setIconSize(QSize(32, 32));
     ButtonLoadThumbs->setToolTip(QStringLiteral("View Thumbnails"));
+    ButtonLoadThumbs->setAccessibleName(ButtonLoadThumbs->toolTip());
     ButtonLoadThumbs->hide();
 
     ProgressBar1 = new QProgressBar(client);
@@ -147,6 +153,7 @@ void frmMain::buildControls()
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
+    ProgressBar1->setAccessibleName(QStringLiteral("Loading thumbnails"));
 
     // The folder list has the keys at start: the drive list would change the drive on them.
     Dir1->setFocus();
@@ -169,7 +176,9 @@ void frmMain::buildMenus()
 {
     mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"));
-    mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    // Ctrl+Q as well, the desktop's usual key for quitting; the menu shows Ctrl+X.
+    mnuFileExit->setShortcuts(
+        { QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_Q) });
 
     mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     mnuEditSelectAll = mnuEdit->addAction(QStringLiteral("Select All"));
@@ -218,6 +227,7 @@ void frmMain::connectEvents()
     connect(mnuToolsOptions, &QAction::triggered, this, &frmMain::mnuToolsOptions_Click);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
+    connectDesktop();
 }
 
 void frmMain::connectState()

@@ -106,6 +106,10 @@ public:
     bool isPreviewShown() const;
     PictureCache &pictureCache() { return *m_cache; }
 
+    // The menu of the grid's background and its thumbnails: the selection commands of the
+    // Edit menu, with their keys and enabled states, and the folder in the file manager.
+    QMenu *gridMenu();
+
     // The full path of a file of the folder shown.
     QString PathString(const QString &folder, const QString &name) const;
 
@@ -154,12 +158,17 @@ private:
     void updateActions();
     void setMark(int index, bool marked);
     void DeleteSelectedPictures();
+    // The context menu and the files dropped onto the folder list.
+    void connectDesktop();
+    void showFolderInFileManager();
+    void moveDroppedFiles(const QStringList &files, const QString &folder);
 
     platform::Services &m_services;
     const PictureLoader &m_loader;
     std::unique_ptr<PictureCache> m_cache;
     QString m_gridFolder;
     QStringList m_gridNames;
+    QMenu *m_gridMenu = nullptr;
 
     std::unique_ptr<Rename> m_rename;
     std::unique_ptr<MoveFileWindow> m_move;

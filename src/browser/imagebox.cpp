@@ -1,5 +1,7 @@
 #include "browser/imagebox.h"
 
+#include "widgets/colours.h"
+
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -170,7 +172,7 @@ void CellLabel::paintEvent(QPaintEvent *)
     const QRect box = rect();
     if (m_opaque)
         painter.fillRect(box, m_back);
-    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setPen(colours::captionText(palette(), m_opaque));
     const QRectF text = textBox();
     const qreal lineSpacing = QFontMetricsF(font()).lineSpacing();
     qreal top = text.top();

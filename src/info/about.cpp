@@ -1,5 +1,7 @@
 #include "info/about.h"
 
+#include "widgets/colours.h"
+
 #include "core/buildinfo.h"
 #include "info/logo.h"
 #include "widgets/units.h"
@@ -27,7 +29,7 @@ QLabel *navyLabel(
     font.setPointSizeF(points);
     font.setBold(bold);
     label->setFont(font);
-    label->setStyleSheet(QStringLiteral("color: rgb(0, 0, 128);"));
+    colours::setNavyText(label);
     // The design's widths were made for a narrower font: the text is never cut off.
     label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
     return label;

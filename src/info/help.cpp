@@ -46,6 +46,7 @@ void Help::buildControls()
 
     WebBrowser1 = new HelpBrowser(this);
     WebBrowser1->setGeometry(twips(0, 0, 7575, 5415));
+    WebBrowser1->setAccessibleName(QStringLiteral("Help page"));
     // Links are followed here, so that web pages go to the user's browser.
     WebBrowser1->setOpenLinks(false);
     WebBrowser1->setOpenExternalLinks(false);

@@ -46,21 +46,27 @@ void MoveFileWindow::buildControls()
 
     Text4 = new QLineEdit(this);
     Text4->setGeometry(twips(480, 360, 3315, 315));
+    Text4->setAccessibleName(NewFolder->title());
     MakeDir = new QPushButton(QStringLiteral("OK"), this);
     MakeDir->setGeometry(twips(4080, 360, 480, 375));
 
     Drive2 = new DriveListBox(m_services.drives(), this);
     Drive2->setGeometry(twips(480, 1320, 3975, 315));
+    Drive2->setAccessibleName(QStringLiteral("Drive"));
     Dir2 = new FolderListBox(this);
     Dir2->setGeometry(twips(480, 1800, 3960, 2565));
+    Dir2->setAccessibleName(Frame3->title());
     Text5 = new QLineEdit(this);
     Text5->setGeometry(twips(480, 4560, 3975, 330));
     Text5->setReadOnly(true);
+    Text5->setAccessibleName(QStringLiteral("Destination folder"));
 
     List1 = new QListWidget(this);
     List1->setGeometry(twips(5400, 480, 3975, 1425));
+    List1->setAccessibleName(Frame1->title());
     List2 = new QListWidget(this);
     List2->setGeometry(twips(5400, 2880, 3975, 1425));
+    List2->setAccessibleName(Frame2->title());
 
     MoveFolderOK = new QPushButton(QStringLiteral("Move Pictures"), this);
     MoveFolderOK->setGeometry(twips(5160, 4800, 1815, 375));

@@ -3,6 +3,7 @@
 #include "browser/browserstate.h"
 #include "core/buildinfo.h"
 #include "core/jobs.h"
+#include "widgets/colours.h"
 #include "widgets/mainwindow.h"
 #include "widgets/units.h"
 #include "widgets/waitcursor.h"
@@ -25,7 +26,6 @@ constexpr QSize iconSize(32, 32);
 constexpr double captionPoints = 9.75;
 constexpr double smallPoints = 8.25;
 constexpr int stretchStep = 5;
-constexpr QColor navy(0, 0, 128);
 constexpr QColor previewBack(238, 237, 252);
 
 QFont captionFont()
@@ -55,19 +55,16 @@ QIcon icon(const char *name)
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
 }
 
-void setBackColor(QWidget *widget, const QColor &color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, color);
-    widget->setPalette(palette);
-}
-
-QPushButton *pictureButton(QWidget *parent, const char *iconName, const QString &tip)
+// A button that shows only a picture: it carries the tip given (none is allowed), and a name
+// for screen readers in any case.
+QPushButton *pictureButton(
+    QWidget *parent, const char *iconName, const QString &tip, const QString &name)
 {
     auto *button = new QPushButton(parent);
     button->setIcon(icon(iconName));
     button->setIconSize(iconSize);
     button->setToolTip(tip);
+    button->setAccessibleName(name);
     return button;
 }
 } // namespace
@@ -91,6 +88,7 @@ void Rename::buildControls()
     Frame1->setFont(captionFont());
     List1 = new QListWidget(this);
     List1->setGeometry(twips(360, 480, 7815, 1230));
+    List1->setAccessibleName(Frame1->title());
 
     Frame4 = new QGroupBox(this);
     Frame4->setGeometry(twips(120, 2400, 8295, 3975));
@@ -104,23 +102,27 @@ void Rename::buildControls()
 
     Text2 = new QLineEdit(this);
     Text2->setGeometry(twips(480, 3000, 3375, 330));
-    setBackColor(Text2, Qt::white);
+    Text2->setAccessibleName(Frame3->title());
+    colours::setBaseColour(Text2, Qt::white);
     Text3 = new QLineEdit(this);
     Text3->setGeometry(twips(5400, 3000, 375, 330));
     Text3->setMaxLength(startCountLength);
+    Text3->setAccessibleName(Label1->text());
     QFont count(QStringLiteral("Comic Sans MS"));
     count.setPointSizeF(smallPoints);
     Text3->setFont(count);
-    setBackColor(Text3, Qt::white);
+    colours::setBaseColour(Text3, Qt::white);
 
     Frame2 = new QGroupBox(QStringLiteral("Preview"), this);
     Frame2->setGeometry(twips(360, 3600, 7815, 2415));
     Frame2->setFont(captionFont());
-    Command1 = pictureButton(this, "binoculars", QString());
+    Command1
+        = pictureButton(this, "binoculars", QString(), QStringLiteral("Preview the new names"));
     Command1->setGeometry(twips(480, 3960, 615, 495));
     List2 = new QListWidget(this);
     List2->setGeometry(twips(480, 4560, 7575, 1230));
-    setBackColor(List2, previewBack);
+    List2->setAccessibleName(Frame2->title());
+    colours::setBaseColour(List2, previewBack);
 
     Image1 = new QLabel(this);
     Image1->setGeometry(twips(240, 6600, 480, 480));
@@ -129,13 +131,11 @@ void Rename::buildControls()
     Label2 = new QLabel(QStringLiteral("Ravelin V" RAVELIN_VERSION), this);
     Label2->setGeometry(twips(840, 6720, 1815, 255));
     Label2->setFont(captionFont());
-    QPalette navyText = Label2->palette();
-    navyText.setColor(QPalette::WindowText, navy);
-    Label2->setPalette(navyText);
+    colours::setNavyText(Label2);
 
-    Command2 = pictureButton(this, "prohibition", QStringLiteral("Exit"));
+    Command2 = pictureButton(this, "prohibition", QStringLiteral("Exit"), QStringLiteral("Exit"));
     Command2->setGeometry(twips(7080, 6480, 615, 615));
-    Go = pictureButton(this, "renamefolder", QStringLiteral("Rename"));
+    Go = pictureButton(this, "renamefolder", QStringLiteral("Rename"), QStringLiteral("Rename"));
     Go->setGeometry(twips(7800, 6480, 615, 615));
 
     setTabOrder(Command1, Text2);

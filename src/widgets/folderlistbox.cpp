@@ -1,8 +1,11 @@
 #include "widgets/folderlistbox.h"
 
 #include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QStyledItemDelegate>
+#include <QUrl>
 
 namespace
 {
@@ -36,6 +39,32 @@ private:
         return index.data(levelRole).toInt() * indentPerLevel;
     }
 };
+
+// The plain files among the dropped addresses, as full paths: folders and addresses that
+// are not local files are left out.
+QStringList droppedFiles(const QMimeData *data)
+{
+    QStringList files;
+    if (data == nullptr || !data->hasUrls())
+        return files;
+    for (const QUrl &url : data->urls()) {
+        const QFileInfo info(url.toLocalFile());
+        if (url.isLocalFile() && info.isFile())
+            files.append(QDir::toNativeSeparators(info.absoluteFilePath()));
+    }
+    return files;
+}
+
+// The file manager is told that the files were copied, whatever it offered: then it deletes
+// nothing itself, and the files are moved here by a job that never loses one.
+bool takeAsCopy(QDropEvent *event)
+{
+    if (!event->possibleActions().testFlag(Qt::CopyAction))
+        return false;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
 } // namespace
 
 FolderListBox::FolderListBox(QWidget *parent)
@@ -74,6 +103,41 @@ void FolderListBox::openItem(QListWidgetItem *item)
         refresh();
         Q_EMIT openFailed(target);
     }
+}
+
+void FolderListBox::acceptFileDrops()
+{
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+}
+
+QString FolderListBox::folderAt(const QPoint &position) const
+{
+    const QListWidgetItem *item = itemAt(position);
+    return item != nullptr ? item->data(pathRole).toString() : QString();
+}
+
+void FolderListBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (droppedFiles(event->mimeData()).isEmpty() || !takeAsCopy(event))
+        event->ignore();
+}
+
+void FolderListBox::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (folderAt(event->position().toPoint()).isEmpty() || !takeAsCopy(event))
+        event->ignore();
+}
+
+void FolderListBox::dropEvent(QDropEvent *event)
+{
+    const QString folder = folderAt(event->position().toPoint());
+    const QStringList files = droppedFiles(event->mimeData());
+    if (folder.isEmpty() || files.isEmpty() || !takeAsCopy(event)) {
+        event->ignore();
+        return;
+    }
+    Q_EMIT filesDropped(files, folder);
 }
 
 void FolderListBox::refresh()

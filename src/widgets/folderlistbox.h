@@ -16,13 +16,24 @@ public:
     [[nodiscard]] bool setPath(const QString &path);
     // Re-reads the subfolders of the current folder.
     void refresh();
+    // Takes files dropped from a file manager onto one of the folders listed, and tells
+    // through filesDropped(); what becomes of them is the window's business.
+    void acceptFileDrops();
 
 Q_SIGNALS:
     void changed();
     // The user tried to open a folder that cannot be read.
     void openFailed(const QString &path);
+    // Files, as full paths, were dropped onto a folder of the list.
+    void filesDropped(const QStringList &files, const QString &folder);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
+    QString folderAt(const QPoint &position) const;
     void openItem(QListWidgetItem *item);
     QString m_path;
 };

@@ -1,0 +1,258 @@
+#include "browser/frmmain.h"
+#include "browser/imagebox.h"
+#include "info/about.h"
+#include "info/help.h"
+#include "move/movefilewindow.h"
+#include "options/frmoptions.h"
+#include "rename/rename.h"
+#include "support/picturefolders.h"
+#include "widgets/colours.h"
+#include "widgets/folderlistbox.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace
+{
+// What every control that takes the keys is called by a screen reader, below an interface.
+void collectUnnamed(QAccessibleInterface *node, QStringList &unnamed)
+{
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface *child = node->child(i);
+        if (child == nullptr)
+            continue;
+        const auto *widget = qobject_cast<const QWidget *>(child->object());
+        if (widget != nullptr && widget->isVisible() && widget->focusPolicy() != Qt::NoFocus
+            && child->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed.append(QStringLiteral("%1 at %2,%3")
+                               .arg(widget->metaObject()->className())
+                               .arg(widget->x())
+                               .arg(widget->y()));
+        if (widget != nullptr)
+            collectUnnamed(child, unnamed);
+    }
+}
+
+QPalette darkPalette()
+{
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(45, 45, 48));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Button, QColor(55, 55, 58));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    return dark;
+}
+
+// The darkest pixel of a widget as drawn.
+QColor darkest(QWidget *widget)
+{
+    const QImage image = widget->grab().toImage();
+    QColor found(Qt::white);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.lightness() < found.lightness())
+                found = pixel;
+        }
+    }
+    return found;
+}
+
+constexpr double readable = 4.5;
+} // namespace
+
+// What a desktop user expects beyond the window's own design: the usual keys, names for
+// screen readers, colours that survive a dark scheme, a context menu and dropped files.
+class TestDesktop : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_pictures;
+    std::unique_ptr<MainSession> m_session;
+
+    frmMain &openMain()
+    {
+        m_session = std::make_unique<MainSession>();
+        frmMain &w = m_session->w;
+        [&] { QVERIFY(w.Form_Load()); }();
+        w.show();
+        w.activateWindow();
+        w.openFolder(m_pictures);
+        return w;
+    }
+
+private slots:
+    void init()
+    {
+        m_pictures = m_dir.filePath(QStringLiteral("pictures"));
+        QVERIFY(QDir(m_pictures).removeRecursively());
+        QVERIFY(QDir().mkpath(m_pictures + "/dest"));
+        QVERIFY(testpictures::write(m_pictures + "/a.jpg", Qt::red));
+        QVERIFY(testpictures::write(m_pictures + "/b.jpg", Qt::blue));
+        QVERIFY(testpictures::write(m_pictures + "/dest/b.jpg", Qt::green));
+    }
+    void cleanup()
+    {
+        m_session.reset();
+        QApplication::setPalette(QPalette());
+    }
+
+    void quitKeys_data()
+    {
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::newRow("Ctrl+X") << (Qt::CTRL | Qt::Key_X);
+        QTest::newRow("Ctrl+Q") << (Qt::CTRL | Qt::Key_Q);
+    }
+    void quitKeys()
+    {
+        QFETCH(QKeyCombination, key);
+        frmMain &w = openMain();
+        QTRY_VERIFY(w.isActiveWindow());
+        QTest::keyClick(&w, key.key(), key.keyboardModifiers());
+        QCOMPARE(m_session->services.programFake.ended, 1);
+        // The menu shows the design's key.
+        QCOMPARE(w.mnuFileExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
+    }
+
+    void everyControlHasAName_data()
+    {
+        QTest::addColumn<QByteArray>("window");
+        for (const char *window :
+            { "frmMain", "Rename", "MoveFileWindow", "frmOptions", "Help", "About" })
+            QTest::newRow(window) << QByteArray(window);
+    }
+    void everyControlHasAName()
+    {
+        QFETCH(QByteArray, window);
+        frmMain &w = openMain();
+        QWidget *shown = &w;
+        if (window == "Rename")
+            w.renameWindow()->showWindow(), shown = w.renameWindow();
+        else if (window == "MoveFileWindow")
+            w.moveWindow()->showWindow(), shown = w.moveWindow();
+        else if (window == "frmOptions")
+            w.optionsWindow()->showWindow(), shown = w.optionsWindow();
+        else if (window == "Help")
+            w.helpWindow()->showWindow(), shown = w.helpWindow();
+        else if (window == "About")
+            w.aboutWindow()->showWindow(), shown = w.aboutWindow();
+        QStringList unnamed;
+        collectUnnamed(QAccessible::queryAccessibleInterface(shown), unnamed);
+        QCOMPARE(unnamed, QStringList());
+        // The preview button keeps the design's lack of a tip.
+        QVERIFY(w.renameWindow()->Command1->toolTip().isEmpty());
+        shown->close();
+    }
+
+    void coloursReadableOnDarkPalette()
+    {
+        QApplication::setPalette(darkPalette());
+        frmMain &w = openMain();
+        const auto check = [](const QWidget *widget, QPalette::ColorRole text,
+                               QPalette::ColorRole back) {
+            return colours::contrast(widget->palette().color(text), widget->palette().color(back));
+        };
+        QVERIFY(check(w.Label3, QPalette::WindowText, QPalette::Window) >= readable);
+        QVERIFY(
+            check(w.renameWindow()->Label2, QPalette::WindowText, QPalette::Window) >= readable);
+        QVERIFY(check(w.renameWindow()->List2, QPalette::Text, QPalette::Base) >= readable);
+        QVERIFY(check(w.renameWindow()->Text2, QPalette::Text, QPalette::Base) >= readable);
+
+        // A marked caption is dark on its light yellow.
+        w.mnuEditSelectAll->trigger();
+        CellLabel *caption = w.Label1(0);
+        QVERIFY(caption->isOpaque());
+        QVERIFY(colours::contrast(darkest(caption), colours::markBack) >= readable);
+
+        // On a light palette the design's navy stays as it is.
+        QApplication::setPalette(QPalette(QColor(240, 240, 240)));
+        QCOMPARE(colours::readableOn(colours::navy, QColor(240, 240, 240)), colours::navy);
+    }
+
+    void contextMenuOnTheGrid()
+    {
+        frmMain &w = openMain();
+        QContextMenuEvent click(
+            QContextMenuEvent::Mouse, QPoint(300, 300), w.picOuter->mapToGlobal(QPoint(300, 300)));
+        QApplication::sendEvent(w.picOuter, &click);
+        QMenu *menu = w.gridMenu();
+        QTRY_VERIFY(menu->isVisible());
+        const QList<QAction *> actions = menu->actions();
+        for (QAction *command : { w.mnuEditSelectAll, w.mnuEditSelectNone, w.mnuEditDelete,
+                 w.mnuRename, w.mnuMovePictures })
+            QVERIFY(actions.contains(command));
+        QVERIFY(!w.mnuEditDelete->isEnabled());
+        menu->close();
+
+        QAction *showFolder = actions.last();
+        FakeProgram &program = m_session->services.programFake;
+        showFolder->trigger();
+        QCOMPARE(program.opened, std::vector<QUrl> { QUrl::fromLocalFile(m_pictures) });
+        program.browser = false;
+        showFolder->trigger();
+        QCOMPARE(m_session->services.boxesFake.shown.size(), 1u);
+    }
+
+    void dropOntoAFolder_data()
+    {
+        QTest::addColumn<bool>("confirmed");
+        QTest::newRow("confirmed") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void dropOntoAFolder()
+    {
+        QFETCH(bool, confirmed);
+        frmMain &w = openMain();
+        FakeBoxes &boxes = m_session->services.boxesFake;
+        boxes.answer = confirmed ? platform::Answer::Ok : platform::Answer::Cancel;
+        w.mnuEditSelectAll->trigger();
+        const QList<QListWidgetItem *> found = w.Dir1->findItems("dest", Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+
+        QMimeData files;
+        files.setUrls({ QUrl::fromLocalFile(m_pictures + "/a.jpg"),
+            QUrl::fromLocalFile(m_pictures + "/b.jpg") });
+        // As a drag from a file manager comes: it enters over the folder and is dropped there.
+        const QPoint onFolder = w.Dir1->visualItemRect(found.first()).center();
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(onFolder, offered, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.Dir1->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(onFolder, offered, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.Dir1->viewport(), &drop);
+        QVERIFY(drop.isAccepted());
+        // The file manager is told of a copy, so that it removes nothing itself.
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);
+        QTRY_VERIFY(!boxes.shown.empty());
+        QCOMPARE(boxes.shown.front().text, "Are you sure you want to MOVE these files ?");
+        QCOMPARE(QFile::exists(m_pictures + "/a.jpg"), !confirmed);
+        QCOMPARE(QFile::exists(m_pictures + "/dest/a.jpg"), confirmed);
+        // The file of the same name already there is kept, and so is the one dropped.
+        QCOMPARE(testpictures::centre(QImage(m_pictures + "/dest/b.jpg")).green() > 128, true);
+        QVERIFY(QFile::exists(m_pictures + "/b.jpg"));
+        if (!confirmed) {
+            QCOMPARE(boxes.shown.size(), 1u);
+            QCOMPARE(w.List1->count(), 2);
+            return;
+        }
+        QCOMPARE(boxes.texts().mid(1, 1), QStringList { "1 Files moved!" });
+        QVERIFY(boxes.texts().last().contains("b.jpg"));
+        QCOMPARE(w.List1->count(), 0);
+        QCOMPARE(w.gridNames(), QStringList { "b.jpg" });
+    }
+};
+
+QTEST_MAIN(TestDesktop)
+#include "tst_desktop.moc"
