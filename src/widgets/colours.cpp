@@ -10,8 +10,10 @@ namespace colours
 
 namespace
 {
-    // Enough for ordinary text (the guidelines' level AA).
+    // Enough for ordinary text (the guidelines' level AA); a colour that has to change goes
+    // on to the stronger level AAA, so it does not end as a pale grey just past the line.
     constexpr double readableContrast = 4.5;
+    constexpr double adjustedContrast = 7;
     constexpr int blendSteps = 20;
 
     double luminance(const QColor &colour)
@@ -48,7 +50,7 @@ QColor readableOn(const QColor &wanted, const QColor &background)
     const QColor away = luminance(background) < 0.5 ? QColor(Qt::white) : QColor(Qt::black);
     for (int step = 1; step <= blendSteps; ++step) {
         const QColor candidate = blend(wanted, away, static_cast<double>(step) / blendSteps);
-        if (contrast(candidate, background) >= readableContrast)
+        if (contrast(candidate, background) >= adjustedContrast)
             return candidate;
     }
     return away;

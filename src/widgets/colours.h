@@ -19,7 +19,7 @@ inline constexpr QColor navy(0, 0, 128);
 // The contrast of two colours as the web's accessibility guidelines measure it: 1 to 21.
 [[nodiscard]] double contrast(const QColor &a, const QColor &b);
 // The colour itself when it stands out well enough on the background; otherwise the same
-// hue blended towards white or black until it does.
+// hue blended towards white or black until it stands out clearly.
 [[nodiscard]] QColor readableOn(const QColor &wanted, const QColor &background);
 // The text of a thumbnail's caption: the palette's text on its window, dark on the light
 // yellow of a marked one.
