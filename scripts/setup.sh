@@ -7,6 +7,8 @@ packages=(
     cmake ninja-build g++ make          # build tools
     qt6-base-dev qt6-svg-dev            # Qt 6 Widgets, Concurrent, Test; SVG icons
     qt6-image-formats-plugins           # extra image plugins (only the stock ones are listed)
+    qt6-tools-dev qt6-l10n-tools        # the translations: lupdate, lrelease and their CMake
+    qt6-translations-l10n               # Qt's own texts in the user's language
     libqt6svg6                          # SVG icon engine at run time
     libexif-dev                         # embedded EXIF thumbnails (see README)
     fonts-dejavu-core                   # the same text metrics on every machine

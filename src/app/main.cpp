@@ -5,9 +5,11 @@
 #include "widgets/fonts.h"
 #include "widgets/mainwindow.h"
 #include "widgets/qtplatform.h"
+#include "widgets/translations.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QLocale>
 #include <QWindow>
 #include <cstdio>
 #include <memory>
@@ -49,6 +51,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     setProgramIdentity();
     installFontSubstitutes();
+    installTranslations(QLocale());
 
     platform::QtServices services;
     const QtPictureLoader loader;

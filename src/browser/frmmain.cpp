@@ -83,36 +83,36 @@ void frmMain::buildControls()
     Label3->setFont(title);
     colours::setNavyText(Label3);
 
-    Label4 = new QLabel(QStringLiteral("Version " RAVELIN_VERSION), client);
+    Label4 = new QLabel(tr("Version %1").arg(QStringLiteral(RAVELIN_VERSION)), client);
     Label4->setGeometry(72, 32, 73, 17);
 
     Drive1 = new DriveListBox(m_services.drives(), client);
     Drive1->setGeometry(8, 64, 177, 23);
     Drive1->setFont(listFont());
-    Drive1->setToolTip(QStringLiteral("Select Drive or Device"));
-    Drive1->setAccessibleName(QStringLiteral("Drive"));
+    Drive1->setToolTip(tr("Select Drive or Device"));
+    Drive1->setAccessibleName(tr("Drive"));
 
     Dir1 = new FolderListBox(client);
     Dir1->setGeometry(8, 96, 175, 210);
     Dir1->setFont(listFont());
-    Dir1->setToolTip(QStringLiteral("Select Folder"));
-    Dir1->setAccessibleName(QStringLiteral("Folders"));
+    Dir1->setToolTip(tr("Select Folder"));
+    Dir1->setAccessibleName(tr("Folders"));
 
     List1 = new QListWidget(client);
     List1->setGeometry(8, 312, 174, 212);
     List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    List1->setAccessibleName(QStringLiteral("Selected pictures"));
+    List1->setAccessibleName(tr("Selected pictures"));
 
     File1 = new FileListBox(client);
     File1->setGeometry(712, 0, 165, 201);
     File1->setFont(listFont());
-    File1->setToolTip(QStringLiteral("Select files"));
-    File1->setAccessibleName(QStringLiteral("Picture files"));
+    File1->setToolTip(tr("Select files"));
+    File1->setAccessibleName(tr("Picture files"));
     File1->hide();
 
     picOuter = new QWidget(client);
     picOuter->setGeometry(192, 8, 561, 505);
-    picOuter->setAccessibleName(QStringLiteral("Thumbnails"));
+    picOuter->setAccessibleName(tr("Thumbnails"));
     picInner = new QWidget(picOuter);
     picInner->setGeometry(10, 10, 545, 110);
 
@@ -138,13 +138,13 @@ void frmMain::buildControls()
     VBar->setRange(0, 0);
     VBar->setSingleStep(30);
     VBar->setPageStep(450);
-    VBar->setAccessibleName(QStringLiteral("Scroll thumbnails"));
+    VBar->setAccessibleName(tr("Scroll thumbnails"));
 
     ButtonLoadThumbs = new QPushButton(client);
     ButtonLoadThumbs->setGeometry(704, 464, 41, 41);
     ButtonLoadThumbs->setIcon(QIcon(QStringLiteral(":/icons/thumbnails.svg")));
     ButtonLoadThumbs->setIconSize(QSize(32, 32));
-    ButtonLoadThumbs->setToolTip(QStringLiteral("View Thumbnails"));
+    ButtonLoadThumbs->setToolTip(tr("View Thumbnails"));
     ButtonLoadThumbs->setAccessibleName(ButtonLoadThumbs->toolTip());
     ButtonLoadThumbs->hide();
 
@@ -153,7 +153,7 @@ void frmMain::buildControls()
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
-    ProgressBar1->setAccessibleName(QStringLiteral("Loading thumbnails"));
+    ProgressBar1->setAccessibleName(tr("Loading thumbnails"));
 
     // The folder list has the keys at start: the drive list would change the drive on them.
     Dir1->setFocus();
@@ -174,34 +174,34 @@ void frmMain::fixSize()
 
 void frmMain::buildMenus()
 {
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"));
+    mnuFile = menuBar()->addMenu(tr("&File"));
+    mnuFileExit = mnuFile->addAction(tr("E&xit"));
     // Ctrl+Q as well, the desktop's usual key for quitting; the menu shows Ctrl+X.
     mnuFileExit->setShortcuts(
         { QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_Q) });
 
-    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    mnuEditSelectAll = mnuEdit->addAction(QStringLiteral("Select All"));
+    mnuEdit = menuBar()->addMenu(tr("&Edit"));
+    mnuEditSelectAll = mnuEdit->addAction(tr("Select All"));
     mnuEditSelectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    mnuEditSelectNone = mnuEdit->addAction(QStringLiteral("Select None"));
+    mnuEditSelectNone = mnuEdit->addAction(tr("Select None"));
     mnuEditSelectNone->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     mnuEdit->addSeparator();
-    mnuEditDelete = mnuEdit->addAction(QStringLiteral("Delete"));
+    mnuEditDelete = mnuEdit->addAction(tr("Delete"));
     mnuEditDelete->setShortcut(QKeySequence(Qt::Key_Delete));
     mnuEdit->addSeparator();
-    mnuRename = mnuEdit->addAction(QStringLiteral("Rename"));
+    mnuRename = mnuEdit->addAction(tr("Rename"));
     mnuRename->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    mnuMovePictures = mnuEdit->addAction(QStringLiteral("Move"));
+    mnuMovePictures = mnuEdit->addAction(tr("Move"));
     mnuMovePictures->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
 
-    mnuTools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    mnuToolsOptions = mnuTools->addAction(QStringLiteral("&Options..."));
+    mnuTools = menuBar()->addMenu(tr("&Tools"));
+    mnuToolsOptions = mnuTools->addAction(tr("&Options..."));
     mnuToolsOptions->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
 
-    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuHelpContents = mnuHelp->addAction(QStringLiteral("&Contents"));
+    mnuHelp = menuBar()->addMenu(tr("&Help"));
+    mnuHelpContents = mnuHelp->addAction(tr("&Contents"));
     mnuHelp->addSeparator();
-    mnuHelpAbout = mnuHelp->addAction(QStringLiteral("&About "));
+    mnuHelpAbout = mnuHelp->addAction(tr("&About "));
 
     updateActions();
 }
@@ -252,15 +252,15 @@ bool frmMain::Form_Load()
     ImageFormat = QStringLiteral("*.jpg;*.jpeg;*.bmp;*.gif;*.ico");
     const platform::InstanceClaim claim = m_services.instance().claim();
     if (claim.outcome == platform::InstanceClaim::AnotherRunning) {
-        m_services.boxes().MsgBox(QStringLiteral("Ravelin is already running!"),
-            platform::box::Exclamation, platform::programTitle);
+        m_services.boxes().MsgBox(
+            tr("Ravelin is already running!"), platform::box::Exclamation, platform::programTitle);
         m_services.program().end();
         return false;
     }
     // Not knowing is no reason to keep the user out.
     if (claim.outcome == platform::InstanceClaim::Failed) {
-        m_services.boxes().MsgBox(QStringLiteral("Ravelin cannot tell whether another copy of "
-                                                 "it is running, and starts anyway.\n\n%1")
+        m_services.boxes().MsgBox(tr("Ravelin cannot tell whether another copy of "
+                                     "it is running, and starts anyway.\n\n%1")
                                       .arg(claim.error),
             platform::box::Exclamation, platform::programTitle);
     }
@@ -294,8 +294,8 @@ void frmMain::Drive1_Change()
 {
     // Setting the folder list's path raises Dir1_Change, which follows the new folder.
     if (!Dir1->setPath(Drive1->root())) {
-        m_services.boxes().MsgBox(QStringLiteral("Drive Can not be found."),
-            platform::box::Critical, platform::programTitle);
+        m_services.boxes().MsgBox(
+            tr("Drive Can not be found."), platform::box::Critical, platform::programTitle);
     }
 }
 
@@ -315,8 +315,8 @@ void frmMain::Dir1_Change()
 void frmMain::openFailed(const QString &path)
 {
     m_services.boxes().MsgBox(
-        QStringLiteral("The folder %1 cannot be opened. It may have been removed, or you may "
-                       "not have permission to read it.")
+        tr("The folder %1 cannot be opened. It may have been removed, or you may "
+           "not have permission to read it.")
             .arg(path),
         platform::box::Critical, platform::programTitle);
 }

@@ -9,9 +9,9 @@ void frmMain::mnuEditDelete_Click()
 
 void frmMain::DeleteSelectedPictures()
 {
-    const platform::Answer temp3 = m_services.boxes().MsgBox(
-        QStringLiteral("Are you sure you want to DELETE selected files ?"),
-        platform::box::OkCancel | platform::box::Question, platform::programTitle);
+    const platform::Answer temp3
+        = m_services.boxes().MsgBox(tr("Are you sure you want to DELETE selected files ?"),
+            platform::box::OkCancel | platform::box::Question, platform::programTitle);
     if (temp3 != platform::Answer::Ok)
         return;
 
@@ -21,7 +21,7 @@ void frmMain::DeleteSelectedPictures()
 
     if (!report.failed.isEmpty()) {
         m_services.boxes().MsgBox(
-            jobs::failureList(QStringLiteral("These files could not be deleted:"), report),
+            jobs::failureList(tr("These files could not be deleted:"), report),
             platform::box::Exclamation, platform::programTitle);
     }
 }

@@ -40,7 +40,7 @@ QMenu *frmMain::gridMenu()
     m_gridMenu->addAction(mnuRename);
     m_gridMenu->addAction(mnuMovePictures);
     m_gridMenu->addSeparator();
-    QAction *showFolder = m_gridMenu->addAction(QStringLiteral("Show in file manager"));
+    QAction *showFolder = m_gridMenu->addAction(tr("Show in file manager"));
     connect(showFolder, &QAction::triggered, this, &frmMain::showFolderInFileManager);
     return m_gridMenu;
 }
@@ -54,7 +54,7 @@ void frmMain::showFolderInFileManager()
     if (!m_services.program().openExternal(
             QUrl::fromLocalFile(QDir::fromNativeSeparators(folder)))) {
         m_services.boxes().MsgBox(
-            QStringLiteral("No file manager could be started to show the folder %1.").arg(folder),
+            tr("No file manager could be started to show the folder %1.").arg(folder),
             platform::box::Exclamation, platform::programTitle);
     }
 }
@@ -71,7 +71,7 @@ void frmMain::moveDroppedFiles(const QStringList &files, const QString &folder)
     if (targets.isEmpty())
         return;
     // The move window's question and report, and its job, which never replaces a file.
-    if (m_services.boxes().MsgBox(QStringLiteral("Are you sure you want to MOVE these files ?"),
+    if (m_services.boxes().MsgBox(tr("Are you sure you want to MOVE these files ?"),
             platform::box::OkCancel | platform::box::Question, QStringLiteral("Tessary"))
         != platform::Answer::Ok)
         return;
@@ -80,11 +80,10 @@ void frmMain::moveDroppedFiles(const QStringList &files, const QString &folder)
         const WaitCursor busy(m_services.mouse());
         report = jobs::moveFiles(targets, m_services.fs());
     }
-    m_services.boxes().MsgBox(QString::number(report.done.size()) + QStringLiteral(" Files moved!"),
+    m_services.boxes().MsgBox(QString::number(report.done.size()) + tr(" Files moved!"),
         platform::box::OkOnly, platform::programTitle);
     if (!report.failed.isEmpty()) {
-        m_services.boxes().MsgBox(
-            jobs::failureList(QStringLiteral("These files were not moved:"), report),
+        m_services.boxes().MsgBox(jobs::failureList(tr("These files were not moved:"), report),
             platform::box::Exclamation, platform::programTitle);
     }
     m_state.afterJob(BrowserState::ManualGrid::Keep);

@@ -1,5 +1,6 @@
 #include "browser/picturefile.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,8 +20,9 @@ bool PictureFile::openPicture()
     };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        setErrorString(QStringLiteral("This is not a picture file but a device, a pipe or the "
-                                      "like."));
+        setErrorString(QCoreApplication::translate("PictureFile",
+            "This is not a picture file but a device, a pipe or the "
+            "like."));
         return false;
     }
     m_fileSize = info.st_size;

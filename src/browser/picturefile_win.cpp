@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include <QCoreApplication>
 #include <io.h>
 
 bool PictureFile::openPicture()
@@ -9,8 +10,9 @@ bool PictureFile::openPicture()
     // Opening a file never waits here; only a plain file is read all the same.
     const QFileInfo info(fileName());
     if (!info.isFile()) {
-        setErrorString(QStringLiteral("This is not a picture file but a device, a pipe or the "
-                                      "like."));
+        setErrorString(QCoreApplication::translate("PictureFile",
+            "This is not a picture file but a device, a pipe or the "
+            "like."));
         return false;
     }
     if (!open(QIODevice::ReadOnly))

@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QWaitCondition>
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -121,7 +122,8 @@ bool isRotated(QImageIOHandler::Transformations transformation)
 
 QString refusedSize(QSize size)
 {
-    return QStringLiteral("The picture claims to be %1 x %2 pixels, which is too large.")
+    return QCoreApplication::translate(
+        "PictureLoader", "The picture claims to be %1 x %2 pixels, which is too large.")
         .arg(size.width())
         .arg(size.height());
 }
@@ -353,7 +355,9 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
     reader.setAutoTransform(true);
     const QSize declared = reader.size();
     if (!declared.isValid() && file.budgetHit())
-        return { {}, QStringLiteral("The picture's header is not near the start of the file.") };
+        return { {},
+            QCoreApplication::translate(
+                "PictureLoader", "The picture's header is not near the start of the file.") };
     if (tooLarge(declared))
         return { {}, refusedSize(declared) };
     if (isJpeg(file))
@@ -369,13 +373,15 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
         result = readImage(reader, file, declared, size);
     if (file.scanLimitHit()) {
         return { {},
-            QStringLiteral("The picture has more than %1 scans, more than any camera or "
-                           "program writes.")
+            QCoreApplication::translate("PictureLoader",
+                "The picture has more than %1 scans, more than any camera or "
+                "program writes.")
                 .arg(maxJpegScans) };
     }
     if (file.budgetHit()) {
         return { {},
-            QStringLiteral("The file holds far more data than a picture of its size needs.") };
+            QCoreApplication::translate("PictureLoader",
+                "The file holds far more data than a picture of its size needs.") };
     }
     if (!result.ok())
         return result;

@@ -1,5 +1,7 @@
 #include "core/fserrors.h"
 
+#include <QCoreApplication>
+
 namespace platform
 {
 
@@ -7,53 +9,62 @@ QString errorText(FsError error, const QString &path)
 {
     switch (error) {
     case FsError::NoNewName:
-        return QStringLiteral("No new name was given.");
+        return QCoreApplication::translate("platform", "No new name was given.");
     case FsError::NoDestination:
-        return QStringLiteral("No destination was chosen.");
+        return QCoreApplication::translate("platform", "No destination was chosen.");
     case FsError::BadName:
-        return QStringLiteral("The name holds characters a file name cannot have.");
+        return QCoreApplication::translate(
+            "platform", "The name holds characters a file name cannot have.");
     case FsError::NotInFolder:
-        return QStringLiteral("The new name must stay in the same folder.");
+        return QCoreApplication::translate(
+            "platform", "The new name must stay in the same folder.");
     case FsError::Gone:
-        return QStringLiteral("The file is no longer there.");
+        return QCoreApplication::translate("platform", "The file is no longer there.");
     case FsError::FolderTookName:
-        return QStringLiteral("A folder now has the file's name.");
+        return QCoreApplication::translate("platform", "A folder now has the file's name.");
     case FsError::AlreadyThere:
-        return QStringLiteral("A file of that name is already there.");
+        return QCoreApplication::translate("platform", "A file of that name is already there.");
     case FsError::NoFolder:
-        return QStringLiteral("The destination folder is not there.");
+        return QCoreApplication::translate("platform", "The destination folder is not there.");
     case FsError::NoPermission:
-        return QStringLiteral("No permission to move the file.");
+        return QCoreApplication::translate("platform", "No permission to move the file.");
     case FsError::DiskFull:
-        return QStringLiteral("The destination disk is full.");
+        return QCoreApplication::translate("platform", "The destination disk is full.");
     case FsError::ReadOnly:
-        return QStringLiteral("The destination cannot be written to.");
+        return QCoreApplication::translate("platform", "The destination cannot be written to.");
     case FsError::NotPlainFile:
-        return QStringLiteral("Only plain files can be moved to another drive.");
+        return QCoreApplication::translate(
+            "platform", "Only plain files can be moved to another drive.");
     case FsError::ChangedMeanwhile:
-        return QStringLiteral("The file changed while it was being moved.");
+        return QCoreApplication::translate(
+            "platform", "The file changed while it was being moved.");
     case FsError::WrongSize:
-        return QStringLiteral("The copy did not come out whole.");
+        return QCoreApplication::translate("platform", "The copy did not come out whole.");
     case FsError::NoTrash:
-        return QStringLiteral("There is no Recycle Bin for this drive.");
+        return QCoreApplication::translate("platform", "There is no Recycle Bin for this drive.");
     case FsError::TrashNotMade:
-        return QStringLiteral("The trash folder %1 cannot be made.").arg(path);
+        return QCoreApplication::translate("platform", "The trash folder %1 cannot be made.")
+            .arg(path);
     case FsError::TrashNotFolder:
-        return QStringLiteral("The trash folder %1 is not a folder.").arg(path);
+        return QCoreApplication::translate("platform", "The trash folder %1 is not a folder.")
+            .arg(path);
     case FsError::TrashNotWritable:
-        return QStringLiteral("The trash folder %1 cannot be written to.").arg(path);
+        return QCoreApplication::translate("platform", "The trash folder %1 cannot be written to.")
+            .arg(path);
     case FsError::TooLongForTrash:
-        return QStringLiteral("The name is too long for the trash.");
+        return QCoreApplication::translate("platform", "The name is too long for the trash.");
     case FsError::NotAFolderName:
-        return QStringLiteral("That is not a folder name.");
+        return QCoreApplication::translate("platform", "That is not a folder name.");
     case FsError::FolderNameTaken:
-        return QStringLiteral("A file or folder of that name already exists.");
+        return QCoreApplication::translate(
+            "platform", "A file or folder of that name already exists.");
     case FsError::NoParentFolder:
-        return QStringLiteral("The folder to create it in does not exist.");
+        return QCoreApplication::translate(
+            "platform", "The folder to create it in does not exist.");
     case FsError::FolderNotMade:
-        return QStringLiteral("The folder could not be created.");
+        return QCoreApplication::translate("platform", "The folder could not be created.");
     case FsError::FolderNotOpened:
-        return QStringLiteral("Cannot open the folder %1.").arg(path);
+        return QCoreApplication::translate("platform", "Cannot open the folder %1.").arg(path);
     }
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include "core/rules.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace jobs
@@ -20,20 +21,25 @@ namespace
         case rules::BatchProblem::None:
             break;
         case rules::BatchProblem::TooLong:
-            return QStringLiteral("Its new name is %1 %2 long; this drive takes at most %3.")
+            return QCoreApplication::translate(
+                "jobs", "Its new name is %1 %2 long; this drive takes at most %3.")
                 .arg(rules::nameLength(name, file.nameRules))
-                .arg(file.nameRules == rules::NameRules::Windows ? QStringLiteral("characters")
-                                                                 : QStringLiteral("bytes"))
+                .arg(file.nameRules == rules::NameRules::Windows
+                        ? QCoreApplication::translate("jobs", "characters")
+                        : QCoreApplication::translate("jobs", "bytes"))
                 .arg(rules::longestName(file.nameRules, file.maxNameLength));
         case rules::BatchProblem::SameAsOther:
-            return QStringLiteral("Another picture of this rename gets the same new name, %1.")
+            return QCoreApplication::translate(
+                "jobs", "Another picture of this rename gets the same new name, %1.")
                 .arg(name);
         case rules::BatchProblem::TakenByLater:
-            return QStringLiteral("Its new name, %1, is still taken by a picture further down the "
-                                  "list.")
+            return QCoreApplication::translate("jobs",
+                "Its new name, %1, is still taken by a picture further down the "
+                "list.")
                 .arg(name);
         case rules::BatchProblem::Taken:
-            return QStringLiteral("A file named %1 is already there.").arg(name);
+            return QCoreApplication::translate("jobs", "A file named %1 is already there.")
+                .arg(name);
         }
         return {};
     }
@@ -89,7 +95,7 @@ JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs)
         const rules::PlannedRename &file = batch[check.index];
         report.failed.append({ file.from,
             batchProblemText(check.problem, file)
-                + QStringLiteral("\n\nNo picture was renamed.") });
+                + QCoreApplication::translate("jobs", "\n\nNo picture was renamed.") });
         return report;
     }
 
@@ -124,8 +130,8 @@ QString failureList(const QString &heading, const JobReport &report)
         text += QStringLiteral("\n\n") + report.failed.at(i).path + QLatin1Char('\n')
             + report.failed.at(i).reason;
     if (report.failed.size() > maxListedFailures)
-        text
-            += QStringLiteral("\n\n... and %1 more.").arg(report.failed.size() - maxListedFailures);
+        text += QCoreApplication::translate("jobs", "\n\n... and %1 more.")
+                    .arg(report.failed.size() - maxListedFailures);
     return text;
 }
 

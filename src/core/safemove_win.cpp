@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <QCoreApplication>
 #include <windows.h>
 
 namespace platform::os
@@ -37,7 +38,9 @@ namespace
         case ERROR_PATH_NOT_FOUND:
             return errorText(FsError::NoFolder);
         default:
-            return QStringLiteral("The file could not be moved (error %1).").arg(error);
+            return QCoreApplication::translate(
+                "platform", "The file could not be moved (error %1).")
+                .arg(error);
         }
     }
 

@@ -45,7 +45,7 @@ About::About(platform::Services &services, QWidget *parent)
 
 void About::buildControls()
 {
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
         | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowIcon(QIcon(QStringLiteral(":/icons/camera.svg")));
@@ -57,11 +57,11 @@ void About::buildControls()
     Picture1->setPixmap(logoPicture());
 
     Label1 = navyLabel(platform::programTitle, twips(2640, 240, 2775, 615), namePoints, true, this);
-    Label2 = navyLabel(QStringLiteral("Version " RAVELIN_VERSION), twips(2640, 840, 1455, 375),
-        boldPoints, true, this);
-    Label3 = navyLabel(QStringLiteral("Copyright \u00a9 2026 the Ravelin developers."),
+    Label2 = navyLabel(tr("Version %1").arg(QStringLiteral(RAVELIN_VERSION)),
+        twips(2640, 840, 1455, 375), boldPoints, true, this);
+    Label3 = navyLabel(tr("Copyright \u00a9 2026 the Ravelin developers."),
         twips(240, 1920, 5055, 300), copyrightPoints, false, this);
-    Label4 = navyLabel(QStringLiteral("Provided as it is, without warranty of any kind."),
+    Label4 = navyLabel(tr("Provided as it is, without warranty of any kind."),
         twips(240, 2280, 5055, 300), copyrightPoints, false, this);
     Label5 = navyLabel(webAddress, twips(240, 3240, 2775, 375), boldPoints, true, this);
 }

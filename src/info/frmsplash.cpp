@@ -55,7 +55,7 @@ void frmSplash::buildControls()
     picLogo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picLogo->setPixmap(logoPicture());
 
-    Label1 = new QLabel(QStringLiteral("Loading ..."), fraMainFrame);
+    Label1 = new QLabel(tr("Loading ..."), fraMainFrame);
     Label1->setGeometry(twips(720, 2760, 1215, 375));
     Label1->setFont(splashFont(loadingPoints, false));
     // The design's width was made for a narrower font: the text is never cut off.
@@ -67,7 +67,7 @@ void frmSplash::buildControls()
     lblProductName->adjustSize();
 
     // Sized to its text, it keeps its right edge where the design puts it.
-    lblVersion = new QLabel(QStringLiteral("Version " RAVELIN_VERSION), fraMainFrame);
+    lblVersion = new QLabel(tr("Version %1").arg(QStringLiteral(RAVELIN_VERSION)), fraMainFrame);
     const QRect version = twips(5280, 1800, 1290, 330);
     lblVersion->setFont(splashFont(versionPoints, true));
     lblVersion->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

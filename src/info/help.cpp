@@ -40,25 +40,24 @@ Help::Help(platform::Services &services, QWidget *parent)
 
 void Help::buildControls()
 {
-    setWindowTitle(QStringLiteral("Help"));
+    setWindowTitle(tr("Help"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/house.svg")));
     resize(twips(clientWidth), twips(clientHeight));
 
     WebBrowser1 = new HelpBrowser(this);
     WebBrowser1->setGeometry(twips(0, 0, 7575, 5415));
-    WebBrowser1->setAccessibleName(QStringLiteral("Help page"));
+    WebBrowser1->setAccessibleName(tr("Help page"));
     // Links are followed here, so that web pages go to the user's browser.
     WebBrowser1->setOpenLinks(false);
     WebBrowser1->setOpenExternalLinks(false);
 
-    Command1 = pictureButton(QStringLiteral(":/icons/arrowleft.svg"), QStringLiteral("Back"), this);
+    Command1 = pictureButton(QStringLiteral(":/icons/arrowleft.svg"), tr("Back"), this);
     Command1->setGeometry(twips(0, 5520, 495, 495));
-    Command2
-        = pictureButton(QStringLiteral(":/icons/arrowright.svg"), QStringLiteral("Forward"), this);
+    Command2 = pictureButton(QStringLiteral(":/icons/arrowright.svg"), tr("Forward"), this);
     Command2->setGeometry(twips(600, 5520, 495, 495));
-    Command3 = pictureButton(QStringLiteral(":/icons/house.svg"), QStringLiteral("Home"), this);
+    Command3 = pictureButton(QStringLiteral(":/icons/house.svg"), tr("Home"), this);
     Command3->setGeometry(twips(1200, 5520, 495, 495));
-    Command4 = pictureButton(QStringLiteral(":/icons/door.svg"), QStringLiteral("Close"), this);
+    Command4 = pictureButton(QStringLiteral(":/icons/door.svg"), tr("Close"), this);
     Command4->setGeometry(twips(7080, 5520, 495, 495));
 
     setTabOrder(WebBrowser1, Command1);
@@ -126,8 +125,8 @@ void Help::followLink(const QUrl &url)
     if (isWebAddress(url)) {
         if (!m_services.program().openExternal(url)) {
             m_services.boxes().MsgBox(
-                QStringLiteral("No web browser could be started to show %1. Please open this "
-                               "address in your web browser.")
+                tr("No web browser could be started to show %1. Please open this "
+                   "address in your web browser.")
                     .arg(url.toDisplayString()),
                 platform::box::Exclamation, platform::programTitle);
         }

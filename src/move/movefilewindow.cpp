@@ -31,35 +31,35 @@ MoveFileWindow::MoveFileWindow(platform::Services &services, QWidget *parent)
 
 void MoveFileWindow::buildControls()
 {
-    setWindowTitle(QStringLiteral("Move Files"));
+    setWindowTitle(tr("Move Files"));
     setFixedSize(twips(clientWidth), twips(clientHeight));
 
     // The frames only group what lies inside them: made first, they are drawn behind it.
-    NewFolder = new QGroupBox(QStringLiteral("Create new Folder"), this);
+    NewFolder = new QGroupBox(tr("Create new Folder"), this);
     NewFolder->setGeometry(twips(240, 120, 4455, 735));
-    Frame3 = new QGroupBox(QStringLiteral("Select New Folder"), this);
+    Frame3 = new QGroupBox(tr("Select New Folder"), this);
     Frame3->setGeometry(twips(240, 960, 4455, 4215));
-    Frame1 = new QGroupBox(QStringLiteral("Current"), this);
+    Frame1 = new QGroupBox(tr("Current"), this);
     Frame1->setGeometry(twips(5160, 120, 4575, 2055));
-    Frame2 = new QGroupBox(QStringLiteral("Preview"), this);
+    Frame2 = new QGroupBox(tr("Preview"), this);
     Frame2->setGeometry(twips(5160, 2520, 4575, 2055));
 
     Text4 = new QLineEdit(this);
     Text4->setGeometry(twips(480, 360, 3315, 315));
     Text4->setAccessibleName(NewFolder->title());
-    MakeDir = new QPushButton(QStringLiteral("OK"), this);
+    MakeDir = new QPushButton(tr("OK"), this);
     MakeDir->setGeometry(twips(4080, 360, 480, 375));
 
     Drive2 = new DriveListBox(m_services.drives(), this);
     Drive2->setGeometry(twips(480, 1320, 3975, 315));
-    Drive2->setAccessibleName(QStringLiteral("Drive"));
+    Drive2->setAccessibleName(tr("Drive"));
     Dir2 = new FolderListBox(this);
     Dir2->setGeometry(twips(480, 1800, 3960, 2565));
     Dir2->setAccessibleName(Frame3->title());
     Text5 = new QLineEdit(this);
     Text5->setGeometry(twips(480, 4560, 3975, 330));
     Text5->setReadOnly(true);
-    Text5->setAccessibleName(QStringLiteral("Destination folder"));
+    Text5->setAccessibleName(tr("Destination folder"));
 
     List1 = new QListWidget(this);
     List1->setGeometry(twips(5400, 480, 3975, 1425));
@@ -68,9 +68,9 @@ void MoveFileWindow::buildControls()
     List2->setGeometry(twips(5400, 2880, 3975, 1425));
     List2->setAccessibleName(Frame2->title());
 
-    MoveFolderOK = new QPushButton(QStringLiteral("Move Pictures"), this);
+    MoveFolderOK = new QPushButton(tr("Move Pictures"), this);
     MoveFolderOK->setGeometry(twips(5160, 4800, 1815, 375));
-    Command1 = new QPushButton(QStringLiteral("Cancel"), this);
+    Command1 = new QPushButton(tr("Cancel"), this);
     Command1->setGeometry(twips(8040, 4800, 1695, 375));
 
     setTabOrder(Drive2, Command1);
@@ -125,8 +125,8 @@ void MoveFileWindow::Drive2_Change()
 {
     // Setting the folder list's path raises Dir2_Change, which rebuilds the preview.
     if (!Dir2->setPath(Drive2->root())) {
-        m_services.boxes().MsgBox(QStringLiteral("Drive Can not be found."),
-            platform::box::Critical, QStringLiteral("Brindle"));
+        m_services.boxes().MsgBox(
+            tr("Drive Can not be found."), platform::box::Critical, QStringLiteral("Brindle"));
     }
 }
 
@@ -145,8 +145,8 @@ void MoveFileWindow::Dir2_Change()
 void MoveFileWindow::openFailed(const QString &path)
 {
     m_services.boxes().MsgBox(
-        QStringLiteral("The folder %1 cannot be opened. It may have been removed, or you may "
-                       "not have permission to read it.")
+        tr("The folder %1 cannot be opened. It may have been removed, or you may "
+           "not have permission to read it.")
             .arg(path),
         platform::box::Critical, platform::programTitle);
 }
@@ -157,8 +157,8 @@ void MoveFileWindow::MakeDir_Click()
     // the main window's thumbnails depend on.
     const QString folder = rules::newFolderPath(Dir2->path(), Text4->text());
     if (folder.isEmpty() || !m_services.fs().makeFolder(folder)) {
-        m_services.boxes().MsgBox(QStringLiteral("Folder may already Exist"),
-            platform::box::Critical, QStringLiteral("Can not create folder"));
+        m_services.boxes().MsgBox(
+            tr("Folder may already Exist"), platform::box::Critical, tr("Can not create folder"));
         return;
     }
     Dir2->refresh();
@@ -175,9 +175,8 @@ void MoveFileWindow::Command1_Click()
 
 void MoveFileWindow::MoveFolderOK_Click()
 {
-    MoveAnswer
-        = m_services.boxes().MsgBox(QStringLiteral("Are you sure you want to MOVE these files ?"),
-            platform::box::OkCancel | platform::box::Question, QStringLiteral("Tessary"));
+    MoveAnswer = m_services.boxes().MsgBox(tr("Are you sure you want to MOVE these files ?"),
+        platform::box::OkCancel | platform::box::Question, QStringLiteral("Tessary"));
     if (MoveAnswer != platform::Answer::Ok)
         return;
 
@@ -196,11 +195,10 @@ void MoveFileWindow::MoveFolderOK_Click()
     MovedCount = static_cast<int>(report.done.size());
     List1->clear();
     List2->clear();
-    m_services.boxes().MsgBox(QString::number(MovedCount) + QStringLiteral(" Files moved!"),
+    m_services.boxes().MsgBox(QString::number(MovedCount) + tr(" Files moved!"),
         platform::box::OkOnly, platform::programTitle);
     if (!report.failed.isEmpty()) {
-        m_services.boxes().MsgBox(
-            jobs::failureList(QStringLiteral("These files were not moved:"), report),
+        m_services.boxes().MsgBox(jobs::failureList(tr("These files were not moved:"), report),
             platform::box::Exclamation, platform::programTitle);
     }
     returnToMainWindow();

@@ -73,7 +73,7 @@ frmOptions::~frmOptions()
 
 void frmOptions::buildControls()
 {
-    setWindowTitle(QStringLiteral("Options"));
+    setWindowTitle(tr("Options"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
         | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowIcon(QIcon(QStringLiteral(":/icons/camera.svg")));
@@ -82,7 +82,7 @@ void frmOptions::buildControls()
     setFont(font);
     resize(twips(clientWidth), twips(clientHeight));
 
-    Frame4 = new QGroupBox(QStringLiteral("Picture Format"), this);
+    Frame4 = new QGroupBox(tr("Picture Format"), this);
     Frame4->setGeometry(twips(120, 120, 2295, 1815));
     auto *first = new QCheckBox(Frame4);
     Check1 = ControlArray<QCheckBox>(first, [this] { return new QCheckBox(Frame4); });
@@ -95,24 +95,24 @@ void frmOptions::buildControls()
         box->show();
     }
 
-    Frame1 = new QGroupBox(QStringLiteral("Delete"), this);
+    Frame1 = new QGroupBox(tr("Delete"), this);
     Frame1->setGeometry(twips(2640, 120, 2295, 1215));
-    ToRecycle = new QRadioButton(QStringLiteral("Recycle Bin"), Frame1);
+    ToRecycle = new QRadioButton(tr("Recycle Bin"), Frame1);
     ToRecycle->setGeometry(twips(240, 360, 1215, 195));
     ToRecycle->setChecked(true);
-    PermDel = new QRadioButton(QStringLiteral("Permenant Delete"), Frame1);
+    PermDel = new QRadioButton(tr("Permenant Delete"), Frame1);
     PermDel->setGeometry(twips(240, 720, 1815, 195));
 
-    Frame3 = new QGroupBox(QStringLiteral("Thumbnails"), this);
+    Frame3 = new QGroupBox(tr("Thumbnails"), this);
     Frame3->setGeometry(twips(120, 2160, 4815, 1335));
-    AutoThumb = new QRadioButton(
-        QStringLiteral("Automatically Load Thumbnails when navigating Folders."), Frame3);
+    AutoThumb
+        = new QRadioButton(tr("Automatically Load Thumbnails when navigating Folders."), Frame3);
     AutoThumb->setGeometry(twips(240, 360, 4335, 255));
     AutoThumb->setChecked(true);
-    ManualThumb = new QRadioButton(QStringLiteral("Manually Load Thumbnails."), Frame3);
+    ManualThumb = new QRadioButton(tr("Manually Load Thumbnails."), Frame3);
     ManualThumb->setGeometry(twips(240, 720, 2415, 255));
 
-    Command3 = new QPushButton(QStringLiteral("OK"), this);
+    Command3 = new QPushButton(tr("OK"), this);
     Command3->setGeometry(twips(1800, 3720, 1335, 375));
 
     for (QGroupBox *frame : { Frame4, Frame1, Frame3 }) {
@@ -174,8 +174,8 @@ void frmOptions::Command3_Click()
     }
     // Without a format the main window would list nothing useful, so nothing is applied.
     if (patterns.isEmpty()) {
-        m_services.boxes().MsgBox(QStringLiteral("You must select a Picture Format"),
-            platform::box::Exclamation, QStringLiteral("Options"));
+        m_services.boxes().MsgBox(
+            tr("You must select a Picture Format"), platform::box::Exclamation, tr("Options"));
         return;
     }
     FormatChecked = checked;

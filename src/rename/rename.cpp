@@ -79,11 +79,11 @@ Rename::Rename(platform::Services &services, QWidget *parent)
 
 void Rename::buildControls()
 {
-    setWindowTitle(QStringLiteral("Rename"));
+    setWindowTitle(tr("Rename"));
     setWindowIcon(icon("renamefolder"));
     resize(twips(clientWidth), twips(clientHeight));
 
-    Frame1 = new QGroupBox(QStringLiteral("Current File Names"), this);
+    Frame1 = new QGroupBox(tr("Current File Names"), this);
     Frame1->setGeometry(twips(120, 120, 8295, 1815));
     Frame1->setFont(captionFont());
     List1 = new QListWidget(this);
@@ -93,10 +93,10 @@ void Rename::buildControls()
     Frame4 = new QGroupBox(this);
     Frame4->setGeometry(twips(120, 2400, 8295, 3975));
 
-    Frame3 = new QGroupBox(QStringLiteral("Prefix"), this);
+    Frame3 = new QGroupBox(tr("Prefix"), this);
     Frame3->setGeometry(twips(360, 2640, 7815, 855));
     Frame3->setFont(captionFont());
-    Label1 = new QLabel(QStringLiteral("Count Start"), Frame3);
+    Label1 = new QLabel(tr("Count Start"), Frame3);
     Label1->setGeometry(twips(4080, 480, 855, 255));
     Label1->setFont(fittedFont(Label1->text(), Label1->width()));
 
@@ -113,11 +113,10 @@ void Rename::buildControls()
     Text3->setFont(count);
     colours::setBaseColour(Text3, Qt::white);
 
-    Frame2 = new QGroupBox(QStringLiteral("Preview"), this);
+    Frame2 = new QGroupBox(tr("Preview"), this);
     Frame2->setGeometry(twips(360, 3600, 7815, 2415));
     Frame2->setFont(captionFont());
-    Command1
-        = pictureButton(this, "binoculars", QString(), QStringLiteral("Preview the new names"));
+    Command1 = pictureButton(this, "binoculars", QString(), tr("Preview the new names"));
     Command1->setGeometry(twips(480, 3960, 615, 495));
     List2 = new QListWidget(this);
     List2->setGeometry(twips(480, 4560, 7575, 1230));
@@ -133,9 +132,9 @@ void Rename::buildControls()
     Label2->setFont(captionFont());
     colours::setNavyText(Label2);
 
-    Command2 = pictureButton(this, "prohibition", QStringLiteral("Exit"), QStringLiteral("Exit"));
+    Command2 = pictureButton(this, "prohibition", tr("Exit"), tr("Exit"));
     Command2->setGeometry(twips(7080, 6480, 615, 615));
-    Go = pictureButton(this, "renamefolder", QStringLiteral("Rename"), QStringLiteral("Rename"));
+    Go = pictureButton(this, "renamefolder", tr("Rename"), tr("Rename"));
     Go->setGeometry(twips(7800, 6480, 615, 615));
 
     setTabOrder(Command1, Text2);
@@ -225,7 +224,7 @@ void Rename::Go_Click()
     }
 
     const platform::Answer answer
-        = m_services.boxes().MsgBox(QStringLiteral("Are you sure you want to RENAME these files ?"),
+        = m_services.boxes().MsgBox(tr("Are you sure you want to RENAME these files ?"),
             platform::box::OkCancel | platform::box::Question, platform::programTitle);
     if (answer != platform::Answer::Ok)
         return;
@@ -244,8 +243,8 @@ void Rename::Go_Click()
     if (!report.failed.isEmpty()) {
         const jobs::Failure &failure = report.failed.first();
         CurrentPath = failure.path;
-        m_services.boxes().MsgBox(QStringLiteral("Unable to Rename. File may already exist!\n\n")
-                + failure.path + QLatin1Char('\n') + failure.reason,
+        m_services.boxes().MsgBox(tr("Unable to Rename. File may already exist!\n\n") + failure.path
+                + QLatin1Char('\n') + failure.reason,
             platform::box::OkOnly, platform::programTitle);
         return;
     }
@@ -263,38 +262,38 @@ void Rename::refuseName(rules::NameProblem problem, rules::NameRules nameRules)
     case rules::NameProblem::None:
         return;
     case rules::NameProblem::Empty:
-        text = QStringLiteral("The new file name would be empty. Please type a Prefix.");
+        text = tr("The new file name would be empty. Please type a Prefix.");
         break;
     case rules::NameProblem::DotName:
-        text = QStringLiteral("A file can not be named \".\" or \"..\". Please change the "
-                              "Prefix.");
+        text = tr("A file can not be named \".\" or \"..\". Please change the "
+                  "Prefix.");
         break;
     case rules::NameProblem::Hidden:
-        text = QStringLiteral("A new name can not start with a dot: the picture would be "
-                              "hidden. Please change the Prefix.");
+        text = tr("A new name can not start with a dot: the picture would be "
+                  "hidden. Please change the Prefix.");
         break;
     case rules::NameProblem::Separator:
-        text = QStringLiteral("The Prefix can not contain \\ or /: the pictures are renamed in "
-                              "their own folders.");
+        text = tr("The Prefix can not contain \\ or /: the pictures are renamed in "
+                  "their own folders.");
         break;
     case rules::NameProblem::Character:
         text = nameRules == rules::NameRules::Windows
-            ? QStringLiteral("A file name can not hold the characters \\ / : * ? \" < > | or "
-                             "control characters. Please change the Prefix.")
-            : QStringLiteral("A file name can not hold control characters. Please change the "
-                             "Prefix.");
+            ? tr("A file name can not hold the characters \\ / : * ? \" < > | or "
+                 "control characters. Please change the Prefix.")
+            : tr("A file name can not hold control characters. Please change the "
+                 "Prefix.");
         break;
     case rules::NameProblem::TrailingDotOrBlank:
-        text = QStringLiteral("A file name can not end in a dot or a blank. Please change the "
-                              "Prefix.");
+        text = tr("A file name can not end in a dot or a blank. Please change the "
+                  "Prefix.");
         break;
     case rules::NameProblem::ReservedName:
-        text = QStringLiteral("The Prefix is a device name (such as CON, PRN, AUX, NUL, COM1 or "
-                              "LPT1) that can not name a file. Please change the Prefix.");
+        text = tr("The Prefix is a device name (such as CON, PRN, AUX, NUL, COM1 or "
+                  "LPT1) that can not name a file. Please change the Prefix.");
         break;
     case rules::NameProblem::OtherFolder:
-        text = QStringLiteral("The new names must stay in the folder of each picture. Please "
-                              "build the Preview again.");
+        text = tr("The new names must stay in the folder of each picture. Please "
+                  "build the Preview again.");
         break;
     }
     m_services.boxes().MsgBox(text, platform::box::Exclamation, platform::programTitle);

@@ -169,7 +169,7 @@ namespace
             = QDir::tempPath() + QStringLiteral("/ravelin-%1").arg(uint(::geteuid()));
         const QByteArray name = QFile::encodeName(folder);
         if (::mkdir(name.constData(), S_IRWXU) != 0 && errno != EEXIST) {
-            error = QStringLiteral("The folder %1 cannot be made: %2.")
+            error = QCoreApplication::translate("platform", "The folder %1 cannot be made: %2.")
                         .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
             return {};
         }
@@ -177,7 +177,9 @@ namespace
         };
         if (::lstat(name.constData(), &info) != 0 || !S_ISDIR(info.st_mode)
             || info.st_uid != ::geteuid() || (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-            error = QStringLiteral("The folder %1 is not a private folder of yours.").arg(folder);
+            error = QCoreApplication::translate(
+                "platform", "The folder %1 is not a private folder of yours.")
+                        .arg(folder);
             return {};
         }
         return folder;
@@ -211,7 +213,8 @@ InstanceClaim QtInstance::claim()
             return { InstanceClaim::AnotherRunning, {} };
     }
     return { InstanceClaim::Failed,
-        QStringLiteral("Its lock file %1 cannot be made.").arg(QDir::toNativeSeparators(m_path)) };
+        QCoreApplication::translate("platform", "Its lock file %1 cannot be made.")
+            .arg(QDir::toNativeSeparators(m_path)) };
 }
 
 void QtProgram::end()

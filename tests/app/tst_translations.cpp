@@ -1,0 +1,42 @@
+#include "browser/frmmain.h"
+#include "move/movefilewindow.h"
+#include "rename/rename.h"
+#include "support/picturefolders.h"
+#include "widgets/folderlistbox.h"
+#include "widgets/translations.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
+
+// The windows in German: the program's own catalogue and Qt's are both found and used.
+class TestTranslations : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { installTranslations(QLocale(QLocale::German, QLocale::Germany)); }
+
+    void captionsInGerman()
+    {
+        MainSession s;
+        QCOMPARE(s.w.mnuFile->title(), "&Datei");
+        QCOMPARE(s.w.mnuEditSelectAll->text(), "Alle auswählen");
+        QCOMPARE(s.w.Dir1->toolTip(), "Ordner wählen");
+        QCOMPARE(s.w.renameWindow()->windowTitle(), "Umbenennen");
+        QCOMPARE(s.w.moveWindow()->MoveFolderOK->text(), "Bilder verschieben");
+
+        // A message box's text, and Qt's own buttons.
+        s.services.boxesFake.answer = platform::Answer::Cancel;
+        s.w.state().select({ QStringLiteral("/nowhere/a.jpg") });
+        s.w.mnuEditDelete->trigger();
+        QCOMPARE(s.services.boxesFake.texts(),
+            QStringList { "Möchten Sie die ausgewählten Dateien wirklich LÖSCHEN?" });
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
+    }
+};
+
+QTEST_MAIN(TestTranslations)
+#include "tst_translations.moc"

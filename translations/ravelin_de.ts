@@ -1,0 +1,607 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>About</name>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>Copyright © 2026 the Ravelin developers.</source>
+        <translation>Copyright © 2026 die Entwickler von Ravelin.</translation>
+    </message>
+    <message>
+        <source>Provided as it is, without warranty of any kind.</source>
+        <translation>Bereitgestellt wie besehen, ohne jegliche Gewährleistung.</translation>
+    </message>
+</context>
+<context>
+    <name>Help</name>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Help page</source>
+        <translation>Hilfeseite</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Forward</source>
+        <translation>Vorwärts</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Startseite</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>No web browser could be started to show %1. Please open this address in your web browser.</source>
+        <translation>Es konnte kein Webbrowser gestartet werden, um %1 anzuzeigen. Bitte öffnen Sie diese Adresse selbst in Ihrem Webbrowser.</translation>
+    </message>
+</context>
+<context>
+    <name>HelpBrowser</name>
+    <message>
+        <source>&lt;html&gt;&lt;head&gt;&lt;title&gt;Page not found&lt;/title&gt;&lt;/head&gt;&lt;body&gt;&lt;h2&gt;The page cannot be found&lt;/h2&gt;&lt;p&gt;The help page &lt;b&gt;%1&lt;/b&gt; is missing or cannot be read. It is installed beside the program; installing Ravelin again puts it back.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;html&gt;&lt;head&gt;&lt;title&gt;Seite nicht gefunden&lt;/title&gt;&lt;/head&gt;&lt;body&gt;&lt;h2&gt;Die Seite wurde nicht gefunden&lt;/h2&gt;&lt;p&gt;Die Hilfeseite &lt;b&gt;%1&lt;/b&gt; fehlt oder kann nicht gelesen werden. Sie wird zusammen mit dem Programm installiert; eine erneute Installation von Ravelin stellt sie wieder her.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>ImageBox</name>
+    <message>
+        <source>no picture</source>
+        <translation>kein Bild</translation>
+    </message>
+</context>
+<context>
+    <name>MoveFileWindow</name>
+    <message>
+        <source>Move Files</source>
+        <translation>Dateien verschieben</translation>
+    </message>
+    <message>
+        <source>Create new Folder</source>
+        <translation>Neuen Ordner anlegen</translation>
+    </message>
+    <message>
+        <source>Select New Folder</source>
+        <translation>Zielordner wählen</translation>
+    </message>
+    <message>
+        <source>Current</source>
+        <translation>Aktuell</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Drive</source>
+        <translation>Laufwerk</translation>
+    </message>
+    <message>
+        <source>Destination folder</source>
+        <translation>Zielordner</translation>
+    </message>
+    <message>
+        <source>Move Pictures</source>
+        <translation>Bilder verschieben</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Drive Can not be found.</source>
+        <translation>Das Laufwerk wurde nicht gefunden.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be opened. It may have been removed, or you may not have permission to read it.</source>
+        <translation>Der Ordner %1 kann nicht geöffnet werden. Vielleicht wurde er entfernt, oder Sie haben keine Berechtigung, ihn zu lesen.</translation>
+    </message>
+    <message>
+        <source>Folder may already Exist</source>
+        <translation>Der Ordner existiert möglicherweise bereits.</translation>
+    </message>
+    <message>
+        <source>Can not create folder</source>
+        <translation>Ordner kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to MOVE these files ?</source>
+        <translation>Möchten Sie diese Dateien wirklich VERSCHIEBEN?</translation>
+    </message>
+    <message>
+        <source> Files moved!</source>
+        <translation> Dateien verschoben!</translation>
+    </message>
+    <message>
+        <source>These files were not moved:</source>
+        <translation>Diese Dateien wurden nicht verschoben:</translation>
+    </message>
+</context>
+<context>
+    <name>PictureFile</name>
+    <message>
+        <source>This is not a picture file but a device, a pipe or the like.</source>
+        <translation>Dies ist keine Bilddatei, sondern ein Gerät, eine Pipe oder Ähnliches.</translation>
+    </message>
+</context>
+<context>
+    <name>PictureLoader</name>
+    <message>
+        <source>The picture claims to be %1 x %2 pixels, which is too large.</source>
+        <translation>Das Bild gibt an, %1 × %2 Pixel groß zu sein; das ist zu groß.</translation>
+    </message>
+    <message>
+        <source>The picture&apos;s header is not near the start of the file.</source>
+        <translation>Der Kopf des Bildes steht nicht am Anfang der Datei.</translation>
+    </message>
+    <message>
+        <source>The picture has more than %1 scans, more than any camera or program writes.</source>
+        <translation>Das Bild hat mehr als %1 Scans, mehr als irgendeine Kamera oder ein Programm schreibt.</translation>
+    </message>
+    <message>
+        <source>The file holds far more data than a picture of its size needs.</source>
+        <translation>Die Datei enthält weit mehr Daten, als ein Bild dieser Größe braucht.</translation>
+    </message>
+</context>
+<context>
+    <name>Rename</name>
+    <message>
+        <source>Rename</source>
+        <translation>Umbenennen</translation>
+    </message>
+    <message>
+        <source>Current File Names</source>
+        <translation>Aktuelle Dateinamen</translation>
+    </message>
+    <message>
+        <source>Prefix</source>
+        <translation>Präfix</translation>
+    </message>
+    <message>
+        <source>Count Start</source>
+        <translation>Startzahl</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>Preview the new names</source>
+        <translation>Vorschau der neuen Namen</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to RENAME these files ?</source>
+        <translation>Möchten Sie diese Dateien wirklich UMBENENNEN?</translation>
+    </message>
+    <message>
+        <source>Unable to Rename. File may already exist!
+
+</source>
+        <translation>Umbenennen nicht möglich. Die Datei existiert möglicherweise bereits!
+
+</translation>
+    </message>
+    <message>
+        <source>The new file name would be empty. Please type a Prefix.</source>
+        <translation>Der neue Dateiname wäre leer. Bitte geben Sie ein Präfix ein.</translation>
+    </message>
+    <message>
+        <source>A file can not be named &quot;.&quot; or &quot;..&quot;. Please change the Prefix.</source>
+        <translation>Eine Datei kann nicht „.“ oder „..“ heißen. Bitte ändern Sie das Präfix.</translation>
+    </message>
+    <message>
+        <source>A new name can not start with a dot: the picture would be hidden. Please change the Prefix.</source>
+        <translation>Ein neuer Name darf nicht mit einem Punkt beginnen, sonst wäre das Bild versteckt. Bitte ändern Sie das Präfix.</translation>
+    </message>
+    <message>
+        <source>The Prefix can not contain \ or /: the pictures are renamed in their own folders.</source>
+        <translation>Das Präfix darf weder \ noch / enthalten: Die Bilder werden in ihren eigenen Ordnern umbenannt.</translation>
+    </message>
+    <message>
+        <source>A file name can not hold the characters \ / : * ? &quot; &lt; &gt; | or control characters. Please change the Prefix.</source>
+        <translation>Ein Dateiname darf die Zeichen \ / : * ? &quot; &lt; &gt; | und Steuerzeichen nicht enthalten. Bitte ändern Sie das Präfix.</translation>
+    </message>
+    <message>
+        <source>A file name can not hold control characters. Please change the Prefix.</source>
+        <translation>Ein Dateiname darf keine Steuerzeichen enthalten. Bitte ändern Sie das Präfix.</translation>
+    </message>
+    <message>
+        <source>A file name can not end in a dot or a blank. Please change the Prefix.</source>
+        <translation>Ein Dateiname darf nicht auf einen Punkt oder ein Leerzeichen enden. Bitte ändern Sie das Präfix.</translation>
+    </message>
+    <message>
+        <source>The Prefix is a device name (such as CON, PRN, AUX, NUL, COM1 or LPT1) that can not name a file. Please change the Prefix.</source>
+        <translation>Das Präfix ist ein Gerätename (wie CON, PRN, AUX, NUL, COM1 oder LPT1), der keine Datei benennen kann. Bitte ändern Sie das Präfix.</translation>
+    </message>
+    <message>
+        <source>The new names must stay in the folder of each picture. Please build the Preview again.</source>
+        <translation>Die neuen Namen müssen im Ordner des jeweiligen Bildes bleiben. Bitte erstellen Sie die Vorschau neu.</translation>
+    </message>
+</context>
+<context>
+    <name>frmMain</name>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>Select Drive or Device</source>
+        <translation>Laufwerk oder Gerät wählen</translation>
+    </message>
+    <message>
+        <source>Drive</source>
+        <translation>Laufwerk</translation>
+    </message>
+    <message>
+        <source>Select Folder</source>
+        <translation>Ordner wählen</translation>
+    </message>
+    <message>
+        <source>Folders</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>Selected pictures</source>
+        <translation>Ausgewählte Bilder</translation>
+    </message>
+    <message>
+        <source>Select files</source>
+        <translation>Dateien wählen</translation>
+    </message>
+    <message>
+        <source>Picture files</source>
+        <translation>Bilddateien</translation>
+    </message>
+    <message>
+        <source>Thumbnails</source>
+        <translation>Miniaturbilder</translation>
+    </message>
+    <message>
+        <source>Scroll thumbnails</source>
+        <translation>Miniaturbilder blättern</translation>
+    </message>
+    <message>
+        <source>View Thumbnails</source>
+        <translation>Miniaturbilder anzeigen</translation>
+    </message>
+    <message>
+        <source>Loading thumbnails</source>
+        <translation>Miniaturbilder werden geladen</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Alle auswählen</translation>
+    </message>
+    <message>
+        <source>Select None</source>
+        <translation>Auswahl aufheben</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Umbenennen</translation>
+    </message>
+    <message>
+        <source>Move</source>
+        <translation>Verschieben</translation>
+    </message>
+    <message>
+        <source>&amp;Tools</source>
+        <translation>E&amp;xtras</translation>
+    </message>
+    <message>
+        <source>&amp;Options...</source>
+        <translation>&amp;Optionen...</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;Contents</source>
+        <translation>&amp;Inhalt</translation>
+    </message>
+    <message>
+        <source>&amp;About </source>
+        <translation>&amp;Über </translation>
+    </message>
+    <message>
+        <source>Ravelin is already running!</source>
+        <translation>Ravelin läuft bereits!</translation>
+    </message>
+    <message>
+        <source>Ravelin cannot tell whether another copy of it is running, and starts anyway.
+
+%1</source>
+        <translation>Ravelin kann nicht feststellen, ob bereits eine andere Instanz läuft, und startet trotzdem.
+
+%1</translation>
+    </message>
+    <message>
+        <source>Drive Can not be found.</source>
+        <translation>Das Laufwerk wurde nicht gefunden.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be opened. It may have been removed, or you may not have permission to read it.</source>
+        <translation>Der Ordner %1 kann nicht geöffnet werden. Vielleicht wurde er entfernt, oder Sie haben keine Berechtigung, ihn zu lesen.</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to DELETE selected files ?</source>
+        <translation>Möchten Sie die ausgewählten Dateien wirklich LÖSCHEN?</translation>
+    </message>
+    <message>
+        <source>These files could not be deleted:</source>
+        <translation>Diese Dateien konnten nicht gelöscht werden:</translation>
+    </message>
+    <message>
+        <source>Show in file manager</source>
+        <translation>Im Dateimanager anzeigen</translation>
+    </message>
+    <message>
+        <source>No file manager could be started to show the folder %1.</source>
+        <translation>Es konnte kein Dateimanager gestartet werden, um den Ordner %1 anzuzeigen.</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to MOVE these files ?</source>
+        <translation>Möchten Sie diese Dateien wirklich VERSCHIEBEN?</translation>
+    </message>
+    <message>
+        <source> Files moved!</source>
+        <translation> Dateien verschoben!</translation>
+    </message>
+    <message>
+        <source>These files were not moved:</source>
+        <translation>Diese Dateien wurden nicht verschoben:</translation>
+    </message>
+</context>
+<context>
+    <name>frmOptions</name>
+    <message>
+        <source>Options</source>
+        <translation>Optionen</translation>
+    </message>
+    <message>
+        <source>Picture Format</source>
+        <translation>Bildformat</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Recycle Bin</source>
+        <translation>Papierkorb</translation>
+    </message>
+    <message>
+        <source>Permenant Delete</source>
+        <translation>Endgültig löschen</translation>
+    </message>
+    <message>
+        <source>Thumbnails</source>
+        <translation>Miniaturbilder</translation>
+    </message>
+    <message>
+        <source>Automatically Load Thumbnails when navigating Folders.</source>
+        <translation>Miniaturbilder beim Wechsel des Ordners automatisch laden.</translation>
+    </message>
+    <message>
+        <source>Manually Load Thumbnails.</source>
+        <translation>Miniaturbilder von Hand laden.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>You must select a Picture Format</source>
+        <translation>Sie müssen ein Bildformat auswählen.</translation>
+    </message>
+</context>
+<context>
+    <name>frmSplash</name>
+    <message>
+        <source>Loading ...</source>
+        <translation>Wird geladen ...</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+</context>
+<context>
+    <name>jobs</name>
+    <message>
+        <source>Its new name is %1 %2 long; this drive takes at most %3.</source>
+        <translation>Der neue Name ist %1 %2 lang; dieses Laufwerk erlaubt höchstens %3.</translation>
+    </message>
+    <message>
+        <source>characters</source>
+        <translation>Zeichen</translation>
+    </message>
+    <message>
+        <source>bytes</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>Another picture of this rename gets the same new name, %1.</source>
+        <translation>Ein anderes Bild dieser Umbenennung bekommt denselben neuen Namen, %1.</translation>
+    </message>
+    <message>
+        <source>Its new name, %1, is still taken by a picture further down the list.</source>
+        <translation>Der neue Name %1 ist noch von einem Bild weiter unten in der Liste belegt.</translation>
+    </message>
+    <message>
+        <source>A file named %1 is already there.</source>
+        <translation>Eine Datei namens %1 ist dort bereits vorhanden.</translation>
+    </message>
+    <message>
+        <source>
+
+No picture was renamed.</source>
+        <translation>
+
+Es wurde kein Bild umbenannt.</translation>
+    </message>
+    <message>
+        <source>
+
+... and %1 more.</source>
+        <translation>
+
+… und %1 weitere.</translation>
+    </message>
+</context>
+<context>
+    <name>platform</name>
+    <message>
+        <source>No new name was given.</source>
+        <translation>Es wurde kein neuer Name angegeben.</translation>
+    </message>
+    <message>
+        <source>No destination was chosen.</source>
+        <translation>Es wurde kein Ziel gewählt.</translation>
+    </message>
+    <message>
+        <source>The name holds characters a file name cannot have.</source>
+        <translation>Der Name enthält Zeichen, die in einem Dateinamen nicht erlaubt sind.</translation>
+    </message>
+    <message>
+        <source>The new name must stay in the same folder.</source>
+        <translation>Der neue Name muss im selben Ordner bleiben.</translation>
+    </message>
+    <message>
+        <source>The file is no longer there.</source>
+        <translation>Die Datei ist nicht mehr vorhanden.</translation>
+    </message>
+    <message>
+        <source>A folder now has the file&apos;s name.</source>
+        <translation>Ein Ordner trägt inzwischen den Namen der Datei.</translation>
+    </message>
+    <message>
+        <source>A file of that name is already there.</source>
+        <translation>Eine Datei dieses Namens ist bereits vorhanden.</translation>
+    </message>
+    <message>
+        <source>The destination folder is not there.</source>
+        <translation>Der Zielordner ist nicht vorhanden.</translation>
+    </message>
+    <message>
+        <source>No permission to move the file.</source>
+        <translation>Keine Berechtigung, die Datei zu verschieben.</translation>
+    </message>
+    <message>
+        <source>The destination disk is full.</source>
+        <translation>Der Zieldatenträger ist voll.</translation>
+    </message>
+    <message>
+        <source>The destination cannot be written to.</source>
+        <translation>Auf das Ziel kann nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>Only plain files can be moved to another drive.</source>
+        <translation>Nur gewöhnliche Dateien können auf ein anderes Laufwerk verschoben werden.</translation>
+    </message>
+    <message>
+        <source>The file changed while it was being moved.</source>
+        <translation>Die Datei wurde während des Verschiebens verändert.</translation>
+    </message>
+    <message>
+        <source>The copy did not come out whole.</source>
+        <translation>Die Kopie ist nicht vollständig geworden.</translation>
+    </message>
+    <message>
+        <source>There is no Recycle Bin for this drive.</source>
+        <translation>Für dieses Laufwerk gibt es keinen Papierkorb.</translation>
+    </message>
+    <message>
+        <source>The trash folder %1 cannot be made.</source>
+        <translation>Der Papierkorbordner %1 kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>The trash folder %1 is not a folder.</source>
+        <translation>Der Papierkorbordner %1 ist kein Ordner.</translation>
+    </message>
+    <message>
+        <source>The trash folder %1 cannot be written to.</source>
+        <translation>In den Papierkorbordner %1 kann nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>The name is too long for the trash.</source>
+        <translation>Der Name ist für den Papierkorb zu lang.</translation>
+    </message>
+    <message>
+        <source>That is not a folder name.</source>
+        <translation>Das ist kein gültiger Ordnername.</translation>
+    </message>
+    <message>
+        <source>A file or folder of that name already exists.</source>
+        <translation>Eine Datei oder ein Ordner dieses Namens existiert bereits.</translation>
+    </message>
+    <message>
+        <source>The folder to create it in does not exist.</source>
+        <translation>Der Ordner, in dem er angelegt werden soll, existiert nicht.</translation>
+    </message>
+    <message>
+        <source>The folder could not be created.</source>
+        <translation>Der Ordner konnte nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>Cannot open the folder %1.</source>
+        <translation>Der Ordner %1 kann nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>The file could not be moved (error %1).</source>
+        <translation>Die Datei konnte nicht verschoben werden (Fehler %1).</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be made: %2.</source>
+        <translation>Der Ordner %1 kann nicht angelegt werden: %2.</translation>
+    </message>
+    <message>
+        <source>The folder %1 is not a private folder of yours.</source>
+        <translation>Der Ordner %1 gehört nicht allein Ihnen.</translation>
+    </message>
+    <message>
+        <source>Its lock file %1 cannot be made.</source>
+        <translation>Die Sperrdatei %1 kann nicht angelegt werden.</translation>
+    </message>
+</context>
+</TS>
