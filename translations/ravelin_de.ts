@@ -242,6 +242,49 @@
     </message>
 </context>
 <context>
+    <name>commandline</name>
+    <message>
+        <source>no such folder or picture</source>
+        <translation>kein solcher Ordner und kein solches Bild</translation>
+    </message>
+    <message>
+        <source>the folder cannot be read</source>
+        <translation>der Ordner kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>not a folder or a picture (.jpg, .jpeg, .bmp, .gif or .ico)</source>
+        <translation>weder ein Ordner noch ein Bild (.jpg, .jpeg, .bmp, .gif oder .ico)</translation>
+    </message>
+    <message>
+        <source>the picture cannot be read</source>
+        <translation>das Bild kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>its folder cannot be read</source>
+        <translation>sein Ordner kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Sorts the pictures from your camera: a grid of thumbnails to select from, then rename, move or delete.</source>
+        <translation>Sortiert die Bilder Ihrer Kamera: Miniaturbilder zum Auswählen, dann umbenennen, verschieben oder löschen.</translation>
+    </message>
+    <message>
+        <source>Shows this help and ends.</source>
+        <translation>Zeigt diese Hilfe an und beendet sich.</translation>
+    </message>
+    <message>
+        <source>Shows the version and ends.</source>
+        <translation>Zeigt die Version an und beendet sich.</translation>
+    </message>
+    <message>
+        <source>The folder to open, or a picture to open its folder (the current folder when none is given).</source>
+        <translation>Der zu öffnende Ordner oder ein Bild, dessen Ordner geöffnet wird (ohne Angabe der aktuelle Ordner).</translation>
+    </message>
+    <message>
+        <source>give at most one folder or picture</source>
+        <translation>geben Sie höchstens einen Ordner oder ein Bild an</translation>
+    </message>
+</context>
+<context>
     <name>frmMain</name>
     <message>
         <source>Version %1</source>

@@ -41,6 +41,7 @@ int main(int argc, char *argv[])
     {
         const QCoreApplication commandLine(argc, argv);
         setProgramIdentity();
+        installTranslations(QLocale());
         request = readCommandLine(QCoreApplication::arguments());
     }
     if (!request.run) {

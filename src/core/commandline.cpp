@@ -37,19 +37,23 @@ StartRequest startFolder(const QString &argument)
     };
     const QFileInfo info(argument);
     if (!info.exists())
-        return refuseArgument(QStringLiteral("no such folder or picture"));
+        return refuseArgument(
+            QCoreApplication::translate("commandline", "no such folder or picture"));
     if (info.isDir()) {
         if (!info.isReadable() || !QDir(info.absoluteFilePath()).isReadable())
-            return refuseArgument(QStringLiteral("the folder cannot be read"));
+            return refuseArgument(
+                QCoreApplication::translate("commandline", "the folder cannot be read"));
         return { true, 0, {}, QDir::toNativeSeparators(QDir::cleanPath(info.absoluteFilePath())) };
     }
     if (!info.isFile() || !pictureSuffixes.contains(info.suffix().toLower()))
-        return refuseArgument(
-            QStringLiteral("not a folder or a picture (.jpg, .jpeg, .bmp, .gif or .ico)"));
+        return refuseArgument(QCoreApplication::translate(
+            "commandline", "not a folder or a picture (.jpg, .jpeg, .bmp, .gif or .ico)"));
     if (!info.isReadable())
-        return refuseArgument(QStringLiteral("the picture cannot be read"));
+        return refuseArgument(
+            QCoreApplication::translate("commandline", "the picture cannot be read"));
     if (!QDir(info.absolutePath()).isReadable())
-        return refuseArgument(QStringLiteral("its folder cannot be read"));
+        return refuseArgument(
+            QCoreApplication::translate("commandline", "its folder cannot be read"));
     return { true, 0, {}, QDir::toNativeSeparators(QDir::cleanPath(info.absolutePath())) };
 }
 } // namespace
@@ -65,9 +69,9 @@ void setProgramIdentity()
 StartRequest readCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Sorts the pictures from your camera: a grid of thumbnails to select "
-                       "from, then rename, move or delete."));
+    parser.setApplicationDescription(QCoreApplication::translate("commandline",
+        "Sorts the pictures from your camera: a grid of thumbnails to select "
+        "from, then rename, move or delete."));
     // Qt's own options (-platform, -style, -session from a session manager and the like) are
     // taken by the application object later; here they are accepted and left alone.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -82,14 +86,15 @@ StartRequest readCommandLine(const QStringList &arguments)
         parser.addOption(option);
     }
     const QCommandLineOption help({ QStringLiteral("h"), QStringLiteral("help") },
-        QStringLiteral("Shows this help and ends."));
+        QCoreApplication::translate("commandline", "Shows this help and ends."));
     const QCommandLineOption version({ QStringLiteral("v"), QStringLiteral("version") },
-        QStringLiteral("Shows the version and ends."));
+        QCoreApplication::translate("commandline", "Shows the version and ends."));
     parser.addOption(help);
     parser.addOption(version);
     parser.addPositionalArgument(QStringLiteral("folder"),
-        QStringLiteral("The folder to open, or a picture to open its folder (the current "
-                       "folder when none is given)."),
+        QCoreApplication::translate("commandline",
+            "The folder to open, or a picture to open its folder (the current "
+            "folder when none is given)."),
         QStringLiteral("[folder|picture]"));
 
     if (!parser.parse(arguments))
@@ -104,7 +109,8 @@ StartRequest readCommandLine(const QStringList &arguments)
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
-        return refuse(QStringLiteral("give at most one folder or picture"));
+        return refuse(
+            QCoreApplication::translate("commandline", "give at most one folder or picture"));
     if (positional.isEmpty())
         return {};
     return startFolder(positional.first());
