@@ -184,6 +184,9 @@ void frmMain::buildMenus()
     mnuRename->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     mnuMovePictures = mnuEdit->addAction(QStringLiteral("Move"));
     mnuMovePictures->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    mnuEdit->addSeparator();
+    mnuEditUndo = mnuEdit->addAction(QStringLiteral("Undo"));
+    mnuEditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
 
     mnuTools = menuBar()->addMenu(QStringLiteral("&Tools"));
     mnuToolsOptions = mnuTools->addAction(QStringLiteral("&Options..."));
@@ -215,6 +218,8 @@ void frmMain::connectEvents()
     connect(mnuEditDelete, &QAction::triggered, this, &frmMain::mnuEditDelete_Click);
     connect(mnuRename, &QAction::triggered, this, &frmMain::mnuRename_Click);
     connect(mnuMovePictures, &QAction::triggered, this, &frmMain::mnuMovePictures_Click);
+    connect(mnuEditUndo, &QAction::triggered, this, &frmMain::mnuEditUndo_Click);
+    connect(mnuEdit, &QMenu::aboutToShow, this, &frmMain::updateUndo);
     connect(mnuToolsOptions, &QAction::triggered, this, &frmMain::mnuToolsOptions_Click);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
@@ -233,6 +238,8 @@ void frmMain::connectState()
     connect(&m_state, &BrowserState::unloadRequested, this, &frmMain::UnloadThumbnails);
     connect(&m_state, &BrowserState::foldersChanged, Dir1, &FolderListBox::refresh);
     connect(&m_state, &BrowserState::usableChanged, this, &QWidget::setEnabled);
+    connect(&m_state, &BrowserState::lastBatchChanged, this, &frmMain::updateUndo);
+    updateUndo();
 }
 
 bool frmMain::Form_Load()

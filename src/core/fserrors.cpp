@@ -54,6 +54,16 @@ QString errorText(FsError error, const QString &path)
         return QStringLiteral("The folder could not be created.");
     case FsError::FolderNotOpened:
         return QStringLiteral("Cannot open the folder %1.").arg(path);
+    case FsError::ChangedSince:
+        return QStringLiteral("The file has changed since, so it was left as it is.");
+    case FsError::FolderChanged:
+        return QStringLiteral("Its folder is no longer the one it was: a link or another folder "
+                              "has taken its place.");
+    case FsError::OutOfTrash:
+        return QStringLiteral("It is no longer in the Recycle Bin: it was emptied or the file was "
+                              "taken out.");
+    case FsError::TrashRecordChanged:
+        return QStringLiteral("Its record in the Recycle Bin no longer names its place.");
     }
     return {};
 }
