@@ -11,6 +11,10 @@
 #include <QProcess>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using platform::errorText;
 using platform::FsError;
 
@@ -30,6 +34,7 @@ enum class Meanwhile {
     Touch,
     LinkInPlace,
     FolderToLink,
+    TargetFolderToLink,
     EmptyPartOfTrash,
     RewriteTrashRecord
 };
@@ -111,9 +116,12 @@ QStringList TestUndo::disk() const
             found.append(relative + ": " + content);
     }
     // A folder replaced by a link is not walked into.
-    const QFileInfo pics(path("pics"));
-    if (pics.isSymLink())
-        found.append("pics -> " + QDir(m_root->path()).relativeFilePath(pics.symLinkTarget()));
+    for (const QFileInfo &entry :
+        QDir(m_root->path()).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (entry.isSymLink())
+            found.append(entry.fileName() + " -> "
+                + QDir(m_root->path()).relativeFilePath(entry.symLinkTarget()));
+    }
     found.sort();
     return found;
 }
@@ -170,6 +178,20 @@ void TestUndo::undo_data()
         << "move" << moved << false << Meanwhile::Touch
         << QStringList { "out/b.jpg: pics/b.jpg", "pics/a.jpg", "pics/c.jpg" }
         << QStringList { "out/b.jpg: " + changed };
+    QTest::newRow("move, the folder it came from replaced by a link")
+        << "move" << moved << false << Meanwhile::FolderToLink
+        << QStringList { "out/a.jpg: pics/a.jpg", "out/b.jpg: pics/b.jpg", "out/c.jpg: pics/c.jpg",
+               "pics -> elsewhere" }
+        << QStringList { "out/a.jpg: " + errorText(FsError::FolderChanged),
+               "out/b.jpg: " + errorText(FsError::FolderChanged),
+               "out/c.jpg: " + errorText(FsError::FolderChanged) };
+    QTest::newRow("move, the folder it went to replaced by a link")
+        << "move" << moved << false << Meanwhile::TargetFolderToLink
+        << QStringList { "elsewhere/a.jpg: pics/a.jpg", "elsewhere/b.jpg: pics/b.jpg",
+               "elsewhere/c.jpg: pics/c.jpg", "out -> elsewhere" }
+        << QStringList { "out/a.jpg: " + errorText(FsError::FolderChanged),
+               "out/b.jpg: " + errorText(FsError::FolderChanged),
+               "out/c.jpg: " + errorText(FsError::FolderChanged) };
     QTest::newRow("move to another volume and back")
         << "move" << moved << true << Meanwhile::Nothing << sources << QStringList();
     QTest::newRow("trash") << "trash" << QStringList() << false << Meanwhile::Nothing << sources
@@ -234,13 +256,29 @@ void TestUndo::undo()
             QDateTime::currentDateTimeUtc().addDays(-3), QFileDevice::FileModificationTime));
         break;
     }
-    case Meanwhile::LinkInPlace:
+    case Meanwhile::LinkInPlace: {
+        // A link of the file's size and time: only being a link tells it apart.
+        const QByteArray x3 = QFile::encodeName(path("pics/x3.jpg"));
+        struct stat file {
+        };
+        QCOMPARE(::lstat(x3.constData(), &file), 0);
         QVERIFY(QFile::remove(path("pics/x3.jpg")));
-        QVERIFY(QFile::link(path("pics/b.jpg"), path("pics/x3.jpg")));
+        QCOMPARE(::symlink(".//./b.jpg", x3.constData()), 0);
+        const timespec times[2] = { file.st_atim, file.st_mtim };
+        QCOMPARE(::utimensat(AT_FDCWD, x3.constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+        struct stat link {
+        };
+        QCOMPARE(::lstat(x3.constData(), &link), 0);
+        QCOMPARE(link.st_size, file.st_size);
         break;
+    }
     case Meanwhile::FolderToLink:
         QVERIFY(QDir().rename(path("pics"), path("elsewhere")));
         QVERIFY(QFile::link(path("elsewhere"), path("pics")));
+        break;
+    case Meanwhile::TargetFolderToLink:
+        QVERIFY(QDir().rename(path("out"), path("elsewhere")));
+        QVERIFY(QFile::link(path("elsewhere"), path("out")));
         break;
     case Meanwhile::EmptyPartOfTrash:
         QVERIFY(QFile::remove(path(trashFiles + "b.jpg")));
