@@ -392,6 +392,12 @@ void TestUndo::killedBatch_data()
         << "before 1" << platform::Answer::Cancel
         << "Ravelin was stopped before it finished the last batch, the Rename of 5 Pictures."
            "\n\nOf its 5 pictures, 1 was done and 4 not.";
+    QTest::newRow("rename killed, a file done edited since")
+        << "rename"
+        << "before 2" << platform::Answer::Ok
+        << "Ravelin was stopped before it finished the last batch, the Rename of 5 Pictures."
+           "\n\nSome of its files have changed since, so nothing of it will be undone. It was "
+           "set aside as ";
     QTest::newRow("move to another drive killed while copying")
         << "move"
         << "placing 1" << platform::Answer::Ok
@@ -465,12 +471,28 @@ void TestUndo::killedBatch()
     QCOMPARE(child.exitStatus(), QProcess::CrashExit);
     QVERIFY(checksums() != sums);
 
+    const bool edited = told.contains("changed since");
+    if (edited) {
+        QFile file(path("pics/n1.jpg"));
+        QVERIFY(file.open(QIODevice::Append) && file.write("!") == 1);
+    }
+
     MainSession session;
     session.services.fsFake.stateFolderPath = path("state");
     session.services.boxesFake.answers = { answer };
     session.w.recoverUnfinishedBatch();
     const QStringList texts = session.services.boxesFake.texts();
     QVERIFY(!texts.isEmpty());
+    if (edited) {
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts.first().startsWith(told), qPrintable(texts.first()));
+        QVERIFY(texts.first().endsWith("The files that changed:\n\n" + path("pics/n1.jpg") + "\n"
+            + platform::errorText(FsError::ChangedSince)));
+        QVERIFY(!QFileInfo::exists(journal::pathFor(session.services.fsFake)));
+        QVERIFY(QFileInfo::exists(path("pics/n0.jpg")));
+        QVERIFY(!session.w.mnuEditUndo->isEnabled());
+        return;
+    }
     QCOMPARE(texts.first(),
         told + "\n\nDo you want to undo what was done? You can also do it later with Edit > Undo.");
     for (const QString &file : faults::filesUnder(path("out")))
