@@ -254,6 +254,7 @@ bool frmMain::Form_Load()
         m_services.program().end();
         return false;
     }
+    m_alone = claim.outcome != platform::InstanceClaim::Failed;
     // Not knowing is no reason to keep the user out.
     if (claim.outcome == platform::InstanceClaim::Failed) {
         m_services.boxes().MsgBox(QStringLiteral("Ravelin cannot tell whether another copy of "

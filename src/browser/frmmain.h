@@ -172,6 +172,8 @@ private:
     std::unique_ptr<PictureCache> m_cache;
     QString m_gridFolder;
     QStringList m_gridNames;
+    // False when it is not known whether another copy is running, and so running a batch.
+    bool m_alone = true;
 
     std::unique_ptr<Rename> m_rename;
     std::unique_ptr<MoveFileWindow> m_move;

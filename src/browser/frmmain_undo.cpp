@@ -68,6 +68,9 @@ void frmMain::runUndo(const journal::Batch &batch)
 
 void frmMain::recoverUnfinishedBatch()
 {
+    // The journal may be that of a batch another copy is running now.
+    if (!m_alone)
+        return;
     platform::FileSystem &fs = m_services.fs();
     const QString path = journal::pathFor(fs);
     const journal::Reading reading = journal::read(path);

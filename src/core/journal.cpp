@@ -241,6 +241,11 @@ bool Recorder::begin(Kind kind, const QStringList &from, const QStringList &to)
             { "before", stateRecord(source.state) } });
     }
     m_recording = bool(m_fs.replaceFileDurably(m_path, plan));
+    // The journal of an older batch must not pass for this one's.
+    if (!m_recording && QFileInfo::exists(m_path)) {
+        const platform::FsResult removed = m_fs.removeFile(m_path);
+        Q_UNUSED(removed);
+    }
     return m_recording;
 }
 
