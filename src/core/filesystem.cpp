@@ -115,11 +115,6 @@ FsResult QtFileSystem::makeFolder(const QString &path)
     return {};
 }
 
-} // namespace platform
-
-namespace platform
-{
-
 QString QtFileSystem::stateFolder() const
 {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
