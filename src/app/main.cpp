@@ -65,6 +65,9 @@ int main(int argc, char *argv[])
         return 0;
     splash.reset();
     window.show();
+    // Once the window is on screen: what is left of a batch the last run did not finish.
+    QMetaObject::invokeMethod(
+        &window, [&window] { window.recoverUnfinishedBatch(); }, Qt::QueuedConnection);
     if (!request.folder.isEmpty()) {
         // Once the window is on screen, as if the user had opened the folder there.
         QMetaObject::invokeMethod(

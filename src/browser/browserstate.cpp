@@ -67,6 +67,7 @@ void BrowserState::clearSelection()
 
 void BrowserState::afterJob(ManualGrid manual)
 {
+    batchRan();
     clearSelection();
     refreshFiles();
     if (!m_settings.thumbManual)

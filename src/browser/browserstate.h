@@ -53,6 +53,8 @@ public:
     enum class ManualGrid { Unload, Keep };
     Q_ENUM(ManualGrid)
     void afterJob(ManualGrid manual = ManualGrid::Unload);
+    // A batch, or the undo of one, has run: what Edit > Undo offers has changed.
+    void batchRan() { Q_EMIT lastBatchChanged(); }
 
     // Another window made a folder, which the folder lists show.
     void folderMade() { Q_EMIT foldersChanged(); }
@@ -71,6 +73,7 @@ Q_SIGNALS:
     void unloadRequested();
     void foldersChanged();
     void usableChanged(bool usable);
+    void lastBatchChanged();
 
 private:
     BrowserSettings m_settings;

@@ -193,6 +193,9 @@ void frmMain::buildMenus()
     mnuRename->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     mnuMovePictures = mnuEdit->addAction(tr("Move"));
     mnuMovePictures->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    mnuEdit->addSeparator();
+    mnuEditUndo = mnuEdit->addAction(QStringLiteral("Undo"));
+    mnuEditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
 
     mnuTools = menuBar()->addMenu(tr("&Tools"));
     mnuToolsOptions = mnuTools->addAction(tr("&Options..."));
@@ -224,6 +227,8 @@ void frmMain::connectEvents()
     connect(mnuEditDelete, &QAction::triggered, this, &frmMain::mnuEditDelete_Click);
     connect(mnuRename, &QAction::triggered, this, &frmMain::mnuRename_Click);
     connect(mnuMovePictures, &QAction::triggered, this, &frmMain::mnuMovePictures_Click);
+    connect(mnuEditUndo, &QAction::triggered, this, &frmMain::mnuEditUndo_Click);
+    connect(mnuEdit, &QMenu::aboutToShow, this, &frmMain::updateUndo);
     connect(mnuToolsOptions, &QAction::triggered, this, &frmMain::mnuToolsOptions_Click);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
@@ -243,6 +248,8 @@ void frmMain::connectState()
     connect(&m_state, &BrowserState::unloadRequested, this, &frmMain::UnloadThumbnails);
     connect(&m_state, &BrowserState::foldersChanged, Dir1, &FolderListBox::refresh);
     connect(&m_state, &BrowserState::usableChanged, this, &QWidget::setEnabled);
+    connect(&m_state, &BrowserState::lastBatchChanged, this, &frmMain::updateUndo);
+    updateUndo();
 }
 
 bool frmMain::Form_Load()
@@ -257,6 +264,7 @@ bool frmMain::Form_Load()
         m_services.program().end();
         return false;
     }
+    m_alone = claim.outcome != platform::InstanceClaim::Failed;
     // Not knowing is no reason to keep the user out.
     if (claim.outcome == platform::InstanceClaim::Failed) {
         m_services.boxes().MsgBox(tr("Ravelin cannot tell whether another copy of "

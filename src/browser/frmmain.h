@@ -29,6 +29,10 @@ class MoveFileWindow;
 class frmOptions;
 class Help;
 class About;
+namespace journal
+{
+struct Batch;
+}
 
 // The main window: drive, folder and file lists, the thumbnail grid with its picture
 // cache, the selection list, the large preview and the menu bar that starts every command.
@@ -50,6 +54,9 @@ public:
     // Opens a folder as the user would from the folder list, building its grid in automatic
     // mode: the folder the program was started with.
     void openFolder(const QString &path);
+    // At start: tells the user of a batch that did not finish, offers to undo what it did,
+    // and clears up what it left; a damaged record of it is set aside.
+    void recoverUnfinishedBatch();
 
     // The settings, the folder shown and the selection, which the windows show and change.
     BrowserState &state() { return m_state; }
@@ -86,6 +93,7 @@ public:
     QAction *mnuEditDelete = nullptr;
     QAction *mnuRename = nullptr;
     QAction *mnuMovePictures = nullptr;
+    QAction *mnuEditUndo = nullptr;
     QMenu *mnuTools = nullptr;
     QAction *mnuToolsOptions = nullptr;
     QMenu *mnuHelp = nullptr;
@@ -134,6 +142,7 @@ public Q_SLOTS:
     void mnuEditDelete_Click();
     void mnuRename_Click();
     void mnuMovePictures_Click();
+    void mnuEditUndo_Click();
     void mnuToolsOptions_Click();
     void mnuHelpContents_Click();
     void mnuHelpAbout_Click();
@@ -162,6 +171,9 @@ private:
     void connectDesktop();
     void showFolderInFileManager();
     void moveDroppedFiles(const QStringList &files, const QString &folder);
+    // Edit > Undo names the last batch while it can be undone.
+    void updateUndo();
+    void runUndo(const journal::Batch &batch);
 
     platform::Services &m_services;
     const PictureLoader &m_loader;
@@ -169,6 +181,8 @@ private:
     QString m_gridFolder;
     QStringList m_gridNames;
     QMenu *m_gridMenu = nullptr;
+    // False when it is not known whether another copy is running, and so running a batch.
+    bool m_alone = true;
 
     std::unique_ptr<Rename> m_rename;
     std::unique_ptr<MoveFileWindow> m_move;

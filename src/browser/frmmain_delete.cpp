@@ -1,6 +1,7 @@
 #include "browser/frmmain.h"
 
 #include "core/jobs.h"
+#include "core/journal.h"
 
 void frmMain::mnuEditDelete_Click()
 {
@@ -15,8 +16,9 @@ void frmMain::DeleteSelectedPictures()
     if (temp3 != platform::Answer::Ok)
         return;
 
+    journal::Recorder journal(m_services.fs());
     const jobs::JobReport report
-        = jobs::deleteFiles(m_state.selection(), DeleteRecycle, m_services.fs());
+        = jobs::deleteFiles(m_state.selection(), DeleteRecycle, m_services.fs(), &journal);
     m_state.afterJob();
 
     if (!report.failed.isEmpty()) {

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QStorageInfo>
 
 namespace platform
@@ -80,8 +81,11 @@ FsResult QtFileSystem::moveToTrash(const QString &path)
         return FsResult::failure(problem);
     QString inTrash;
     const bool moved = QFile::moveToTrash(path, &inTrash);
-    if (moved && !QFileInfo::exists(path) && QFileInfo(inTrash).isAbsolute())
-        return {};
+    if (moved && !QFileInfo::exists(path) && QFileInfo(inTrash).isAbsolute()) {
+        FsResult trashed;
+        trashed.placedAt = inTrash;
+        return trashed;
+    }
     // The file went somewhere that is not a trash: put it back where it was, and remove the
     // record made for it and the folders made for both when nothing else is in them.
     if (moved && !inTrash.isEmpty() && QFileInfo::exists(inTrash) && !QFileInfo::exists(path)
@@ -108,6 +112,51 @@ FsResult QtFileSystem::makeFolder(const QString &path)
         return failure(FsError::NoParentFolder);
     if (!QDir().mkdir(path))
         return failure(FsError::FolderNotMade);
+    return {};
+}
+
+QString QtFileSystem::stateFolder() const
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
+    return QStandardPaths::writableLocation(QStandardPaths::StateLocation);
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+#endif
+}
+
+FsResult QtFileSystem::replaceFileDurably(const QString &path, const QByteArray &bytes)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return failure(FsError::FolderNotMade);
+    const QString fresh = path + QStringLiteral(".new");
+    QFile file(fresh);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return FsResult::failure(file.errorString());
+    if (file.write(bytes) != bytes.size() || !os::flushToDisk(file)) {
+        const QString why = file.errorString();
+        file.close();
+        file.remove();
+        return FsResult::failure(why);
+    }
+    file.close();
+    if (!os::replaceWith(fresh, path)) {
+        QFile::remove(fresh);
+        return failure(FsError::NoPermission);
+    }
+    if (!os::flushFolder(folder))
+        return FsResult::failure(QStringLiteral("The disk reported an input/output error."));
+    return {};
+}
+
+FsResult QtFileSystem::appendDurably(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    // Only to a file that is there: a record after the start of one that is gone is no use.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return failure(FsError::Gone);
+    if (file.write(bytes) != bytes.size() || !os::flushToDisk(file))
+        return FsResult::failure(file.errorString());
     return {};
 }
 

@@ -15,6 +15,9 @@ public:
     FsResult removeFile(const QString &path) override;
     FsResult moveToTrash(const QString &path) override;
     FsResult makeFolder(const QString &path) override;
+    QString stateFolder() const override;
+    FsResult replaceFileDurably(const QString &path, const QByteArray &bytes) override;
+    FsResult appendDurably(const QString &path, const QByteArray &bytes) override;
     Volume volumeOf(const QString &folder) const override;
     FsResult setCurrentFolder(const QString &path) override;
     QString currentFolder() const override;

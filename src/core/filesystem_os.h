@@ -29,6 +29,27 @@ namespace platform::os
 // value (EXDEV across volumes). Unix only: renames and moves both go through it.
 [[nodiscard]] int placeNoReplace(const char *from, const char *to);
 
+// What the disk holds under a name, without following a link: whether it is there, whether
+// it is a link, its size and its modification time in nanoseconds.
+struct Stamp {
+    bool exists = false;
+    bool link = false;
+    qint64 size = -1;
+    qint64 modified = -1;
+    bool operator==(const Stamp &) const = default;
+};
+[[nodiscard]] Stamp stampOf(const QString &path);
+
+// Flushes what was written to an open file to the disk itself: false when the disk fails.
+[[nodiscard]] bool flushToDisk(QFile &file);
+
+// Makes the names in a folder durable (a file renamed into it); false on an input/output
+// error only, as some file systems cannot flush a folder at all.
+[[nodiscard]] bool flushFolder(const QString &folder);
+
+// Renames a file of the program's own over another one of its own, in one step.
+[[nodiscard]] bool replaceWith(const QString &from, const QString &to);
+
 // Removes a partial copy when the move gives up, unless it was put in place.
 class PartialCopy
 {

@@ -7,7 +7,9 @@
 #include <QStorageInfo>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -99,6 +101,38 @@ namespace
     }
 
 } // namespace
+
+Stamp stampOf(const QString &path)
+{
+    struct stat status {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return {};
+    constexpr qint64 nanoseconds = 1000000000;
+    return { true, S_ISLNK(status.st_mode), qint64(status.st_size),
+        qint64(status.st_mtim.tv_sec) * nanoseconds + status.st_mtim.tv_nsec };
+}
+
+bool flushToDisk(QFile &file)
+{
+    return file.flush() && ::fsync(file.handle()) == 0;
+}
+
+bool flushFolder(const QString &folder)
+{
+    const int dir
+        = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return true;
+    const bool failed = ::fsync(dir) != 0 && errno == EIO;
+    ::close(dir);
+    return !failed;
+}
+
+bool replaceWith(const QString &from, const QString &to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
 
 qint64 longestName(const QString &folder)
 {

@@ -1,12 +1,45 @@
 #include "core/filesystem_os.h"
 #include "core/fserrors.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 
+#include <io.h>
 #include <windows.h>
 
 namespace platform::os
 {
+
+Stamp stampOf(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return {};
+    constexpr qint64 nanosecondsPerMillisecond = 1000000;
+    return { true, info.isSymLink(), info.isSymLink() ? 0 : info.size(),
+        info.lastModified().toMSecsSinceEpoch() * nanosecondsPerMillisecond };
+}
+
+bool flushToDisk(QFile &file)
+{
+    return file.flush()
+        && FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()))) != 0;
+}
+
+// Windows keeps a folder's names on disk with the files renamed into it.
+bool flushFolder(const QString &)
+{
+    return true;
+}
+
+bool replaceWith(const QString &from, const QString &to)
+{
+    return MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(from).utf16()),
+               reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(to).utf16()),
+               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+        != 0;
+}
 
 qint64 longestName(const QString &)
 {

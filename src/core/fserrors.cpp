@@ -65,6 +65,20 @@ QString errorText(FsError error, const QString &path)
         return QCoreApplication::translate("platform", "The folder could not be created.");
     case FsError::FolderNotOpened:
         return QCoreApplication::translate("platform", "Cannot open the folder %1.").arg(path);
+    case FsError::ChangedSince:
+        return QCoreApplication::translate(
+            "platform", "The file has changed since, so it was left as it is.");
+    case FsError::FolderChanged:
+        return QCoreApplication::translate("platform",
+            "Its folder is no longer the one it was: a link or another folder "
+            "has taken its place.");
+    case FsError::OutOfTrash:
+        return QCoreApplication::translate("platform",
+            "It is no longer in the Recycle Bin: it was emptied or the file was "
+            "taken out.");
+    case FsError::TrashRecordChanged:
+        return QCoreApplication::translate(
+            "platform", "Its record in the Recycle Bin no longer names its place.");
     }
     return {};
 }

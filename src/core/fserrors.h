@@ -32,6 +32,10 @@ enum class FsError {
     NoParentFolder,
     FolderNotMade,
     FolderNotOpened,
+    ChangedSince,
+    FolderChanged,
+    OutOfTrash,
+    TrashRecordChanged,
 };
 
 // The text for a reason; one that names a file or folder gets it in place of %1.

@@ -1,5 +1,6 @@
 #include "core/jobs.h"
 
+#include "core/journal.h"
 #include "core/rules.h"
 
 #include <QCoreApplication>
@@ -43,6 +44,41 @@ namespace
         }
         return {};
     }
+
+    // The journal of a batch, when there is one: it starts with the plan and ends with the
+    // batch.
+    class Journaled
+    {
+    public:
+        Journaled(journal::Recorder *recorder, journal::Kind kind, const QList<Target> &files)
+            : m_recorder(recorder)
+        {
+            if (m_recorder == nullptr)
+                return;
+            QStringList from;
+            QStringList to;
+            for (const Target &file : files) {
+                from.append(file.from);
+                to.append(file.to);
+            }
+            m_recorder->begin(kind, from, to);
+        }
+        ~Journaled()
+        {
+            if (m_recorder != nullptr)
+                m_recorder->finish();
+        }
+        Journaled(const Journaled &) = delete;
+        Journaled &operator=(const Journaled &) = delete;
+        void done(qsizetype index, const QString &placedAt)
+        {
+            if (m_recorder != nullptr)
+                m_recorder->done(index, placedAt);
+        }
+
+    private:
+        journal::Recorder *m_recorder;
+    };
 } // namespace
 
 const platform::Volume &Volumes::of(const QString &path)
@@ -59,20 +95,29 @@ rules::NameRules Volumes::nameRules(const QString &path)
     return rules::nameRulesFor(of(path).fileSystem);
 }
 
-JobReport deleteFiles(const QStringList &paths, bool toTrash, platform::FileSystem &fs)
+JobReport deleteFiles(
+    const QStringList &paths, bool toTrash, platform::FileSystem &fs, journal::Recorder *journal)
 {
+    QList<Target> files;
+    for (const QString &path : paths)
+        files.append({ path, {} });
+    Journaled journaled(journal, toTrash ? journal::Kind::Trash : journal::Kind::Delete, files);
     JobReport report;
-    for (const QString &path : paths) {
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString &path = paths.at(i);
         const platform::FsResult deleted = toTrash ? fs.moveToTrash(path) : fs.removeFile(path);
-        if (deleted)
+        if (deleted) {
+            journaled.done(i, deleted.placedAt);
             report.done.append(path);
-        else
+        } else {
             report.failed.append({ path, deleted.error });
+        }
     }
     return report;
 }
 
-JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs)
+JobReport renameFiles(
+    const QList<Target> &files, platform::FileSystem &fs, journal::Recorder *journal)
 {
     // Everything that can be known before the first rename is checked first, so that a
     // batch is not left half-applied for it.
@@ -99,26 +144,34 @@ JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs)
         return report;
     }
 
-    for (const rules::PlannedRename &file : batch) {
+    Journaled journaled(journal, journal::Kind::Rename, files);
+    for (qsizetype i = 0; i < qsizetype(batch.size()); ++i) {
+        const rules::PlannedRename &file = batch[size_t(i)];
         const platform::FsResult renamed = fs.renameFile(file.from, file.to);
         if (!renamed) {
             report.failed.append({ file.from, renamed.error });
             break;
         }
+        journaled.done(i, file.to);
         report.done.append(file.from);
     }
     return report;
 }
 
-JobReport moveFiles(const QList<Target> &files, platform::FileSystem &fs)
+JobReport moveFiles(
+    const QList<Target> &files, platform::FileSystem &fs, journal::Recorder *journal)
 {
+    Journaled journaled(journal, journal::Kind::Move, files);
     JobReport report;
-    for (const Target &file : files) {
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const Target &file = files.at(i);
         const platform::FsResult moved = fs.moveFile(file.from, file.to);
-        if (moved)
+        if (moved) {
+            journaled.done(i, file.to);
             report.done.append(file.from);
-        else
+        } else {
             report.failed.append({ file.from, moved.error });
+        }
     }
     return report;
 }

@@ -7,6 +7,11 @@
 #include <QList>
 #include <QStringList>
 
+namespace journal
+{
+class Recorder;
+}
+
 // The batch jobs on the selected pictures. Each takes the files and the file system, does the
 // whole run and tells what became of every file; the windows ask, confirm and show the report.
 namespace jobs
@@ -30,19 +35,24 @@ struct Target {
     QString to;
 };
 
+// Each job writes its plan and every file it has dealt with to the journal given, if any,
+// before it changes anything and as it goes.
+
 // Deletes each file, to the trash or for good; a file that cannot be deleted is reported and
 // the others are still deleted.
-[[nodiscard]] JobReport deleteFiles(
-    const QStringList &paths, bool toTrash, platform::FileSystem &fs);
+[[nodiscard]] JobReport deleteFiles(const QStringList &paths, bool toTrash,
+    platform::FileSystem &fs, journal::Recorder *journal = nullptr);
 
 // Renames the files in order, never replacing a file. A batch that would fail for a cause
 // known beforehand is refused before the first rename; otherwise the run stops at the first
 // file that fails, and the files after it keep their names.
-[[nodiscard]] JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs);
+[[nodiscard]] JobReport renameFiles(
+    const QList<Target> &files, platform::FileSystem &fs, journal::Recorder *journal = nullptr);
 
 // Moves each file to its target, never replacing a file; a file that cannot be moved stays
 // where it was, is reported, and the others are still moved.
-[[nodiscard]] JobReport moveFiles(const QList<Target> &files, platform::FileSystem &fs);
+[[nodiscard]] JobReport moveFiles(
+    const QList<Target> &files, platform::FileSystem &fs, journal::Recorder *journal = nullptr);
 
 // The heading, then each file that failed with its reason; a long list is cut, and says how
 // many more failed.

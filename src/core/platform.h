@@ -45,8 +45,10 @@ public:
 struct FsResult {
     bool ok = true;
     QString error;
+    // Where the file went when the operation chose the place itself: its path in the trash.
+    QString placedAt;
     explicit operator bool() const { return ok; }
-    static FsResult failure(const QString &why) { return { false, why }; }
+    static FsResult failure(const QString &why) { return { false, why, {} }; }
 };
 
 // The volume that holds a folder: the kind of its file system as the mount table names it
@@ -69,6 +71,15 @@ public:
     [[nodiscard]] virtual FsResult removeFile(const QString &path) = 0;
     [[nodiscard]] virtual FsResult moveToTrash(const QString &path) = 0;
     [[nodiscard]] virtual FsResult makeFolder(const QString &path) = 0;
+    // The folder where the program keeps what must outlive a run (the journal of the last
+    // batch); empty when there is none.
+    [[nodiscard]] virtual QString stateFolder() const = 0;
+    // Writes a whole file in place of any of that name, on disk before it returns: the bytes
+    // go to a new file beside it, which is flushed and then renamed over it.
+    [[nodiscard]] virtual FsResult replaceFileDurably(const QString &path, const QByteArray &bytes)
+        = 0;
+    // Adds bytes at the end of an existing file, on disk before it returns.
+    [[nodiscard]] virtual FsResult appendDurably(const QString &path, const QByteArray &bytes) = 0;
     [[nodiscard]] virtual Volume volumeOf(const QString &folder) const = 0;
     [[nodiscard]] virtual FsResult setCurrentFolder(const QString &path) = 0;
     [[nodiscard]] virtual QString currentFolder() const = 0;

@@ -5,6 +5,7 @@
 #include "core/fserrors.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace platform
 {
@@ -38,6 +39,13 @@ FsResult safeMoveFile(const QString &from, const QString &to, const MoveHooks &h
     if (!QFileInfo(target.absolutePath()).isDir())
         return failure(FsError::NoFolder);
     return os::move(from, to, hooks);
+}
+
+bool isPartialCopyName(const QString &name)
+{
+    // ".ravelin-move-" and six letters or digits (Unix) or up to 16 hex digits (Windows).
+    static const QRegularExpression pattern(QStringLiteral("^\\.ravelin-move-[0-9A-Za-z]{1,16}$"));
+    return pattern.match(name).hasMatch();
 }
 
 FsResult QtFileSystem::moveFile(const QString &from, const QString &to)

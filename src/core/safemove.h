@@ -25,4 +25,8 @@ struct MoveHooks {
 [[nodiscard]] FsResult safeMoveFile(
     const QString &from, const QString &to, const MoveHooks &hooks = {});
 
+// True for the name of the temporary file a move across volumes copies into, beside its
+// destination.
+[[nodiscard]] bool isPartialCopyName(const QString &name);
+
 } // namespace platform

@@ -95,18 +95,6 @@ namespace
         return 0;
     }
 
-    // Makes a new name in the folder durable; only an input/output error counts, as some
-    // file systems cannot sync a folder at all.
-    int syncFolder(const QByteArray &folder)
-    {
-        const Fd dir(open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (dir.get() < 0)
-            return 0;
-        if (fsync(dir.get()) != 0 && errno == EIO)
-            return EIO;
-        return 0;
-    }
-
     bool sameTime(const timespec &a, const timespec &b)
     {
         return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
@@ -187,9 +175,9 @@ namespace
         partial.release();
 
         // The copy must be safely on disk under its new name before the source goes.
-        if (const int error = syncFolder(folder)) {
+        if (!flushFolder(QFile::decodeName(folder))) {
             unlink(dest.constData());
-            return FsResult::failure(reason(error));
+            return FsResult::failure(reason(EIO));
         }
         // An edit made while the copy was read, even one that keeps the size, or another
         // file put in the source's place: the source stays, as it is now the newer one.

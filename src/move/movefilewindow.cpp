@@ -2,6 +2,7 @@
 
 #include "browser/browserstate.h"
 #include "core/jobs.h"
+#include "core/journal.h"
 #include "move/moverules.h"
 #include "widgets/drivelistbox.h"
 #include "widgets/folderlistbox.h"
@@ -190,7 +191,8 @@ void MoveFileWindow::MoveFolderOK_Click()
     jobs::JobReport report;
     {
         const WaitCursor busy(m_services.mouse());
-        report = jobs::moveFiles(files, m_services.fs());
+        journal::Recorder journal(m_services.fs());
+        report = jobs::moveFiles(files, m_services.fs(), &journal);
     }
     MovedCount = static_cast<int>(report.done.size());
     List1->clear();

@@ -3,6 +3,7 @@
 #include "browser/browserstate.h"
 #include "core/buildinfo.h"
 #include "core/jobs.h"
+#include "core/journal.h"
 #include "widgets/colours.h"
 #include "widgets/mainwindow.h"
 #include "widgets/units.h"
@@ -238,11 +239,15 @@ void Rename::Go_Click()
     jobs::JobReport report;
     {
         const WaitCursor busy(m_services.mouse());
-        report = jobs::renameFiles(files, m_services.fs());
+        journal::Recorder journal(m_services.fs());
+        report = jobs::renameFiles(files, m_services.fs(), &journal);
     }
     if (!report.failed.isEmpty()) {
         const jobs::Failure &failure = report.failed.first();
         CurrentPath = failure.path;
+        // The files before the failure have their new names, which Edit > Undo takes back.
+        if (BrowserState *state = mainState(); state != nullptr && !report.done.isEmpty())
+            state->batchRan();
         m_services.boxes().MsgBox(tr("Unable to Rename. File may already exist!\n\n") + failure.path
                 + QLatin1Char('\n') + failure.reason,
             platform::box::OkOnly, platform::programTitle);

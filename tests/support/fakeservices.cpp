@@ -85,6 +85,11 @@ QString FakeFileSystem::programFolder() const
     return programFolderPath.isEmpty() ? QtFileSystem::programFolder() : programFolderPath;
 }
 
+QString FakeFileSystem::stateFolder() const
+{
+    return stateFolderPath.isEmpty() ? ownStateFolder->path() : stateFolderPath;
+}
+
 platform::Volume FakeFileSystem::volumeOf(const QString &folder) const
 {
     platform::Volume volume = QtFileSystem::volumeOf(folder);

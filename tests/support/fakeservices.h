@@ -3,8 +3,10 @@
 #include "widgets/qtplatform.h"
 
 #include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -46,6 +48,10 @@ struct FakeFileSystem : platform::QtFileSystem {
     // Returns a failure to make the operation fail without touching the disk.
     std::function<std::optional<platform::FsResult>(Op, const QString &, const QString &)> fault;
     QString programFolderPath;
+    // The state folder: a temporary one of the fake's own unless a test names one, so that
+    // no test reads or writes the user's journal.
+    QString stateFolderPath;
+    std::shared_ptr<QTemporaryDir> ownStateFolder = std::make_shared<QTemporaryDir>();
     // The kind of file system every folder is on, instead of the real one ("exfat").
     std::optional<QString> fileSystem;
     std::vector<std::pair<QString, QString>> renamed;
@@ -60,6 +66,7 @@ struct FakeFileSystem : platform::QtFileSystem {
     platform::FsResult moveToTrash(const QString &path) override;
     platform::FsResult makeFolder(const QString &path) override;
     QString programFolder() const override;
+    QString stateFolder() const override;
     platform::Volume volumeOf(const QString &folder) const override;
 };
 

@@ -1,0 +1,168 @@
+#include "browser/frmmain.h"
+
+#include "core/journal.h"
+#include "core/undo.h"
+#include "widgets/waitcursor.h"
+
+#include <QAction>
+
+namespace
+{
+// "3 were", "1 was": the number of pictures and the verb that goes with it.
+QString countWere(qsizetype count)
+{
+    return count == 1 ? QStringLiteral("1 was") : QStringLiteral("%1 were").arg(count);
+}
+} // namespace
+
+void frmMain::updateUndo()
+{
+    const journal::Reading reading = journal::read(journal::pathFor(m_services.fs()));
+    const bool possible
+        = reading.status == journal::Reading::Status::Whole && reading.batch.canUndo();
+    mnuEditUndo->setText(possible
+            ? QStringLiteral("Undo ") + undo::batchName(reading.batch.kind, reading.batch.toUndo())
+            : QStringLiteral("Undo"));
+    mnuEditUndo->setEnabled(possible);
+}
+
+void frmMain::mnuEditUndo_Click()
+{
+    // The journal is read again: another copy of the program or the user may have changed
+    // it since the menu was shown.
+    const journal::Reading reading = journal::read(journal::pathFor(m_services.fs()));
+    if (reading.status != journal::Reading::Status::Whole || !reading.batch.canUndo()) {
+        updateUndo();
+        return;
+    }
+    const platform::Answer answer = m_services.boxes().MsgBox(
+        QStringLiteral("Are you sure you want to UNDO the %1 ?")
+            .arg(undo::batchName(reading.batch.kind, reading.batch.toUndo())),
+        platform::box::OkCancel | platform::box::Question, platform::programTitle);
+    if (answer == platform::Answer::Ok)
+        runUndo(reading.batch);
+}
+
+void frmMain::runUndo(const journal::Batch &batch)
+{
+    const QString name = undo::batchName(batch.kind, batch.toUndo());
+    journal::Recorder recorder(m_services.fs());
+    recorder.resume();
+    jobs::JobReport report;
+    {
+        const WaitCursor busy(m_services.mouse());
+        report = undo::undoBatch(batch, m_services.fs(), recorder);
+    }
+    m_state.afterJob();
+    if (report.failed.isEmpty()) {
+        m_services.boxes().MsgBox(QStringLiteral("The %1 was undone.").arg(name),
+            platform::box::OkOnly, platform::programTitle);
+        return;
+    }
+    m_services.boxes().MsgBox(
+        jobs::failureList(QStringLiteral("Undo of the %1: %2 brought back. These were not:")
+                              .arg(name, countWere(report.done.size())),
+            report),
+        platform::box::Exclamation, platform::programTitle);
+}
+
+void frmMain::recoverUnfinishedBatch()
+{
+    // The journal may be that of a batch another copy is running now.
+    if (!m_alone)
+        return;
+    platform::FileSystem &fs = m_services.fs();
+    const QString path = journal::pathFor(fs);
+    const journal::Reading reading = journal::read(path);
+    const auto setAsideText = [&] {
+        const QString aside = journal::setAside(fs, path);
+        return aside.isEmpty()
+            ? QStringLiteral("It could not be set aside and stays as %1.").arg(path)
+            : QStringLiteral("It was set aside as %1.").arg(aside);
+    };
+    if (reading.status == journal::Reading::Status::Damaged) {
+        m_services.boxes().MsgBox(
+            QStringLiteral("The record Ravelin keeps of its last batch is damaged, so nothing "
+                           "was done with it: %1\n\n%2")
+                .arg(reading.problem, setAsideText()),
+            platform::box::Exclamation, platform::programTitle);
+        updateUndo();
+        return;
+    }
+    if (reading.status != journal::Reading::Status::Whole || !undo::interrupted(reading.batch))
+        return;
+
+    const undo::Examined found = undo::examine(reading.batch);
+    const journal::Batch &batch = found.batch;
+    const QString name = undo::batchName(batch.kind, batch.steps.size());
+    const QStringList removed = undo::removePartialCopies(batch, fs);
+    const bool undoing = batch.undoBegun;
+    QString text = undoing
+        ? QStringLiteral("Ravelin was stopped while it was undoing the last batch, the %1.")
+              .arg(name)
+        : QStringLiteral("Ravelin was stopped before it finished the last batch, the %1.")
+              .arg(name);
+    if (!removed.isEmpty()) {
+        text += QStringLiteral("\n\nThe unfinished copies it was making on another drive were "
+                               "removed (%1).")
+                    .arg(removed.size());
+    }
+    if (!found.changed.isEmpty()) {
+        jobs::JobReport changed;
+        changed.failed = found.changed;
+        m_services.boxes().MsgBox(
+            jobs::failureList(text
+                    + QStringLiteral("\n\nSome of its files have changed since, so nothing "
+                                     "of it will be undone. ")
+                    + setAsideText() + QStringLiteral("\n\nThe files that changed:"),
+                changed),
+            platform::box::Exclamation, platform::programTitle);
+        updateUndo();
+        return;
+    }
+
+    // What the disk showed done goes into the journal before anything else happens.
+    journal::Recorder recorder(fs, path);
+    recorder.resume();
+    for (const qsizetype i : found.foundDone)
+        recorder.done(i, batch.steps.at(i).placedAt);
+    for (const qsizetype i : found.foundUndone)
+        recorder.undone(i);
+    if (!batch.finished)
+        recorder.finish();
+
+    const qsizetype left = batch.toUndo();
+    if (undoing) {
+        text += left == 1
+            ? QStringLiteral("\n\n1 picture is still to be brought back.")
+            : QStringLiteral("\n\n%1 pictures are still to be brought back.").arg(left);
+    } else {
+        qsizetype done = 0;
+        for (const journal::Step &step : batch.steps)
+            done += step.done ? 1 : 0;
+        text += QStringLiteral("\n\nOf its %1 pictures, %2 done and %3 not.")
+                    .arg(batch.steps.size())
+                    .arg(countWere(done))
+                    .arg(batch.steps.size() - done);
+    }
+    journal::Batch toTakeBack = batch;
+    toTakeBack.finished = true;
+    if (batch.kind == journal::Kind::Delete || left == 0) {
+        if (batch.kind == journal::Kind::Delete)
+            text += QStringLiteral("\n\nPictures deleted for good cannot be brought back.");
+        if (undoing)
+            recorder.undoFinished();
+        m_services.boxes().MsgBox(text, platform::box::OkOnly, platform::programTitle);
+    } else if (m_services.boxes().MsgBox(text
+                       + (undoing ? QStringLiteral("\n\nDo you want to bring them back now?")
+                                  : QStringLiteral("\n\nDo you want to undo what was done? You "
+                                                   "can also do it later with Edit > Undo.")),
+                   platform::box::OkCancel | platform::box::Question, platform::programTitle)
+        == platform::Answer::Ok) {
+        runUndo(toTakeBack);
+        return;
+    } else if (undoing) {
+        recorder.undoFinished();
+    }
+    m_state.afterJob();
+}

@@ -1,0 +1,235 @@
+#include "core/undo.h"
+
+#include "core/safemove.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QUrl>
+
+namespace undo
+{
+
+namespace
+{
+    using journal::Kind;
+    using platform::FsError;
+
+    // A record in the trash is a few lines; anything much larger is not one.
+    constexpr qint64 largestTrashRecord = 64 * 1024;
+
+    QString canonicalFolderOf(const QString &path)
+    {
+        return QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    }
+
+    // The record the trash keeps of a file in it (the freedesktop.org layout: the file in
+    // "files", its record in "info"); empty where the trash keeps no such record.
+    QString trashRecordOf(const QString &inTrash)
+    {
+        const QFileInfo file(inTrash);
+        QDir trash = file.dir();
+        if (trash.dirName() != QLatin1String("files") || !trash.cdUp())
+            return {};
+        return trash.filePath(QStringLiteral("info/%1.trashinfo").arg(file.fileName()));
+    }
+
+    // The record names the file's original place: absolute, or relative to the top of the
+    // volume that holds the trash.
+    bool recordNames(const QString &record, const QString &original)
+    {
+        QFile file(record);
+        if (QFileInfo(record).isSymLink() || !QFileInfo(record).isFile()
+            || file.size() > largestTrashRecord || !file.open(QIODevice::ReadOnly))
+            return false;
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        for (const QByteArray &line : lines) {
+            if (!line.startsWith("Path="))
+                continue;
+            const QString path = QUrl::fromPercentEncoding(line.mid(5).trimmed());
+            const QString wanted = QDir::cleanPath(QDir::fromNativeSeparators(original));
+            if (QDir::isAbsolutePath(path))
+                return QDir::cleanPath(path) == wanted;
+            return !path.isEmpty() && wanted.endsWith(QLatin1Char('/') + QDir::cleanPath(path));
+        }
+        return false;
+    }
+
+    bool sameFile(const journal::FileState &now, const journal::FileState &then)
+    {
+        return now.link == then.link && now.size == then.size && now.modified == then.modified;
+    }
+
+    // The file left where it came from, as it was when the step took it: a step taken back.
+    bool backWhereItWas(const journal::Step &step)
+    {
+        const journal::Found there = journal::stateOf(step.placedAt);
+        const journal::Found back = journal::stateOf(step.from);
+        return !there.exists && back.exists && sameFile(back.state, step.after)
+            && back.state.folder == step.before.folder;
+    }
+
+    // A rename or move whose record was not written: the file is at its target, as it was,
+    // and no longer at its source.
+    bool doneWithoutRecord(Kind kind, const journal::Step &step)
+    {
+        if (kind != Kind::Rename && kind != Kind::Move)
+            return false;
+        const journal::Found source = journal::stateOf(step.from);
+        const journal::Found target = journal::stateOf(step.to);
+        return !source.exists && target.exists && sameFile(target.state, step.before);
+    }
+
+    platform::FsResult takeBack(Kind kind, const journal::Step &step, platform::FileSystem &fs)
+    {
+        if (const std::optional<FsError> problem = cannotTakeBack(kind, step))
+            return platform::failure(*problem);
+        switch (kind) {
+        case Kind::Rename:
+            return fs.renameFile(step.placedAt, step.from);
+        case Kind::Move:
+            return fs.moveFile(step.placedAt, step.from);
+        case Kind::Trash: {
+            const platform::FsResult back = fs.moveFile(step.placedAt, step.from);
+            const QString record = trashRecordOf(step.placedAt);
+            if (back && !record.isEmpty()) {
+                // The file is back; a record left behind would only show a file not there.
+                const platform::FsResult removed = fs.removeFile(record);
+                Q_UNUSED(removed);
+            }
+            return back;
+        }
+        case Kind::Delete:
+            break;
+        }
+        return platform::FsResult::failure(
+            QStringLiteral("A file deleted for good cannot be brought back."));
+    }
+} // namespace
+
+QString batchName(journal::Kind kind, qsizetype pictures)
+{
+    QString what;
+    switch (kind) {
+    case Kind::Rename:
+        what = QStringLiteral("Rename");
+        break;
+    case Kind::Move:
+        what = QStringLiteral("Move");
+        break;
+    case Kind::Trash:
+    case Kind::Delete:
+        what = QStringLiteral("Delete");
+        break;
+    }
+    return pictures == 1 ? QStringLiteral("%1 of 1 Picture").arg(what)
+                         : QStringLiteral("%1 of %2 Pictures").arg(what).arg(pictures);
+}
+
+std::optional<platform::FsError> cannotTakeBack(journal::Kind kind, const journal::Step &step)
+{
+    if (kind == Kind::Delete)
+        return FsError::Gone;
+    const journal::Found now = journal::stateOf(step.placedAt);
+    if (step.placedAt.isEmpty() || !now.exists)
+        return kind == Kind::Trash ? FsError::OutOfTrash : FsError::Gone;
+    if (!sameFile(now.state, step.after))
+        return FsError::ChangedSince;
+    // A folder on the way that is now a link, or another folder, would take the file
+    // elsewhere.
+    if (now.state.folder != step.after.folder)
+        return FsError::FolderChanged;
+    const QString home = canonicalFolderOf(step.from);
+    if (home.isEmpty())
+        return FsError::NoFolder;
+    if (home != step.before.folder)
+        return FsError::FolderChanged;
+    if (kind == Kind::Trash) {
+        const QString record = trashRecordOf(step.placedAt);
+        if (!record.isEmpty() && !recordNames(record, step.from))
+            return FsError::TrashRecordChanged;
+    }
+    return std::nullopt;
+}
+
+jobs::JobReport undoBatch(
+    const journal::Batch &batch, platform::FileSystem &fs, journal::Recorder &recorder)
+{
+    jobs::JobReport report;
+    if (!batch.undoBegun)
+        recorder.undoBegun();
+    // Last first: a rename may have given a file the name another one had just left.
+    for (qsizetype i = batch.steps.size() - 1; i >= 0; --i) {
+        const journal::Step &step = batch.steps.at(i);
+        if (!step.done || step.undone)
+            continue;
+        const platform::FsResult back = takeBack(batch.kind, step, fs);
+        if (back) {
+            recorder.undone(i);
+            report.done.append(step.from);
+        } else {
+            report.failed.append({ step.placedAt, back.error });
+        }
+    }
+    recorder.undoFinished();
+    return report;
+}
+
+bool interrupted(const journal::Batch &batch)
+{
+    return !batch.finished || (batch.undoBegun && !batch.undoFinished);
+}
+
+Examined examine(const journal::Batch &batch)
+{
+    Examined found;
+    found.batch = batch;
+    for (qsizetype i = 0; i < batch.steps.size(); ++i) {
+        journal::Step &step = found.batch.steps[i];
+        if (!step.done && !batch.finished && doneWithoutRecord(batch.kind, step)) {
+            step.done = true;
+            step.placedAt = step.to;
+            step.after = journal::stateOf(step.to).state;
+            found.foundDone.append(i);
+        }
+        if (step.done && !step.undone && batch.undoBegun && !batch.undoFinished
+            && backWhereItWas(step)) {
+            step.undone = true;
+            found.foundUndone.append(i);
+        }
+        if (step.done && !step.undone && batch.kind != Kind::Delete) {
+            if (const std::optional<FsError> problem = cannotTakeBack(batch.kind, step))
+                found.changed.append({ step.placedAt, platform::errorText(*problem) });
+        }
+    }
+    return found;
+}
+
+QStringList removePartialCopies(const journal::Batch &batch, platform::FileSystem &fs)
+{
+    QStringList removed;
+    if (batch.kind != Kind::Move)
+        return removed;
+    QSet<QString> folders;
+    for (const journal::Step &step : batch.steps) {
+        if (!step.to.isEmpty())
+            folders.insert(QFileInfo(step.to).absolutePath());
+    }
+    for (const QString &folder : folders) {
+        const QDir dir(folder);
+        const QStringList names
+            = dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+        for (const QString &name : names) {
+            const QString path = dir.filePath(name);
+            const journal::Found file = journal::stateOf(path);
+            if (!platform::isPartialCopyName(name) || !file.exists || file.state.link)
+                continue;
+            if (fs.removeFile(path))
+                removed.append(path);
+        }
+    }
+    return removed;
+}
+
+} // namespace undo

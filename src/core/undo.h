@@ -1,0 +1,51 @@
+#pragma once
+
+#include "core/fserrors.h"
+#include "core/jobs.h"
+#include "core/journal.h"
+
+#include <optional>
+
+// Taking back the last batch from its journal, and what is left to tell and to clear up of a
+// batch the program did not finish.
+namespace undo
+{
+
+// What the batch was, for the user: "Rename of 300 Pictures", "Delete of 1 Picture".
+[[nodiscard]] QString batchName(journal::Kind kind, qsizetype pictures);
+
+// Why the file a step put in its place cannot be taken back now, or nothing: it must be where
+// the step left it and as it was then, in the same folders, and the name it came from must
+// lie in the folder it came from.
+[[nodiscard]] std::optional<platform::FsError> cannotTakeBack(
+    journal::Kind kind, const journal::Step &step);
+
+// Takes back, last first, every file of the batch that was dealt with and not yet taken back,
+// with the operations that never replace a file: a file that cannot be taken back stays where
+// it is and is reported. The undo goes into the journal as it runs.
+[[nodiscard]] jobs::JobReport undoBatch(
+    const journal::Batch &batch, platform::FileSystem &fs, journal::Recorder &recorder);
+
+// A batch, or the undo of one, that the program did not finish.
+[[nodiscard]] bool interrupted(const journal::Batch &batch);
+
+// What the disk says of an interrupted batch: the step under way when the program stopped
+// may have been done without its record, and the files may have changed since.
+struct Examined {
+    // The batch with the steps found done on disk (or found taken back) marked so.
+    journal::Batch batch;
+    // The indexes of the steps so found.
+    QList<qsizetype> foundDone;
+    QList<qsizetype> foundUndone;
+    // Files the batch dealt with that are no longer as it left them.
+    QList<jobs::Failure> changed;
+};
+[[nodiscard]] Examined examine(const journal::Batch &batch);
+
+// Removes the partial copies a move to another drive left behind when it was stopped: only
+// plain files of the move's own temporary names, only in the folders the batch moved to.
+// Returns the files removed.
+[[nodiscard]] QStringList removePartialCopies(
+    const journal::Batch &batch, platform::FileSystem &fs);
+
+} // namespace undo

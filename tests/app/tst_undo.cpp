@@ -1,0 +1,556 @@
+#include "core/fserrors.h"
+#include "core/jobs.h"
+#include "core/journal.h"
+#include "core/safemove.h"
+#include "core/undo.h"
+#include "reliability/faultsupport.h"
+#include "support/picturefolders.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QProcess>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using platform::errorText;
+using platform::FsError;
+
+namespace
+{
+const QStringList sources { "pics/a.jpg", "pics/b.jpg", "pics/c.jpg" };
+const QString trashFiles = QStringLiteral("home/.local/share/Trash/files/");
+const QString trashInfo = QStringLiteral("home/.local/share/Trash/info/");
+
+// What is done to the files between the batch and its undo.
+using Damage = std::function<QByteArray(QByteArray)>;
+
+enum class Meanwhile {
+    Nothing,
+    ReuseName,
+    Edit,
+    Touch,
+    LinkInPlace,
+    FolderToLink,
+    TargetFolderToLink,
+    EmptyPartOfTrash,
+    RewriteTrashRecord
+};
+} // namespace
+
+// The undo of the last batch from its journal, the journal's defence against damage, and a
+// batch killed half-way: on real files in a temporary folder, each written with its own
+// first path as its content, so where each one ended up, and whole, is seen at a glance.
+class TestUndo : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void undo_data();
+    void undo();
+    void damagedJournal_data();
+    void damagedJournal();
+    void killedBatch_data();
+    void killedBatch();
+    void undoFromTheMenu();
+
+private:
+    QString path(const QString &relative = {}) const { return m_root->filePath(relative); }
+    void make(const QStringList &files);
+    // Every file under the root but the journal's, sorted: as its path when it holds that
+    // path, else as "path: content", a link as "path -> target", a trash record by its path.
+    QStringList disk() const;
+    QStringList failures(const jobs::JobReport &report) const;
+
+    std::optional<QTemporaryDir> m_root;
+    std::optional<OwnTrash> m_trash;
+    FakeFileSystem m_fs;
+};
+
+void TestUndo::init()
+{
+    m_root.emplace();
+    QVERIFY(m_root->isValid());
+    m_trash.emplace(path("home"));
+    m_fs = FakeFileSystem();
+    m_fs.stateFolderPath = path("state");
+    QVERIFY(QDir().mkpath(path("out")));
+}
+
+void TestUndo::cleanup()
+{
+    m_trash.reset();
+    m_root.reset();
+}
+
+void TestUndo::make(const QStringList &files)
+{
+    for (const QString &file : files) {
+        QVERIFY(QDir().mkpath(QFileInfo(path(file)).absolutePath()));
+        QVERIFY(testpictures::writeBytes(path(file), file.toUtf8()));
+    }
+}
+
+QStringList TestUndo::disk() const
+{
+    QStringList found;
+    QDirIterator it(
+        m_root->path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo file(it.next());
+        const QString relative = QDir(m_root->path()).relativeFilePath(file.filePath());
+        if (relative.startsWith("state/"))
+            continue;
+        QFile in(file.filePath());
+        const QString content = in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()) : "";
+        if (file.isSymLink())
+            found.append(
+                relative + " -> " + QDir(m_root->path()).relativeFilePath(file.symLinkTarget()));
+        else if (relative.endsWith(".trashinfo") || content == relative)
+            found.append(relative);
+        else
+            found.append(relative + ": " + content);
+    }
+    // A folder replaced by a link is not walked into.
+    for (const QFileInfo &entry :
+        QDir(m_root->path()).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (entry.isSymLink())
+            found.append(entry.fileName() + " -> "
+                + QDir(m_root->path()).relativeFilePath(entry.symLinkTarget()));
+    }
+    found.sort();
+    return found;
+}
+
+QStringList TestUndo::failures(const jobs::JobReport &report) const
+{
+    QStringList texts;
+    for (const jobs::Failure &failure : report.failed)
+        texts.append(QDir(m_root->path()).relativeFilePath(failure.path) + ": " + failure.reason);
+    texts.sort();
+    return texts;
+}
+
+void TestUndo::undo_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("targets");
+    QTest::addColumn<bool>("otherVolume");
+    QTest::addColumn<Meanwhile>("meanwhile");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QStringList>("failed");
+    const QStringList renamed { "pics/x1.jpg", "pics/x2.jpg", "pics/x3.jpg" };
+    const QStringList moved { "out/a.jpg", "out/b.jpg", "out/c.jpg" };
+    const QString changed = errorText(FsError::ChangedSince);
+
+    QTest::newRow("rename") << "rename" << renamed << false << Meanwhile::Nothing << sources
+                            << QStringList();
+    // a to x1, then b to the name a left, then c to the name b left: taken back last first.
+    QTest::newRow("rename along a chain")
+        << "rename" << QStringList { "pics/x1.jpg", "pics/a.jpg", "pics/b.jpg" } << false
+        << Meanwhile::Nothing << sources << QStringList();
+    QTest::newRow("rename, an old name reused since")
+        << "rename" << renamed << false << Meanwhile::ReuseName
+        << QStringList { "pics/a.jpg: new", "pics/b.jpg", "pics/c.jpg", "pics/x1.jpg: pics/a.jpg" }
+        << QStringList { "pics/x1.jpg: " + errorText(FsError::AlreadyThere) };
+    QTest::newRow("rename, a file edited since")
+        << "rename" << renamed << false << Meanwhile::Edit
+        << QStringList { "pics/a.jpg", "pics/c.jpg", "pics/x2.jpg: pics/b.jpg!" }
+        << QStringList { "pics/x2.jpg: " + changed };
+    QTest::newRow("rename, a link put in a file's place")
+        << "rename" << renamed << false << Meanwhile::LinkInPlace
+        << QStringList { "pics/a.jpg", "pics/b.jpg", "pics/x3.jpg -> pics/b.jpg" }
+        << QStringList { "pics/x3.jpg: " + changed };
+    QTest::newRow("rename, the folder replaced by a link")
+        << "rename" << renamed << false << Meanwhile::FolderToLink
+        << QStringList { "elsewhere/x1.jpg: pics/a.jpg", "elsewhere/x2.jpg: pics/b.jpg",
+               "elsewhere/x3.jpg: pics/c.jpg", "pics -> elsewhere" }
+        << QStringList { "pics/x1.jpg: " + errorText(FsError::FolderChanged),
+               "pics/x2.jpg: " + errorText(FsError::FolderChanged),
+               "pics/x3.jpg: " + errorText(FsError::FolderChanged) };
+    QTest::newRow("move") << "move" << moved << false << Meanwhile::Nothing << sources
+                          << QStringList();
+    QTest::newRow("move, a file's time changed since")
+        << "move" << moved << false << Meanwhile::Touch
+        << QStringList { "out/b.jpg: pics/b.jpg", "pics/a.jpg", "pics/c.jpg" }
+        << QStringList { "out/b.jpg: " + changed };
+    QTest::newRow("move, the folder it came from replaced by a link")
+        << "move" << moved << false << Meanwhile::FolderToLink
+        << QStringList { "out/a.jpg: pics/a.jpg", "out/b.jpg: pics/b.jpg", "out/c.jpg: pics/c.jpg",
+               "pics -> elsewhere" }
+        << QStringList { "out/a.jpg: " + errorText(FsError::FolderChanged),
+               "out/b.jpg: " + errorText(FsError::FolderChanged),
+               "out/c.jpg: " + errorText(FsError::FolderChanged) };
+    QTest::newRow("move, the folder it went to replaced by a link")
+        << "move" << moved << false << Meanwhile::TargetFolderToLink
+        << QStringList { "elsewhere/a.jpg: pics/a.jpg", "elsewhere/b.jpg: pics/b.jpg",
+               "elsewhere/c.jpg: pics/c.jpg", "out -> elsewhere" }
+        << QStringList { "out/a.jpg: " + errorText(FsError::FolderChanged),
+               "out/b.jpg: " + errorText(FsError::FolderChanged),
+               "out/c.jpg: " + errorText(FsError::FolderChanged) };
+    QTest::newRow("move to another volume and back")
+        << "move" << moved << true << Meanwhile::Nothing << sources << QStringList();
+    QTest::newRow("trash") << "trash" << QStringList() << false << Meanwhile::Nothing << sources
+                           << QStringList();
+    QTest::newRow("trash, partly emptied since")
+        << "trash" << QStringList() << false << Meanwhile::EmptyPartOfTrash
+        << QStringList { "pics/a.jpg", "pics/c.jpg" }
+        << QStringList { trashFiles + "b.jpg: " + errorText(FsError::OutOfTrash) };
+    QTest::newRow("trash, a record that names another place")
+        << "trash" << QStringList() << false << Meanwhile::RewriteTrashRecord
+        << QStringList { trashFiles + "c.jpg: pics/c.jpg", trashInfo + "c.jpg.trashinfo",
+               "pics/a.jpg", "pics/b.jpg" }
+        << QStringList { trashFiles + "c.jpg: " + errorText(FsError::TrashRecordChanged) };
+}
+
+void TestUndo::undo()
+{
+    QFETCH(QString, kind);
+    QFETCH(QStringList, targets);
+    QFETCH(bool, otherVolume);
+    QFETCH(Meanwhile, meanwhile);
+    QFETCH(QStringList, after);
+    QFETCH(QStringList, failed);
+    std::optional<faults::ScratchVolume> volume;
+    if (otherVolume) {
+        volume.emplace(path("out"), 1024);
+        if (!volume->isMounted())
+            QSKIP("Mounting a volume of its own needs root");
+    }
+    make(sources);
+    QList<jobs::Target> files;
+    for (qsizetype i = 0; i < sources.size(); ++i)
+        files.append({ path(sources.at(i)), i < targets.size() ? path(targets.at(i)) : "" });
+
+    journal::Recorder recorder(m_fs);
+    const jobs::JobReport report = kind == "rename" ? jobs::renameFiles(files, m_fs, &recorder)
+        : kind == "move"                            ? jobs::moveFiles(files, m_fs, &recorder)
+                         : jobs::deleteFiles(QStringList { path("pics/a.jpg"), path("pics/b.jpg"),
+                                                 path("pics/c.jpg") },
+                             true, m_fs, &recorder);
+    QCOMPARE(failures(report), QStringList());
+    const journal::Reading reading = journal::read(journal::pathFor(m_fs));
+    QCOMPARE(reading.status, journal::Reading::Status::Whole);
+    QVERIFY(reading.batch.canUndo());
+    QCOMPARE(reading.batch.toUndo(), 3);
+
+    switch (meanwhile) {
+    case Meanwhile::Nothing:
+        break;
+    case Meanwhile::ReuseName:
+        QVERIFY(testpictures::writeBytes(path("pics/a.jpg"), "new"));
+        break;
+    case Meanwhile::Edit: {
+        QFile file(path("pics/x2.jpg"));
+        QVERIFY(file.open(QIODevice::Append) && file.write("!") == 1);
+        break;
+    }
+    case Meanwhile::Touch: {
+        QFile file(path("out/b.jpg"));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(
+            QDateTime::currentDateTimeUtc().addDays(-3), QFileDevice::FileModificationTime));
+        break;
+    }
+    case Meanwhile::LinkInPlace: {
+        // A link of the file's size and time: only being a link tells it apart.
+        const QByteArray x3 = QFile::encodeName(path("pics/x3.jpg"));
+        struct stat file {
+        };
+        QCOMPARE(::lstat(x3.constData(), &file), 0);
+        QVERIFY(QFile::remove(path("pics/x3.jpg")));
+        QCOMPARE(::symlink(".//./b.jpg", x3.constData()), 0);
+        const timespec times[2] = { file.st_atim, file.st_mtim };
+        QCOMPARE(::utimensat(AT_FDCWD, x3.constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+        struct stat link {
+        };
+        QCOMPARE(::lstat(x3.constData(), &link), 0);
+        QCOMPARE(link.st_size, file.st_size);
+        break;
+    }
+    case Meanwhile::FolderToLink:
+        QVERIFY(QDir().rename(path("pics"), path("elsewhere")));
+        QVERIFY(QFile::link(path("elsewhere"), path("pics")));
+        break;
+    case Meanwhile::TargetFolderToLink:
+        QVERIFY(QDir().rename(path("out"), path("elsewhere")));
+        QVERIFY(QFile::link(path("elsewhere"), path("out")));
+        break;
+    case Meanwhile::EmptyPartOfTrash:
+        QVERIFY(QFile::remove(path(trashFiles + "b.jpg")));
+        QVERIFY(QFile::remove(path(trashInfo + "b.jpg.trashinfo")));
+        break;
+    case Meanwhile::RewriteTrashRecord:
+        QVERIFY(testpictures::writeBytes(
+            path(trashInfo + "c.jpg.trashinfo"), "[Trash Info]\nPath=/somewhere/c.jpg\n"));
+        break;
+    }
+
+    journal::Recorder again(m_fs);
+    QVERIFY(again.resume());
+    const jobs::JobReport undone = undo::undoBatch(reading.batch, m_fs, again);
+    QCOMPARE(failures(undone), failed);
+    QCOMPARE(disk(), after);
+    // Once undone, the batch offers nothing more.
+    const journal::Reading later = journal::read(journal::pathFor(m_fs));
+    QCOMPARE(later.status, journal::Reading::Status::Whole);
+    QVERIFY(later.batch.undoFinished);
+    QVERIFY(!later.batch.canUndo());
+}
+
+void TestUndo::damagedJournal_data()
+{
+    QTest::addColumn<Damage>("damage");
+    QTest::addColumn<QString>("problem");
+    const auto lines = [](QByteArray bytes) { return bytes.split('\n'); };
+    QTest::newRow("cut short") << Damage([](QByteArray bytes) {
+        bytes.chop(5);
+        return bytes;
+    }) << "It is cut short.";
+    QTest::newRow("a name changed")
+        << Damage([](QByteArray bytes) { return bytes.replace("x2.jpg", "x9.jpg"); })
+        << "Its line 3 is damaged.";
+    QTest::newRow("a plan record lost") << Damage([lines](QByteArray bytes) {
+        QByteArrayList all = lines(bytes);
+        all.removeAt(1);
+        return all.join('\n');
+    }) << "Its plan is damaged.";
+    QTest::newRow("another version") << Damage([lines](QByteArray bytes) {
+        QByteArrayList all = lines(bytes);
+        all[0] = journal::line(
+            { { "r", "batch" }, { "version", 2 }, { "kind", "rename" }, { "files", 3 } })
+                     .trimmed();
+        return all.join('\n');
+    }) << "It was written by another version of Ravelin.";
+    QTest::newRow("a record out of place") << Damage([](QByteArray bytes) {
+        return bytes + journal::line({ { "r", "undone" }, { "i", 0 } });
+    }) << "Its record 9 makes no sense.";
+    QTest::newRow("not a journal")
+        << Damage([](QByteArray) { return QByteArray("hello\n"); }) << "Its line 1 is damaged.";
+}
+
+// A damaged journal is never acted on: the start tells of it and sets it aside, and Undo
+// offers nothing.
+void TestUndo::damagedJournal()
+{
+    QFETCH(Damage, damage);
+    QFETCH(QString, problem);
+    make(sources);
+    QList<jobs::Target> files;
+    for (qsizetype i = 0; i < sources.size(); ++i)
+        files.append({ path(sources.at(i)), path(QStringLiteral("pics/x%1.jpg").arg(i + 1)) });
+    journal::Recorder recorder(m_fs);
+    QVERIFY(jobs::renameFiles(files, m_fs, &recorder).failed.isEmpty());
+    const QString journalPath = journal::pathFor(m_fs);
+    QFile file(journalPath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray damaged = damage(file.readAll());
+    file.close();
+    QVERIFY(testpictures::writeBytes(journalPath, damaged));
+    const QStringList before = disk();
+
+    MainSession session;
+    session.services.fsFake.stateFolderPath = m_fs.stateFolderPath;
+    session.w.recoverUnfinishedBatch();
+    QCOMPARE(session.services.boxesFake.shown.size(), size_t(1));
+    const QString text = session.services.boxesFake.shown.front().text;
+    QVERIFY2(text.startsWith("The record Ravelin keeps of its last batch is damaged, so nothing "
+                             "was done with it: "
+                 + problem + "\n\nIt was set aside as " + journalPath + ".damaged-"),
+        qPrintable(text));
+    QVERIFY(!QFileInfo::exists(journalPath));
+    const QStringList aside = QDir(path("state")).entryList(QDir::Files);
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(QFile(QDir(path("state")).filePath(aside.first())).size(), damaged.size());
+    QCOMPARE(disk(), before);
+    QVERIFY(!session.w.mnuEditUndo->isEnabled());
+}
+
+void TestUndo::killedBatch_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("killAt");
+    QTest::addColumn<platform::Answer>("answer");
+    QTest::addColumn<QString>("told");
+
+    QTest::newRow("rename killed between two files")
+        << "rename"
+        << "before 2" << platform::Answer::Ok
+        << "Ravelin was stopped before it finished the last batch, the Rename of 5 Pictures."
+           "\n\nOf its 5 pictures, 2 were done and 3 not.";
+    QTest::newRow("rename killed before its record of a file done")
+        << "rename"
+        << "after 2" << platform::Answer::Ok
+        << "Ravelin was stopped before it finished the last batch, the Rename of 5 Pictures."
+           "\n\nOf its 5 pictures, 3 were done and 2 not.";
+    QTest::newRow("rename killed, undo left for later")
+        << "rename"
+        << "before 1" << platform::Answer::Cancel
+        << "Ravelin was stopped before it finished the last batch, the Rename of 5 Pictures."
+           "\n\nOf its 5 pictures, 1 was done and 4 not.";
+    QTest::newRow("rename killed, a file done edited since")
+        << "rename"
+        << "before 2" << platform::Answer::Ok
+        << "Ravelin was stopped before it finished the last batch, the Rename of 5 Pictures."
+           "\n\nSome of its files have changed since, so nothing of it will be undone. It was "
+           "set aside as ";
+    QTest::newRow("move to another drive killed while copying")
+        << "move"
+        << "placing 1" << platform::Answer::Ok
+        << "Ravelin was stopped before it finished the last batch, the Move of 5 Pictures."
+           "\n\nThe unfinished copies it was making on another drive were removed (1)."
+           "\n\nOf its 5 pictures, 1 was done and 4 not.";
+    QTest::newRow("trash killed between two files")
+        << "trash"
+        << "before 3" << platform::Answer::Ok
+        << "Ravelin was stopped before it finished the last batch, the Delete of 5 Pictures."
+           "\n\nOf its 5 pictures, 3 were done and 2 not.";
+}
+
+// The batch runs in a program of its own, which is killed where the row says; the next start
+// tells what was done, removes what the batch left half-made, and on the user's word takes
+// the batch back: every file as it was, byte for byte.
+void TestUndo::killedBatch()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, killAt);
+    QFETCH(platform::Answer, answer);
+    QFETCH(QString, told);
+    std::optional<faults::ScratchVolume> volume;
+    if (kind == "move")
+        volume.emplace(path("out"), 16 * 1024);
+    QStringList arguments { path("state"), kind == "trash" ? "trash" : kind,
+        volume && !volume->isMounted() ? "1" : "0" };
+    QMap<QString, QByteArray> sums;
+    for (int i = 0; i < 5; ++i) {
+        const QString from = QStringLiteral("pics/p%1.jpg").arg(i);
+        QByteArray bytes(300000 + i, Qt::Uninitialized);
+        for (qsizetype n = 0; n < bytes.size(); ++n)
+            bytes[n] = char((n * (i + 3)) % 251);
+        QVERIFY(QDir().mkpath(path("pics")));
+        QVERIFY(testpictures::writeBytes(path(from), bytes));
+        sums.insert(from, QCryptographicHash::hash(bytes, QCryptographicHash::Sha256));
+        arguments << path(from)
+                  << (kind == "rename"        ? path(QStringLiteral("pics/n%1.jpg").arg(i))
+                             : kind == "move" ? path(QStringLiteral("out/p%1.jpg").arg(i))
+                                              : QString("-"));
+    }
+    const auto checksums = [&] {
+        QMap<QString, QByteArray> found;
+        for (const QString &file : faults::filesUnder(path("pics"))) {
+            QFile in(path("pics/" + file));
+            if (in.open(QIODevice::ReadOnly))
+                found.insert("pics/" + file,
+                    QCryptographicHash::hash(in.readAll(), QCryptographicHash::Sha256));
+        }
+        return found;
+    };
+    QCOMPARE(checksums(), sums);
+
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", path("home"));
+    environment.insert("XDG_DATA_HOME", path("home/.local/share"));
+    child.setProcessEnvironment(environment);
+    child.start(QStringLiteral(RAVELIN_UNDO_CHILD), arguments);
+    QVERIFY(child.waitForStarted());
+    for (;;) {
+        while (!child.canReadLine())
+            QVERIFY2(child.waitForReadyRead(10000), "the batch stopped on its own");
+        const QString at = QString::fromUtf8(child.readLine()).trimmed();
+        if (at == killAt)
+            break;
+        QVERIFY(child.write("\n") == 1);
+    }
+    child.kill();
+    QVERIFY(child.waitForFinished());
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+    QVERIFY(checksums() != sums);
+
+    const bool edited = told.contains("changed since");
+    if (edited) {
+        QFile file(path("pics/n1.jpg"));
+        QVERIFY(file.open(QIODevice::Append) && file.write("!") == 1);
+    }
+
+    MainSession session;
+    session.services.fsFake.stateFolderPath = path("state");
+    session.services.boxesFake.answers = { answer };
+    session.w.recoverUnfinishedBatch();
+    const QStringList texts = session.services.boxesFake.texts();
+    QVERIFY(!texts.isEmpty());
+    if (edited) {
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts.first().startsWith(told), qPrintable(texts.first()));
+        QVERIFY(texts.first().endsWith("The files that changed:\n\n" + path("pics/n1.jpg") + "\n"
+            + platform::errorText(FsError::ChangedSince)));
+        QVERIFY(!QFileInfo::exists(journal::pathFor(session.services.fsFake)));
+        QVERIFY(QFileInfo::exists(path("pics/n0.jpg")));
+        QVERIFY(!session.w.mnuEditUndo->isEnabled());
+        return;
+    }
+    QCOMPARE(texts.first(),
+        told + "\n\nDo you want to undo what was done? You can also do it later with Edit > Undo.");
+    for (const QString &file : faults::filesUnder(path("out")))
+        QVERIFY2(!platform::isPartialCopyName(QFileInfo(file).fileName()), qPrintable(file));
+    if (answer == platform::Answer::Cancel) {
+        QCOMPARE(texts.size(), 1);
+        QCOMPARE(session.w.mnuEditUndo->text(), "Undo Rename of 1 Picture");
+        QVERIFY(session.w.mnuEditUndo->isEnabled());
+        return;
+    }
+    QCOMPARE(texts.size(), 2);
+    QVERIFY2(texts.at(1).startsWith("The ") && texts.at(1).endsWith(" was undone."),
+        qPrintable(texts.at(1)));
+    QCOMPARE(checksums(), sums);
+    QVERIFY(!session.w.mnuEditUndo->isEnabled());
+    // Nothing is told again at the next start.
+    MainSession next;
+    next.services.fsFake.stateFolderPath = path("state");
+    next.w.recoverUnfinishedBatch();
+    QVERIFY(next.services.boxesFake.shown.empty());
+}
+
+// Edit > Undo names the last batch, Ctrl+Z asks and takes it back, and after an undo or a
+// delete for good it offers nothing.
+void TestUndo::undoFromTheMenu()
+{
+    PictureFolders dir;
+    const QString folder = dir.make("pics", { "a.jpg", "b.jpg" });
+    MainSession session;
+    frmMain &w = session.w;
+    QVERIFY(dir.open(w, folder));
+    QCOMPARE(w.mnuEditUndo->text(), "Undo");
+    QVERIFY(!w.mnuEditUndo->isEnabled());
+
+    QVERIFY(dir.select(w, { "pics/a.jpg", "pics/b.jpg" }));
+    faults::runJob(w, "rename");
+    QCOMPARE(dir.files(), QStringList({ "pics/Holiday 001.jpg", "pics/Holiday 002.jpg" }));
+    QCOMPARE(w.mnuEditUndo->text(), "Undo Rename of 2 Pictures");
+    QVERIFY(w.mnuEditUndo->isEnabled());
+    session.services.boxesFake.shown.clear();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(session.services.boxesFake.texts(),
+        QStringList({ "Are you sure you want to UNDO the Rename of 2 Pictures ?",
+            "The Rename of 2 Pictures was undone." }));
+    QCOMPARE(dir.files(), QStringList({ "pics/a.jpg", "pics/b.jpg" }));
+    QCOMPARE(w.mnuEditUndo->text(), "Undo");
+    QVERIFY(!w.mnuEditUndo->isEnabled());
+
+    QVERIFY(dir.select(w, { "pics/a.jpg" }));
+    faults::runJob(w, "trash");
+    QCOMPARE(w.mnuEditUndo->text(), "Undo Delete of 1 Picture");
+    QVERIFY(dir.select(w, { "pics/b.jpg" }));
+    faults::runJob(w, "delete");
+    QCOMPARE(w.mnuEditUndo->text(), "Undo");
+    QVERIFY(!w.mnuEditUndo->isEnabled());
+}
+
+QTEST_MAIN(TestUndo)
+#include "tst_undo.moc"
