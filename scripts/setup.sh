@@ -9,6 +9,8 @@ packages=(
     qt6-image-formats-plugins           # extra image plugins (only the stock ones are listed)
     libqt6svg6                          # SVG icon engine at run time
     libexif-dev                         # embedded EXIF thumbnails (see README)
+    libheif-dev                         # HEIC and AVIF (Debian's libheif1 has the HEVC and AV1 decoders built in)
+    libraw-dev                          # camera RAW files: their embedded pictures
     fonts-dejavu-core                   # the same text metrics on every machine
     clang-format                        # the code format is checked by the tests
     exfatprogs exfat-fuse               # a memory-card image for the rename tests (as root)

@@ -16,7 +16,7 @@ void frmMain::DeleteSelectedPictures()
         return;
 
     const jobs::JobReport report
-        = jobs::deleteFiles(m_state.selection(), DeleteRecycle, m_services.fs());
+        = jobs::deleteFiles(m_state.jobFiles(), DeleteRecycle, m_services.fs());
     m_state.afterJob();
 
     if (!report.failed.isEmpty()) {

@@ -1,8 +1,12 @@
 #include "core/jobs.h"
 
+#include "browser/pictureformats.h"
 #include "core/rules.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
+#include <functional>
 
 namespace jobs
 {
@@ -37,6 +41,60 @@ namespace
         }
         return {};
     }
+    bool taken(const QString &path)
+    {
+        return !path.isEmpty() && (QFileInfo::exists(path) || QFileInfo(path).isSymLink());
+    }
+
+    // The files of a batch cut into shots: a picture with the files that go with it.
+    QList<QList<Target>> shotsOf(const QList<Target> &files, Pairs pairs)
+    {
+        QStringList froms;
+        for (const Target &file : files)
+            froms.append(file.from);
+        const QList<qsizetype> shots = pictureformats::shotsOf(froms, pairs == Pairs::Together);
+        QList<QList<Target>> cut;
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            if (cut.size() <= shots[i])
+                cut.append(QList<Target>());
+            cut.last().append(files[i]);
+        }
+        return cut;
+    }
+
+    // Puts the files of a shot that one step already changed back (last first) with the
+    // step's own call; a file that cannot be put back is reported with where it now is.
+    using Step = std::function<platform::FsResult(const QString &, const QString &)>;
+    void putBack(const QList<Target> &changed, const Step &step, JobReport &report)
+    {
+        for (auto file = changed.rbegin(); file != changed.rend(); ++file) {
+            report.done.removeOne(file->from);
+            const platform::FsResult back = step(file->to, file->from);
+            if (!back) {
+                report.failed.append({ file->from,
+                    QStringLiteral("It is now %1 and could not be put back: %2")
+                        .arg(file->to, back.error) });
+            }
+        }
+    }
+
+    // Runs a step over each file of a shot; if one fails, the others are put back. False when
+    // the shot failed.
+    bool runShot(const QList<Target> &shot, const Step &step, JobReport &report)
+    {
+        QList<Target> changed;
+        for (const Target &file : shot) {
+            const platform::FsResult result = step(file.from, file.to);
+            if (!result) {
+                report.failed.append({ file.from, result.error });
+                putBack(changed, step, report);
+                return false;
+            }
+            changed.append(file);
+            report.done.append(file.from);
+        }
+        return true;
+    }
 } // namespace
 
 const platform::Volume &Volumes::of(const QString &path)
@@ -66,7 +124,7 @@ JobReport deleteFiles(const QStringList &paths, bool toTrash, platform::FileSyst
     return report;
 }
 
-JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs)
+JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs, Pairs pairs)
 {
     // Everything that can be known before the first rename is checked first, so that a
     // batch is not left half-applied for it.
@@ -79,8 +137,7 @@ JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs)
         const platform::Volume &volume = volumes.of(file.from);
         file.nameRules = rules::nameRulesFor(volume.fileSystem);
         file.maxNameLength = volume.maxNameLength;
-        file.targetExists
-            = !file.to.isEmpty() && (QFileInfo::exists(file.to) || QFileInfo(file.to).isSymLink());
+        file.targetExists = taken(file.to);
         batch.push_back(std::move(file));
     }
     JobReport report;
@@ -93,26 +150,35 @@ JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs)
         return report;
     }
 
-    for (const rules::PlannedRename &file : batch) {
-        const platform::FsResult renamed = fs.renameFile(file.from, file.to);
-        if (!renamed) {
-            report.failed.append({ file.from, renamed.error });
+    const Step rename
+        = [&fs](const QString &from, const QString &to) { return fs.renameFile(from, to); };
+    for (const QList<Target> &shot : shotsOf(files, pairs)) {
+        if (!runShot(shot, rename, report))
             break;
-        }
-        report.done.append(file.from);
     }
     return report;
 }
 
-JobReport moveFiles(const QList<Target> &files, platform::FileSystem &fs)
+JobReport moveFiles(const QList<Target> &files, platform::FileSystem &fs, Pairs pairs)
 {
     JobReport report;
-    for (const Target &file : files) {
-        const platform::FsResult moved = fs.moveFile(file.from, file.to);
-        if (moved)
-            report.done.append(file.from);
-        else
-            report.failed.append({ file.from, moved.error });
+    const Step move
+        = [&fs](const QString &from, const QString &to) { return fs.moveFile(from, to); };
+    for (const QList<Target> &shot : shotsOf(files, pairs)) {
+        // A pair is checked whole before any of it moves.
+        const auto blocked = std::find_if(shot.begin(), shot.end(),
+            [](const Target &file) { return file.to.isEmpty() || taken(file.to); });
+        if (shot.size() > 1 && blocked != shot.end()) {
+            for (const Target &file : shot) {
+                report.failed.append({ file.from,
+                    &file == &*blocked ? QStringLiteral("A file named %1 is already there.")
+                                             .arg(rules::filePart(file.to))
+                                       : QStringLiteral("It stays with %1, which cannot be moved.")
+                                             .arg(rules::filePart(blocked->from)) });
+            }
+            continue;
+        }
+        runShot(shot, move, report);
     }
     return report;
 }

@@ -91,7 +91,7 @@ void MoveFileWindow::Form_Load()
 {
     const BrowserState *state = mainState();
     if (state != nullptr) {
-        for (const QString &path : state->selection()) {
+        for (const QString &path : state->jobFiles()) {
             CurrentPath = path;
             List1->addItem(CurrentPath);
         }
@@ -185,7 +185,9 @@ void MoveFileWindow::MoveFolderOK_Click()
     jobs::JobReport report;
     {
         const WaitCursor busy(m_services.mouse());
-        report = jobs::moveFiles(files, m_services.fs());
+        const BrowserState *state = mainState();
+        report = jobs::moveFiles(
+            files, m_services.fs(), state != nullptr ? state->pairs() : jobs::Pairs::Apart);
     }
     MovedCount = static_cast<int>(report.done.size());
     List1->clear();
