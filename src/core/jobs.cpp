@@ -171,10 +171,11 @@ JobReport moveFiles(const QList<Target> &files, platform::FileSystem &fs, Pairs 
         if (shot.size() > 1 && blocked != shot.end()) {
             for (const Target &file : shot) {
                 report.failed.append({ file.from,
-                    &file == &*blocked ? QStringLiteral("A file named %1 is already there.")
-                                             .arg(rules::filePart(file.to))
-                                       : QStringLiteral("It stays with %1, which cannot be moved.")
-                                             .arg(rules::filePart(blocked->from)) });
+                    &file != &*blocked ? QStringLiteral("It stays with %1, which cannot be moved.")
+                                             .arg(rules::filePart(blocked->from))
+                        : file.to.isEmpty() ? QStringLiteral("It has no destination.")
+                                            : QStringLiteral("A file named %1 is already there.")
+                                                  .arg(rules::filePart(file.to)) });
             }
             continue;
         }
