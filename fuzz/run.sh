@@ -22,11 +22,25 @@ if [ ! -d "$seeds" ]; then
         i=$((i + 1))
     done < <(find "$root/tests/data" -type f -size -128k -print0)
 fi
+# Camera format seeds: the HEIC, AVIF and RAW test files, each behind the byte that names it.
+seeds=$work/seeds-cameraformats
+if [ ! -d "$seeds" ]; then
+    mkdir -p "$seeds"
+    i=0
+    while IFS= read -r -d '' file; do
+        case "${file,,}" in
+            *.heic | *.heif) pick='\x00' ;; *.avif) pick='\x01' ;; *.cr2 | *.cr3) pick='\x02' ;;
+            *.nef | *.rw2) pick='\x03' ;; *.dng) pick='\x04' ;; *.raf) pick='\x05' ;; *) continue ;;
+        esac
+        { printf "$pick"; cat "$file"; } >"$seeds/seed-$i"
+        i=$((i + 1))
+    done < <(find "$root/tests/data/camera" "$root/tests/data/bad-camera" -type f -size -128k -print0)
+fi
 mkdir -p "$work/seeds-namerules"
 printf '\x00\x01C:\\Pics\\DSC01234.JPG\x00Holiday\x007' >"$work/seeds-namerules/seed-0"
 
 status=0
-for target in pictureloader namerules; do
+for target in pictureloader cameraformats namerules; do
     corpus=$work/corpus-$target
     mkdir -p "$corpus"
     # Inputs that once failed are kept in fuzz/regressions/<target> and always run first.
