@@ -1,10 +1,13 @@
 #include "browser/cameraformats.h"
 #include "browser/exifthumbnail.h"
 #include "browser/frmmain.h"
+#include "browser/imagebox.h"
 #include "browser/pictureloader.h"
 #include "options/frmoptions.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
+#include "widgets/filelistbox.h"
+#include "widgets/folderlistbox.h"
 
 #include <libheif/heif.h>
 
@@ -110,8 +113,8 @@ private slots:
                               << "";
         QTest::newRow("Fujifilm RAF: JPEG thumbnail") << "camera/FujiFilm.raf"
                                                       << "";
-        QTest::newRow("Panasonic RW2: bitmap thumbnail") << "camera/Panasonic.rw2"
-                                                         << "";
+        QTest::newRow("Panasonic RW2: 8 x 8 JPEG thumbnail") << "camera/Panasonic.rw2"
+                                                             << "";
         // Sample files whose embedded pictures were stripped: the cell says why.
         QTest::newRow("Nikon NEF without a picture") << "camera/Nikon.nef"
                                                      << "RAW file";
@@ -220,6 +223,39 @@ private slots:
                 QVERIFY(raw.notRaw || raw.picture.ok() || !raw.picture.error.isEmpty());
             }
         }
+    }
+
+    void mixedFolderGrid()
+    {
+        // A folder as a camera owner has it today, every format listed: a cell each, and the
+        // RAW file without an embedded picture says why.
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(
+            testpictures::data("orientation/Landscape_6.jpg"), dir.filePath("IMG_0001.JPG")));
+        QVERIFY(testpictures::write(dir.filePath("Screenshot.png"), Qt::darkCyan, QSize(160, 90)));
+        for (const char *sample : { "IMG_2927.HEIC", "32Bit-72dpi-sRGB-800x600.avif",
+                 "FujiFilm.raf", "Panasonic.rw2", "Nikon.nef" }) {
+            QVERIFY(QFile::copy(testpictures::data(QStringLiteral("camera/") + sample),
+                dir.filePath(QString::fromLatin1(sample))));
+        }
+        frmMain main(m_services, m_loader);
+        QVERIFY(main.Form_Load());
+        main.mnuToolsOptions->trigger();
+        frmOptions *options = main.optionsWindow();
+        for (int i = 0; i < frmOptions::moreFormatCount; ++i)
+            options->Check2(i)->setChecked(true);
+        QTest::mouseClick(options->Command3, Qt::LeftButton);
+        main.show();
+        QVERIFY(main.Dir1->setPath(dir.path()));
+        QCOMPARE(main.File1->count(), 7);
+        for (int i = 0; i < main.File1->count(); ++i) {
+            const bool noPicture = main.File1->fileName(i) == QLatin1String("Nikon.nef");
+            QCOMPARE(main.Image1(i)->isBroken(), noPicture);
+            if (noPicture)
+                QVERIFY(main.Image1(i)->toolTip().contains(QLatin1String("RAW file")));
+        }
+        if (qEnvironmentVariableIsSet("RAVELIN_SHOTS"))
+            main.grab().save(qEnvironmentVariable("RAVELIN_SHOTS") + "/grid.png");
     }
 
     void optionsOfferTheNewFormats()
