@@ -6,8 +6,8 @@
 #   camera-10000  10000 names, hard links to the pictures of camera-1000
 #   raw-300       300 camera RAW files, hard links to the test RAW files that carry an embedded
 #                 picture (a Fujifilm RAF and a Panasonic RW2, each with a JPEG thumbnail)
-#   heic-300      300 HEIC files, hard links to the test iPhone HEIC (3024 x 4032, with a
-#                 stored thumbnail)
+#   heic-60       60 HEIC files, hard links to the test iPhone HEIC (3024 x 4032, without a
+#                 stored thumbnail: each is decoded whole, some half a second a picture)
 # A few masters are drawn with ImageMagick and tagged with exiftool; the folders are byte-level
 # variations of them (each copy gets its own date stamp), so a run takes seconds, not hours.
 set -euo pipefail
@@ -109,4 +109,4 @@ link_samples() { # folder count extension:sample...
     touch "$dir/.done"
 }
 link_samples raw-300 300 RAF:FujiFilm.raf RW2:Panasonic.rw2
-link_samples heic-300 300 HEIC:IMG_2927.HEIC
+link_samples heic-60 60 HEIC:IMG_2927.HEIC
