@@ -7,11 +7,8 @@
 #include <libheif/heif.h>
 #include <libraw/libraw.h>
 
-#include <QtEndian>
-
 #include <array>
 #include <memory>
-#include <optional>
 
 namespace cameraformats
 {
@@ -252,7 +249,6 @@ bool isHeif(const QByteArray &start)
 
 LoadedPicture loadHeifBytes(const QByteArray &bytes, QSize size)
 {
-    // libheif reads from the bytes until the decode ends, so they count with its memory.
     static const bool initialised = [] {
         heif_init(nullptr);
         return true;
@@ -284,6 +280,7 @@ LoadedPicture loadHeifBytes(const QByteArray &bytes, QSize size)
     if (pixelsOf(decoded) > maxWholeDecodePixels)
         return { {}, refusedSize(decoded) };
 
+    // libheif reads from the bytes until the decode ends, so they count with its memory.
     const Reservation memory(bytes.size() + pixelsOf(decoded) * heifBytesPerPixel);
     heif_image *imageHandle = nullptr;
     error = heif_decode_image(
