@@ -3,6 +3,7 @@
 #include "browser/exifthumbnail.h"
 #include "browser/frmmain.h"
 #include "browser/picturecache.h"
+#include "browser/pictureformats.h"
 #include "browser/pictureloader.h"
 #include "widgets/filelistbox.h"
 #include "widgets/folderlistbox.h"
@@ -201,10 +202,14 @@ qint64 dropFromPageCache(const QStringList &files)
     return residentKib(files);
 }
 
+// JPEGs, and the HEIC, AVIF and camera RAW files the options window can add.
+const QString morePatterns
+    = QStringLiteral("*.jpg;*.jpeg;*.heic;*.heif;*.avif;") + pictureformats::rawPattern();
+
 QStringList pictureFiles(const QString &folder)
 {
     const QDir dir(folder);
-    const QStringList patterns { QStringLiteral("*.jpg"), QStringLiteral("*.jpeg") };
+    const QStringList patterns = morePatterns.split(QLatin1Char(';'));
     QStringList files;
     const QStringList names = dir.entryList(patterns, QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QString &name : names)
@@ -363,6 +368,7 @@ GridFigures measureGrid(const QString &folder, const GridRuns &how)
         window.setThumbnailsManual(true);
         if (!window.Form_Load())
             return {};
+        window.ImageFormat = morePatterns;
         window.show();
         if (!window.Dir1->setPath(folder))
             return {};
@@ -465,7 +471,7 @@ int main(int argc, char *argv[])
     const int runs = qMax(1, parser.value(runsOption).toInt());
     const QStringList files = pictureFiles(folder);
     if (files.isEmpty()) {
-        std::fprintf(stderr, "gridbench: no JPEG files in %s\n", qPrintable(folder));
+        std::fprintf(stderr, "gridbench: no picture files in %s\n", qPrintable(folder));
         return 1;
     }
     const QString platform = QGuiApplication::platformName();

@@ -4,11 +4,16 @@
 #                 fifth one with orientation 6 (to be shown turned a quarter clockwise)
 #   plain-1000    the same pictures with EXIF but without an embedded thumbnail
 #   camera-10000  10000 names, hard links to the pictures of camera-1000
+#   raw-300       300 camera RAW files, hard links to the test RAW files that carry an embedded
+#                 picture (a Fujifilm RAF and a Panasonic RW2, each with a JPEG thumbnail)
+#   heic-60       60 HEIC files, hard links to the test iPhone HEIC (3024 x 4032, without a
+#                 stored thumbnail: each is decoded whole, some half a second a picture)
 # A few masters are drawn with ImageMagick and tagged with exiftool; the folders are byte-level
 # variations of them (each copy gets its own date stamp), so a run takes seconds, not hours.
 set -euo pipefail
 
 out=${1:-"$(dirname "$0")/out"}
+samples=$(cd "$(dirname "$0")/../tests/data/camera" && pwd)
 masters=4
 mkdir -p "$out/masters"
 cd "$out"
@@ -87,3 +92,21 @@ if [ ! -e camera-10000/.done ]; then
     }'
     touch camera-10000/.done
 fi
+
+# RAW and HEIC files cannot be drawn here: the test samples stand for a camera's and a phone's.
+link_samples() { # folder count extension:sample...
+    local dir=$1 count=$2
+    shift 2
+    [ -e "$dir/.done" ] && return
+    echo "make-pictures: linking $dir"
+    rm -rf "$dir" && mkdir "$dir"
+    local samples_given=("$@") i
+    for ((i = 0; i < count; i++)); do
+        local pick=${samples_given[$((i % ${#samples_given[@]}))]}
+        ln "$samples/${pick#*:}" "$(printf '%s/IMG_%04d.%s' "$dir" $((i + 1)) "${pick%%:*}")" \
+            2>/dev/null || cp "$samples/${pick#*:}" "$(printf '%s/IMG_%04d.%s' "$dir" $((i + 1)) "${pick%%:*}")"
+    done
+    touch "$dir/.done"
+}
+link_samples raw-300 300 RAF:FujiFilm.raf RW2:Panasonic.rw2
+link_samples heic-60 60 HEIC:IMG_2927.HEIC

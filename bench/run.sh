@@ -11,7 +11,8 @@ platforms=${PLATFORMS:-offscreen xcb}
 
 if [ $# -eq 0 ]; then
     "$here/make-pictures.sh" "$here/out"
-    set -- "$here/out/camera-1000" "$here/out/plain-1000" "$here/out/camera-10000"
+    set -- "$here/out/camera-1000" "$here/out/plain-1000" "$here/out/camera-10000" \
+        "$here/out/raw-300" "$here/out/heic-60"
 fi
 
 log=$(mktemp)

@@ -8,25 +8,38 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 work=$build/work
 mkdir -p "$work/crashes"
 
-# Loader seeds: every small test picture, behind the byte that picks its extension.
-seeds=$work/seeds-pictureloader
-if [ ! -d "$seeds" ]; then
+# Seeds for a loader target: every small test picture of the folders given, behind the byte
+# that picks its extension (the function named by pick prints it, or fails for other files).
+make_seeds() { # target pick folder...
+    local seeds=$work/seeds-$1 pick=$2 i=0 file byte
+    shift 2
+    [ -d "$seeds" ] && return
     mkdir -p "$seeds"
-    i=0
     while IFS= read -r -d '' file; do
-        case "${file,,}" in
-            *.jpg) pick='\x00' ;; *.jpeg) pick='\x01' ;; *.bmp) pick='\x02' ;;
-            *.gif) pick='\x03' ;; *.ico) pick='\x04' ;; *) continue ;;
-        esac
-        { printf "$pick"; cat "$file"; } >"$seeds/seed-$i"
+        byte=$("$pick" "${file,,}") || continue
+        { printf "$byte"; cat "$file"; } >"$seeds/seed-$i"
         i=$((i + 1))
-    done < <(find "$root/tests/data" -type f -size -128k -print0)
-fi
+    done < <(find "$@" -type f -size -128k -print0)
+}
+loader_pick() {
+    case "$1" in
+        *.jpg) echo '\x00' ;; *.jpeg) echo '\x01' ;; *.bmp) echo '\x02' ;;
+        *.gif) echo '\x03' ;; *.ico) echo '\x04' ;; *) return 1 ;;
+    esac
+}
+camera_pick() {
+    case "$1" in
+        *.heic | *.heif) echo '\x00' ;; *.avif) echo '\x01' ;; *.cr2 | *.cr3) echo '\x02' ;;
+        *.nef | *.rw2) echo '\x03' ;; *.dng) echo '\x04' ;; *.raf) echo '\x05' ;; *) return 1 ;;
+    esac
+}
+make_seeds pictureloader loader_pick "$root/tests/data"
+make_seeds cameraformats camera_pick "$root/tests/data/camera" "$root/tests/data/bad-camera"
 mkdir -p "$work/seeds-namerules"
 printf '\x00\x01C:\\Pics\\DSC01234.JPG\x00Holiday\x007' >"$work/seeds-namerules/seed-0"
 
 status=0
-for target in pictureloader namerules; do
+for target in pictureloader cameraformats namerules; do
     corpus=$work/corpus-$target
     mkdir -p "$corpus"
     # Inputs that once failed are kept in fuzz/regressions/<target> and always run first.

@@ -11,6 +11,8 @@ packages=(
     qt6-translations-l10n               # Qt's own texts in the user's language
     libqt6svg6                          # SVG icon engine at run time
     libexif-dev                         # embedded EXIF thumbnails (see README)
+    libheif-dev                         # HEIC and AVIF (Debian's libheif1 has the HEVC and AV1 decoders built in)
+    libraw-dev                          # camera RAW files: their embedded pictures
     fonts-dejavu-core                   # the same text metrics on every machine
     clang-format                        # the code format is checked by the tests
     exfatprogs exfat-fuse               # a memory-card image for the rename tests (as root)

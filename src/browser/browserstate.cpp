@@ -1,5 +1,7 @@
 #include "browser/browserstate.h"
 
+#include "browser/pictureformats.h"
+
 #include <QDir>
 #include <QSet>
 
@@ -24,6 +26,8 @@ void BrowserState::showFolder(const QString &folder)
 void BrowserState::refreshFiles()
 {
     m_fileNames = listPictures(m_folder, m_pattern);
+    if (m_settings.keepPairs)
+        m_fileNames = pictureformats::withoutPairedRaws(m_fileNames);
     Q_EMIT filesChanged();
 }
 
@@ -63,6 +67,11 @@ void BrowserState::clearSelection()
         return;
     m_selection.clear();
     Q_EMIT selectionChanged();
+}
+
+QStringList BrowserState::jobFiles() const
+{
+    return m_settings.keepPairs ? pictureformats::withCompanions(m_selection) : m_selection;
 }
 
 void BrowserState::afterJob(ManualGrid manual)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/jobs.h"
+
 #include <QObject>
 #include <QStringList>
 
@@ -12,6 +14,8 @@ struct BrowserSettings {
     bool autoThumbnails = true;
     // True while thumbnails load only when the View Thumbnails button is pressed.
     bool thumbManual = false;
+    // A RAW file beside a JPEG of the same name is shown, renamed, moved and deleted with it.
+    bool keepPairs = false;
 };
 
 // What the main window shows and the other windows work on: the settings, the folder shown
@@ -46,6 +50,13 @@ public:
     // Selects a path that is not selected and deselects one that is; true when it ends selected.
     bool toggle(const QString &path);
     void clearSelection();
+    // The files a job on the selection changes: the selection and, when pairs are kept
+    // together, after each picture the RAW file and the sidecar that go with it.
+    QStringList jobFiles() const;
+    jobs::Pairs pairs() const
+    {
+        return m_settings.keepPairs ? jobs::Pairs::Together : jobs::Pairs::Apart;
+    }
 
     // What follows a rename, a move or a delete: the selection is emptied and the folder
     // re-read; the grid is rebuilt in automatic mode, and in manual mode emptied, or kept

@@ -18,7 +18,7 @@ void frmMain::DeleteSelectedPictures()
 
     journal::Recorder journal(m_services.fs());
     const jobs::JobReport report
-        = jobs::deleteFiles(m_state.selection(), DeleteRecycle, m_services.fs(), &journal);
+        = jobs::deleteFiles(m_state.jobFiles(), DeleteRecycle, m_services.fs(), &journal);
     m_state.afterJob();
 
     if (!report.failed.isEmpty()) {

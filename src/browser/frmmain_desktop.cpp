@@ -1,6 +1,7 @@
 #include "browser/frmmain.h"
 
 #include "core/jobs.h"
+#include "core/journal.h"
 #include "move/moverules.h"
 #include "widgets/folderlistbox.h"
 #include "widgets/waitcursor.h"
@@ -78,7 +79,8 @@ void frmMain::moveDroppedFiles(const QStringList &files, const QString &folder)
     jobs::JobReport report;
     {
         const WaitCursor busy(m_services.mouse());
-        report = jobs::moveFiles(targets, m_services.fs());
+        journal::Recorder journal(m_services.fs());
+        report = jobs::moveFiles(targets, m_services.fs(), jobs::Pairs::Apart, &journal);
     }
     m_services.boxes().MsgBox(QString::number(report.done.size()) + tr(" Files moved!"),
         platform::box::OkOnly, platform::programTitle);

@@ -1,8 +1,12 @@
 #include "browser/pictureloader.h"
 
+#include "browser/cameraformats.h"
+#include "browser/decodelimits.h"
 #include "browser/exifthumbnail.h"
 #include "browser/picturefile.h"
+#include "browser/pictureformats.h"
 
+#include <QBuffer>
 #include <QImageReader>
 #include <QMutex>
 #include <QWaitCondition>
@@ -13,16 +17,11 @@
 #include <cstdlib>
 #include <vector>
 
+using namespace decodelimits;
+
 namespace
 {
 
-// Qt refuses to allocate a decoded picture past this (QImageReader's limit, which is one for
-// the whole program, so it is set once and never raised for one read). A scaled read counts
-// only its small result; a picture decoded whole first counts in full, so one hostile header
-// of a few hundred bytes (a BMP claiming 2554 x 18803, a GIF whose header Qt probes by
-// decoding) cannot take more memory than all the rest of the program.
-constexpr int allocationLimitMb = 128;
-constexpr qint64 maxWholeDecodePixels = qint64(allocationLimitMb) * 1024 * 1024 / 4;
 // A progressive JPEG keeps every coefficient of the whole picture while it decodes, even when
 // asked for a small size: about 3 bytes a pixel, so 3 KB of header claiming 15000 x 15000
 // took 690 MB. Past this many pixels (some 200 MB) such a picture is refused.
@@ -39,12 +38,8 @@ constexpr qint64 headerBudgetBytes = 4LL * 1024 * 1024;
 // and for metadata. Beyond, a file is refused rather than read on.
 constexpr qint64 readBudgetSlackBytes = 16LL * 1024 * 1024;
 constexpr qint64 readBudgetBytesPerPixel = 8;
-// No encoder writes more scans than this (libjpeg-turbo's own tools stop here); each scan,
-// even an empty one, costs a pass over the whole picture.
-constexpr int maxJpegScans = 500;
 // Icons hold images of up to 256 pixels a side; larger ones are not real icon images.
 constexpr int maxIconSide = 1024;
-constexpr int bytesPerPixel = 4;
 
 // Memory that whole decodes hold at once, shared by every thread that loads pictures: a
 // decode waits until it fits beside the others, and one larger than all of it runs alone.
@@ -89,43 +84,9 @@ DecodeMemory &decodeMemory()
     return memory;
 }
 
-// Holds its share of the decode memory for as long as it lives.
-class DecodeReservation
-{
-    Q_DISABLE_COPY_MOVE(DecodeReservation)
-public:
-    explicit DecodeReservation(qint64 bytes)
-        : m_bytes(bytes)
-    {
-        if (m_bytes > 0)
-            decodeMemory().acquire(m_bytes);
-    }
-    ~DecodeReservation()
-    {
-        if (m_bytes > 0)
-            decodeMemory().release(m_bytes);
-    }
-
-private:
-    qint64 m_bytes;
-};
-
-qint64 pixelsOf(QSize size)
-{
-    return size.isValid() ? qint64(size.width()) * size.height() : 0;
-}
-
 bool isRotated(QImageIOHandler::Transformations transformation)
 {
     return transformation.testFlag(QImageIOHandler::TransformationRotate90);
-}
-
-QString refusedSize(QSize size)
-{
-    return QCoreApplication::translate(
-        "PictureLoader", "The picture claims to be %1 x %2 pixels, which is too large.")
-        .arg(size.width())
-        .arg(size.height());
 }
 
 quint32 littleEndian(const QByteArray &bytes, int at, int size)
@@ -189,11 +150,6 @@ bool isProgressiveJpeg(QIODevice &file)
     }();
     file.seek(kept);
     return progressive;
-}
-
-bool tooLarge(QSize size)
-{
-    return size.isValid() && qint64(size.width()) * size.height() > maxPicturePixels;
 }
 
 // One image of a file that holds several, and the size it will decode to.
@@ -271,7 +227,7 @@ LoadedPicture readLargestImage(QImageReader &reader, std::vector<Candidate> imag
         }
         if (!reader.jumpToImage(image.index))
             continue;
-        const DecodeReservation memory(pixelsOf(image.size) * bytesPerPixel);
+        const Reservation memory(pixelsOf(image.size) * bytesPerPixel);
         result.image = reader.read();
         if (result.ok())
             return result;
@@ -290,7 +246,7 @@ QImage inDisplayFormat(const QImage &image)
 }
 
 // The one decode of a file that holds a single image.
-LoadedPicture readImage(QImageReader &reader, PictureFile &file, QSize declared, QSize size)
+LoadedPicture readImage(QImageReader &reader, QIODevice &file, QSize declared, QSize size)
 {
     const qint64 pixels = pixelsOf(declared);
     const bool jpeg = isJpeg(file);
@@ -306,7 +262,7 @@ LoadedPicture readImage(QImageReader &reader, PictureFile &file, QSize declared,
     // Only a baseline JPEG is decoded straight to a small size: other formats that read to a
     // scaled size still hold the whole picture on the way, and a progressive JPEG holds the
     // whole picture's coefficients.
-    const DecodeReservation reserved(jpeg && !progressive ? 0 : pixels * bytesPerPixel);
+    const Reservation reserved(jpeg && !progressive ? 0 : pixels * bytesPerPixel);
     LoadedPicture result;
     result.image = reader.read();
     if (result.image.isNull())
@@ -329,6 +285,70 @@ void resetPeak()
 }
 } // namespace decodememory
 
+namespace decodelimits
+{
+
+Reservation::Reservation(qint64 bytes)
+    : m_bytes(bytes)
+{
+    if (m_bytes > 0)
+        decodeMemory().acquire(m_bytes);
+}
+
+Reservation::~Reservation()
+{
+    if (m_bytes > 0)
+        decodeMemory().release(m_bytes);
+}
+
+qint64 pixelsOf(QSize size)
+{
+    return size.isValid() ? qint64(size.width()) * size.height() : 0;
+}
+
+bool tooLarge(QSize size)
+{
+    return size.isValid() && pixelsOf(size) > maxPicturePixels;
+}
+
+QString refusedSize(QSize size)
+{
+    return QCoreApplication::translate(
+        "PictureLoader", "The picture claims to be %1 x %2 pixels, which is too large.")
+        .arg(size.width())
+        .arg(size.height());
+}
+
+QImage fitted(const QImage &image, QSize size)
+{
+    return inDisplayFormat(image.size() == size
+            ? image
+            : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
+LoadedPicture decodeEmbedded(const QByteArray &bytes, QSize size)
+{
+    if (bytes.count(QByteArrayView("\xFF\xDA", 2)) > maxJpegScans) {
+        return { {},
+            QStringLiteral("The embedded picture has more than %1 scans, more than any camera "
+                           "writes.")
+                .arg(maxJpegScans) };
+    }
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(false);
+    const QSize declared = reader.size();
+    if (!declared.isValid())
+        return { {}, reader.errorString() };
+    if (tooLarge(declared))
+        return { {}, refusedSize(declared) };
+    return readImage(reader, buffer, declared, size);
+}
+
+} // namespace decodelimits
+
 LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
 {
     // Set before the first read on any thread; a static's first use is thread-safe.
@@ -340,6 +360,16 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
     PictureFile file(path);
     if (!file.openPicture())
         return { {}, file.errorString() };
+    // HEIC and AVIF by their content, RAW files by their name: many RAW files are TIFF files
+    // to any other reader, and would show their small first picture.
+    if (cameraformats::isHeif(readAt(file, 0, 12)))
+        return cameraformats::loadHeif(file, size);
+    if (pictureformats::isRaw(path)) {
+        cameraformats::RawResult raw = cameraformats::loadRaw(file, size);
+        if (!raw.notRaw)
+            return raw.picture;
+        file.seek(0);
+    }
     file.setByteBudget(headerBudgetBytes);
     // A camera's own thumbnail costs a few kilobytes of reading instead of a whole decode.
     // A picture too large to decode is refused even when it carries a thumbnail.

@@ -1,10 +1,14 @@
 #include "core/jobs.h"
 
+#include "browser/pictureformats.h"
 #include "core/journal.h"
 #include "core/rules.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <functional>
 
 namespace jobs
 {
@@ -75,10 +79,72 @@ namespace
             if (m_recorder != nullptr)
                 m_recorder->done(index, placedAt);
         }
+        // A picture and the files that go with it are recorded once all of them are done, so
+        // that a shot put back after a failure leaves nothing in the journal.
+        void done(qsizetype first, const QList<Target> &shot)
+        {
+            for (qsizetype i = 0; i < shot.size(); ++i)
+                done(first + i, shot.at(i).to);
+        }
 
     private:
         journal::Recorder *m_recorder;
     };
+
+    bool taken(const QString &path)
+    {
+        return !path.isEmpty() && (QFileInfo::exists(path) || QFileInfo(path).isSymLink());
+    }
+
+    // The files of a batch cut into shots: a picture with the files that go with it.
+    QList<QList<Target>> shotsOf(const QList<Target> &files, Pairs pairs)
+    {
+        QStringList froms;
+        for (const Target &file : files)
+            froms.append(file.from);
+        const QList<qsizetype> shots = pictureformats::shotsOf(froms, pairs == Pairs::Together);
+        QList<QList<Target>> cut;
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            if (cut.size() <= shots[i])
+                cut.append(QList<Target>());
+            cut.last().append(files[i]);
+        }
+        return cut;
+    }
+
+    // Puts the files of a shot that one step already changed back (last first) with the
+    // step's own call; a file that cannot be put back is reported with where it now is.
+    using Step = std::function<platform::FsResult(const QString &, const QString &)>;
+    void putBack(const QList<Target> &changed, const Step &step, JobReport &report)
+    {
+        for (auto file = changed.rbegin(); file != changed.rend(); ++file) {
+            report.done.removeOne(file->from);
+            const platform::FsResult back = step(file->to, file->from);
+            if (!back) {
+                report.failed.append({ file->from,
+                    QStringLiteral("It is now %1 and could not be put back: %2")
+                        .arg(file->to, back.error) });
+            }
+        }
+    }
+
+    // Runs a step over each file of a shot; if one fails, the others are put back. False when
+    // the shot failed.
+    bool runShot(const QList<Target> &shot, const Step &step, JobReport &report)
+    {
+        QList<Target> changed;
+        for (const Target &file : shot) {
+            const platform::FsResult result = step(file.from, file.to);
+            if (!result) {
+                report.failed.append({ file.from, result.error });
+                putBack(changed, step, report);
+                return false;
+            }
+            changed.append(file);
+            report.done.append(file.from);
+        }
+        return true;
+    }
 } // namespace
 
 const platform::Volume &Volumes::of(const QString &path)
@@ -117,7 +183,7 @@ JobReport deleteFiles(
 }
 
 JobReport renameFiles(
-    const QList<Target> &files, platform::FileSystem &fs, journal::Recorder *journal)
+    const QList<Target> &files, platform::FileSystem &fs, Pairs pairs, journal::Recorder *journal)
 {
     // Everything that can be known before the first rename is checked first, so that a
     // batch is not left half-applied for it.
@@ -130,8 +196,7 @@ JobReport renameFiles(
         const platform::Volume &volume = volumes.of(file.from);
         file.nameRules = rules::nameRulesFor(volume.fileSystem);
         file.maxNameLength = volume.maxNameLength;
-        file.targetExists
-            = !file.to.isEmpty() && (QFileInfo::exists(file.to) || QFileInfo(file.to).isSymLink());
+        file.targetExists = taken(file.to);
         batch.push_back(std::move(file));
     }
     JobReport report;
@@ -145,33 +210,45 @@ JobReport renameFiles(
     }
 
     Journaled journaled(journal, journal::Kind::Rename, files);
-    for (qsizetype i = 0; i < qsizetype(batch.size()); ++i) {
-        const rules::PlannedRename &file = batch[size_t(i)];
-        const platform::FsResult renamed = fs.renameFile(file.from, file.to);
-        if (!renamed) {
-            report.failed.append({ file.from, renamed.error });
+    const Step rename
+        = [&fs](const QString &from, const QString &to) { return fs.renameFile(from, to); };
+    qsizetype first = 0;
+    for (const QList<Target> &shot : shotsOf(files, pairs)) {
+        if (!runShot(shot, rename, report))
             break;
-        }
-        journaled.done(i, file.to);
-        report.done.append(file.from);
+        journaled.done(first, shot);
+        first += shot.size();
     }
     return report;
 }
 
 JobReport moveFiles(
-    const QList<Target> &files, platform::FileSystem &fs, journal::Recorder *journal)
+    const QList<Target> &files, platform::FileSystem &fs, Pairs pairs, journal::Recorder *journal)
 {
     Journaled journaled(journal, journal::Kind::Move, files);
     JobReport report;
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        const Target &file = files.at(i);
-        const platform::FsResult moved = fs.moveFile(file.from, file.to);
-        if (moved) {
-            journaled.done(i, file.to);
-            report.done.append(file.from);
-        } else {
-            report.failed.append({ file.from, moved.error });
+    qsizetype first = 0;
+    const Step move
+        = [&fs](const QString &from, const QString &to) { return fs.moveFile(from, to); };
+    for (const QList<Target> &shot : shotsOf(files, pairs)) {
+        // A pair is checked whole before any of it moves.
+        const auto blocked = std::find_if(shot.begin(), shot.end(),
+            [](const Target &file) { return file.to.isEmpty() || taken(file.to); });
+        if (shot.size() > 1 && blocked != shot.end()) {
+            first += shot.size();
+            for (const Target &file : shot) {
+                report.failed.append({ file.from,
+                    &file != &*blocked ? QStringLiteral("It stays with %1, which cannot be moved.")
+                                             .arg(rules::filePart(blocked->from))
+                        : file.to.isEmpty() ? QStringLiteral("It has no destination.")
+                                            : QStringLiteral("A file named %1 is already there.")
+                                                  .arg(rules::filePart(file.to)) });
+            }
+            continue;
         }
+        if (runShot(shot, move, report))
+            journaled.done(first, shot);
+        first += shot.size();
     }
     return report;
 }

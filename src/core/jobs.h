@@ -43,16 +43,23 @@ struct Target {
 [[nodiscard]] JobReport deleteFiles(const QStringList &paths, bool toTrash,
     platform::FileSystem &fs, journal::Recorder *journal = nullptr);
 
+// Whether a RAW file and a sidecar that follow their picture in a batch go with it: then
+// they are renamed or moved with it or not at all.
+enum class Pairs { Apart, Together };
+
 // Renames the files in order, never replacing a file. A batch that would fail for a cause
 // known beforehand is refused before the first rename; otherwise the run stops at the first
-// file that fails, and the files after it keep their names.
-[[nodiscard]] JobReport renameFiles(
-    const QList<Target> &files, platform::FileSystem &fs, journal::Recorder *journal = nullptr);
+// file that fails, and the files after it keep their names. When a file of a pair fails, the
+// files of the pair already renamed get their names back.
+[[nodiscard]] JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs,
+    Pairs pairs = Pairs::Apart, journal::Recorder *journal = nullptr);
 
 // Moves each file to its target, never replacing a file; a file that cannot be moved stays
-// where it was, is reported, and the others are still moved.
-[[nodiscard]] JobReport moveFiles(
-    const QList<Target> &files, platform::FileSystem &fs, journal::Recorder *journal = nullptr);
+// where it was, is reported, and the others are still moved. A pair whose targets are not
+// all free is not moved at all; when a file of a pair fails, the files of the pair already
+// moved go back.
+[[nodiscard]] JobReport moveFiles(const QList<Target> &files, platform::FileSystem &fs,
+    Pairs pairs = Pairs::Apart, journal::Recorder *journal = nullptr);
 
 // The heading, then each file that failed with its reason; a long list is cut, and says how
 // many more failed.

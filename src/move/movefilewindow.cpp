@@ -98,7 +98,7 @@ void MoveFileWindow::Form_Load()
 {
     const BrowserState *state = mainState();
     if (state != nullptr) {
-        for (const QString &path : state->selection()) {
+        for (const QString &path : state->jobFiles()) {
             CurrentPath = path;
             List1->addItem(CurrentPath);
         }
@@ -192,7 +192,9 @@ void MoveFileWindow::MoveFolderOK_Click()
     {
         const WaitCursor busy(m_services.mouse());
         journal::Recorder journal(m_services.fs());
-        report = jobs::moveFiles(files, m_services.fs(), &journal);
+        const BrowserState *state = mainState();
+        report = jobs::moveFiles(files, m_services.fs(),
+            state != nullptr ? state->pairs() : jobs::Pairs::Apart, &journal);
     }
     MovedCount = static_cast<int>(report.done.size());
     List1->clear();

@@ -1,6 +1,7 @@
 #include "options/frmoptions.h"
 
 #include "browser/browserstate.h"
+#include "browser/pictureformats.h"
 #include "widgets/mainwindow.h"
 #include "widgets/units.h"
 
@@ -27,11 +28,27 @@ constexpr std::array<Format, frmOptions::formatCount> formats { {
     { "GIF", "*.gif", 1080 },
     { "ICO", "*.ico;*.icon", 1440 },
 } };
+// The formats beyond the design's four, in a frame of their own below them, in two columns.
+struct MoreFormat {
+    const char *caption;
+    const char *pattern; // nullptr: the camera RAW files
+    int left;
+    int top;
+};
+constexpr std::array<MoreFormat, frmOptions::moreFormatCount> moreFormats { {
+    { "PNG", "*.png", 120, 360 },
+    { "WebP", "*.webp", 120, 720 },
+    { "TIFF", "*.tif;*.tiff", 120, 1080 },
+    { "HEIC / AVIF", "*.heic;*.heif;*.avif", 2520, 360 },
+    { "Camera RAW", nullptr, 2520, 720 },
+} };
+// The new frame takes this much room above the thumbnail frame, which moves down by it.
+constexpr int moreFramePush = 2040;
 constexpr int checkLeft = 120;
 constexpr int checkWidth = 1815;
 constexpr int checkHeight = 195;
 constexpr int clientWidth = 5085;
-constexpr int clientHeight = 4290;
+constexpr int clientHeight = 4290 + moreFramePush;
 constexpr int margin = 120;
 constexpr double fontPoints = 8;
 
@@ -95,6 +112,20 @@ void frmOptions::buildControls()
         box->show();
     }
 
+    Frame5 = new QGroupBox(tr("More formats"), this);
+    Frame5->setGeometry(twips(120, 2160, 4815, 1815));
+    auto *firstMore = new QCheckBox(Frame5);
+    Check2 = ControlArray<QCheckBox>(firstMore, [this] { return new QCheckBox(Frame5); });
+    for (int i = 0; i < moreFormatCount; ++i) {
+        QCheckBox *box = Check2.load(i);
+        const MoreFormat &format = moreFormats[static_cast<size_t>(i)];
+        box->setText(QString::fromLatin1(format.caption));
+        box->setGeometry(twips(format.left, format.top, checkWidth, checkHeight));
+        box->show();
+    }
+    KeepPairs = new QCheckBox(tr("Keep RAW and JPEG pairs together"), Frame5);
+    KeepPairs->setGeometry(twips(checkLeft, 1440, 4575, checkHeight));
+
     Frame1 = new QGroupBox(tr("Delete"), this);
     Frame1->setGeometry(twips(2640, 120, 2295, 1215));
     ToRecycle = new QRadioButton(tr("Recycle Bin"), Frame1);
@@ -104,7 +135,7 @@ void frmOptions::buildControls()
     PermDel->setGeometry(twips(240, 720, 1815, 195));
 
     Frame3 = new QGroupBox(tr("Thumbnails"), this);
-    Frame3->setGeometry(twips(120, 2160, 4815, 1335));
+    Frame3->setGeometry(twips(120, 2160 + moreFramePush, 4815, 1335));
     AutoThumb
         = new QRadioButton(tr("Automatically Load Thumbnails when navigating Folders."), Frame3);
     AutoThumb->setGeometry(twips(240, 360, 4335, 255));
@@ -113,16 +144,17 @@ void frmOptions::buildControls()
     ManualThumb->setGeometry(twips(240, 720, 2415, 255));
 
     Command3 = new QPushButton(tr("OK"), this);
-    Command3->setGeometry(twips(1800, 3720, 1335, 375));
+    Command3->setGeometry(twips(1800, 3720 + moreFramePush, 1335, 375));
 
-    for (QGroupBox *frame : { Frame4, Frame1, Frame3 }) {
+    for (QGroupBox *frame : { Frame4, Frame5, Frame1, Frame3 }) {
         for (QWidget *control : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             widenToText(control);
         widenToChildren(frame);
     }
     // The right-hand frames end together, and "OK" stays in the middle, as designed.
-    const int right = std::max(Frame1->geometry().right(), Frame3->geometry().right());
-    for (QGroupBox *frame : { Frame1, Frame3 })
+    const int right = std::max(
+        { Frame1->geometry().right(), Frame3->geometry().right(), Frame5->geometry().right() });
+    for (QGroupBox *frame : { Frame1, Frame3, Frame5 })
         frame->resize(right + 1 - frame->x(), frame->height());
     widenToChildren(this);
     if (width() > twips(clientWidth))
@@ -137,6 +169,10 @@ void frmOptions::buildControls()
     setTabOrder(Check1(3), Check1(2));
     setTabOrder(Check1(2), Check1(1));
     setTabOrder(Check1(1), Check1(0));
+    setTabOrder(Check1(0), Check2(0));
+    for (int i = 1; i < moreFormatCount; ++i)
+        setTabOrder(Check2(i - 1), Check2(i));
+    setTabOrder(Check2(moreFormatCount - 1), KeepPairs);
 }
 
 void frmOptions::connectEvents()
@@ -151,12 +187,19 @@ void frmOptions::Form_Load()
     const BrowserSettings settings = state != nullptr ? state->settings() : BrowserSettings();
     (settings.deleteRecycle ? ToRecycle : PermDel)->setChecked(true);
     (settings.autoThumbnails ? AutoThumb : ManualThumb)->setChecked(true);
+    KeepPairs->setChecked(settings.keepPairs);
     if (state != nullptr)
         state->holdOutOfUse(true);
     keepInFrontOfMainWindow();
     for (std::size_t i = 0; i < formats.size(); ++i) {
         Check1(static_cast<int>(i))->setChecked(FormatChecked[i] == 1);
         FormatPattern[i] = QString::fromLatin1(formats[i].pattern);
+    }
+    for (std::size_t i = 0; i < moreFormats.size(); ++i) {
+        Check2(static_cast<int>(i))->setChecked(MoreFormatChecked[i] == 1);
+        MoreFormatPattern[i] = moreFormats[i].pattern != nullptr
+            ? QString::fromLatin1(moreFormats[i].pattern)
+            : pictureformats::rawPattern();
     }
     centreOnMainWindow();
     ManualThumb->setFocus();
@@ -172,6 +215,13 @@ void frmOptions::Command3_Click()
             patterns.append(FormatPattern[i]);
         }
     }
+    std::array<int, moreFormatCount> moreChecked {};
+    for (std::size_t i = 0; i < moreFormats.size(); ++i) {
+        if (Check2(static_cast<int>(i))->isChecked()) {
+            moreChecked[i] = 1;
+            patterns.append(MoreFormatPattern[i]);
+        }
+    }
     // Without a format the main window would list nothing useful, so nothing is applied.
     if (patterns.isEmpty()) {
         m_services.boxes().MsgBox(
@@ -179,11 +229,13 @@ void frmOptions::Command3_Click()
         return;
     }
     FormatChecked = checked;
+    MoreFormatChecked = moreChecked;
     if (BrowserState *state = mainState()) {
         state->settings().imageFormat = patterns.join(QLatin1Char(';'));
         state->settings().deleteRecycle = ToRecycle->isChecked();
         state->setThumbManual(ManualThumb->isChecked());
         state->settings().autoThumbnails = AutoThumb->isChecked();
+        state->settings().keepPairs = KeepPairs->isChecked();
     }
     unload();
 }

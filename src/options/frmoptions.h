@@ -19,12 +19,18 @@ class frmOptions : public SecondaryWindow
     Q_DISABLE_COPY_MOVE(frmOptions)
 public:
     static constexpr int formatCount = 4;
+    static constexpr int moreFormatCount = 5;
 
     explicit frmOptions(platform::Services &services, QWidget *parent = nullptr);
     ~frmOptions() override;
 
     QGroupBox *Frame4 = nullptr;
     ControlArray<QCheckBox> Check1;
+    // The formats cameras, phones and the web write today, all off at start.
+    QGroupBox *Frame5 = nullptr;
+    ControlArray<QCheckBox> Check2;
+    // A RAW file beside a JPEG of the same name is one picture with it.
+    QCheckBox *KeepPairs = nullptr;
     QGroupBox *Frame1 = nullptr;
     QRadioButton *ToRecycle = nullptr;
     QRadioButton *PermDel = nullptr;
@@ -38,6 +44,8 @@ public:
     // 1 for each format the pattern in effect lists: all four at start, then as the last
     // successful "OK" left them, so the boxes always show what the main window lists.
     std::array<int, formatCount> FormatChecked { 1, 1, 1, 1 };
+    std::array<QString, moreFormatCount> MoreFormatPattern;
+    std::array<int, moreFormatCount> MoreFormatChecked {};
 
 protected:
     void Form_Load() override;

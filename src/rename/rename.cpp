@@ -1,6 +1,7 @@
 #include "rename/rename.h"
 
 #include "browser/browserstate.h"
+#include "browser/pictureformats.h"
 #include "core/buildinfo.h"
 #include "core/jobs.h"
 #include "core/journal.h"
@@ -156,7 +157,7 @@ void Rename::connectEvents()
 void Rename::Form_Load()
 {
     if (const BrowserState *state = mainState())
-        List1->addItems(state->selection());
+        List1->addItems(state->jobFiles());
     Command1->setFocus();
 }
 
@@ -178,8 +179,14 @@ void Rename::Command1_Click()
         const WaitCursor busy(m_services.mouse());
         jobs::Volumes volumes(m_services.fs());
         NameCounter = rules::startCount(Text3->text());
-        // A single file gets the prefix alone, without a number.
-        const bool numbered = List1->count() > 1;
+        // A RAW file and a sidecar take the number of their picture. A single picture gets
+        // the prefix alone, without a number.
+        QStringList files;
+        for (int i = 0; i < List1->count(); ++i)
+            files.append(List1->item(i)->text());
+        const QList<qsizetype> shots
+            = pictureformats::shotsOf(files, pairs() == jobs::Pairs::Together);
+        const bool numbered = !shots.isEmpty() && shots.last() > 0;
         for (int i = 0; i < List1->count(); ++i) {
             if (List1->item(i)->text().isEmpty())
                 continue;
@@ -192,7 +199,8 @@ void Rename::Command1_Click()
             if (problem != rules::NameProblem::None)
                 break;
             List2->addItem(newPath);
-            ++NameCounter;
+            if (i + 1 >= List1->count() || shots[i + 1] != shots[i])
+                ++NameCounter;
         }
     }
     if (problem != rules::NameProblem::None) {
@@ -240,7 +248,7 @@ void Rename::Go_Click()
     {
         const WaitCursor busy(m_services.mouse());
         journal::Recorder journal(m_services.fs());
-        report = jobs::renameFiles(files, m_services.fs(), &journal);
+        report = jobs::renameFiles(files, m_services.fs(), pairs(), &journal);
     }
     if (!report.failed.isEmpty()) {
         const jobs::Failure &failure = report.failed.first();
@@ -258,6 +266,12 @@ void Rename::Go_Click()
     List2->clear();
     if (BrowserState *state = mainState())
         state->afterJob();
+}
+
+jobs::Pairs Rename::pairs() const
+{
+    const BrowserState *state = mainState();
+    return state != nullptr ? state->pairs() : jobs::Pairs::Apart;
 }
 
 void Rename::refuseName(rules::NameProblem problem, rules::NameRules nameRules)

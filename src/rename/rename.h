@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/jobs.h"
 #include "core/platform.h"
 #include "rename/namerules.h"
 #include "widgets/secondarywindow.h"
@@ -47,6 +48,8 @@ private:
     void connectEvents();
     // Shows why a name cannot be used under the rules of its volume.
     void refuseName(rules::NameProblem problem, rules::NameRules nameRules);
+    // Whether the main window keeps RAW and JPEG pairs together.
+    jobs::Pairs pairs() const;
 
     platform::Services &m_services;
     // The List1 entry being worked on, and the number the next preview name gets.

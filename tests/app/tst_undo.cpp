@@ -227,8 +227,9 @@ void TestUndo::undo()
         files.append({ path(sources.at(i)), i < targets.size() ? path(targets.at(i)) : "" });
 
     journal::Recorder recorder(m_fs);
-    const jobs::JobReport report = kind == "rename" ? jobs::renameFiles(files, m_fs, &recorder)
-        : kind == "move"                            ? jobs::moveFiles(files, m_fs, &recorder)
+    const jobs::JobReport report = kind == "rename"
+        ? jobs::renameFiles(files, m_fs, jobs::Pairs::Apart, &recorder)
+        : kind == "move" ? jobs::moveFiles(files, m_fs, jobs::Pairs::Apart, &recorder)
                          : jobs::deleteFiles(QStringList { path("pics/a.jpg"), path("pics/b.jpg"),
                                                  path("pics/c.jpg") },
                              true, m_fs, &recorder);
@@ -344,7 +345,7 @@ void TestUndo::damagedJournal()
     for (qsizetype i = 0; i < sources.size(); ++i)
         files.append({ path(sources.at(i)), path(QStringLiteral("pics/x%1.jpg").arg(i + 1)) });
     journal::Recorder recorder(m_fs);
-    QVERIFY(jobs::renameFiles(files, m_fs, &recorder).failed.isEmpty());
+    QVERIFY(jobs::renameFiles(files, m_fs, jobs::Pairs::Apart, &recorder).failed.isEmpty());
     const QString journalPath = journal::pathFor(m_fs);
     QFile file(journalPath);
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -77,9 +77,9 @@ int main(int argc, char *argv[])
     journal::Recorder journal(fs);
     jobs::JobReport report;
     if (args.at(2) == QLatin1String("rename")) {
-        report = jobs::renameFiles(files, fs, &journal);
+        report = jobs::renameFiles(files, fs, jobs::Pairs::Apart, &journal);
     } else if (args.at(2) == QLatin1String("move")) {
-        report = jobs::moveFiles(files, fs, &journal);
+        report = jobs::moveFiles(files, fs, jobs::Pairs::Apart, &journal);
     } else {
         QStringList paths;
         for (const jobs::Target &file : files)

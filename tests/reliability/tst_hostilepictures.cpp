@@ -51,7 +51,8 @@ private:
 namespace
 {
 constexpr int qtDefaultLimitMb = 128;
-const QStringList pictureSuffixes = { "jpg", "jpeg", "bmp", "gif", "ico" };
+const QStringList pictureSuffixes
+    = { "jpg", "jpeg", "bmp", "gif", "ico", "heic", "avif", "cr2", "dng", "raf", "rw2" };
 
 void doubleClick(QWidget *widget)
 {
@@ -71,7 +72,7 @@ void TestHostilePictures::initTestCase()
     m_folder = QDir::toNativeSeparators(m_dir.filePath("hostile"));
     QVERIFY(QDir().mkpath(m_folder));
     int copied = 0;
-    for (const char *kept : { "bad-all", "fuzz", "made" }) {
+    for (const char *kept : { "bad-all", "fuzz", "made", "bad-camera" }) {
         QDirIterator samples(testpictures::data(kept), QDir::Files, QDirIterator::Subdirectories);
         while (samples.hasNext()) {
             const QFileInfo sample(samples.next());
@@ -92,6 +93,7 @@ void TestHostilePictures::initTestCase()
 
     m_window = std::make_unique<frmMain>(m_services, m_loader);
     QVERIFY(m_window->Form_Load());
+    m_window->ImageFormat += QStringLiteral(";*.heic;*.avif;*.cr2;*.dng;*.raf;*.rw2");
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     QVERIFY(m_window->Dir1->setPath(m_folder));
@@ -146,6 +148,9 @@ void TestHostilePictures::refusedFilesSayWhy_data()
     QTest::newRow("fuzzed JPEG") << "6903d4538fd33c8fd0ded32cb30d618e.jpg"
                                  << claims("49157 x 27397");
     QTest::newRow("GIF") << "video-001-claims-60000x60000.gif" << claims("60000 x 60000");
+    QTest::newRow("AVIF") << "avif-claims-30000x30000.avif" << claims("30000 x 30000");
+    QTest::newRow("RAW thumbnail")
+        << "raf-thumbnail-claims-30000x30000.raf" << claims("30000 x 30000");
     // Scaled, but a progressive JPEG holds the whole picture's coefficients: 690 MB.
     QTest::newRow("progressive JPEG")
         << "sof-15000x15000-progressive.jpg" << claims("15000 x 15000");

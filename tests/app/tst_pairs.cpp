@@ -1,0 +1,199 @@
+#include "browser/browserstate.h"
+#include "browser/frmmain.h"
+#include "core/jobs.h"
+#include "move/movefilewindow.h"
+#include "rename/rename.h"
+#include "support/fakeservices.h"
+#include "support/picturefolders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// RAW and JPEG pairs kept together: one cell for the pair, and every job on it moves, renames
+// or deletes the pair and its sidecar whole, or none of it.
+namespace
+{
+using Op = FakeFileSystem::Op;
+
+// Files with their names as their contents, so that where each one went can be told.
+void makeFiles(const QString &folder, const QStringList &names)
+{
+    for (const QString &name : names) {
+        QFile file(QDir(folder).filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(name.toUtf8());
+    }
+}
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+}
+
+QString contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+const QStringList shoot { "IMG_0001.JPG", "IMG_0001.CR2", "IMG_0001.xmp", "img_0002.jpg",
+    "IMG_0002.nef", "IMG_0003.CR2", "IMG_0003.XMP", "IMG_0004.png", "IMG_0004.dng" };
+const QString everyFormat = QStringLiteral("*.jpg;*.png;*.cr2;*.nef;*.dng");
+} // namespace
+
+class TestPairs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listingShowsOneCellForAPair_data()
+    {
+        QTest::addColumn<bool>("keep");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("apart") << false
+                               << QStringList { "IMG_0001.CR2", "IMG_0001.JPG", "img_0002.jpg",
+                                      "IMG_0002.nef", "IMG_0003.CR2", "IMG_0004.dng",
+                                      "IMG_0004.png" };
+        // A RAW file without a JPEG, or beside a PNG, keeps its own cell.
+        QTest::newRow("together") << true
+                                  << QStringList { "IMG_0001.JPG", "img_0002.jpg", "IMG_0003.CR2",
+                                         "IMG_0004.dng", "IMG_0004.png" };
+    }
+    void listingShowsOneCellForAPair()
+    {
+        QFETCH(bool, keep);
+        QFETCH(QStringList, listed);
+        QTemporaryDir dir;
+        makeFiles(dir.path(), shoot);
+        BrowserState state;
+        state.settings().imageFormat = everyFormat;
+        state.settings().keepPairs = keep;
+        state.showFolder(dir.path());
+        QCOMPARE(state.fileNames(), listed);
+
+        // A job on the selection takes each picture's RAW file and sidecar after it.
+        state.select({ dir.filePath("img_0002.jpg"), dir.filePath("IMG_0003.CR2") });
+        const QStringList expected = keep
+            ? QStringList { "img_0002.jpg", "IMG_0002.nef", "IMG_0003.CR2", "IMG_0003.XMP" }
+            : QStringList { "img_0002.jpg", "IMG_0003.CR2" };
+        QStringList names;
+        for (const QString &path : state.jobFiles())
+            names.append(QFileInfo(path).fileName());
+        QCOMPARE(names, expected);
+    }
+
+    void renameKeepsEachExtension()
+    {
+        // Through the window: the preview lists every file that changes, a pair under one
+        // number.
+        QTemporaryDir dir;
+        makeFiles(dir.path(), shoot);
+        MainSession session;
+        frmMain &main = session.w;
+        QVERIFY(main.Form_Load());
+        main.state().settings().imageFormat = everyFormat;
+        main.state().settings().keepPairs = true;
+        main.state().showFolder(dir.path());
+        main.state().select({ dir.filePath("IMG_0001.JPG"), dir.filePath("img_0002.jpg") });
+        main.mnuRename->trigger();
+        Rename *window = main.renameWindow();
+        window->Text2->setText("Trip");
+        window->Text3->setText("1");
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        const QStringList newNames { "Trip 001.JPG", "Trip 001.CR2", "Trip 001.xmp", "Trip 002.jpg",
+            "Trip 002.nef" };
+        QStringList previewed;
+        for (const QString &path : listTexts(window->List2))
+            previewed.append(QFileInfo(path).fileName());
+        QCOMPARE(previewed, newNames);
+        session.services.boxesFake.answer = platform::Answer::Ok;
+        QTest::mouseClick(window->Go, Qt::LeftButton);
+        QCOMPARE(filesIn(dir.path()),
+            QStringList({ "IMG_0003.CR2", "IMG_0003.XMP", "IMG_0004.dng", "IMG_0004.png",
+                "Trip 001.CR2", "Trip 001.JPG", "Trip 001.xmp", "Trip 002.jpg", "Trip 002.nef" }));
+        QCOMPARE(contentOf(dir.filePath("Trip 001.CR2")), QStringLiteral("IMG_0001.CR2"));
+    }
+
+    void aPairIsNeverSplit_data()
+    {
+        QTest::addColumn<bool>("move");
+        QTest::addColumn<QString>("failing"); // the file whose step fails
+        QTest::addColumn<QStringList>("changed"); // the files that end renamed or moved
+        // A rename stops at the failing pair; a move goes on with the others.
+        QTest::newRow("rename: RAW of the first pair") << false << "IMG_0001.CR2" << QStringList {};
+        QTest::newRow("rename: sidecar of the first pair")
+            << false << "IMG_0001.xmp" << QStringList {};
+        QTest::newRow("rename: JPEG of the second pair")
+            << false << "img_0002.jpg"
+            << QStringList { "IMG_0001.JPG", "IMG_0001.CR2", "IMG_0001.xmp" };
+        QTest::newRow("move: RAW of the first pair")
+            << true << "IMG_0001.CR2" << QStringList { "img_0002.jpg", "IMG_0002.nef" };
+        QTest::newRow("move: RAW of the second pair")
+            << true << "IMG_0002.nef"
+            << QStringList { "IMG_0001.JPG", "IMG_0001.CR2", "IMG_0001.xmp" };
+    }
+    void aPairIsNeverSplit()
+    {
+        QFETCH(bool, move);
+        QFETCH(QString, failing);
+        QFETCH(QStringList, changed);
+        QTemporaryDir dir;
+        makeFiles(dir.path(), shoot);
+        const QString to = dir.filePath("to");
+        QVERIFY(QDir().mkpath(to));
+        FakeFileSystem fs;
+        fs.fault = [&failing](Op, const QString &from,
+                       const QString &) -> std::optional<platform::FsResult> {
+            if (QFileInfo(from).fileName() == failing)
+                return platform::FsResult { false, QStringLiteral("injected") };
+            return std::nullopt;
+        };
+        QList<jobs::Target> files;
+        const QStringList names { "IMG_0001.JPG", "IMG_0001.CR2", "IMG_0001.xmp", "img_0002.jpg",
+            "IMG_0002.nef" };
+        for (const QString &name : names) {
+            const QString target = move ? QDir(to).filePath(name) : dir.filePath("new " + name);
+            files.append({ dir.filePath(name), target });
+        }
+        const jobs::JobReport report = move ? jobs::moveFiles(files, fs, jobs::Pairs::Together)
+                                            : jobs::renameFiles(files, fs, jobs::Pairs::Together);
+        QVERIFY(!report.failed.isEmpty());
+        QCOMPARE(report.failed.first().path, dir.filePath(failing));
+        for (const QString &name : names) {
+            const bool wasChanged = changed.contains(name);
+            QVERIFY2(QFile::exists(dir.filePath(name)) != wasChanged, qPrintable(name));
+            QCOMPARE(QFile::exists(move ? QDir(to).filePath(name) : dir.filePath("new " + name)),
+                wasChanged);
+        }
+        QCOMPARE(report.done.size(), changed.size());
+    }
+
+    void aMoveChecksEveryFileOfAPairFirst()
+    {
+        // The RAW file's name is taken at the destination: neither file of the pair moves,
+        // the other picture does.
+        QTemporaryDir dir;
+        makeFiles(dir.path(), shoot);
+        const QString to = dir.filePath("to");
+        QVERIFY(QDir().mkpath(to));
+        makeFiles(to, { "IMG_0001.CR2" });
+        platform::QtFileSystem fs;
+        QList<jobs::Target> files;
+        for (const QString &name : QStringList { "IMG_0001.JPG", "IMG_0001.CR2", "img_0002.jpg" })
+            files.append({ dir.filePath(name), QDir(to).filePath(name) });
+        const jobs::JobReport report = jobs::moveFiles(files, fs, jobs::Pairs::Together);
+        QCOMPARE(report.done, QStringList { dir.filePath("img_0002.jpg") });
+        QCOMPARE(report.failed.size(), 2);
+        QVERIFY(QFile::exists(dir.filePath("IMG_0001.JPG")));
+        QCOMPARE(contentOf(QDir(to).filePath("IMG_0001.CR2")), QStringLiteral("IMG_0001.CR2"));
+        QCOMPARE(filesIn(to), QStringList({ "IMG_0001.CR2", "img_0002.jpg" }));
+    }
+};
+
+QTEST_MAIN(TestPairs)
+#include "tst_pairs.moc"

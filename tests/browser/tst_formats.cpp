@@ -1,0 +1,312 @@
+#include "browser/cameraformats.h"
+#include "browser/exifthumbnail.h"
+#include "browser/frmmain.h"
+#include "browser/imagebox.h"
+#include "browser/pictureloader.h"
+#include "options/frmoptions.h"
+#include "support/fakeservices.h"
+#include "support/testpictures.h"
+#include "widgets/filelistbox.h"
+#include "widgets/folderlistbox.h"
+
+#include <libheif/heif.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// PNG, WebP, TIFF, HEIC, AVIF and camera RAW files: offered in the options window, and read
+// by the loader within the limits every picture keeps.
+namespace
+{
+const QSize cell(96, 72);
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The mean difference of two pictures of one size, per channel, 0 to 255.
+double difference(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    qint64 sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        for (int col = 0; col < x.width(); ++col) {
+            const QRgb p = x.pixel(col, row);
+            const QRgb q = y.pixel(col, row);
+            sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q))
+                + qAbs(qBlue(p) - qBlue(q));
+        }
+    }
+    return double(sum) / (3.0 * x.width() * x.height());
+}
+
+// Overwrites ISO media bytes from each box of a type on (its type included).
+QByteArray patchBox(QByteArray bytes, const QByteArray &type, const QByteArray &payload)
+{
+    for (qsizetype at = bytes.indexOf(type); at >= 0; at = bytes.indexOf(type, at + 1))
+        bytes.replace(at, payload.size(), payload);
+    return bytes;
+}
+
+// The primary picture of a HEIF file as stored, without the turn the file asks for.
+QImage storedPixels(const QString &path)
+{
+    heif_context *context = heif_context_alloc();
+    heif_image_handle *handle = nullptr;
+    heif_image *image = nullptr;
+    QImage result;
+    heif_decoding_options *options = heif_decoding_options_alloc();
+    options->ignore_transformations = 1;
+    if (heif_context_read_from_file(context, path.toLocal8Bit().constData(), nullptr).code
+            == heif_error_Ok
+        && heif_context_get_primary_image_handle(context, &handle).code == heif_error_Ok
+        && heif_decode_image(
+               handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, options)
+                .code
+            == heif_error_Ok) {
+        int stride = 0;
+        const uint8_t *plane
+            = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+        result = QImage(plane, heif_image_get_width(image, heif_channel_interleaved),
+            heif_image_get_height(image, heif_channel_interleaved), stride, QImage::Format_RGBA8888)
+                     .copy();
+    }
+    heif_decoding_options_free(options);
+    heif_image_release(image);
+    heif_image_handle_release(handle);
+    heif_context_free(context);
+    return result;
+}
+
+QByteArray bigEndian32(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+} // namespace
+
+class TestFormats : public QObject
+{
+    Q_OBJECT
+
+    FakeServices m_services;
+    CountingLoader m_loader;
+
+private slots:
+    void newFormatsLoad_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("error"); // empty: the picture shows
+        QTest::newRow("phone HEIC") << "camera/IMG_2927.HEIC"
+                                    << "";
+        QTest::newRow("small HEIF") << "camera/hopper.heif"
+                                    << "";
+        QTest::newRow("AVIF") << "camera/32Bit-72dpi-sRGB-800x600.avif"
+                              << "";
+        QTest::newRow("Fujifilm RAF: JPEG thumbnail") << "camera/FujiFilm.raf"
+                                                      << "";
+        QTest::newRow("Panasonic RW2: 8 x 8 JPEG thumbnail") << "camera/Panasonic.rw2"
+                                                             << "";
+        // Sample files whose embedded pictures were stripped: the cell says why.
+        QTest::newRow("Nikon NEF without a picture") << "camera/Nikon.nef"
+                                                     << "RAW file";
+        QTest::newRow("Canon CR3 without a picture") << "camera/CanonRaw.cr3"
+                                                     << "RAW file";
+        QTest::newRow("DNG without a picture") << "camera/DNG.dng"
+                                               << "RAW file";
+    }
+    void newFormatsLoad()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, error);
+        const LoadedPicture picture = QtPictureLoader().load(testpictures::data(file), cell);
+        if (error.isEmpty()) {
+            QVERIFY2(picture.ok(), qPrintable(picture.error));
+            QCOMPARE(picture.image.size(), cell);
+        } else {
+            QVERIFY(!picture.ok());
+            QVERIFY2(picture.error.contains(error), qPrintable(picture.error));
+        }
+    }
+
+    void otherKindsByTheirContent()
+    {
+        // A JPEG named as a RAW file, and PNG, WebP and TIFF files named as they are.
+        QTemporaryDir dir;
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        for (const char *name : { "IMG_0001.nef", "p.png", "w.webp", "t.tif" }) {
+            const QString path = dir.filePath(QString::fromLatin1(name));
+            if (QString::fromLatin1(name).endsWith(QLatin1String(".nef")))
+                QVERIFY(testpictures::writeBytes(path, testpictures::jpegBytes(picture)));
+            else
+                QVERIFY(testpictures::write(path, Qt::red));
+            const LoadedPicture loaded = QtPictureLoader().load(path, cell);
+            QVERIFY2(loaded.ok(), qPrintable(QString::fromLatin1(name) + loaded.error));
+        }
+    }
+
+    void heifTurnIsApplied()
+    {
+        // A photo stored turned a quarter (irot) and mirrored (imir): shown as the file says,
+        // it is the stored pixels transposed (EXIF orientation 5).
+        const QString path = testpictures::data("camera/rot1mir0.avif");
+        const QImage stored = storedPixels(path);
+        QVERIFY(!stored.isNull());
+        const QSize upright = stored.size().transposed() / 10;
+        const LoadedPicture shown = QtPictureLoader().load(path, upright);
+        QVERIFY2(shown.ok(), qPrintable(shown.error));
+        const auto orientedAs = [&stored, upright](int orientation) {
+            return exif::oriented(stored, orientation)
+                .scaled(upright, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        };
+        QVERIFY(difference(shown.image, orientedAs(5)) < 4);
+        QVERIFY(difference(shown.image, orientedAs(1)) > 30);
+    }
+
+    void sizesAreCheckedBeforeDecoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("name");
+        const QByteArray avif = bytesOf(testpictures::data("camera/rot0mir0.avif"));
+        // The image spatial extent box: version and flags, then width and height.
+        const auto claiming = [&avif](quint32 width, quint32 height) {
+            return patchBox(avif, "ispe",
+                QByteArray("ispe") + QByteArray(4, '\0') + bigEndian32(width)
+                    + bigEndian32(height));
+        };
+        // Past the largest picture shown at all, and past the largest decoded whole.
+        QTest::newRow("AVIF claiming 30000 x 30000") << claiming(30000, 30000) << "a.avif";
+        QTest::newRow("AVIF claiming 12000 x 12000") << claiming(12000, 12000) << "b.avif";
+        // A RAW file whose embedded JPEG's frame header claims 30000 x 30000.
+        QByteArray raf = bytesOf(testpictures::data("camera/FujiFilm.raf"));
+        const qsizetype frame = raf.indexOf(QByteArray("\xFF\xC0", 2), raf.indexOf("\xFF\xD8"));
+        raf.replace(frame + 5, 4, QByteArray("\x75\x30\x75\x30", 4));
+        QTest::newRow("RAF thumbnail claiming 30000 x 30000") << raf << "c.raf";
+    }
+    void sizesAreCheckedBeforeDecoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QVERIFY(testpictures::writeBytes(path, bytes));
+        decodememory::resetPeak();
+        const LoadedPicture picture = QtPictureLoader().load(path, cell);
+        QVERIFY(!picture.ok());
+        QVERIFY2(picture.error.contains(QLatin1String("too large")), qPrintable(picture.error));
+        // Nothing was held for a decode that did not happen: at most the file's own bytes.
+        QVERIFY(decodememory::peakBytes() <= bytes.size());
+    }
+
+    void hostileBytesDoNotCrash()
+    {
+        // Every sample cut short and with bytes flipped, from memory: each read ends with a
+        // picture or a reason.
+        for (const QString &file : QDir(testpictures::data("camera")).entryList(QDir::Files)) {
+            const QByteArray whole = bytesOf(testpictures::data("camera/" + file));
+            for (const qsizetype cut : { whole.size() / 3, whole.size() / 2, whole.size() - 7 }) {
+                QByteArray bytes = whole.left(cut);
+                for (qsizetype i = 64; i < bytes.size(); i += 997)
+                    bytes[i] = char(bytes[i] ^ 0x5A);
+                const LoadedPicture heif = cameraformats::loadHeifBytes(bytes, cell);
+                const cameraformats::RawResult raw = cameraformats::loadRawBytes(bytes, cell);
+                QVERIFY(heif.ok() || !heif.error.isEmpty());
+                QVERIFY(raw.notRaw || raw.picture.ok() || !raw.picture.error.isEmpty());
+            }
+        }
+    }
+
+    void mixedFolderGrid()
+    {
+        // A folder as a camera owner has it today, every format listed: a cell each, and the
+        // RAW file without an embedded picture says why.
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(
+            testpictures::data("orientation/Landscape_6.jpg"), dir.filePath("IMG_0001.JPG")));
+        QVERIFY(testpictures::write(dir.filePath("Screenshot.png"), Qt::darkCyan, QSize(160, 90)));
+        for (const char *sample : { "IMG_2927.HEIC", "32Bit-72dpi-sRGB-800x600.avif",
+                 "FujiFilm.raf", "Panasonic.rw2", "Nikon.nef" }) {
+            QVERIFY(QFile::copy(testpictures::data(QStringLiteral("camera/") + sample),
+                dir.filePath(QString::fromLatin1(sample))));
+        }
+        frmMain main(m_services, m_loader);
+        QVERIFY(main.Form_Load());
+        main.mnuToolsOptions->trigger();
+        frmOptions *options = main.optionsWindow();
+        for (int i = 0; i < frmOptions::moreFormatCount; ++i)
+            options->Check2(i)->setChecked(true);
+        QTest::mouseClick(options->Command3, Qt::LeftButton);
+        main.show();
+        QVERIFY(main.Dir1->setPath(dir.path()));
+        QCOMPARE(main.File1->count(), 7);
+        for (int i = 0; i < main.File1->count(); ++i) {
+            const bool noPicture = main.File1->fileName(i) == QLatin1String("Nikon.nef");
+            QCOMPARE(main.Image1(i)->isBroken(), noPicture);
+            if (noPicture)
+                QVERIFY(main.Image1(i)->toolTip().contains(QLatin1String("RAW file")));
+        }
+        if (qEnvironmentVariableIsSet("RAVELIN_SHOTS"))
+            main.grab().save(qEnvironmentVariable("RAVELIN_SHOTS") + "/grid.png");
+    }
+
+    void optionsOfferTheNewFormats()
+    {
+        frmMain main(m_services, m_loader);
+        QVERIFY(main.Form_Load());
+        const QString designPattern = main.ImageFormat;
+        main.mnuToolsOptions->trigger();
+        frmOptions *options = main.optionsWindow();
+        QCOMPARE(options->Frame5->title(), QStringLiteral("More formats"));
+        for (int i = 0; i < frmOptions::moreFormatCount; ++i)
+            QVERIFY(!options->Check2(i)->isChecked());
+        QVERIFY(!options->KeepPairs->isChecked());
+        if (qEnvironmentVariableIsSet("RAVELIN_SHOTS"))
+            options->grab().save(qEnvironmentVariable("RAVELIN_SHOTS") + "/options.png");
+
+        // The close box applies nothing.
+        options->Check2(0)->setChecked(true);
+        options->close();
+        QCOMPARE(main.ImageFormat, designPattern);
+        QVERIFY(!main.state().settings().keepPairs);
+
+        // "OK" with the classic four off and PNG and RAW on lists those alone.
+        main.mnuToolsOptions->trigger();
+        QVERIFY(!options->Check2(0)->isChecked());
+        for (int i = 0; i < frmOptions::formatCount; ++i)
+            options->Check1(i)->setChecked(false);
+        options->Check2(0)->setChecked(true);
+        options->Check2(4)->setChecked(true);
+        options->KeepPairs->setChecked(true);
+        QTest::mouseClick(options->Command3, Qt::LeftButton);
+        QVERIFY(main.ImageFormat.startsWith(QLatin1String("*.png;")));
+        QVERIFY(main.ImageFormat.contains(QLatin1String("*.cr2")));
+        QVERIFY(!main.ImageFormat.contains(QLatin1String("*.jpg")));
+        QVERIFY(main.state().settings().keepPairs);
+
+        // Kept for the next opening; with nothing checked, "OK" applies nothing.
+        main.mnuToolsOptions->trigger();
+        QVERIFY(options->Check2(0)->isChecked() && options->Check2(4)->isChecked());
+        QVERIFY(options->KeepPairs->isChecked());
+        options->Check2(0)->setChecked(false);
+        options->Check2(4)->setChecked(false);
+        options->KeepPairs->setChecked(false);
+        QTest::mouseClick(options->Command3, Qt::LeftButton);
+        QCOMPARE(m_services.boxesFake.shown.back().text,
+            QStringLiteral("You must select a Picture Format"));
+        QVERIFY(main.ImageFormat.startsWith(QLatin1String("*.png;")));
+        QVERIFY(main.state().settings().keepPairs);
+        options->close();
+    }
+};
+
+QTEST_MAIN(TestFormats)
+#include "tst_formats.moc"
