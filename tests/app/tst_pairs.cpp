@@ -150,7 +150,7 @@ private slots:
         fs.fault = [&failing](Op, const QString &from,
                        const QString &) -> std::optional<platform::FsResult> {
             if (QFileInfo(from).fileName() == failing)
-                return platform::FsResult { false, QStringLiteral("injected") };
+                return platform::FsResult::failure(QStringLiteral("injected"));
             return std::nullopt;
         };
         QList<jobs::Target> files;
