@@ -1,8 +1,6 @@
 #include "browser/exifthumbnail.h"
-#include "browser/imagebox.h"
 #include "browser/pictureloader.h"
-#include "support/picturefolders.h"
-#include "widgets/folderlistbox.h"
+#include "support/testpictures.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -279,27 +277,6 @@ private Q_SLOTS:
         }
         const QColor centre = testpictures::centre(QtPictureLoader().load(path, cell).image);
         QVERIFY2(testpictures::near(centre, shown), qPrintable(centre.name()));
-    }
-
-    // A file that is no picture at all keeps its cell, marked, beside good pictures.
-    void corruptFileGetsNoPictureCell()
-    {
-        PictureFolders pics;
-        const QByteArray good = blueWithRedThumbnail();
-        const QString folder = pics.make("pics", {});
-        QVERIFY(testpictures::writeBytes(pics.path("pics/a.jpg"), good));
-        QVERIFY(testpictures::writeBytes(
-            pics.path("pics/b.jpg"), good.left(300) + QByteArray(2000, '\x33')));
-        QVERIFY(testpictures::writeBytes(pics.path("pics/c.jpg"), QByteArray()));
-        MainSession s;
-        QVERIFY(pics.open(s.w, folder));
-        QCOMPARE(s.w.gridNames(), QStringList({ "a.jpg", "b.jpg", "c.jpg" }));
-        QVERIFY(testpictures::near(testpictures::centre(s.w.Image1(0)->picture().toImage()), red));
-        QVERIFY(!s.w.Image1(0)->isBroken());
-        QVERIFY(s.w.Image1(1)->isBroken() && s.w.Image1(2)->isBroken());
-        QVERIFY(s.w.Image1(2)->picture().isNull());
-        QCOMPARE(s.w.Label1(2)->caption(), QStringLiteral("c.jpg"));
-        QVERIFY(s.services.boxesFake.shown.empty());
     }
 };
 

@@ -34,6 +34,12 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+QByteArray bytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QString data(const QString &relative)
 {
     return QDir(QStringLiteral(RAVELIN_TEST_DATA)).filePath(relative);
