@@ -1,6 +1,7 @@
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
 #include "support/picturefolders.h"
+#include "widgets/filelistbox.h"
 #include "widgets/folderlistbox.h"
 
 #include <QAction>
@@ -9,21 +10,33 @@
 #include <QScrollBar>
 #include <QTest>
 
-// Selecting thumbnails and the large preview, driven by mouse and keys on the real main
-// window: the marks, the selection list and the commands follow the state.
+// Selecting thumbnails, the large preview and deleting, driven by mouse and keys on the real
+// main window: the marks, the selection list and the commands follow the state. The trash is
+// the test's own.
 class TestSelection : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { m_folders.emplace(); }
-    void cleanup() { m_folders.reset(); }
+    void init()
+    {
+        m_folders.emplace();
+        m_trash.emplace(m_folders->path("home"));
+    }
+    void cleanup()
+    {
+        m_trash.reset();
+        m_folders.reset();
+    }
     void clicksMarksAndCommands();
     void thumbnailStandsForTheFileItShows();
     void previewOpensAndCloses();
+    void deleteToTheTrash();
+    void deletePermanentlyThenAgain();
 
 private:
     std::optional<PictureFolders> m_folders;
+    std::optional<OwnTrash> m_trash;
 };
 
 namespace
@@ -44,6 +57,7 @@ QList<int> marks(const frmMain &w)
     result.append(enabled == 4 ? 1 : enabled == 0 ? 0 : -1);
     return result;
 }
+const QString question = QStringLiteral("Are you sure you want to DELETE selected files ?");
 } // namespace
 
 void TestSelection::clicksMarksAndCommands()
@@ -138,6 +152,66 @@ void TestSelection::previewOpensAndCloses()
     w.Image1_DblClick(0);
     QVERIFY(w.isPreviewShown() && !w.Image4->picture().isNull());
     QVERIFY(s.services.boxesFake.shown.empty());
+}
+
+void TestSelection::deleteToTheTrash()
+{
+    const QString first = m_folders->make("first", { "a.jpg", "b.jpg", "c.jpg" });
+    const QString second = m_folders->make("second", { "d.jpg" });
+    MainSession s;
+    auto &[services, loader, w] = s;
+    QVERIFY(m_folders->open(w, second));
+    clickThumbnail(w, 0);
+    QVERIFY(w.Dir1->setPath(first));
+    clickThumbnail(w, 0);
+    clickThumbnail(w, 2);
+
+    // c.jpg sits where no trash can be made: it is reported, and the others go all the same.
+    services.fsFake.fault = [](FakeFileSystem::Op op, const QString &path,
+                                const QString &) -> std::optional<platform::FsResult> {
+        if (op == FakeFileSystem::Op::Trash && path.endsWith(QLatin1String("c.jpg")))
+            return platform::FsResult::failure(QStringLiteral("No Recycle Bin here."));
+        return std::nullopt;
+    };
+
+    QTest::keyClick(&w, Qt::Key_Delete);
+    const auto &shown = services.boxesFake.shown;
+    QCOMPARE(shown.size(), 2u);
+    QCOMPARE(shown[0], (FakeBoxes::Shown { question, 33, "Ravelin" }));
+    QCOMPARE(shown[1].text,
+        "These files could not be deleted:\n\n" + first + "/c.jpg\nNo Recycle Bin here.");
+    QCOMPARE(m_folders->files(),
+        QStringList({ "first/b.jpg", "first/c.jpg", "home/.local/share/Trash/files/a.jpg",
+            "home/.local/share/Trash/files/d.jpg", "home/.local/share/Trash/info/a.jpg.trashinfo",
+            "home/.local/share/Trash/info/d.jpg.trashinfo" }));
+    // The grid shows what is left, and the commands that need a selection are out of use.
+    QCOMPARE(w.List1->count(), 0);
+    QCOMPARE(w.gridNames(), QStringList({ "b.jpg", "c.jpg" }));
+    QCOMPARE(w.Image1.ubound(), 2);
+    QVERIFY(!w.mnuEditDelete->isEnabled());
+}
+
+void TestSelection::deletePermanentlyThenAgain()
+{
+    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
+    MainSession s;
+    auto &[services, loader, w] = s;
+    QVERIFY(m_folders->open(w, folder));
+    w.DeleteRecycle = false;
+    w.setThumbnailsManual(true);
+    clickThumbnail(w, 1);
+    // Cancel changes nothing.
+    services.boxesFake.answers = { platform::Answer::Cancel };
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QVERIFY(QFile::exists(folder + "/b.jpg") && w.Label1(1)->isOpaque());
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QCOMPARE(m_folders->files(), QStringList({ "pics/a.jpg" }));
+    // Built by hand, the grid waits for the button; with nothing selected, Del does nothing.
+    QVERIFY(w.gridNames().isEmpty());
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QCOMPARE(services.boxesFake.texts(), QStringList({ question, question }));
+    QTest::mouseClick(w.ButtonLoadThumbs, Qt::LeftButton);
+    QCOMPARE(w.gridNames(), QStringList({ "a.jpg" }));
 }
 
 QTEST_MAIN(TestSelection)
