@@ -16,17 +16,10 @@ const QColor green(30, 200, 30);
 const QColor blue(30, 30, 220);
 const QColor yellow(230, 220, 30);
 
-QImage filled(QSize size, QColor color)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    return image;
-}
-
 // Four coloured quarters, red green over blue yellow, so that every turn and mirror shows.
 QImage quarters(QSize size)
 {
-    QImage image = filled(size, red);
+    QImage image = testpictures::filled(size, red);
     QPainter painter(&image);
     const int w = size.width() / 2;
     const int h = size.height() / 2;
@@ -51,13 +44,6 @@ bool showsQuarters(const QImage &image, const QList<QColor> &expected)
     return true;
 }
 
-// A JPEG of blue with an embedded thumbnail of red, so the colour shows which one a cell got.
-QByteArray blueWithRedThumbnail(QSize size = QSize(400, 300))
-{
-    return testpictures::jpegWithExif(
-        filled(size, blue), 1, testpictures::jpegBytes(filled(QSize(160, 120), red)));
-}
-
 // Patches the frame header at that offset to claim more pixels than any camera makes:
 // 30000 x 30000, or 20000 x 15000 where the shape has to stay 4:3.
 void claimHuge(QByteArray &jpeg, qsizetype frame, bool fourByThree = false)
@@ -70,7 +56,7 @@ void claimHuge(QByteArray &jpeg, qsizetype frame, bool fourByThree = false)
 // than a photograph there.
 QImage noisyBottom(QSize size, QColor color, int rows)
 {
-    QImage image = filled(size, color);
+    QImage image = testpictures::filled(size, color);
     QRandomGenerator random(1);
     for (int y = size.height() - rows; y < size.height(); ++y) {
         auto *line = reinterpret_cast<quint32 *>(image.scanLine(y));
@@ -171,22 +157,25 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("thumbnail");
         QTest::addColumn<QSize>("pictureSize");
         QTest::addColumn<QColor>("shown");
-        const QByteArray sound = testpictures::jpegBytes(filled(QSize(160, 120), red));
+        const QByteArray sound
+            = testpictures::jpegBytes(testpictures::filled(QSize(160, 120), red));
         const QByteArray broken = sound.left(40) + QByteArray(400, '\x5A');
         QByteArray huge = sound;
         claimHuge(huge, huge.indexOf(QByteArray("\xFF\xC0", 2)));
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        filled(QSize(160, 120), red).save(&buffer, "PNG");
+        testpictures::filled(QSize(160, 120), red).save(&buffer, "PNG");
 
         QTest::newRow("sound") << sound << QSize(400, 300) << red;
         QTest::newRow("corrupt") << broken << QSize(400, 300) << blue;
         QTest::newRow("square for a 4:3 picture")
-            << testpictures::jpegBytes(filled(QSize(160, 160), red)) << QSize(400, 300) << blue;
+            << testpictures::jpegBytes(testpictures::filled(QSize(160, 160), red))
+            << QSize(400, 300) << blue;
         QTest::newRow("4:3 for a 3:2 picture") << sound << QSize(450, 300) << blue;
         QTest::newRow("smaller than the cell")
-            << testpictures::jpegBytes(filled(QSize(80, 60), red)) << QSize(400, 300) << blue;
+            << testpictures::jpegBytes(testpictures::filled(QSize(80, 60), red)) << QSize(400, 300)
+            << blue;
         QTest::newRow("claims 30000 x 30000") << huge << QSize(400, 300) << blue;
         QTest::newRow("not a JPEG") << png << QSize(400, 300) << blue;
     }
@@ -198,8 +187,8 @@ private Q_SLOTS:
         QFETCH(QSize, pictureSize);
         QFETCH(QColor, shown);
         const QString path = dir.filePath(QStringLiteral("picture.jpg"));
-        QVERIFY(testpictures::writeBytes(
-            path, testpictures::jpegWithExif(filled(pictureSize, blue), 1, thumbnail)));
+        QVERIFY(testpictures::writeBytes(path,
+            testpictures::jpegWithExif(testpictures::filled(pictureSize, blue), 1, thumbnail)));
         const QColor centre = testpictures::centre(QtPictureLoader().load(path, cell).image);
         QVERIFY2(testpictures::near(centre, shown), qPrintable(centre.name()));
     }
@@ -208,7 +197,8 @@ private Q_SLOTS:
     void tooLargePictureIsRefusedDespiteItsThumbnail()
     {
         const QTemporaryDir dir;
-        QByteArray bytes = blueWithRedThumbnail();
+        QByteArray bytes = testpictures::jpegWithExif(testpictures::filled(QSize(400, 300), blue),
+            1, testpictures::jpegBytes(testpictures::filled(QSize(160, 120), red)));
         // The picture's own frame header comes after the thumbnail's. It keeps the
         // thumbnail's shape, so that only its size can refuse the thumbnail.
         claimHuge(bytes, bytes.lastIndexOf(QByteArray("\xFF\xC0", 2)), true);

@@ -20,13 +20,6 @@ namespace
 
 constexpr int pictureCount = 23;
 
-QImage filled(QSize size, QColor color)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    return image;
-}
-
 // A folder as cameras and people fill it: pictures with and without an embedded thumbnail,
 // some turned, a few other formats and one file that is no picture. Returns the paths.
 QStringList fillFolder(const QString &folder)
@@ -45,9 +38,11 @@ QStringList fillFolder(const QString &folder)
             ok = testpictures::writeBytes(path, QByteArray(500, '\x42'));
         else
             ok = testpictures::writeBytes(path,
-                testpictures::jpegWithExif(filled(QSize(400, 300), colour), i % 3 == 0 ? 6 : 1,
-                    i % 2 == 0 ? testpictures::jpegBytes(filled(QSize(160, 120), colour))
-                               : QByteArray()));
+                testpictures::jpegWithExif(testpictures::filled(QSize(400, 300), colour),
+                    i % 3 == 0 ? 6 : 1,
+                    i % 2 == 0
+                        ? testpictures::jpegBytes(testpictures::filled(QSize(160, 120), colour))
+                        : QByteArray()));
         if (!ok)
             return {};
     }

@@ -23,6 +23,8 @@ bool writeBytes(const QString &path, const QByteArray &bytes);
 QByteArray bytes(const QString &path);
 // The path of a file kept with the tests.
 QString data(const QString &relative);
+// An image of one colour.
+QImage filled(QSize size, QColor color);
 // The colour in the middle of an image.
 QColor centre(const QImage &image);
 // True when two colours are within a JPEG's rounding of each other.
