@@ -150,6 +150,10 @@ private Q_SLOTS:
         QCOMPARE(fromThumbnail.image.size(), cell);
         QVERIFY2(showsQuarters(fromThumbnail.image, shown), "embedded thumbnail");
         QVERIFY2(showsQuarters(QtPictureLoader().load(decoded, cell).image, shown), "decoded");
+        // The box's shape is the shown picture's, turned or not.
+        const LoadedPicture wide = QtPictureLoader().load(decoded, QSize(90, 30));
+        QCOMPARE(wide.image.size(), QSize(90, 30));
+        QVERIFY2(showsQuarters(wide.image, shown), "decoded into a wide box");
     }
 
     void unsoundThumbnailFallsBackToDecode_data()
