@@ -13,7 +13,6 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextDocument>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -153,33 +152,18 @@ void TestPlatform::messageBoxShowsNamesAsText()
     const QString text = QStringLiteral("The folder /home/me/<font color=red size=5>Your pictures "
                                         "are damaged<br>call 555-0100 cannot be opened.");
     QString shown;
-    QImage look;
     QTimer::singleShot(0, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (box == nullptr)
-            return;
+        QVERIFY(box != nullptr);
         const QLabel *label = box->findChild<QLabel *>("qt_msgbox_label");
-        if (label != nullptr) {
-            const bool plain = label->textFormat() == Qt::PlainText
-                || (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(label->text()));
-            QTextDocument document;
-            document.setHtml(label->text());
-            shown = plain ? label->text() : document.toPlainText();
-        }
-        look = box->grab().toImage();
+        // Plain text: a name that looks like markup is not drawn as markup.
+        if (label != nullptr && label->textFormat() == Qt::PlainText)
+            shown = label->text();
         box->button(QMessageBox::Ok)->click();
     });
     QCOMPARE(
         platform::QtMessageBoxes().MsgBox(text, platform::box::OkOnly, {}), platform::Answer::Ok);
-    QVERIFY(!look.isNull());
     QCOMPARE(shown, text);
-    // Nothing is drawn in red.
-    for (int y = 0; y < look.height(); ++y) {
-        for (int x = 0; x < look.width(); ++x) {
-            const QColor pixel = look.pixelColor(x, y);
-            QVERIFY(!(pixel.red() > 180 && pixel.green() < 90 && pixel.blue() < 90));
-        }
-    }
 }
 
 // The file operations' own refusals: a rename never replaces a file, not even a link to
