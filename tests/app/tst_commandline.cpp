@@ -46,35 +46,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
 
         const QString pictures = path("pictures");
-        QTest::newRow("nothing") << QStringList() << true << 0 << ""
-                                 << "";
-        QTest::newRow("folder") << QStringList { pictures } << true << 0 << pictures << "";
-        QTest::newRow("folder, untidy")
-            << QStringList { pictures + "/../pictures/" } << true << 0 << pictures << "";
-        QTest::newRow("picture") << QStringList { path("pictures/B.GIF") } << true << 0 << pictures
-                                 << "";
-        QTest::newRow("session manager's option")
-            << QStringList { "-session", "1234", pictures } << true << 0 << pictures << "";
-        QTest::newRow("help") << QStringList { "--help" } << false << 0 << ""
-                              << "[folder|picture]";
-        QTest::newRow("-h") << QStringList { "-h", pictures } << false << 0 << ""
-                            << "--version";
-        QTest::newRow("version") << QStringList { "--version" } << false << 0 << ""
-                                 << "Ravelin 3.0\n";
-        QTest::newRow("missing") << QStringList { path("gone") } << false << 1 << ""
-                                 << "gone': no such folder or picture";
-        QTest::newRow("not a picture")
-            << QStringList { path("pictures/notes.txt") } << false << 1 << ""
-            << "notes.txt': not a folder or a picture";
-        QTest::newRow("unreadable folder") << QStringList { path("locked") } << false << 1 << ""
-                                           << "locked': the folder cannot be read";
-        QTest::newRow("picture in an unreadable folder")
-            << QStringList { path("locked/c.jpg") } << false << 1 << ""
-            << "c.jpg': its folder cannot be read";
-        QTest::newRow("two") << QStringList { pictures, pictures } << false << 1 << ""
-                             << "at most one folder or picture";
-        QTest::newRow("unknown option") << QStringList { "--delete-all" } << false << 1 << ""
-                                        << "delete-all";
+        const auto row = [](const char *tag, const QStringList &arguments, int exitCode,
+                             const QString &folder, const char *message) {
+            QTest::newRow(tag) << arguments << (exitCode == -1) << qMax(exitCode, 0) << folder
+                               << QString(message);
+        };
+        // Exit code -1: the program runs.
+        row("nothing", {}, -1, "", "");
+        row("folder", { pictures }, -1, pictures, "");
+        row("folder, untidy", { pictures + "/../pictures/" }, -1, pictures, "");
+        row("picture", { path("pictures/B.GIF") }, -1, pictures, "");
+        row("session manager's option", { "-session", "1234", pictures }, -1, pictures, "");
+        row("help", { "--help" }, 0, "", "[folder|picture]");
+        row("-h", { "-h", pictures }, 0, "", "--version");
+        row("version", { "--version" }, 0, "", "Ravelin 3.0\n");
+        row("missing", { path("gone") }, 1, "", "gone': no such folder or picture");
+        row("not a picture", { path("pictures/notes.txt") }, 1, "",
+            "notes.txt': not a folder or a picture");
+        row("unreadable folder", { path("locked") }, 1, "", "locked': the folder cannot be read");
+        row("picture in an unreadable folder", { path("locked/c.jpg") }, 1, "",
+            "c.jpg': its folder cannot be read");
+        row("two", { pictures, pictures }, 1, "", "at most one folder or picture");
+        row("unknown option", { "--delete-all" }, 1, "", "delete-all");
     }
 
     void readCommandLine()

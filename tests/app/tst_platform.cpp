@@ -13,7 +13,6 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextDocument>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -30,9 +29,7 @@ private Q_SLOTS:
     void lockLivesInTheUsersOwnFolder_data();
     void lockLivesInTheUsersOwnFolder();
     void messageBoxShowsNamesAsText();
-    void renameNeverReplaces();
-    void renameStaysInItsFolder();
-    void makeFolder();
+    void fileOperationsRefuse();
 };
 
 void TestPlatform::secondInstanceIsDetected()
@@ -55,9 +52,6 @@ void TestPlatform::lockOfACrashedCopyIsTakenOver_data()
 
 void TestPlatform::lockOfACrashedCopyIsTakenOver()
 {
-#ifndef Q_OS_UNIX
-    QSKIP("Needs a process id that is known to be gone");
-#else
     QFETCH(bool, idStillLives);
     QTemporaryDir dir;
     const QString lock = dir.filePath("ravelin.lock");
@@ -78,7 +72,6 @@ void TestPlatform::lockOfACrashedCopyIsTakenOver()
     file.close();
     platform::QtInstance instance(lock);
     QCOMPARE(instance.claim().outcome, platform::InstanceClaim::Claimed);
-#endif
 }
 
 void TestPlatform::lockLivesInTheUsersOwnFolder_data()
@@ -89,19 +82,17 @@ void TestPlatform::lockLivesInTheUsersOwnFolder_data()
     QTest::addColumn<QString>("runtime");
     QTest::addColumn<QString>("temp");
     QTest::addColumn<bool>("asNobody");
-    QTest::addColumn<int>("outcome");
-    const int claimed = platform::InstanceClaim::Claimed;
-    const int failed = platform::InstanceClaim::Failed;
+    QTest::addColumn<bool>("claimed");
     QTest::newRow("own runtime, planted temp") << "own"
-                                               << "shared" << false << claimed;
+                                               << "shared" << false << true;
     QTest::newRow("no runtime, planted temp") << "file"
-                                              << "shared" << false << failed;
+                                              << "shared" << false << false;
     QTest::newRow("no runtime, temp missing") << "file"
-                                              << "missing" << false << claimed;
+                                              << "missing" << false << true;
     QTest::newRow("no runtime, temp closed") << "file"
-                                             << "closed" << true << failed;
+                                             << "closed" << true << false;
     QTest::newRow("runtime unset, temp ours") << "none"
-                                              << "closed" << false << claimed;
+                                              << "closed" << false << true;
 }
 
 void TestPlatform::lockLivesInTheUsersOwnFolder()
@@ -109,67 +100,50 @@ void TestPlatform::lockLivesInTheUsersOwnFolder()
     QFETCH(QString, runtime);
     QFETCH(QString, temp);
     QFETCH(bool, asNobody);
-    QFETCH(int, outcome);
+    QFETCH(bool, claimed);
     if (geteuid() != 0)
         QSKIP("Planting another user's files needs root");
     QTemporaryDir dir;
     QVERIFY(faults::openToEveryone(dir.path()));
     const QString shared = dir.filePath("shared");
-    const QString closed = dir.filePath("closed");
-    QVERIFY(QDir().mkpath(shared) && QDir().mkpath(closed));
+    QVERIFY(QDir().mkpath(shared) && QDir().mkpath(dir.filePath("closed")));
+    QVERIFY(QDir().mkpath(dir.filePath("own")));
     QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+    QVERIFY(::chmod(QFile::encodeName(dir.filePath("own")).constData(), 0700) == 0);
     {
         const faults::Unprivileged nobody;
-        for (const QString name : { "ravelin-root.lock", "ravelin-.lock", "ravelin-0.lock",
-                 "runtime-root", "runtime-0", "ravelin-0" }) {
-            QVERIFY(name.endsWith(".lock")
-                    ? testpictures::writeBytes(QDir(shared).filePath(name), "1\nravelin\n")
-                    : QDir(shared).mkdir(name));
-        }
+        for (const QString name : { "ravelin-root.lock", "ravelin-.lock", "ravelin-0.lock" })
+            QVERIFY(testpictures::writeBytes(shared + '/' + name, "1\nravelin\n"));
+        for (const QString name : { "runtime-root", "runtime-0", "ravelin-0" })
+            QVERIFY(QDir(shared).mkdir(name));
     }
-    const QString runtimeFolder = dir.filePath("runtime");
-    QVERIFY(QDir().mkdir(runtimeFolder));
-    QVERIFY(QFile::setPermissions(runtimeFolder,
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-            | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser));
-    const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
-    const QByteArray tempBefore = qgetenv("TMPDIR");
-    const QByteArray userBefore = qgetenv("USER");
-    if (runtime == "own")
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder));
-    else if (runtime == "file")
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.filePath("shared/ravelin-.lock")));
-    else
-        qunsetenv("XDG_RUNTIME_DIR");
-    qputenv("TMPDIR",
-        QFile::encodeName(temp == "missing" ? dir.filePath("missing")
-                : temp == "shared"          ? shared
-                                            : closed));
+    const QByteArrayList names = { "XDG_RUNTIME_DIR", "TMPDIR", "USER" };
+    QByteArrayList before;
+    for (const QByteArray &name : names)
+        before.append(qgetenv(name));
+    const auto restore = qScopeGuard([&] {
+        for (qsizetype i = 0; i < names.size(); ++i)
+            qputenv(names[i], before[i]);
+    });
     qunsetenv("USER");
-    platform::InstanceClaim first;
-    platform::InstanceClaim second;
-    {
-        std::unique_ptr<faults::Unprivileged> nobody;
-        if (asNobody)
-            nobody = std::make_unique<faults::Unprivileged>();
-        platform::QtInstance instance;
-        platform::QtInstance again;
-        first = instance.claim();
-        second = again.claim();
-        if (first.outcome == platform::InstanceClaim::Claimed) {
-            QVERIFY(!instance.lockPath().startsWith(shared));
-            QVERIFY(QFileInfo::exists(instance.lockPath()));
-        }
-    }
-    qputenv("XDG_RUNTIME_DIR", runtimeBefore);
-    qputenv("TMPDIR", tempBefore);
-    qputenv("USER", userBefore);
-    QCOMPARE(int(first.outcome), outcome);
+    qunsetenv("XDG_RUNTIME_DIR");
+    if (runtime != "none")
+        qputenv("XDG_RUNTIME_DIR",
+            QFile::encodeName(dir.filePath(runtime == "own" ? "own" : "shared/ravelin-.lock")));
+    qputenv("TMPDIR", QFile::encodeName(dir.filePath(temp)));
+    std::optional<faults::Unprivileged> nobody;
+    if (asNobody)
+        nobody.emplace();
+    platform::QtInstance instance;
+    platform::QtInstance again;
+    const platform::InstanceClaim first = instance.claim();
     // "Already running" only while a copy holds the lock; any other failure says why.
-    QCOMPARE(int(second.outcome),
-        outcome == platform::InstanceClaim::Claimed ? int(platform::InstanceClaim::AnotherRunning)
-                                                    : outcome);
-    QCOMPARE(first.error.isEmpty(), outcome == platform::InstanceClaim::Claimed);
+    QCOMPARE(first.outcome == platform::InstanceClaim::Claimed, claimed);
+    QCOMPARE(first.error.isEmpty(), claimed);
+    QCOMPARE(again.claim().outcome,
+        claimed ? platform::InstanceClaim::AnotherRunning : platform::InstanceClaim::Failed);
+    QVERIFY(!claimed || !instance.lockPath().startsWith(shared));
+    QVERIFY(!claimed || QFileInfo::exists(instance.lockPath()));
 }
 
 void TestPlatform::messageBoxShowsNamesAsText()
@@ -178,91 +152,47 @@ void TestPlatform::messageBoxShowsNamesAsText()
     const QString text = QStringLiteral("The folder /home/me/<font color=red size=5>Your pictures "
                                         "are damaged<br>call 555-0100 cannot be opened.");
     QString shown;
-    QImage look;
     QTimer::singleShot(0, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (box == nullptr)
-            return;
+        QVERIFY(box != nullptr);
         const QLabel *label = box->findChild<QLabel *>("qt_msgbox_label");
-        if (label != nullptr) {
-            const bool plain = label->textFormat() == Qt::PlainText
-                || (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(label->text()));
-            QTextDocument document;
-            document.setHtml(label->text());
-            shown = plain ? label->text() : document.toPlainText();
-        }
-        look = box->grab().toImage();
+        // Plain text: a name that looks like markup is not drawn as markup.
+        if (label != nullptr && label->textFormat() == Qt::PlainText)
+            shown = label->text();
         box->button(QMessageBox::Ok)->click();
     });
     QCOMPARE(
         platform::QtMessageBoxes().MsgBox(text, platform::box::OkOnly, {}), platform::Answer::Ok);
-    QVERIFY(!look.isNull());
     QCOMPARE(shown, text);
-    // Nothing is drawn in red.
-    for (int y = 0; y < look.height(); ++y) {
-        for (int x = 0; x < look.width(); ++x) {
-            const QColor pixel = look.pixelColor(x, y);
-            QVERIFY(!(pixel.red() > 180 && pixel.green() < 90 && pixel.blue() < 90));
-        }
-    }
 }
 
-void TestPlatform::renameNeverReplaces()
+// The file operations' own refusals: a rename never replaces a file, not even a link to
+// nothing, and stays in its folder; a folder is made only where asked, and only once.
+void TestPlatform::fileOperationsRefuse()
 {
     QTemporaryDir dir;
     const QString a = dir.filePath("a.jpg");
     const QString b = dir.filePath("b.jpg");
-    for (const auto &[path, content] : { std::pair { a, "first" }, std::pair { b, "second" } }) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
+    QVERIFY(testpictures::writeBytes(a, "first") && testpictures::writeBytes(b, "second"));
+    QVERIFY(QFile::link(dir.filePath("nowhere.jpg"), dir.filePath("link.jpg")));
+    QVERIFY(QDir().mkpath(dir.filePath("sub")));
     platform::QtFileSystem fs;
     const platform::FsResult refused = fs.renameFile(a, b);
-    QVERIFY(!refused);
-    QVERIFY(!refused.error.isEmpty());
     // Renaming and moving give one reason for a name that is taken.
     QCOMPARE(refused.error, fs.moveFile(a, b).error);
-    QFile check(b);
-    QVERIFY(check.open(QIODevice::ReadOnly));
-    QCOMPARE(check.readAll(), QByteArray("second"));
-    QVERIFY(QFile::exists(a));
-    // A symbolic link to nothing is a name taken all the same.
-    const QString link = dir.filePath("link.jpg");
-    QVERIFY(QFile::link(dir.filePath("nowhere.jpg"), link));
-    QVERIFY(!fs.renameFile(a, link));
-    QCOMPARE(QFileInfo(link).symLinkTarget(), dir.filePath("nowhere.jpg"));
-    QVERIFY(QFile::exists(a));
-
+    for (const char *to : { "b.jpg", "link.jpg", "sub/a.jpg", "sub/../../a.jpg", "" })
+        QVERIFY2(!fs.renameFile(a, *to ? dir.filePath(to) : QString()), to);
     QVERIFY(!fs.renameFile(dir.filePath("missing.jpg"), dir.filePath("c.jpg")));
-    QVERIFY(!fs.renameFile(a, QString()));
+    QCOMPARE(QFileInfo(dir.filePath("link.jpg")).symLinkTarget(), dir.filePath("nowhere.jpg"));
+    QCOMPARE(testpictures::bytes(b), QByteArray("second"));
     QVERIFY(fs.renameFile(a, dir.filePath("c.jpg")));
-    QVERIFY(!QFile::exists(a));
-    QVERIFY(QFile::exists(dir.filePath("c.jpg")));
-}
+    QCOMPARE(testpictures::bytes(dir.filePath("c.jpg")), QByteArray("first"));
 
-void TestPlatform::renameStaysInItsFolder()
-{
-    QTemporaryDir dir;
-    QDir().mkpath(dir.filePath("sub"));
-    const QString a = dir.filePath("a.jpg");
-    QFile file(a);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    platform::QtFileSystem fs;
-    QVERIFY(!fs.renameFile(a, dir.filePath("sub/a.jpg")));
-    QVERIFY(!fs.renameFile(a, dir.filePath("sub/../../a.jpg")));
-    QVERIFY(QFile::exists(a));
-}
-
-void TestPlatform::makeFolder()
-{
-    QTemporaryDir dir;
-    platform::QtFileSystem fs;
     QVERIFY(fs.makeFolder(dir.filePath("new")));
     QVERIFY(QDir(dir.filePath("new")).exists());
-    QVERIFY(!fs.makeFolder(dir.filePath("new")));
-    QVERIFY(!fs.makeFolder(dir.filePath("missing/new")));
+    for (const QString &name :
+        { QString("new"), QString("missing/new"), QString::fromLatin1("a\0b", 3) })
+        QVERIFY(!fs.makeFolder(dir.filePath(name)));
 }
 
 QTEST_MAIN(TestPlatform)

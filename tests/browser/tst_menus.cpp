@@ -1,18 +1,17 @@
 #include "browser/frmmain.h"
-#include "browser/imagebox.h"
+#include "info/frmsplash.h"
 #include "info/help.h"
 #include "move/movefilewindow.h"
 #include "options/frmoptions.h"
 #include "rename/rename.h"
-#include "support/fakeservices.h"
-#include "support/testpictures.h"
+#include "support/picturefolders.h"
 #include "widgets/folderlistbox.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -28,79 +27,98 @@ int windows(const QByteArray &className, bool shownOnly = false)
     }
     return count;
 }
+
+// The texts of a window that do not show whole inside it, whichever font stands in for the
+// design's. (A push button's own hint asks for more room than its text needs.)
+QStringList cutOff(const QWidget *window)
+{
+    QStringList texts;
+    for (const QWidget *child : window->findChildren<QWidget *>()) {
+        const auto *label = qobject_cast<const QLabel *>(child);
+        const auto *button = qobject_cast<const QAbstractButton *>(child);
+        const QString text = label ? label->text() : button ? button->text() : QString();
+        const int needed = qobject_cast<const QPushButton *>(child)
+            ? child->fontMetrics().horizontalAdvance(QString(text).remove('&'))
+            : child->sizeHint().width();
+        const QRect place(child->mapTo(window, QPoint(0, 0)), child->size());
+        if (!text.isEmpty() && child->isVisibleTo(window)
+            && (child->width() < needed || !window->rect().contains(place)))
+            texts.append(text);
+    }
+    return texts;
+}
 } // namespace
 
 // The main window's menu bar: its keys, and that every secondary window it opens exists
-// once.
+// once, shows its texts whole, and ends the program when it is the last one unloaded.
 class TestMenus : public QObject
 {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_pictures;
-    FakeServices m_services;
-    CountingLoader m_loader;
-    std::unique_ptr<frmMain> m_main;
+    PictureFolders m_pictures;
+    std::optional<MainSession> m_session;
+    frmMain *m_main = nullptr;
+
+    // Selects a picture, then shows the window of the class by its menu command.
+    QAction *openWith(const QByteArray &className)
+    {
+        clickThumbnail(*m_main, 0);
+        const std::map<QByteArray, QAction *> commands { { "Rename", m_main->mnuRename },
+            { "MoveFileWindow", m_main->mnuMovePictures },
+            { "frmOptions", m_main->mnuToolsOptions }, { "Help", m_main->mnuHelpContents },
+            { "About", m_main->mnuHelpAbout } };
+        QAction *command = commands.at(className);
+        command->trigger();
+        return command;
+    }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(testpictures::write(m_pictures.filePath("a.jpg"), Qt::red));
-        QVERIFY(testpictures::write(m_pictures.filePath("b.jpg"), Qt::blue));
-    }
-    // The main window on screen and active, showing the two pictures.
+    // The main window on screen and active, showing two pictures.
     void init()
     {
-        m_services.boxesFake.shown.clear();
-        // The window starts in the current folder: elsewhere, so that opening the pictures'
-        // folder is a change.
-        QVERIFY(QDir::setCurrent(QDir::tempPath()));
-        m_main = std::make_unique<frmMain>(m_services, m_loader);
-        QVERIFY(m_main->Form_Load());
-        m_main->show();
-        m_main->activateWindow();
-        QTRY_VERIFY(m_main->isActiveWindow());
-        QVERIFY(m_main->Dir1->setPath(m_pictures.path()));
+        m_session.emplace();
+        m_main = &m_session->w;
+        QVERIFY(m_pictures.open(*m_main, m_pictures.make("pics", { "a.jpg", "b.jpg" })));
         QCOMPARE(m_main->gridNames().size(), 2);
     }
-    void cleanup() { m_main.reset(); }
+    void cleanup() { m_session.reset(); }
 
     void keysWorkOnlyForCommandsThatCanBeChosen()
     {
-        QTest::keyClick(m_main.get(), Qt::Key_R, Qt::ControlModifier);
-        QTest::keyClick(m_main.get(), Qt::Key_M, Qt::ControlModifier);
-        QTest::keyClick(m_main.get(), Qt::Key_Delete);
+        const auto key = [this](Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}) {
+            m_main->activateWindow();
+            QTRY_VERIFY(m_main->isActiveWindow());
+            QTest::keyClick(m_main, pressed, modifiers);
+        };
+        key(Qt::Key_R, Qt::ControlModifier);
+        key(Qt::Key_M, Qt::ControlModifier);
+        key(Qt::Key_Delete);
         QCOMPARE(windows("Rename") + windows("MoveFileWindow"), 0);
-        QVERIFY(m_services.boxesFake.shown.empty());
+        QVERIFY(m_session->services.boxesFake.shown.empty());
 
-        QTest::keyClick(m_main.get(), Qt::Key_A, Qt::ControlModifier);
+        key(Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(m_main->List1->count(), 2);
-        QTest::keyClick(m_main.get(), Qt::Key_R, Qt::ControlModifier);
+        key(Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(windows("Rename", true), 1);
         QVERIFY(m_main->renameWindow()->close());
-        QTest::keyClick(m_main.get(), Qt::Key_M, Qt::ControlModifier);
+        key(Qt::Key_M, Qt::ControlModifier);
         QCOMPARE(windows("MoveFileWindow", true), 1);
         QTest::mouseClick(m_main->moveWindow()->Command1, Qt::LeftButton);
-        QTest::keyClick(m_main.get(), Qt::Key_N, Qt::ControlModifier);
+        key(Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(m_main->List1->count(), 0);
-
-        QTest::keyClick(m_main.get(), Qt::Key_O, Qt::ControlModifier);
+        key(Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(windows("frmOptions", true), 1);
         QVERIFY(m_main->optionsWindow()->close());
-        m_main->activateWindow();
-        QTRY_VERIFY(m_main->isActiveWindow());
-        QTest::keyClick(m_main.get(), Qt::Key_X, Qt::ControlModifier);
-        QCOMPARE(m_services.programFake.ended, 1);
+        key(Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(m_session->services.programFake.ended, 1);
     }
 
     void eachSecondaryWindowStaysOne_data()
     {
         QTest::addColumn<QByteArray>("className");
-        QTest::newRow("Rename") << QByteArray("Rename");
-        QTest::newRow("Move") << QByteArray("MoveFileWindow");
-        QTest::newRow("Options") << QByteArray("frmOptions");
-        QTest::newRow("Contents") << QByteArray("Help");
-        QTest::newRow("About") << QByteArray("About");
+        for (const char *name : { "Rename", "MoveFileWindow", "frmOptions", "Help", "About" })
+            QTest::newRow(name) << QByteArray(name);
     }
 
     void eachSecondaryWindowStaysOne()
@@ -112,6 +130,17 @@ private slots:
         QCOMPARE(windows(className, true), 1);
         QCOMPARE(windows(className), 1);
         QVERIFY(m_main->isVisible());
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (className == window->metaObject()->className())
+                QVERIFY2(cutOff(window).isEmpty(), qPrintable(cutOff(window).join(", ")));
+        }
+        // The splash does nothing of its own.
+        frmSplash splash;
+        splash.show();
+        QCOMPARE(cutOff(&splash), QStringList());
+        QTest::mouseClick(splash.lblProductName, Qt::LeftButton);
+        QTest::keyClick(&splash, Qt::Key_Escape);
+        QVERIFY(splash.isVisible());
     }
 
     // The main window closed by its close box leaves the other window open, as designed; that
@@ -142,21 +171,6 @@ private slots:
         QTimer::singleShot(0, button, [button] { QTest::mouseClick(button, Qt::LeftButton); });
         QCOMPARE(QCoreApplication::exec(), 0);
         QCOMPARE(windows(className, true), 0);
-    }
-
-private:
-    // Selects a picture, then shows the window of the class by its menu command; gives the
-    // command.
-    QAction *openWith(const QByteArray &className)
-    {
-        QTest::mouseClick(m_main->Image1(0), Qt::LeftButton);
-        const std::map<QByteArray, QAction *> commands { { "Rename", m_main->mnuRename },
-            { "MoveFileWindow", m_main->mnuMovePictures },
-            { "frmOptions", m_main->mnuToolsOptions }, { "Help", m_main->mnuHelpContents },
-            { "About", m_main->mnuHelpAbout } };
-        QAction *command = commands.at(className);
-        command->trigger();
-        return command;
     }
 };
 

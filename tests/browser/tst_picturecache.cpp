@@ -3,6 +3,7 @@
 #include "support/picturefolders.h"
 #include "widgets/folderlistbox.h"
 
+#include <QDateTime>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -18,13 +19,6 @@ namespace
 {
 
 constexpr int pictureCount = 23;
-
-QImage filled(QSize size, QColor color)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    return image;
-}
 
 // A folder as cameras and people fill it: pictures with and without an embedded thumbnail,
 // some turned, a few other formats and one file that is no picture. Returns the paths.
@@ -44,9 +38,11 @@ QStringList fillFolder(const QString &folder)
             ok = testpictures::writeBytes(path, QByteArray(500, '\x42'));
         else
             ok = testpictures::writeBytes(path,
-                testpictures::jpegWithExif(filled(QSize(400, 300), colour), i % 3 == 0 ? 6 : 1,
-                    i % 2 == 0 ? testpictures::jpegBytes(filled(QSize(160, 120), colour))
-                               : QByteArray()));
+                testpictures::jpegWithExif(testpictures::filled(QSize(400, 300), colour),
+                    i % 3 == 0 ? 6 : 1,
+                    i % 2 == 0
+                        ? testpictures::jpegBytes(testpictures::filled(QSize(160, 120), colour))
+                        : QByteArray()));
         if (!ok)
             return {};
     }
@@ -69,31 +65,6 @@ private:
     QtPictureLoader m_real;
 };
 
-// What a user sees of one cell of the grid.
-struct Cell {
-    QString caption;
-    bool broken = false;
-    QImage image;
-    bool operator==(const Cell &) const = default;
-};
-
-std::vector<Cell> gridOf(const QString &folder, int threads)
-{
-    MainSession s;
-    s.w.pictureCache().setThreadCount(threads);
-    s.w.setThumbnailsManual(true);
-    if (!s.w.Form_Load() || !s.w.Dir1->setPath(folder))
-        return {};
-    s.w.show();
-    QTest::mouseClick(s.w.ButtonLoadThumbs, Qt::LeftButton);
-    std::vector<Cell> cells;
-    for (int i = 0; i < s.w.Image1.ubound(); ++i) {
-        cells.push_back({ s.w.Label1(i)->caption(), s.w.Image1(i)->isBroken(),
-            s.w.Image1(i)->picture().toImage() });
-    }
-    return cells;
-}
-
 } // namespace
 
 // The thumbnail cache decodes on several threads but hands results over as one thread would.
@@ -102,15 +73,21 @@ class TestPictureCache : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void parallelAndSerialBuildsGiveTheSameGrid()
+    void parallelAndSerialBuildsGiveTheSameThumbnails()
     {
         const QTemporaryDir dir;
-        QVERIFY(!fillFolder(dir.path()).isEmpty());
-        const std::vector<Cell> serial = gridOf(dir.path(), 1);
-        QCOMPARE(serial.size(), size_t(pictureCount));
-        QVERIFY(gridOf(dir.path(), 4) == serial);
-        QCOMPARE(
-            std::count_if(serial.begin(), serial.end(), [](const Cell &c) { return c.broken; }), 3);
+        const QStringList paths = fillFolder(dir.path());
+        const QtPictureLoader loader;
+        std::vector<QImage> built[2];
+        for (const int threads : { 1, 4 }) {
+            PictureCache cache(loader, QSize(100, 100));
+            cache.setThreadCount(threads);
+            for (const LoadedPicture &picture : cache.thumbnails(paths))
+                built[threads / 4].push_back(picture.image);
+        }
+        QCOMPARE(built[0].size(), size_t(pictureCount));
+        QVERIFY(built[0] == built[1]);
+        QCOMPARE(std::count(built[0].begin(), built[0].end(), QImage()), 3);
     }
 
     void progressCountsEachOnTheCallingThread()
@@ -183,6 +160,26 @@ private Q_SLOTS:
         QCOMPARE(loader.paths(), change.isEmpty() ? QStringList() : QStringList(paths.first()));
         QVERIFY(testpictures::near(testpictures::centre(again.front().image),
             change.isEmpty() ? QColor(Qt::red) : QColor(Qt::yellow)));
+    }
+
+    // Pictures of one name, size and time in two folders are two pictures.
+    void sameNameInTwoFolders()
+    {
+        const QTemporaryDir dir;
+        const QDateTime taken(QDate(2020, 5, 6), QTime(7, 8, 9), Qt::UTC);
+        const QStringList paths = { dir.filePath("a/0.bmp"), dir.filePath("b/0.bmp") };
+        for (const QString &path : paths) {
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            QVERIFY(testpictures::write(path, path == paths[0] ? Qt::red : Qt::blue));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite)
+                && file.setFileTime(taken, QFileDevice::FileModificationTime));
+        }
+        const QtPictureLoader loader;
+        PictureCache cache(loader, QSize(100, 100));
+        (void)cache.thumbnails({ paths[0] });
+        const std::vector<LoadedPicture> both = cache.thumbnails(paths);
+        QVERIFY(testpictures::near(testpictures::centre(both[1].image), Qt::blue));
     }
 
     // A click made while the grid is being built acts once the whole grid is there.

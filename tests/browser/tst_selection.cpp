@@ -1,136 +1,106 @@
 #include "browser/frmmain.h"
 #include "browser/imagebox.h"
-#include "support/fakeservices.h"
 #include "support/picturefolders.h"
 #include "widgets/filelistbox.h"
 #include "widgets/folderlistbox.h"
 
 #include <QAction>
-#include <QDir>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 
-// Selecting thumbnails, the selection commands and the large preview, driven by mouse and
-// keys on the real main window.
+// Selecting thumbnails, the large preview and deleting, driven by mouse and keys on the real
+// main window: the marks, the selection list and the commands follow the state. The trash is
+// the test's own.
 class TestSelection : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { m_folders = std::make_unique<PictureFolders>(); }
-    void cleanup() { m_folders.reset(); }
-    void clicksAndCommands();
-    void selectionAcrossFoldersAndRebuilds();
+    void init()
+    {
+        m_folders.emplace();
+        m_trash.emplace(m_folders->path("home"));
+    }
+    void cleanup()
+    {
+        m_trash.reset();
+        m_folders.reset();
+    }
+    void clicksMarksAndCommands();
     void thumbnailStandsForTheFileItShows();
-    void previewOpensAndCloses_data();
     void previewOpensAndCloses();
-    void previewFallsBackToTheThumbnail();
+    void deleteToTheTrash();
+    void deletePermanentlyThenAgain();
 
 private:
-    std::unique_ptr<PictureFolders> m_folders;
+    std::optional<PictureFolders> m_folders;
+    std::optional<OwnTrash> m_trash;
 };
 
 namespace
 {
-// Whether thumbnail i carries the whole mark (yellow caption, caption and picture borders),
-// none of it, or a part (-1).
-int mark(const frmMain &w, int i)
-{
-    const int parts = int(w.Label1(i)->isOpaque()) + int(w.Label1(i)->hasBorder())
-        + int(w.Image1(i)->hasBorder());
-    return parts == 3 ? 1 : parts == 0 ? 0 : -1;
-}
-
+// Per thumbnail: 1 for the whole mark (yellow caption, caption and picture borders), 0 for
+// none of it, -1 for a part; then the enabled state of Select None, Delete, Rename and Move,
+// which always go together.
 QList<int> marks(const frmMain &w)
 {
     QList<int> result;
-    for (int i = 0; i < w.Image1.ubound(); ++i)
-        result.append(mark(w, i));
-    return result;
-}
-
-// What the system delivers for a double-click: press, release, double-click, release.
-void doubleClick(QWidget *widget)
-{
-    const QPoint at(50, 50);
-    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
-}
-
-// The enabled state of Select None, Delete, Rename and Move, which always go together.
-int commands(const frmMain &w)
-{
+    for (int i = 0; i < w.Image1.ubound(); ++i) {
+        const int parts = int(w.Label1(i)->isOpaque()) + int(w.Label1(i)->hasBorder())
+            + int(w.Image1(i)->hasBorder());
+        result.append(parts == 3 ? 1 : parts == 0 ? 0 : -1);
+    }
     const int enabled = int(w.mnuEditSelectNone->isEnabled()) + int(w.mnuEditDelete->isEnabled())
         + int(w.mnuRename->isEnabled()) + int(w.mnuMovePictures->isEnabled());
-    return enabled == 4 ? 1 : enabled == 0 ? 0 : -1;
+    result.append(enabled == 4 ? 1 : enabled == 0 ? 0 : -1);
+    return result;
 }
+const QString question = QStringLiteral("Are you sure you want to DELETE selected files ?");
 } // namespace
 
-void TestSelection::clicksAndCommands()
-{
-    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg", "c.jpg" });
-    MainSession s;
-    auto &[services, loader, w] = s;
-    QCOMPARE(commands(w), 0);
-    QVERIFY(m_folders->open(w, folder));
-    QCOMPARE(commands(w), 0);
-    // A disabled command's keys do nothing.
-    QTest::keyClick(&w, Qt::Key_Delete);
-    QVERIFY(services.boxesFake.shown.empty());
-
-    clickThumbnail(w, 1);
-    QCOMPARE(listTexts(w.List1), QStringList({ QDir(folder).filePath("b.jpg") }));
-    QCOMPARE(marks(w), QList<int>({ 0, 1, 0 }));
-    QCOMPARE(w.Label1(1)->backColor(), QColor(255, 255, 192));
-    QCOMPARE(commands(w), 1);
-    clickThumbnail(w, 0);
-    clickThumbnail(w, 1);
-    QCOMPARE(commands(w), 1);
-    // Clicking the last selected thumbnail again leaves nothing selected.
-    clickThumbnail(w, 0);
-    QVERIFY(listTexts(w.List1).isEmpty());
-    QCOMPARE(marks(w), QList<int>({ 0, 0, 0 }));
-    QCOMPARE(commands(w), 0);
-    // Select All with no grid shown changes nothing.
-    w.UnloadThumbnails();
-    w.mnuEditSelectAll->trigger();
-    QCOMPARE(w.List1->count(), 0);
-    QCOMPARE(commands(w), 0);
-    // The list and the commands follow the selection whoever changes it.
-    w.state().select({ QDir(folder).filePath("c.jpg") });
-    QCOMPARE(listTexts(w.List1), QStringList({ QDir(folder).filePath("c.jpg") }));
-    QCOMPARE(commands(w), 1);
-}
-
-void TestSelection::selectionAcrossFoldersAndRebuilds()
+void TestSelection::clicksMarksAndCommands()
 {
     const QString first = m_folders->make("first", { "a.jpg", "b.jpg", "c.jpg" });
     const QString second = m_folders->make("second", { "a.jpg", "b.jpg" });
     MainSession s;
     frmMain &w = s.w;
     QVERIFY(m_folders->open(w, first));
+    QCOMPARE(marks(w), QList<int>({ 0, 0, 0, 0 }));
+    // A disabled command's keys do nothing.
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QVERIFY(s.services.boxesFake.shown.empty());
+
+    clickThumbnail(w, 1);
+    QCOMPARE(marks(w), QList<int>({ 0, 1, 0, 1 }));
+    QCOMPARE(w.Label1(1)->backColor(), QColor(255, 255, 192));
+    // Clicking the last selected thumbnail again leaves nothing selected.
+    clickThumbnail(w, 1);
+    QCOMPARE(marks(w), QList<int>({ 0, 0, 0, 0 }));
     clickThumbnail(w, 0);
     clickThumbnail(w, 2);
     // The same names in another folder are other files: not marked.
     QVERIFY(w.Dir1->setPath(second));
-    QCOMPARE(marks(w), QList<int>({ 0, 0 }));
-    QCOMPARE(commands(w), 1);
+    QCOMPARE(marks(w), QList<int>({ 0, 0, 1 }));
     clickThumbnail(w, 1);
-    QCOMPARE(w.List1->count(), 3);
+    QCOMPARE(
+        listTexts(w.List1), QStringList({ first + "/a.jpg", first + "/c.jpg", second + "/b.jpg" }));
     // Back in the first folder, the rebuilt grid marks what is selected there.
     QVERIFY(w.Dir1->setPath(first));
-    QCOMPARE(marks(w), QList<int>({ 1, 0, 1 }));
+    QCOMPARE(marks(w), QList<int>({ 1, 0, 1, 1 }));
     // Select None empties the list, entries of other folders too.
     QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(w.List1->count(), 0);
-    QCOMPARE(marks(w), QList<int>({ 0, 0, 0 }));
-    QCOMPARE(commands(w), 0);
-    QVERIFY(w.Dir1->setPath(second));
-    QCOMPARE(marks(w), QList<int>({ 0, 0 }));
+    QCOMPARE(marks(w), QList<int>({ 0, 0, 0, 0 }));
+    // Select All with no grid shown changes nothing.
+    w.UnloadThumbnails();
+    w.mnuEditSelectAll->trigger();
+    QCOMPARE(w.List1->count(), 0);
+    // The list and the commands follow the selection whoever changes it.
+    w.state().select({ first + "/c.jpg" });
+    QCOMPARE(listTexts(w.List1), QStringList({ first + "/c.jpg" }));
+    QVERIFY(w.mnuRename->isEnabled());
 }
 
 void TestSelection::thumbnailStandsForTheFileItShows()
@@ -138,16 +108,14 @@ void TestSelection::thumbnailStandsForTheFileItShows()
     const QString first = m_folders->make("first", { "a.jpg", "b.jpg" });
     const QString second = m_folders->make("second", { "x.jpg", "y.jpg", "z.jpg" });
     MainSession s;
-    auto &[services, loader, w] = s;
+    frmMain &w = s.w;
     QVERIFY(m_folders->open(w, first));
     w.setThumbnailsManual(true);
     QVERIFY(w.Dir1->setPath(second));
     // The grid still shows the first folder: a click selects what the user sees.
     clickThumbnail(w, 1);
-    QCOMPARE(listTexts(w.List1), QStringList({ QDir(first).filePath("b.jpg") }));
     w.mnuEditSelectAll->trigger();
-    QCOMPARE(listTexts(w.List1),
-        QStringList({ QDir(first).filePath("b.jpg"), QDir(first).filePath("a.jpg") }));
+    QCOMPARE(listTexts(w.List1), QStringList({ first + "/b.jpg", first + "/a.jpg" }));
     w.Image1_Click(2);
     w.Image1_Click(-1);
     w.Image1_DblClick(7);
@@ -155,54 +123,95 @@ void TestSelection::thumbnailStandsForTheFileItShows()
     QVERIFY(!w.isPreviewShown());
 }
 
-void TestSelection::previewOpensAndCloses_data()
-{
-    QTest::addColumn<bool>("manual");
-    QTest::newRow("automatic loading") << false;
-    QTest::newRow("manual loading") << true;
-}
-
 void TestSelection::previewOpensAndCloses()
 {
-    QFETCH(bool, manual);
     const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
     MainSession s;
-    auto &[services, loader, w] = s;
+    frmMain &w = s.w;
     QVERIFY(m_folders->open(w, folder));
-    w.setThumbnailsManual(manual);
-    QCOMPARE(w.ButtonLoadThumbs->isVisible(), manual);
+    w.setThumbnailsManual(true);
 
-    doubleClick(w.Image1(1));
-    QVERIFY(w.isPreviewShown());
-    QVERIFY(w.Image4->isVisible());
-    QVERIFY(!w.picOuter->isVisible());
-    QVERIFY(!w.VBar->isVisible());
-    QVERIFY(!w.ButtonLoadThumbs->isVisible());
-    QCOMPARE(w.Image4->geometry(), QRect(192, 8, 577, 505));
+    // What the system delivers for a double-click: press, release, double-click, release.
+    QTest::mouseClick(w.Image1(1), Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseDClick(w.Image1(1), Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseRelease(w.Image1(1), Qt::LeftButton, {}, QPoint(50, 50));
+    QVERIFY(w.isPreviewShown() && w.Image4->isVisible());
+    QVERIFY(!w.picOuter->isVisible() && !w.VBar->isVisible() && !w.ButtonLoadThumbs->isVisible());
     // The preview reads the file at its own size rather than stretching the thumbnail.
-    QCOMPARE(loader.paths().last(), QDir(folder).filePath("b.jpg"));
+    QCOMPARE(s.loader.paths().last(), folder + "/b.jpg");
     QCOMPARE(w.Image4->picture().size(), QSize(577, 505));
 
     QTest::mouseClick(w.Image4, Qt::LeftButton, {}, QPoint(100, 100));
     QVERIFY(!w.isPreviewShown());
-    QVERIFY(w.picOuter->isVisible());
-    QVERIFY(w.VBar->isVisible());
-    QCOMPARE(w.ButtonLoadThumbs->isVisible(), manual);
+    QVERIFY(w.picOuter->isVisible() && w.VBar->isVisible() && w.ButtonLoadThumbs->isVisible());
     // The double-click's first click selected the picture, and that stays.
-    QCOMPARE(listTexts(w.List1), QStringList({ QDir(folder).filePath("b.jpg") }));
+    QCOMPARE(listTexts(w.List1), QStringList({ folder + "/b.jpg" }));
+
+    // A file gone since its thumbnail was made shows the thumbnail, and no message.
+    QVERIFY(QFile::remove(folder + "/a.jpg"));
+    w.Image1_DblClick(0);
+    QVERIFY(w.isPreviewShown() && !w.Image4->picture().isNull());
+    QVERIFY(s.services.boxesFake.shown.empty());
 }
 
-void TestSelection::previewFallsBackToTheThumbnail()
+void TestSelection::deleteToTheTrash()
 {
-    const QString folder = m_folders->make("pics", { "a.jpg" });
+    const QString first = m_folders->make("first", { "a.jpg", "b.jpg", "c.jpg" });
+    const QString second = m_folders->make("second", { "d.jpg" });
+    MainSession s;
+    auto &[services, loader, w] = s;
+    QVERIFY(m_folders->open(w, second));
+    clickThumbnail(w, 0);
+    QVERIFY(w.Dir1->setPath(first));
+    clickThumbnail(w, 0);
+    clickThumbnail(w, 2);
+
+    // c.jpg sits where no trash can be made: it is reported, and the others go all the same.
+    services.fsFake.fault = [](FakeFileSystem::Op op, const QString &path,
+                                const QString &) -> std::optional<platform::FsResult> {
+        if (op == FakeFileSystem::Op::Trash && path.endsWith(QLatin1String("c.jpg")))
+            return platform::FsResult::failure(QStringLiteral("No Recycle Bin here."));
+        return std::nullopt;
+    };
+
+    QTest::keyClick(&w, Qt::Key_Delete);
+    const auto &shown = services.boxesFake.shown;
+    QCOMPARE(shown.size(), 2u);
+    QCOMPARE(shown[0], (FakeBoxes::Shown { question, 33, "Ravelin" }));
+    QCOMPARE(shown[1].text,
+        "These files could not be deleted:\n\n" + first + "/c.jpg\nNo Recycle Bin here.");
+    QCOMPARE(m_folders->files(),
+        QStringList({ "first/b.jpg", "first/c.jpg", "home/.local/share/Trash/files/a.jpg",
+            "home/.local/share/Trash/files/d.jpg", "home/.local/share/Trash/info/a.jpg.trashinfo",
+            "home/.local/share/Trash/info/d.jpg.trashinfo" }));
+    // The grid shows what is left, and the commands that need a selection are out of use.
+    QCOMPARE(w.List1->count(), 0);
+    QCOMPARE(w.gridNames(), QStringList({ "b.jpg", "c.jpg" }));
+    QCOMPARE(w.Image1.ubound(), 2);
+    QVERIFY(!w.mnuEditDelete->isEnabled());
+}
+
+void TestSelection::deletePermanentlyThenAgain()
+{
+    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
     MainSession s;
     auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, folder));
-    QVERIFY(QFile::remove(QDir(folder).filePath("a.jpg")));
-    w.Image1_DblClick(0);
-    QVERIFY(w.isPreviewShown());
-    QVERIFY(!w.Image4->picture().isNull());
-    QVERIFY(services.boxesFake.shown.empty());
+    w.DeleteRecycle = false;
+    w.setThumbnailsManual(true);
+    clickThumbnail(w, 1);
+    // Cancel changes nothing.
+    services.boxesFake.answers = { platform::Answer::Cancel };
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QVERIFY(QFile::exists(folder + "/b.jpg") && w.Label1(1)->isOpaque());
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QCOMPARE(m_folders->files(), QStringList({ "pics/a.jpg" }));
+    // Built by hand, the grid waits for the button; with nothing selected, Del does nothing.
+    QVERIFY(w.gridNames().isEmpty());
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QCOMPARE(services.boxesFake.texts(), QStringList({ question, question }));
+    QTest::mouseClick(w.ButtonLoadThumbs, Qt::LeftButton);
+    QCOMPARE(w.gridNames(), QStringList({ "a.jpg" }));
 }
 
 QTEST_MAIN(TestSelection)

@@ -76,74 +76,60 @@ private slots:
         QVERIFY(m_options->ToRecycle->isChecked() && m_options->AutoThumb->isChecked());
         QVERIFY(!m_main->isEnabled());
         QCOMPARE(m_main->ImageFormat, startPattern);
-
         // Choosing Options again while it is open only shows it, keeping the user's changes.
         click(m_options->Check1(1));
         open();
         QCOMPARE(formats(), (QList<bool> { true, false, true, true }));
     }
 
-    void okAppliesTheCheckedFormats_data()
+    void okAppliesEveryChoice_data()
     {
         QTest::addColumn<QList<bool>>("checked");
+        QTest::addColumn<bool>("permanent");
+        QTest::addColumn<bool>("manual");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QStringList>("listed");
-        QTest::newRow("all") << allFour << "*.jpeg;*.jpg;*.bmp;*.gif;*.ico;*.icon"
-                             << QStringList { "a.jpg", "b.jpeg", "c.bmp", "d.gif", "e.ico",
-                                    "f.icon" };
-        QTest::newRow("JPEG, GIF")
-            << QList<bool> { true, false, true, false } << "*.jpeg;*.jpg;*.gif"
+        QTest::newRow("JPEG, GIF; permanent, by hand")
+            << QList<bool> { true, false, true, false } << true << true << "*.jpeg;*.jpg;*.gif"
             << QStringList { "a.jpg", "b.jpeg", "d.gif" };
-        QTest::newRow("BMP") << QList<bool> { false, true, false, false } << "*.bmp"
-                             << QStringList { "c.bmp" };
-        QTest::newRow("ICO") << QList<bool> { false, false, false, true } << "*.ico;*.icon"
-                             << QStringList { "e.ico", "f.icon" };
+        QTest::newRow("BMP; to the trash, by hand") << QList<bool> { false, true, false,
+            false } << false << true << "*.bmp" << QStringList { "c.bmp" };
+        QTest::newRow("ICO; permanent, at once")
+            << QList<bool> { false, false, false, true } << true << false << "*.ico;*.icon"
+            << QStringList { "e.ico", "f.icon" };
     }
 
-    void okAppliesTheCheckedFormats()
+    void okAppliesEveryChoice()
     {
         QFETCH(QList<bool>, checked);
+        QFETCH(bool, permanent);
+        QFETCH(bool, manual);
         QFETCH(QString, pattern);
         QFETCH(QStringList, listed);
         QTemporaryDir dir;
         for (const char *name : { "a.jpg", "b.jpeg", "c.bmp", "d.gif", "e.ico", "f.icon", "g.txt" })
             QVERIFY(testpictures::writeBytes(dir.filePath(name), "only listed"));
-
         chooseFormats(checked);
-        click(m_options->ManualThumb);
+        click(permanent ? m_options->PermDel : m_options->ToRecycle);
+        click(manual ? m_options->ManualThumb : m_options->AutoThumb);
         ok();
-        QCOMPARE(m_main->ImageFormat, pattern);
         QVERIFY(!m_options->isVisible() && m_main->isEnabled());
+        QCOMPARE(m_main->ImageFormat, pattern);
+        QCOMPARE(m_main->DeleteRecycle, !permanent);
+        QCOMPARE(m_main->AutoThumbnails, !manual);
+        QCOMPARE(m_main->ButtonLoadThumbs->isVisible(), manual);
         QVERIFY(m_main->Dir1->setPath(dir.path()));
         QCOMPARE(m_main->File1->fileNames(), listed);
+        QCOMPARE(m_loader.reads(), manual ? 0 : int(listed.size()));
 
         open();
         QCOMPARE(formats(), checked);
-        QCOMPARE(m_main->ImageFormat, pattern);
+        QCOMPARE(m_options->PermDel->isChecked(), permanent);
+        QCOMPARE(m_options->ManualThumb->isChecked(), manual);
     }
 
-    void deleteAndLoadingChoices()
-    {
-        QTemporaryDir dir;
-        QVERIFY(testpictures::write(dir.filePath("a.jpg"), Qt::blue));
-        click(m_options->PermDel);
-        click(m_options->ManualThumb);
-        ok();
-        QVERIFY(!m_main->DeleteRecycle && !m_main->AutoThumbnails);
-        QVERIFY(m_main->ButtonLoadThumbs->isVisible());
-        QVERIFY(m_main->Dir1->setPath(dir.path()));
-        QCOMPARE(m_loader.reads(), 0);
-
-        open();
-        QVERIFY(m_options->PermDel->isChecked() && m_options->ManualThumb->isChecked());
-        click(m_options->ToRecycle);
-        click(m_options->AutoThumb);
-        ok();
-        QVERIFY(m_main->DeleteRecycle && m_main->AutoThumbnails);
-        QVERIFY(!m_main->ButtonLoadThumbs->isVisible());
-    }
-
-    void noFormatSaysSoAndAppliesNothing()
+    // With no format, OK says so and applies nothing; the close box applies nothing either.
+    void noFormatOrCloseBoxAppliesNothing()
     {
         chooseFormats({ false, false, false, false });
         click(m_options->PermDel);
@@ -151,29 +137,14 @@ private slots:
         ok();
         QCOMPARE(m_services.boxesFake.texts(), QStringList { "You must select a Picture Format" });
         QVERIFY(m_options->isVisible() && !m_main->isEnabled());
+        chooseFormats({ false, false, true, false });
+        QVERIFY(m_options->close());
+        QVERIFY(m_main->isEnabled());
         QCOMPARE(m_main->ImageFormat, startPattern);
         QVERIFY(m_main->DeleteRecycle && !m_main->ButtonLoadThumbs->isVisible());
-
-        QVERIFY(m_options->close());
-        QVERIFY(m_main->isEnabled());
         open();
         QCOMPARE(formats(), allFour);
-        QVERIFY(m_options->ToRecycle->isChecked());
-    }
-
-    void closeBoxAppliesNothing()
-    {
-        chooseFormats({ false, false, true, false });
-        ok();
-        open();
-        chooseFormats(allFour);
-        click(m_options->PermDel);
-        QVERIFY(m_options->close());
-        QVERIFY(m_main->isEnabled());
-        QCOMPARE(m_main->ImageFormat, QStringLiteral("*.gif"));
-        QVERIFY(m_main->DeleteRecycle);
-        open();
-        QCOMPARE(formats(), (QList<bool> { false, false, true, false }));
+        QVERIFY(m_options->ToRecycle->isChecked() && m_options->AutoThumb->isChecked());
     }
 
     void holdsTheMainWindowUntilItCloses()
@@ -210,15 +181,6 @@ private slots:
         QVERIFY(options.ToRecycle->isChecked() && options.AutoThumb->isChecked());
         QTest::mouseClick(options.Command3, Qt::LeftButton);
         QVERIFY(!options.isLoaded());
-    }
-
-    void everyCaptionShowsWhole()
-    {
-        for (const QAbstractButton *button : m_options->findChildren<QAbstractButton *>()) {
-            QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->text()));
-            QVERIFY2(button->parentWidget()->rect().contains(button->geometry()),
-                qPrintable(button->text()));
-        }
     }
 };
 

@@ -1,30 +1,19 @@
 #pragma once
 
-#include "browser/frmmain.h"
-#include "rename/rename.h"
-#include "widgets/folderlistbox.h"
-
-#include <QAction>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
 
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 
-#ifdef Q_OS_UNIX
 #include <sys/mount.h>
 #include <unistd.h>
-#endif
 
 // Helpers that make file-system faults real: dropping root's power over permissions, a
-// small scratch volume that can fill up or vanish, and a look at every file left on disk.
+// small scratch volume that can vanish, a watchdog, and a look at every file left on disk.
 namespace faults
 {
 
@@ -37,21 +26,16 @@ class Unprivileged
 public:
     static constexpr uid_t nobody = 65534;
     Unprivileged()
+        : m_dropped(geteuid() == 0 && setresgid(nobody, nobody, 0) == 0
+            && setresuid(nobody, nobody, 0) == 0)
     {
-#ifdef Q_OS_UNIX
-        if (geteuid() == 0) {
-            m_dropped = setresgid(nobody, nobody, 0) == 0 && setresuid(nobody, nobody, 0) == 0;
-        }
-#endif
     }
     ~Unprivileged()
     {
-#ifdef Q_OS_UNIX
         if (m_dropped) {
             [[maybe_unused]] const int user = setresuid(0, 0, 0);
             [[maybe_unused]] const int group = setresgid(0, 0, 0);
         }
-#endif
     }
 
 private:
@@ -78,6 +62,14 @@ inline bool setReadOnly(const QString &path, bool readOnly)
     return QFile::setPermissions(path, permissions);
 }
 
+// Makes every folder under root writable again, so that a temporary folder can go away.
+inline void makeWritable(const QString &root)
+{
+    QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        setReadOnly(it.next(), false);
+}
+
 // A small volume of its own (a tmpfs), which needs the right to mount: root in a container
 // that allows it. Unmounting is lazy, as when a disk is pulled out while a folder of it is
 // the current one.
@@ -88,30 +80,18 @@ public:
     ScratchVolume(const QString &mountPoint, int kilobytes)
         : m_path(mountPoint)
     {
-#ifdef Q_OS_LINUX
         QDir().mkpath(mountPoint);
         const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k,mode=0777";
         m_mounted = ::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0,
                         options.constData())
             == 0;
-#else
-        Q_UNUSED(kilobytes);
-#endif
     }
-    ~ScratchVolume()
-    {
-        unmount();
-    }
-    bool isMounted() const
-    {
-        return m_mounted;
-    }
+    ~ScratchVolume() { unmount(); }
+    bool isMounted() const { return m_mounted; }
     void unmount()
     {
-#ifdef Q_OS_LINUX
         if (m_mounted)
             ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
-#endif
         m_mounted = false;
     }
 
@@ -126,7 +106,7 @@ class Watchdog
 {
     Q_DISABLE_COPY_MOVE(Watchdog)
 public:
-    explicit Watchdog(std::chrono::seconds limit)
+    explicit Watchdog(std::chrono::seconds limit = std::chrono::seconds(20))
         : m_thread([this, limit] {
             std::unique_lock lock(m_mutex);
             if (!m_done.wait_for(lock, limit, [this] { return m_finished; }))
@@ -161,46 +141,6 @@ inline QStringList filesUnder(const QString &folder)
         files.append(QDir(folder).relativeFilePath(it.next()));
     files.sort();
     return files;
-}
-
-// Opens a folder from the folder list as the user does, by double-clicking its entry.
-inline bool openInFolderList(FolderListBox *list, const QString &name)
-{
-    for (int i = 0; i < list->count(); ++i) {
-        QListWidgetItem *item = list->item(i);
-        if (item->text().trimmed() != name)
-            continue;
-        list->scrollToItem(item);
-        const QPoint at = list->visualItemRect(item).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-        return true;
-    }
-    return false;
-}
-
-// Makes every folder under root writable again, so that a temporary folder can go away.
-inline void makeWritable(const QString &root)
-{
-    QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        setReadOnly(it.next(), false);
-}
-
-// Runs a batch job on the selection as the user does: "rename" to Holiday numbered from 1,
-// "trash" or "delete".
-inline void runJob(frmMain &w, const QString &job)
-{
-    if (job == "rename") {
-        w.mnuRename->trigger();
-        QTest::keyClicks(w.renameWindow()->Text2, QStringLiteral("Holiday"));
-        QTest::keyClicks(w.renameWindow()->Text3, QStringLiteral("1"));
-        QTest::mouseClick(w.renameWindow()->Command1, Qt::LeftButton);
-        QTest::mouseClick(w.renameWindow()->Go, Qt::LeftButton);
-    } else {
-        w.DeleteRecycle = job == "trash";
-        w.mnuEditDelete->trigger();
-    }
 }
 
 } // namespace faults

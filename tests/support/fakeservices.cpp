@@ -27,57 +27,34 @@ template <class Call>
 platform::FsResult run(
     const FakeFileSystem &fs, FakeFileSystem::Op op, const QString &a, const QString &b, Call call)
 {
-    if (fs.fault) {
-        if (const auto failure = fs.fault(op, a, b))
-            return *failure;
-    }
-    return call();
+    const auto failure = fs.fault ? fs.fault(op, a, b) : std::nullopt;
+    return failure ? *failure : call();
 }
 } // namespace
 
 platform::FsResult FakeFileSystem::renameFile(const QString &from, const QString &to)
 {
-    const auto result
-        = run(*this, Op::Rename, from, to, [&] { return QtFileSystem::renameFile(from, to); });
-    if (result)
-        renamed.emplace_back(from, to);
-    return result;
+    return run(*this, Op::Rename, from, to, [&] { return QtFileSystem::renameFile(from, to); });
 }
 
 platform::FsResult FakeFileSystem::moveFile(const QString &from, const QString &to)
 {
-    const auto result
-        = run(*this, Op::Move, from, to, [&] { return QtFileSystem::moveFile(from, to); });
-    if (result)
-        moved.emplace_back(from, to);
-    return result;
+    return run(*this, Op::Move, from, to, [&] { return QtFileSystem::moveFile(from, to); });
 }
 
 platform::FsResult FakeFileSystem::removeFile(const QString &path)
 {
-    const auto result
-        = run(*this, Op::Remove, path, {}, [&] { return QtFileSystem::removeFile(path); });
-    if (result)
-        removed.append(path);
-    return result;
+    return run(*this, Op::Remove, path, {}, [&] { return QtFileSystem::removeFile(path); });
 }
 
 platform::FsResult FakeFileSystem::moveToTrash(const QString &path)
 {
-    const auto result
-        = run(*this, Op::Trash, path, {}, [&] { return QtFileSystem::moveToTrash(path); });
-    if (result)
-        trashed.append(path);
-    return result;
+    return run(*this, Op::Trash, path, {}, [&] { return QtFileSystem::moveToTrash(path); });
 }
 
 platform::FsResult FakeFileSystem::makeFolder(const QString &path)
 {
-    const auto result
-        = run(*this, Op::MakeFolder, path, {}, [&] { return QtFileSystem::makeFolder(path); });
-    if (result)
-        madeFolders.append(path);
-    return result;
+    return run(*this, Op::MakeFolder, path, {}, [&] { return QtFileSystem::makeFolder(path); });
 }
 
 QString FakeFileSystem::programFolder() const
@@ -93,7 +70,6 @@ QString FakeFileSystem::stateFolder() const
 platform::Volume FakeFileSystem::volumeOf(const QString &folder) const
 {
     platform::Volume volume = QtFileSystem::volumeOf(folder);
-    if (fileSystem)
-        volume.fileSystem = *fileSystem;
+    volume.fileSystem = fileSystem.value_or(volume.fileSystem);
     return volume;
 }

@@ -54,11 +54,6 @@ struct FakeFileSystem : platform::QtFileSystem {
     std::shared_ptr<QTemporaryDir> ownStateFolder = std::make_shared<QTemporaryDir>();
     // The kind of file system every folder is on, instead of the real one ("exfat").
     std::optional<QString> fileSystem;
-    std::vector<std::pair<QString, QString>> renamed;
-    std::vector<std::pair<QString, QString>> moved;
-    QStringList removed;
-    QStringList trashed;
-    QStringList madeFolders;
 
     platform::FsResult renameFile(const QString &from, const QString &to) override;
     platform::FsResult moveFile(const QString &from, const QString &to) override;

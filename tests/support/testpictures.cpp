@@ -16,6 +16,13 @@
 namespace testpictures
 {
 
+QImage filled(QSize size, QColor color)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
 bool write(const QString &path, QColor color, QSize size)
 {
     // Qt writes no GIF: use a real one kept with the tests.
@@ -23,15 +30,19 @@ bool write(const QString &path, QColor color, QSize size)
         QFile::remove(path);
         return QFile::copy(data(QStringLiteral("formats/video-001.gif")), path);
     }
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    return image.save(path, nullptr, 95);
+    return filled(size, color).save(path, nullptr, 95);
 }
 
 bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray bytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString data(const QString &relative)

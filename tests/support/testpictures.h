@@ -19,8 +19,12 @@ namespace testpictures
 bool write(const QString &path, QColor color, QSize size = QSize(64, 48));
 // Writes bytes as they are (a broken or fake picture).
 bool writeBytes(const QString &path, const QByteArray &bytes);
+// The bytes of a file; empty for a file that is not there.
+QByteArray bytes(const QString &path);
 // The path of a file kept with the tests.
 QString data(const QString &relative);
+// An image of one colour.
+QImage filled(QSize size, QColor color);
 // The colour in the middle of an image.
 QColor centre(const QImage &image);
 // True when two colours are within a JPEG's rounding of each other.

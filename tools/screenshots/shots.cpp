@@ -1,0 +1,78 @@
+// Renders every window of the program offscreen to PNG files in $SHOTS_OUT, showing the
+// pictures of $SHOTS_PICS and the help pages of $SHOTS_HELP.
+#include "browser/frmmain.h"
+#include "info/about.h"
+#include "info/frmsplash.h"
+#include "info/help.h"
+#include "move/movefilewindow.h"
+#include "options/frmoptions.h"
+#include "rename/rename.h"
+#include "support/fakeservices.h"
+#include "support/testpictures.h"
+#if __has_include("widgets/folderlistbox.h")
+#include "widgets/folderlistbox.h"
+#else
+#include "app/folderlistbox.h"
+#endif
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+class Shots : public QObject
+{
+    Q_OBJECT
+    QString out = qEnvironmentVariable("SHOTS_OUT");
+    void save(QWidget *w, const char *name)
+    {
+        QCoreApplication::processEvents();
+        QTest::qWait(200);
+        QVERIFY(w->grab().save(out + "/" + name + ".png"));
+    }
+private slots:
+    void all()
+    {
+        FakeServices services;
+        services.fsFake.programFolderPath = qEnvironmentVariable("SHOTS_HELP");
+        CountingLoader loader;
+        frmMain w(services, loader);
+        QVERIFY(w.Form_Load());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.Dir1->setPath(qEnvironmentVariable("SHOTS_PICS")));
+        save(&w, "main");
+        w.mnuEditSelectAll->trigger();
+        save(&w, "main-selected");
+        w.mnuRename->trigger();
+        save(w.renameWindow(), "rename");
+        w.renameWindow()->close();
+        w.mnuMovePictures->trigger();
+        save(w.moveWindow(), "move");
+        w.moveWindow()->close();
+        w.mnuToolsOptions->trigger();
+        save(w.optionsWindow(), "options");
+        w.optionsWindow()->close();
+        w.mnuHelpContents->trigger();
+        save(w.helpWindow(), "help");
+        w.mnuHelpAbout->trigger();
+        save(w.aboutWindow(), "about");
+        frmSplash splash;
+        splash.show();
+        save(&splash, "splash");
+        QTimer::singleShot(300, [this] {
+            QWidget *box = QApplication::activeModalWidget();
+            if (box) {
+                box->grab().save(out + "/messagebox.png");
+                qobject_cast<QMessageBox *>(box)->button(QMessageBox::Ok)->click();
+            }
+        });
+        platform::QtMessageBoxes().MsgBox(
+            "These files could not be deleted:\n\n/home/me/<b>pics</b>/a.jpg\nThe file is no "
+            "longer there.",
+            platform::box::OkOnly, {});
+    }
+};
+QTEST_MAIN(Shots)
+#include "shots.moc"
