@@ -9,7 +9,9 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 
 #include <fcntl.h>
