@@ -1,5 +1,6 @@
 #include "browser/frmmain.h"
 
+#include "browser/gridcells.h"
 #include "browser/imagebox.h"
 #include "browser/picturecache.h"
 #include "core/buildinfo.h"
@@ -30,11 +31,8 @@
 
 namespace
 {
-// The window's client area and the thumbnail size the grid shows.
+// The window's client area.
 constexpr QSize clientSize(771, 533);
-constexpr QSize thumbnailSize(100, 100);
-// The caption of a marked thumbnail: light yellow.
-constexpr QColor markColor(255, 255, 192);
 constexpr double listFontPoints = 8.25;
 
 QFont listFont()
@@ -49,7 +47,8 @@ frmMain::frmMain(platform::Services &services, const PictureLoader &loader, QWid
     : QMainWindow(parent)
     , m_services(services)
     , m_loader(loader)
-    , m_cache(std::make_unique<PictureCache>(loader, thumbnailSize))
+    , m_cache(std::make_unique<PictureCache>(loader, ThumbnailView::pictureSize))
+    , m_cells(std::make_unique<GridCells>(*m_cache))
 {
     installFontSubstitutes();
     MainWindow = this;
@@ -109,25 +108,10 @@ void frmMain::buildControls()
 
     picOuter = new QWidget(client);
     picOuter->setGeometry(192, 8, 561, 505);
-    picInner = new QWidget(picOuter);
+    picInner = new ThumbnailView(*m_cells, m_state, picOuter);
     picInner->setGeometry(10, 10, 545, 110);
-
-    auto *firstImage = new ImageBox(picInner);
-    firstImage->setGeometry(0, 0, thumbnailSize.width(), thumbnailSize.height());
-    auto *firstLabel = new CellLabel(picInner);
-    firstLabel->setGeometry(0, 100, 101, 33);
-    firstLabel->setBackColor(markColor);
-    Image1 = ControlArray<ImageBox>(firstImage, [this] {
-        auto *image = new ImageBox(picInner);
-        image->resize(thumbnailSize);
-        return image;
-    });
-    Label1 = ControlArray<CellLabel>(firstLabel, [this] {
-        auto *label = new CellLabel(picInner);
-        label->resize(101, 33);
-        label->setBackColor(markColor);
-        return label;
-    });
+    Image1 = GridCellArray(picInner, m_cells.get(), false);
+    Label1 = GridCellArray(picInner, m_cells.get(), true);
 
     VBar = new QScrollBar(Qt::Vertical, client);
     VBar->setGeometry(752, 8, 17, 505);
@@ -205,8 +189,10 @@ void frmMain::connectEvents()
     connect(ButtonLoadThumbs, &QPushButton::clicked, this, &frmMain::ButtonLoadThumbs_Click);
     connect(VBar, &QScrollBar::valueChanged, this, &frmMain::VBar_Change);
     connect(Image4, &ImageBox::clicked, this, &frmMain::Image4_Click);
-    connect(Image1(0), &ImageBox::clicked, this, [this] { Image1_Click(0); });
-    connect(Image1(0), &ImageBox::doubleClicked, this, [this] { Image1_DblClick(0); });
+    connect(picInner, &ThumbnailView::clicked, this, &frmMain::Image1_Click);
+    connect(picInner, &ThumbnailView::doubleClicked, this, &frmMain::Image1_DblClick);
+    connect(m_cells.get(), &GridCells::progress, this, &frmMain::showProgress);
+    connect(m_cells.get(), &GridCells::cellChanged, this, &frmMain::showCell);
     picOuter->installEventFilter(this);
 
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);

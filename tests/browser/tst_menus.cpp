@@ -5,6 +5,7 @@
 #include "options/frmoptions.h"
 #include "rename/rename.h"
 #include "support/fakeservices.h"
+#include "support/picturefolders.h"
 #include "support/testpictures.h"
 #include "widgets/folderlistbox.h"
 
@@ -149,7 +150,7 @@ private:
     // command.
     QAction *openWith(const QByteArray &className)
     {
-        QTest::mouseClick(m_main->Image1(0), Qt::LeftButton);
+        clickThumbnail(*m_main, 0);
         const std::map<QByteArray, QAction *> commands { { "Rename", m_main->mnuRename },
             { "MoveFileWindow", m_main->mnuMovePictures },
             { "frmOptions", m_main->mnuToolsOptions }, { "Help", m_main->mnuHelpContents },

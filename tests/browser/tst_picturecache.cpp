@@ -1,17 +1,12 @@
-#include "browser/imagebox.h"
+#include "browser/gridcells.h"
 #include "browser/picturecache.h"
 #include "support/picturefolders.h"
 #include "widgets/folderlistbox.h"
 
-#include <QListWidget>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QThread>
 #include <QtTest>
 
-#include <atomic>
-#include <functional>
-#include <memory>
 #include <numeric>
 
 namespace
@@ -53,22 +48,6 @@ QStringList fillFolder(const QString &folder)
     return paths;
 }
 
-// A loader that does something while it runs, on whatever thread it runs on.
-class HookedLoader : public PictureLoader
-{
-public:
-    std::function<void()> onLoad;
-    LoadedPicture load(const QString &path, QSize size) const override
-    {
-        if (onLoad)
-            onLoad();
-        return m_real.load(path, size);
-    }
-
-private:
-    QtPictureLoader m_real;
-};
-
 // What a user sees of one cell of the grid.
 struct Cell {
     QString caption;
@@ -86,6 +65,8 @@ std::vector<Cell> gridOf(const QString &folder, int threads)
         return {};
     s.w.show();
     QTest::mouseClick(s.w.ButtonLoadThumbs, Qt::LeftButton);
+    if (!s.w.gridCells().waitUntilBuilt())
+        return {};
     std::vector<Cell> cells;
     for (int i = 0; i < s.w.Image1.ubound(); ++i) {
         cells.push_back({ s.w.Label1(i)->caption(), s.w.Image1(i)->isBroken(),
@@ -183,42 +164,6 @@ private Q_SLOTS:
         QCOMPARE(loader.paths(), change.isEmpty() ? QStringList() : QStringList(paths.first()));
         QVERIFY(testpictures::near(testpictures::centre(again.front().image),
             change.isEmpty() ? QColor(Qt::red) : QColor(Qt::yellow)));
-    }
-
-    // A click made while the grid is being built acts once the whole grid is there.
-    void clickDuringABuildActsOnTheWholeGrid()
-    {
-        const QTemporaryDir dir;
-        QVERIFY(!fillFolder(dir.path()).isEmpty());
-        FakeServices services;
-        HookedLoader loader;
-        frmMain w(services, loader);
-        w.setThumbnailsManual(true);
-        QVERIFY(w.Form_Load());
-        w.show();
-        QVERIFY(w.Dir1->setPath(dir.path()));
-        ImageBox *first = w.Image1(0);
-        const QPoint middle(50, 50);
-        // The user's click, made while the first picture is read.
-        auto press = std::make_unique<QMouseEvent>(QEvent::MouseButtonPress, middle,
-            first->mapToGlobal(middle), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        auto release = std::make_unique<QMouseEvent>(QEvent::MouseButtonRelease, middle,
-            first->mapToGlobal(middle), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        std::atomic<bool> clicked { false };
-        loader.onLoad = [&] {
-            if (clicked.exchange(true))
-                return;
-            QCoreApplication::postEvent(first, press.release());
-            QCoreApplication::postEvent(first, release.release());
-        };
-        int cellsAtClick = -1;
-        connect(first, &ImageBox::clicked, this, [&] { cellsAtClick = w.Image1.ubound(); });
-
-        QTest::mouseClick(w.ButtonLoadThumbs, Qt::LeftButton);
-        QVERIFY(clicked);
-        QTRY_COMPARE(cellsAtClick, pictureCount);
-        QCOMPARE(w.List1->count(), 1);
-        QCOMPARE(w.List1->item(0)->text(), w.PathString(dir.path(), w.gridNames().constFirst()));
     }
 };
 

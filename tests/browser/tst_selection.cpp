@@ -53,9 +53,8 @@ QList<int> marks(const frmMain &w)
 }
 
 // What the system delivers for a double-click: press, release, double-click, release.
-void doubleClick(QWidget *widget)
+void doubleClick(QWidget *widget, QPoint at)
 {
-    const QPoint at(50, 50);
     QTest::mouseClick(widget, Qt::LeftButton, {}, at);
     QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
     QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
@@ -172,7 +171,7 @@ void TestSelection::previewOpensAndCloses()
     w.setThumbnailsManual(manual);
     QCOMPARE(w.ButtonLoadThumbs->isVisible(), manual);
 
-    doubleClick(w.Image1(1));
+    doubleClick(w.picInner, w.Image1(1)->geometry().center());
     QVERIFY(w.isPreviewShown());
     QVERIFY(w.Image4->isVisible());
     QVERIFY(!w.picOuter->isVisible());

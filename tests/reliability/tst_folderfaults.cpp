@@ -1,3 +1,4 @@
+#include "browser/gridcells.h"
 #include "browser/imagebox.h"
 #include "core/rules.h"
 #include "reliability/faultsupport.h"
@@ -109,6 +110,7 @@ void TestFolderFaults::shownFolderVanishes()
     if (then == "rebuild") {
         s.w.setThumbnailsManual(true);
         QTest::mouseClick(s.w.ButtonLoadThumbs, Qt::LeftButton);
+        QVERIFY(s.w.gridCells().waitUntilBuilt());
         // The cells stay, as "no picture": the button builds from the list it has.
         QCOMPARE(s.w.Label1(1)->caption(), QStringLiteral("b.jpg"));
         QVERIFY(s.w.Image1(1)->isBroken());

@@ -1,4 +1,5 @@
 #include "browser/frmmain.h"
+#include "browser/gridcells.h"
 #include "browser/imagebox.h"
 #include "support/fakeservices.h"
 #include "support/picturefolders.h"
@@ -53,9 +54,8 @@ namespace
 constexpr int qtDefaultLimitMb = 128;
 const QStringList pictureSuffixes = { "jpg", "jpeg", "bmp", "gif", "ico" };
 
-void doubleClick(QWidget *widget)
+void doubleClick(QWidget *widget, QPoint at)
 {
-    const QPoint at(50, 50);
     QTest::mouseClick(widget, Qt::LeftButton, {}, at);
     QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
     QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
@@ -94,7 +94,10 @@ void TestHostilePictures::initTestCase()
     QVERIFY(m_window->Form_Load());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    // Every cell keeps its thumbnail, near the screen or not.
+    m_window->gridCells().setMargin(1 << 20);
     QVERIFY(m_window->Dir1->setPath(m_folder));
+    QVERIFY(m_window->gridCells().waitUntilBuilt());
 }
 
 void TestHostilePictures::cleanupTestCase()
@@ -111,7 +114,8 @@ void TestHostilePictures::everyListedFileGetsACell()
     for (int i = 0; i < w.File1->count(); ++i) {
         QVERIFY(w.Image1(i) != nullptr && w.Label1(i) != nullptr);
         QCOMPARE(w.Label1(i)->caption(), w.File1->fileName(i));
-        QVERIFY2(w.Image1(i)->isVisibleTo(w.picInner), qPrintable(w.File1->fileName(i)));
+        QVERIFY2(
+            w.picInner->rect().contains(w.Image1(i)->geometry()), qPrintable(w.File1->fileName(i)));
         // A cell shows the picture or the "no picture" mark, never nothing.
         QVERIFY2(!w.Image1(i)->picture().isNull() || w.Image1(i)->isBroken(),
             qPrintable(w.File1->fileName(i)));
@@ -218,7 +222,7 @@ void TestHostilePictures::previewOfEach()
 {
     QFETCH(int, index);
     frmMain &w = *m_window;
-    doubleClick(w.Image1(index));
+    doubleClick(w.picInner, w.Image1(index)->geometry().center());
     QVERIFY(w.isPreviewShown());
     QVERIFY(w.Image4->isVisible());
     QVERIFY(!w.Image4->picture().isNull() || w.Image4->isBroken());
@@ -230,7 +234,7 @@ void TestHostilePictures::previewOfEach()
     QVERIFY(w.picOuter->isVisible());
     // The double-click's first click selected the file; a second click puts it back.
     QCOMPARE(w.List1->count(), 1);
-    QTest::mouseClick(w.Image1(index), Qt::LeftButton, {}, QPoint(50, 50));
+    clickThumbnail(w, index);
     QCOMPARE(w.List1->count(), 0);
     QVERIFY(m_services.boxesFake.shown.empty());
 }
