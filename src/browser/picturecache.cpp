@@ -1,5 +1,7 @@
 #include "browser/picturecache.h"
 
+#include "browser/sharedthumbnails.h"
+
 #include <QFileInfo>
 #include <QSemaphore>
 
@@ -27,6 +29,47 @@ void PictureCache::setThreadCount(int threads)
 {
     m_threads = qMax(1, threads);
     m_pool.setMaxThreadCount(m_threads);
+}
+
+void PictureCache::useShared(std::shared_ptr<const SharedThumbnails> shared)
+{
+    m_shared = std::move(shared);
+}
+
+LoadedPicture PictureCache::throughShared(const QString &path, QSize size) const
+{
+    const SharedThumbnails::Key key = SharedThumbnails::keyOf(path);
+    // The cache's own files get no thumbnails of their own.
+    if (key.uri.isEmpty() || m_shared->isInside(path))
+        return m_loader.load(path, size);
+    const auto stretched = [size](const QImage &image) {
+        return image.size() == size
+            ? image
+            : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    };
+    const SharedThumbnails::Flavour flavour = SharedThumbnails::flavourFor(size);
+    const QImage stored = m_shared->read(key, flavour);
+    if (!stored.isNull())
+        return { stretched(stored.convertToFormat(stored.hasAlphaChannel()
+                         ? QImage::Format_ARGB32_Premultiplied
+                         : QImage::Format_RGB32)),
+            {} };
+    QString why;
+    if (m_shared->readFailure(key, &why))
+        return { {}, why };
+
+    LoadedPicture picture = m_loader.loadFitted(path, SharedThumbnails::sideOf(flavour));
+    if (picture.ok()) {
+        // A thumbnail the file carries is cheaper to read again than a PNG.
+        if (picture.decoded)
+            (void)m_shared->write(key, flavour, picture.image);
+        picture.image = stretched(picture.image);
+    } else if (QFileInfo(path).isReadable() && !picture.error.isEmpty()) {
+        // A file that cannot be opened now may open later; one that cannot be read as a
+        // picture stays so until it changes.
+        (void)m_shared->writeFailure(key, picture.error);
+    }
+    return picture;
 }
 
 QSize PictureCache::thumbnailSize() const
@@ -98,7 +141,7 @@ LoadedPicture PictureCache::thumbnail(const QString &path) const
             return *known;
         size = m_size;
     }
-    LoadedPicture picture = m_loader.load(path, size);
+    LoadedPicture picture = m_shared ? throughShared(path, size) : m_loader.load(path, size);
     const QMutexLocker lock(&m_mutex);
     // Set for another size meanwhile: this one is not kept.
     if (size == m_size)

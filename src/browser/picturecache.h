@@ -6,6 +6,7 @@
 #include <QString>
 #include <QThreadPool>
 #include <functional>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -14,6 +15,8 @@
 // file while a changed or another folder's file of the same name is read again. Past its
 // budget it lets go of the thumbnails used longest ago, never of one that is also held
 // elsewhere (a cell on screen): the grid and the cache share one copy of each picture.
+class SharedThumbnails;
+
 class PictureCache
 {
 public:
@@ -27,6 +30,9 @@ public:
     // One entry per path, in order, decoded on the cache's threads. progress is called on
     // the calling thread as results come in.
     std::vector<LoadedPicture> thumbnails(const QStringList &paths, const Progress &progress = {});
+
+    // Reads and keeps thumbnails in the thumbnail cache desktop programs share as well.
+    void useShared(std::shared_ptr<const SharedThumbnails> shared);
 
     QSize thumbnailSize() const;
     void setThumbnailSize(QSize size);
@@ -57,8 +63,10 @@ private:
     const LoadedPicture *find(const QString &path, const FileKey &key) const;
     void store(const QString &path, const FileKey &key, const LoadedPicture &picture) const;
     void evict() const;
+    LoadedPicture throughShared(const QString &path, QSize size) const;
 
     const PictureLoader &m_loader;
+    std::shared_ptr<const SharedThumbnails> m_shared;
     QThreadPool m_pool;
     int m_threads = 1;
     mutable QMutex m_mutex;
