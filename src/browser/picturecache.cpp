@@ -9,7 +9,7 @@
 
 namespace
 {
-constexpr qint64 defaultBudgetBytes = 32LL * 1024 * 1024;
+constexpr qint64 defaultBudgetBytes = 64LL * 1024 * 1024;
 
 qint64 bytesOf(const LoadedPicture &picture)
 {
