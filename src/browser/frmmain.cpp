@@ -99,6 +99,9 @@ void frmMain::buildControls()
     List1 = new QListWidget(client);
     List1->setGeometry(8, 312, 174, 212);
     List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A long selection is laid out a batch at a time, so that Select All in a large folder
+    // does not hold the window up.
+    List1->setLayoutMode(QListView::Batched);
 
     File1 = new FileListBox(client);
     File1->setGeometry(712, 0, 165, 201);
