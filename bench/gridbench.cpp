@@ -2,9 +2,11 @@
 // vipsthumbnail on the same files, and how much memory the process needed for it.
 #include "browser/exifthumbnail.h"
 #include "browser/frmmain.h"
+#include "browser/gridcells.h"
 #include "browser/picturecache.h"
 #include "browser/pictureformats.h"
 #include "browser/pictureloader.h"
+#include "browser/sharedthumbnails.h"
 #include "widgets/filelistbox.h"
 #include "widgets/folderlistbox.h"
 #include "widgets/qtplatform.h"
@@ -20,6 +22,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QThreadPool>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <fcntl.h>
@@ -31,6 +34,7 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace
@@ -44,6 +48,10 @@ constexpr int maxVipsRuns = 3;
 constexpr int defaultTableSample = 20;
 constexpr int defaultColdDiskRuns = 3;
 constexpr int scrollSteps = 100;
+// The cells the first screen shows, and how often the input probe posts.
+constexpr int firstScreenCells = 20;
+constexpr int probeIntervalMs = 5;
+constexpr int buildTimeoutMs = 3600 * 1000;
 constexpr double kilobytesPerMegabyte = 1024.0;
 constexpr double bytesPerKilobyte = 1024.0;
 constexpr double nanosecondsPerMillisecond = 1e6;
@@ -81,6 +89,11 @@ public:
     {
         ++m_reads;
         return m_real.load(path, size);
+    }
+    LoadedPicture loadFitted(const QString &path, int side) const override
+    {
+        ++m_reads;
+        return m_real.loadFitted(path, side);
     }
     int reads() const { return m_reads.load(); }
     void reset() { m_reads = 0; }
@@ -318,6 +331,11 @@ struct GridFigures {
     int pictures = 0;
     int threads = 1;
     std::vector<double> colds;
+    double firstScreenMs = 0;
+    double inputMaxMs = 0;
+    double secondLaunchMs = 0;
+    int secondLaunchReads = 0;
+    double selectAllMs = 0;
     double coldMs = 0;
     double warmMs = 0;
     double coldCpuMs = 0;
@@ -328,16 +346,70 @@ struct GridFigures {
     double readKib = 0;
 };
 
-// Builds the grid as the View Thumbnails button does, and shows it.
-double build(frmMain &window)
+// Input posted while the grid builds waits behind whatever the event loop is doing: the probe
+// posts an event every few milliseconds and keeps the longest wait.
+class InputProbe : public QObject
 {
-    return millisecondsOf([&] {
-        window.ButtonLoadThumbs_Click();
-        // What the event loop does next: polish and paint the new cells, delete the old ones.
-        QCoreApplication::sendPostedEvents();
-        window.repaint();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    });
+public:
+    InputProbe() { post(); }
+    double longestMs() const { return m_longestMs; }
+
+protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() != probeType)
+            return QObject::event(event);
+        m_longestMs
+            = std::max(m_longestMs, double(m_posted.nsecsElapsed()) / nanosecondsPerMillisecond);
+        QTimer::singleShot(probeIntervalMs, this, [this] { post(); });
+        return true;
+    }
+
+private:
+    static constexpr QEvent::Type probeType = QEvent::User;
+    void post()
+    {
+        m_posted.start();
+        QCoreApplication::postEvent(this, new QEvent(probeType));
+    }
+    QElapsedTimer m_posted;
+    double m_longestMs = 0;
+};
+
+struct BuildTimes {
+    double firstScreenMs = 0;
+    double wholeMs = 0;
+    double inputMaxMs = 0;
+};
+
+// Builds the grid as the View Thumbnails button does and shows it: the time until the first
+// screen's cells show their pictures, and until the whole folder is read.
+BuildTimes build(frmMain &window)
+{
+    BuildTimes times;
+    QElapsedTimer clock;
+    clock.start();
+    const InputProbe probe;
+    window.ButtonLoadThumbs_Click();
+    GridCells &cells = window.gridCells();
+    const int screen = std::min(firstScreenCells, cells.count());
+    const auto screenShown = [&] {
+        for (int i = 0; i < screen; ++i) {
+            if (cells.cell(i).shown == GridCells::Shown::Pending)
+                return false;
+        }
+        return true;
+    };
+    while (!screenShown())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    window.repaint();
+    times.firstScreenMs = double(clock.nsecsElapsed()) / nanosecondsPerMillisecond;
+    (void)cells.waitUntilBuilt(buildTimeoutMs);
+    QCoreApplication::sendPostedEvents();
+    window.repaint();
+    times.wholeMs = double(clock.nsecsElapsed()) / nanosecondsPerMillisecond;
+    times.inputMaxMs = probe.longestMs();
+    return times;
 }
 
 struct GridRuns {
@@ -351,28 +423,46 @@ struct GridRuns {
     bool coldOnly = false;
 };
 
+// A window as the program makes it, with the shared thumbnail cache under a folder of its own.
+std::unique_ptr<frmMain> openWindow(platform::Services &services, const PictureLoader &loader,
+    const QString &cacheRoot, const QString &folder)
+{
+    auto window = std::make_unique<frmMain>(services, loader);
+    window->pictureCache().useShared(std::make_shared<SharedThumbnails>(cacheRoot));
+    // Built only when asked, as with the View Thumbnails button.
+    window->setThumbnailsManual(true);
+    if (!window->Form_Load())
+        return {};
+    // Every format the program reads, so that the RAW and HEIC folders are listed.
+    window->ImageFormat = morePatterns;
+    window->show();
+    if (!window->Dir1->setPath(folder))
+        return {};
+    QCoreApplication::processEvents();
+    return window;
+}
+
 GridFigures measureGrid(const QString &folder, const GridRuns &how)
 {
     BenchServices services;
     CountedLoader loader;
     GridFigures figures;
+    std::vector<double> firstScreen;
+    std::vector<double> inputMax;
+    std::vector<double> selectAll;
+    std::unique_ptr<QTemporaryDir> cache;
     std::vector<double> coldCpu;
     std::vector<double> warm;
     std::vector<double> scroll;
     std::vector<double> disk;
     std::vector<double> read;
     for (int run = 0; run < how.runs; ++run) {
-        // A new window has an empty cache.
-        frmMain window(services, loader);
-        // Built only when asked, as with the View Thumbnails button.
-        window.setThumbnailsManual(true);
-        if (!window.Form_Load())
+        // A new window has an empty cache, and so has the shared cache of each run.
+        cache = std::make_unique<QTemporaryDir>();
+        const std::unique_ptr<frmMain> opened = openWindow(services, loader, cache->path(), folder);
+        if (!opened)
             return {};
-        window.ImageFormat = morePatterns;
-        window.show();
-        if (!window.Dir1->setPath(folder))
-            return {};
-        QCoreApplication::processEvents();
+        frmMain &window = *opened;
         figures.pictures = window.File1->count();
         figures.threads = window.pictureCache().threadCount();
         const double pictures = qMax(1, figures.pictures);
@@ -381,17 +471,21 @@ GridFigures measureGrid(const QString &folder, const GridRuns &how)
         loader.reset();
         const double cpuBefore = processorMilliseconds(RUSAGE_SELF);
         const ReadCounts readBefore = readCounts();
-        figures.colds.push_back(build(window));
+        const BuildTimes cold = build(window);
+        figures.colds.push_back(cold.wholeMs);
+        firstScreen.push_back(cold.firstScreenMs);
+        inputMax.push_back(cold.inputMaxMs);
         coldCpu.push_back(processorMilliseconds(RUSAGE_SELF) - cpuBefore);
         const ReadCounts readAfter = readCounts();
         disk.push_back(double(readAfter.disk - readBefore.disk) / bytesPerKilobyte / pictures);
         read.push_back(double(readAfter.calls - readBefore.calls) / bytesPerKilobyte / pictures);
-        std::printf("run %d: cold %.0f ms (processor time %.0f ms), %.1f KiB a picture from the "
-                    "disk, %.1f KiB read",
-            run + 1, figures.colds.back(), coldCpu.back(), disk.back(), read.back());
+        std::printf("run %d: first screen %.0f ms, cold %.0f ms (processor time %.0f ms), input "
+                    "waited at most %.1f ms, %.1f KiB a picture from the disk, %.1f KiB read",
+            run + 1, firstScreen.back(), figures.colds.back(), coldCpu.back(), inputMax.back(),
+            disk.back(), read.back());
         if (!how.coldOnly) {
             loader.reset();
-            warm.push_back(build(window));
+            warm.push_back(build(window).wholeMs);
             figures.warmReads = qMax(figures.warmReads, loader.reads());
             const int last = window.VBar->maximum();
             std::vector<double> steps;
@@ -402,12 +496,32 @@ GridFigures measureGrid(const QString &folder, const GridRuns &how)
                 }));
             }
             scroll.push_back(median(steps));
+            selectAll.push_back(millisecondsOf([&] {
+                window.mnuEditSelectAll->trigger();
+                window.repaint();
+            }));
+            window.mnuEditSelectNone->trigger();
             std::printf(", warm %.0f ms, %d reads when warm", warm.back(), loader.reads());
         }
         std::printf(", peak memory so far %.0f MB\n", peakRssMb());
         std::fflush(stdout);
         how.afterRun(run);
+        if (run + 1 < how.runs || how.coldOnly)
+            continue;
+        // The program started again on the same folder: a new window, whose memory cache is
+        // empty, with the shared cache the last run filled.
+        const std::unique_ptr<frmMain> again = openWindow(services, loader, cache->path(), folder);
+        if (again) {
+            loader.reset();
+            figures.secondLaunchMs = build(*again).wholeMs;
+            figures.secondLaunchReads = loader.reads();
+            std::printf("second launch: %.0f ms, %d pictures decoded\n", figures.secondLaunchMs,
+                figures.secondLaunchReads);
+        }
     }
+    figures.firstScreenMs = median(firstScreen);
+    figures.inputMaxMs = median(inputMax);
+    figures.selectAllMs = median(selectAll);
     figures.coldMs = median(figures.colds);
     figures.warmMs = median(warm);
     figures.coldCpuMs = median(coldCpu);
@@ -588,12 +702,14 @@ int main(int argc, char *argv[])
     std::printf(
         "grid: folder=%s platform=%s pictures=%lld threads=%d cold_ms=%.0f warm_ms=%.0f vips_ms=%s "
         "cold_vs_vips=%s cpu_vs_vips=%s cold_disk_ms=%s read_kib_per_picture=%s "
-        "warm_reads=%d peak_rss_mb=%.0f\n",
+        "warm_reads=%d peak_rss_mb=%.0f first_screen_ms=%.0f input_max_ms=%.1f "
+        "second_launch_ms=%.0f second_launch_decodes=%d select_all_ms=%.1f scroll_step_ms=%.2f\n",
         qPrintable(QFileInfo(folder).fileName()), qPrintable(platform),
         static_cast<long long>(grid.pictures), threads, grid.coldMs, grid.warmMs,
         qPrintable(figure(vipsRan, vipsMs, 0)), qPrintable(figure(vipsRan, median(ratios), 3)),
         qPrintable(figure(vipsRan, grid.coldCpuMs / vipsCpuMs, 3)),
         qPrintable(figure(diskRan, disk.coldMs, 0)), qPrintable(figure(diskRan, disk.diskKib, 1)),
-        grid.warmReads, peakMb);
+        grid.warmReads, peakMb, grid.firstScreenMs, grid.inputMaxMs, grid.secondLaunchMs,
+        grid.secondLaunchReads, grid.selectAllMs, grid.scrollMs);
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "browser/frmmain.h"
+#include "browser/gridcells.h"
 #include "browser/imagebox.h"
 #include "browser/picturecache.h"
 #include "memory.h"
@@ -75,7 +76,7 @@ int main(int argc, char *argv[])
 
     QElapsedTimer clock;
     clock.start();
-    if (!w.Dir1->setPath(folder))
+    if (!w.Dir1->setPath(folder) || !w.gridCells().waitUntilBuilt(600000))
         return 2;
     settle();
     const qint64 gridMs = clock.elapsed();

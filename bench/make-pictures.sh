@@ -83,15 +83,17 @@ vary() { # kind folder count
 vary camera camera-1000 1000
 vary plain plain-1000 1000
 
-if [ ! -e camera-10000/.done ]; then
-    echo "make-pictures: linking camera-10000"
-    rm -rf camera-10000 && mkdir camera-10000
-    perl -e 'for my $i (1 .. 10000) {
+# Large folders: links to the thousand pictures with thumbnails.
+for count in 10000 20000 50000; do
+    [ -e "camera-$count/.done" ] && continue
+    echo "make-pictures: linking camera-$count"
+    rm -rf "camera-$count" && mkdir "camera-$count"
+    perl -e 'my $count = shift; for my $i (1 .. $count) {
         link(sprintf("camera-1000/IMG_%04d.JPG", ($i - 1) % 1000 + 1),
-             sprintf("camera-10000/IMG_%05d.JPG", $i)) or die $!;
-    }'
-    touch camera-10000/.done
-fi
+             sprintf("camera-%d/IMG_%05d.JPG", $count, $i)) or die $!;
+    }' "$count"
+    touch "camera-$count/.done"
+done
 
 # RAW and HEIC files cannot be drawn here: the test samples stand for a camera's and a phone's.
 link_samples() { # folder count extension:sample...

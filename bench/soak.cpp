@@ -1,4 +1,5 @@
 #include "browser/frmmain.h"
+#include "browser/gridcells.h"
 #include "memory.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
@@ -53,7 +54,7 @@ void settle()
 
 bool cycle(frmMain &w, const QString &pictures, const QString &other, int round)
 {
-    if (!w.Dir1->setPath(pictures))
+    if (!w.Dir1->setPath(pictures) || !w.gridCells().waitUntilBuilt(600000))
         return false;
     settle();
     w.mnuEditSelectAll->trigger();

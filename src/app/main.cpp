@@ -1,5 +1,7 @@
 #include "browser/frmmain.h"
+#include "browser/picturecache.h"
 #include "browser/pictureloader.h"
+#include "browser/sharedthumbnails.h"
 #include "core/commandline.h"
 #include "info/frmsplash.h"
 #include "widgets/fonts.h"
@@ -61,6 +63,9 @@ int main(int argc, char *argv[])
     showAtOnce(*splash);
 
     frmMain window(services, loader);
+    // The thumbnails desktop programs share serve this one, and its serve them.
+    window.pictureCache().useShared(
+        std::make_shared<SharedThumbnails>(SharedThumbnails::standardRoot()));
     if (!window.Form_Load())
         return 0;
     splash.reset();

@@ -34,10 +34,9 @@ void BrowserState::refreshFiles()
 void BrowserState::select(const QStringList &paths)
 {
     const qsizetype before = m_selection.size();
-    QSet<QString> known(m_selection.begin(), m_selection.end());
     for (const QString &path : paths) {
-        if (!known.contains(path)) {
-            known.insert(path);
+        if (!m_selected.contains(path)) {
+            m_selected.insert(path);
             m_selection.append(path);
         }
     }
@@ -47,8 +46,10 @@ void BrowserState::select(const QStringList &paths)
 
 void BrowserState::deselect(const QString &path)
 {
-    if (m_selection.removeOne(path))
+    if (m_selected.remove(path)) {
+        m_selection.removeOne(path);
         Q_EMIT selectionChanged();
+    }
 }
 
 bool BrowserState::toggle(const QString &path)
@@ -66,6 +67,7 @@ void BrowserState::clearSelection()
     if (m_selection.isEmpty())
         return;
     m_selection.clear();
+    m_selected.clear();
     Q_EMIT selectionChanged();
 }
 

@@ -3,6 +3,7 @@
 #include "core/jobs.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 // The program's settings, as the options window sets them.
@@ -44,7 +45,7 @@ public:
     // The selection: full paths, in the order they were selected, each once. It outlives
     // folder changes.
     QStringList selection() const { return m_selection; }
-    bool isSelected(const QString &path) const { return m_selection.contains(path); }
+    bool isSelected(const QString &path) const { return m_selected.contains(path); }
     void select(const QStringList &paths);
     void deselect(const QString &path);
     // Selects a path that is not selected and deselects one that is; true when it ends selected.
@@ -92,6 +93,8 @@ private:
     QString m_pattern;
     QStringList m_fileNames;
     QStringList m_selection;
+    // The same paths, to look up.
+    QSet<QString> m_selected;
     bool m_held = false;
 };
 

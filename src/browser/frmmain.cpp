@@ -1,5 +1,6 @@
 #include "browser/frmmain.h"
 
+#include "browser/gridcells.h"
 #include "browser/imagebox.h"
 #include "browser/picturecache.h"
 #include "core/buildinfo.h"
@@ -31,9 +32,8 @@
 
 namespace
 {
-// The window's client area and the thumbnail size the grid shows.
+// The window's client area.
 constexpr QSize clientSize(771, 533);
-constexpr QSize thumbnailSize(100, 100);
 constexpr double listFontPoints = 8.25;
 
 QFont listFont()
@@ -48,7 +48,8 @@ frmMain::frmMain(platform::Services &services, const PictureLoader &loader, QWid
     : QMainWindow(parent)
     , m_services(services)
     , m_loader(loader)
-    , m_cache(std::make_unique<PictureCache>(loader, thumbnailSize))
+    , m_cache(std::make_unique<PictureCache>(loader, ThumbnailView::pictureSize))
+    , m_cells(std::make_unique<GridCells>(*m_cache))
 {
     installFontSubstitutes();
     MainWindow = this;
@@ -102,6 +103,9 @@ void frmMain::buildControls()
     List1->setGeometry(8, 312, 174, 212);
     List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     List1->setAccessibleName(tr("Selected pictures"));
+    // A long selection is laid out a batch at a time, so that Select All in a large folder
+    // does not hold the window up.
+    List1->setLayoutMode(QListView::Batched);
 
     File1 = new FileListBox(client);
     File1->setGeometry(712, 0, 165, 201);
@@ -113,25 +117,10 @@ void frmMain::buildControls()
     picOuter = new QWidget(client);
     picOuter->setGeometry(192, 8, 561, 505);
     picOuter->setAccessibleName(tr("Thumbnails"));
-    picInner = new QWidget(picOuter);
+    picInner = new ThumbnailView(*m_cells, m_state, picOuter);
     picInner->setGeometry(10, 10, 545, 110);
-
-    auto *firstImage = new ImageBox(picInner);
-    firstImage->setGeometry(0, 0, thumbnailSize.width(), thumbnailSize.height());
-    auto *firstLabel = new CellLabel(picInner);
-    firstLabel->setGeometry(0, 100, 101, 33);
-    firstLabel->setBackColor(colours::markBack);
-    Image1 = ControlArray<ImageBox>(firstImage, [this] {
-        auto *image = new ImageBox(picInner);
-        image->resize(thumbnailSize);
-        return image;
-    });
-    Label1 = ControlArray<CellLabel>(firstLabel, [this] {
-        auto *label = new CellLabel(picInner);
-        label->resize(101, 33);
-        label->setBackColor(colours::markBack);
-        return label;
-    });
+    Image1 = GridCellArray(picInner, m_cells.get(), false);
+    Label1 = GridCellArray(picInner, m_cells.get(), true);
 
     VBar = new QScrollBar(Qt::Vertical, client);
     VBar->setGeometry(752, 8, 17, 505);
@@ -217,8 +206,10 @@ void frmMain::connectEvents()
     connect(ButtonLoadThumbs, &QPushButton::clicked, this, &frmMain::ButtonLoadThumbs_Click);
     connect(VBar, &QScrollBar::valueChanged, this, &frmMain::VBar_Change);
     connect(Image4, &ImageBox::clicked, this, &frmMain::Image4_Click);
-    connect(Image1(0), &ImageBox::clicked, this, [this] { Image1_Click(0); });
-    connect(Image1(0), &ImageBox::doubleClicked, this, [this] { Image1_DblClick(0); });
+    connect(picInner, &ThumbnailView::clicked, this, &frmMain::Image1_Click);
+    connect(picInner, &ThumbnailView::doubleClicked, this, &frmMain::Image1_DblClick);
+    connect(m_cells.get(), &GridCells::progress, this, &frmMain::showProgress);
+    connect(m_cells.get(), &GridCells::cellChanged, this, &frmMain::showCell);
     picOuter->installEventFilter(this);
 
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);

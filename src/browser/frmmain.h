@@ -1,13 +1,12 @@
 #pragma once
 
 #include "browser/browserstate.h"
+#include "browser/thumbnailview.h"
 #include "core/platform.h"
-#include "widgets/controlarray.h"
 
 #include <QMainWindow>
 #include <QStringList>
 #include <memory>
-#include <vector>
 
 class QAction;
 class QLabel;
@@ -20,10 +19,9 @@ class DriveListBox;
 class FolderListBox;
 class FileListBox;
 class ImageBox;
-class CellLabel;
+class GridCells;
 class PictureCache;
 class PictureLoader;
-struct LoadedPicture;
 class Rename;
 class MoveFileWindow;
 class frmOptions;
@@ -76,13 +74,14 @@ public:
     QListWidget *List1 = nullptr;
     FileListBox *File1 = nullptr;
     QWidget *picOuter = nullptr;
-    QWidget *picInner = nullptr;
+    ThumbnailView *picInner = nullptr;
     QScrollBar *VBar = nullptr;
     QPushButton *ButtonLoadThumbs = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
     ImageBox *Image4 = nullptr;
-    ControlArray<ImageBox> Image1;
-    ControlArray<CellLabel> Label1;
+    // Thumbnail i: its picture and its caption.
+    GridCellArray Image1;
+    GridCellArray Label1;
 
     // Menu bar.
     QMenu *mnuFile = nullptr;
@@ -109,8 +108,11 @@ public:
     // Thumbnails button, which shows in manual mode.
     void setThumbnailsManual(bool manual);
     // The folder and the file names the grid shown now was built from.
-    QString gridFolder() const { return m_gridFolder; }
-    QStringList gridNames() const { return m_gridNames; }
+    QString gridFolder() const;
+    QStringList gridNames() const;
+    GridCells &gridCells() { return *m_cells; }
+    // Scrolls the grid just far enough to show a cell whole.
+    void scrollToCell(int index);
     bool isPreviewShown() const;
     PictureCache &pictureCache() { return *m_cache; }
 
@@ -157,15 +159,14 @@ private:
     void fixSize();
     void connectEvents();
     void openFailed(const QString &path);
-    std::vector<LoadedPicture> RefreshPictureCache(const QStringList &names);
-    void showCell(int index, const LoadedPicture &picture);
-    void paintCanvasOnce();
+    // The grid reads the pictures of the cells in view first.
+    void showOnScreen();
+    void showProgress(int done, int total);
+    void showCell(int index);
     void connectState();
-    void RestoreSelectionMarks();
     // The selection list shows the selection, and the commands that need one follow it.
     void showSelection();
     void updateActions();
-    void setMark(int index, bool marked);
     void DeleteSelectedPictures();
     // The context menu and the files dropped onto the folder list.
     void connectDesktop();
@@ -178,11 +179,11 @@ private:
     platform::Services &m_services;
     const PictureLoader &m_loader;
     std::unique_ptr<PictureCache> m_cache;
-    QString m_gridFolder;
-    QStringList m_gridNames;
     QMenu *m_gridMenu = nullptr;
     // False when it is not known whether another copy is running, and so running a batch.
     bool m_alone = true;
+    // After the cache: its reads under way use the cache.
+    std::unique_ptr<GridCells> m_cells;
 
     std::unique_ptr<Rename> m_rename;
     std::unique_ptr<MoveFileWindow> m_move;

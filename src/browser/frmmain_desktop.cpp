@@ -49,7 +49,7 @@ QMenu *frmMain::gridMenu()
 void frmMain::showFolderInFileManager()
 {
     // The folder the thumbnails come from, which in manual mode may not be the one listed.
-    const QString folder = m_gridFolder.isEmpty() ? m_state.folder() : m_gridFolder;
+    const QString folder = m_cells->folder().isEmpty() ? m_state.folder() : m_cells->folder();
     if (folder.isEmpty())
         return;
     if (!m_services.program().openExternal(

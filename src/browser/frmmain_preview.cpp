@@ -1,5 +1,6 @@
 #include "browser/frmmain.h"
 
+#include "browser/gridcells.h"
 #include "browser/imagebox.h"
 #include "browser/pictureloader.h"
 #include "widgets/waitcursor.h"
@@ -9,7 +10,7 @@
 
 void frmMain::Image1_DblClick(int Index)
 {
-    if (Index < 0 || Index >= m_gridNames.size())
+    if (Index < 0 || Index >= m_cells->count())
         return;
     const WaitCursor busy(m_services.mouse());
     picInner->hide();
@@ -18,12 +19,12 @@ void frmMain::Image1_DblClick(int Index)
     ButtonLoadThumbs->hide();
     // The grid keeps only small thumbnails: read the file again at the preview's size, and
     // fall back to the thumbnail when it can no longer be read.
-    const LoadedPicture picture
-        = m_loader.load(PathString(m_gridFolder, m_gridNames[Index]), Image4->size());
+    const LoadedPicture picture = m_loader.load(m_cells->path(Index), Image4->size());
+    const QImage &thumbnail = m_cells->cell(Index).image;
     if (picture.ok())
         Image4->setPicture(QPixmap::fromImage(picture.image));
-    else if (!Image1(Index)->picture().isNull())
-        Image4->setPicture(Image1(Index)->picture());
+    else if (!thumbnail.isNull())
+        Image4->setPicture(QPixmap::fromImage(thumbnail));
     else
         Image4->setBroken(true);
     Image4->show();

@@ -1,49 +1,37 @@
 #include "browser/frmmain.h"
 
-#include "browser/imagebox.h"
+#include "browser/gridcells.h"
+#include "browser/thumbnailview.h"
 
 #include <QAction>
 #include <QListWidget>
-#include <QSet>
 
 // A thumbnail stands for the file it shows: the grid's own folder and names, which may
-// differ from the file list after a folder change in manual mode.
+// differ from the file list after a folder change in manual mode. Its mark shows whether its
+// file is selected, so changing the selection repaints the grid once.
 
 void frmMain::Image1_Click(int Index)
 {
-    if (Index < 0 || Index >= m_gridNames.size())
+    if (Index < 0 || Index >= m_cells->count())
         return;
     // An entry matches only the file's own full path.
-    setMark(Index, m_state.toggle(PathString(m_gridFolder, m_gridNames[Index])));
+    m_state.toggle(m_cells->path(Index));
 }
 
 void frmMain::mnuEditSelectAll_Click()
 {
-    if (Label1(0)->caption().isEmpty())
+    if (m_cells->count() == 0)
         return;
     QStringList paths;
-    for (int i = 0; i < m_gridNames.size(); ++i) {
-        paths.append(PathString(m_gridFolder, m_gridNames[i]));
-        setMark(i, true);
-    }
+    paths.reserve(m_cells->count());
+    for (int i = 0; i < m_cells->count(); ++i)
+        paths.append(m_cells->path(i));
     m_state.select(paths);
 }
 
 void frmMain::mnuEditSelectNone_Click()
 {
     m_state.clearSelection();
-    for (int i = 0; i < m_gridNames.size(); ++i)
-        setMark(i, false);
-}
-
-void frmMain::RestoreSelectionMarks()
-{
-    const QStringList selection = m_state.selection();
-    const QSet<QString> selected(selection.begin(), selection.end());
-    for (int x = 0; x < m_gridNames.size(); ++x) {
-        if (selected.contains(PathString(m_gridFolder, m_gridNames[x])))
-            setMark(x, true);
-    }
 }
 
 void frmMain::showSelection()
@@ -51,6 +39,7 @@ void frmMain::showSelection()
     List1->clear();
     List1->addItems(m_state.selection());
     updateActions();
+    picInner->update();
 }
 
 void frmMain::updateActions()
@@ -60,15 +49,4 @@ void frmMain::updateActions()
     mnuEditDelete->setEnabled(selected);
     mnuMovePictures->setEnabled(selected);
     mnuRename->setEnabled(selected);
-}
-
-void frmMain::setMark(int index, bool marked)
-{
-    ImageBox *image = Image1(index);
-    CellLabel *label = Label1(index);
-    if (image == nullptr || label == nullptr)
-        return;
-    label->setOpaque(marked);
-    label->setBorder(marked);
-    image->setBorder(marked);
 }

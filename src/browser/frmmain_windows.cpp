@@ -1,5 +1,6 @@
 #include "browser/frmmain.h"
 
+#include "browser/gridcells.h"
 #include "browser/picturecache.h"
 #include "info/about.h"
 #include "info/help.h"

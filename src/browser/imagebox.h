@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QPixmap>
-#include <QStringList>
 #include <QWidget>
+
+class QPainter;
 
 // An image control that stretches its picture to fill its box (the aspect ratio is not
 // kept), with an optional single-line border. A cell that stands for a file that is not a
@@ -21,6 +22,8 @@ public:
     bool isBroken() const { return m_broken; }
     bool hasBorder() const { return m_border; }
     void setBorder(bool border);
+    // The "no picture" mark, drawn in a box.
+    static void paintNoPicture(QPainter &painter, const QRect &box);
 
 Q_SIGNALS:
     void clicked();
@@ -36,36 +39,4 @@ private:
     bool m_broken = false;
     bool m_border = false;
     bool m_doubleClicking = false;
-};
-
-// A light caption under a thumbnail: transparent or opaque (a fixed back colour), with or
-// without a single-line border. A long name wraps between words onto the lines that fit; the
-// last of them, or a word too wide for a line, ends in "…". The tip shows the whole name.
-class CellLabel : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit CellLabel(QWidget *parent = nullptr);
-
-    QString caption() const { return m_caption; }
-    void setCaption(const QString &caption);
-    bool isOpaque() const { return m_opaque; }
-    void setOpaque(bool opaque);
-    bool hasBorder() const { return m_border; }
-    void setBorder(bool border);
-    QColor backColor() const { return m_back; }
-    void setBackColor(const QColor &color);
-    // The lines the caption shows, from the top.
-    QStringList shownLines() const;
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    QRectF textBox() const;
-
-    QString m_caption;
-    QColor m_back;
-    bool m_opaque = false;
-    bool m_border = false;
 };

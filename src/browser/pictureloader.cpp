@@ -351,6 +351,23 @@ LoadedPicture decodeEmbedded(const QByteArray &bytes, QSize size)
 
 LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
 {
+    return read(path, [size](QSize) { return size; });
+}
+
+LoadedPicture QtPictureLoader::loadFitted(const QString &path, int side) const
+{
+    return read(path, [side](QSize shape) {
+        if (!shape.isValid())
+            return QSize(side, side);
+        if (shape.width() <= side && shape.height() <= side)
+            return shape;
+        return shape.scaled(side, side, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    });
+}
+
+template <class SizeFor>
+LoadedPicture QtPictureLoader::read(const QString &path, const SizeFor &sizeFor) const
+{
     // Set before the first read on any thread; a static's first use is thread-safe.
     static const bool limited = [] {
         QImageReader::setAllocationLimit(allocationLimitMb);
@@ -374,6 +391,9 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
     // A camera's own thumbnail costs a few kilobytes of reading instead of a whole decode.
     // A picture too large to decode is refused even when it carries a thumbnail.
     const exif::Header header = exif::read(file);
+    // Orientations 5 to 8 turn the picture a quarter.
+    const QSize size
+        = sizeFor(header.orientation >= 5 ? header.pictureSize.transposed() : header.pictureSize);
     if (exif::usable(header, size) && !tooLarge(header.pictureSize)) {
         const QImage shown = exif::oriented(header.thumbnail, header.orientation);
         return {
@@ -397,10 +417,15 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
 
     LoadedPicture result;
     std::vector<Candidate> icon = iconImages(file);
-    if (!icon.empty() || (!reader.supportsAnimation() && reader.imageCount() > 1))
+    QSize wanted = size;
+    if (!icon.empty() || (!reader.supportsAnimation() && reader.imageCount() > 1)) {
         result = readLargestImage(reader, std::move(icon));
-    else
-        result = readImage(reader, file, declared, size);
+        wanted = sizeFor(result.image.size());
+    } else {
+        wanted = sizeFor(isRotated(reader.transformation()) ? declared.transposed() : declared);
+        result = readImage(reader, file, declared, wanted);
+    }
+    result.decoded = true;
     if (file.scanLimitHit()) {
         return { {},
             QCoreApplication::translate("PictureLoader",
@@ -415,8 +440,8 @@ LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
     }
     if (!result.ok())
         return result;
-    if (result.image.size() != size)
-        result.image = result.image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (result.image.size() != wanted)
+        result.image = result.image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     result.image = inDisplayFormat(result.image);
     return result;
 }

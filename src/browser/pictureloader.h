@@ -22,6 +22,8 @@ void resetPeak();
 struct LoadedPicture {
     QImage image;
     QString error;
+    // Decoded from the picture itself rather than taken from a thumbnail the file carries.
+    bool decoded = false;
     bool ok() const { return !image.isNull(); }
 };
 
@@ -33,6 +35,11 @@ public:
     // The picture stretched to exactly size (aspect ratio not kept), its orientation applied,
     // decoded straight to that size where the format allows.
     virtual LoadedPicture load(const QString &path, QSize size) const = 0;
+    // The picture in its own shape, at most side pixels across and down (never enlarged).
+    virtual LoadedPicture loadFitted(const QString &path, int side) const
+    {
+        return load(path, QSize(side, side));
+    }
 };
 
 // The loader on top of QImageReader.
@@ -40,4 +47,10 @@ class QtPictureLoader : public PictureLoader
 {
 public:
     LoadedPicture load(const QString &path, QSize size) const override;
+    LoadedPicture loadFitted(const QString &path, int side) const override;
+
+private:
+    // sizeFor gives the size to read to from the picture's size, turned as it is shown.
+    template <class SizeFor>
+    LoadedPicture read(const QString &path, const SizeFor &sizeFor) const;
 };

@@ -9,6 +9,10 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QTemporaryFile>
+
+#include <filesystem>
+#include <system_error>
 
 namespace platform
 {
@@ -157,6 +161,49 @@ FsResult QtFileSystem::appendDurably(const QString &path, const QByteArray &byte
         return failure(FsError::Gone);
     if (file.write(bytes) != bytes.size() || !os::flushToDisk(file))
         return FsResult::failure(file.errorString());
+    return {};
+}
+
+bool makePrivateFolders(const QString &root, const QString &folder)
+{
+    if (QFileInfo(folder).isDir())
+        return true;
+    const QString cleanRoot = QDir::cleanPath(root);
+    const QString cleanFolder = QDir::cleanPath(folder);
+    if (cleanFolder != cleanRoot && !cleanFolder.startsWith(cleanRoot + QLatin1Char('/')))
+        return false;
+    if (!QDir().mkpath(QFileInfo(cleanRoot).path()))
+        return false;
+    constexpr QFileDevice::Permissions ownerOnly
+        = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    QString path = cleanRoot;
+    const QStringList below
+        = cleanFolder.mid(cleanRoot.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (qsizetype i = -1; i < below.size(); ++i) {
+        if (i >= 0)
+            path += QLatin1Char('/') + below[i];
+        if (!QFileInfo(path).isDir() && !QDir().mkdir(path, ownerOnly))
+            return false;
+    }
+    return true;
+}
+
+FsResult replaceFile(const QString &path, const QByteArray &bytes, bool ownerOnly)
+{
+    // Made owner-only; the name is free and in the same folder, so the rename is one step.
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    file.setAutoRemove(true);
+    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
+        return FsResult::failure(file.errorString());
+    if (!ownerOnly)
+        file.setPermissions(file.permissions() | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    file.close();
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(QFile::encodeName(file.fileName()).toStdString()),
+        std::filesystem::path(QFile::encodeName(path).toStdString()), error);
+    if (error)
+        return FsResult::failure(QString::fromStdString(error.message()));
+    file.setAutoRemove(false);
     return {};
 }
 

@@ -24,4 +24,11 @@ public:
     QString programFolder() const override;
 };
 
+// Makes a folder and those up to it that are missing; the ones from root down are the
+// owner's alone (0700), as private caches are.
+[[nodiscard]] bool makePrivateFolders(const QString &root, const QString &folder);
+// Writes a whole small file under a temporary name in its folder and renames it over the
+// name, so that a reader sees the old file or the new one, never a part. ownerOnly: 0600.
+[[nodiscard]] FsResult replaceFile(const QString &path, const QByteArray &bytes, bool ownerOnly);
+
 } // namespace platform

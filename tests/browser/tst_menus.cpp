@@ -4,7 +4,9 @@
 #include "move/movefilewindow.h"
 #include "options/frmoptions.h"
 #include "rename/rename.h"
+#include "support/fakeservices.h"
 #include "support/picturefolders.h"
+#include "support/testpictures.h"
 #include "widgets/folderlistbox.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "browser/imagebox.h"
+#include "browser/gridcells.h"
 #include "browser/picturecache.h"
 #include "support/picturefolders.h"
 #include "widgets/folderlistbox.h"
@@ -10,9 +10,6 @@
 #include <QThread>
 #include <QtTest>
 
-#include <atomic>
-#include <functional>
-#include <memory>
 #include <numeric>
 
 namespace
@@ -49,21 +46,32 @@ QStringList fillFolder(const QString &folder)
     return paths;
 }
 
-// A loader that does something while it runs, on whatever thread it runs on.
-class HookedLoader : public PictureLoader
-{
-public:
-    std::function<void()> onLoad;
-    LoadedPicture load(const QString &path, QSize size) const override
-    {
-        if (onLoad)
-            onLoad();
-        return m_real.load(path, size);
-    }
-
-private:
-    QtPictureLoader m_real;
+// What a user sees of one cell of the grid.
+struct Cell {
+    QString caption;
+    bool broken = false;
+    QImage image;
+    bool operator==(const Cell &) const = default;
 };
+
+std::vector<Cell> gridOf(const QString &folder, int threads)
+{
+    MainSession s;
+    s.w.pictureCache().setThreadCount(threads);
+    s.w.setThumbnailsManual(true);
+    if (!s.w.Form_Load() || !s.w.Dir1->setPath(folder))
+        return {};
+    s.w.show();
+    QTest::mouseClick(s.w.ButtonLoadThumbs, Qt::LeftButton);
+    if (!s.w.gridCells().waitUntilBuilt())
+        return {};
+    std::vector<Cell> cells;
+    for (int i = 0; i < s.w.Image1.ubound(); ++i) {
+        cells.push_back({ s.w.Label1(i)->caption(), s.w.Image1(i)->isBroken(),
+            s.w.Image1(i)->picture().toImage() });
+    }
+    return cells;
+}
 
 } // namespace
 
@@ -160,62 +168,6 @@ private Q_SLOTS:
         QCOMPARE(loader.paths(), change.isEmpty() ? QStringList() : QStringList(paths.first()));
         QVERIFY(testpictures::near(testpictures::centre(again.front().image),
             change.isEmpty() ? QColor(Qt::red) : QColor(Qt::yellow)));
-    }
-
-    // Pictures of one name, size and time in two folders are two pictures.
-    void sameNameInTwoFolders()
-    {
-        const QTemporaryDir dir;
-        const QDateTime taken(QDate(2020, 5, 6), QTime(7, 8, 9), Qt::UTC);
-        const QStringList paths = { dir.filePath("a/0.bmp"), dir.filePath("b/0.bmp") };
-        for (const QString &path : paths) {
-            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-            QVERIFY(testpictures::write(path, path == paths[0] ? Qt::red : Qt::blue));
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadWrite)
-                && file.setFileTime(taken, QFileDevice::FileModificationTime));
-        }
-        const QtPictureLoader loader;
-        PictureCache cache(loader, QSize(100, 100));
-        (void)cache.thumbnails({ paths[0] });
-        const std::vector<LoadedPicture> both = cache.thumbnails(paths);
-        QVERIFY(testpictures::near(testpictures::centre(both[1].image), Qt::blue));
-    }
-
-    // A click made while the grid is being built acts once the whole grid is there.
-    void clickDuringABuildActsOnTheWholeGrid()
-    {
-        const QTemporaryDir dir;
-        QVERIFY(!fillFolder(dir.path()).isEmpty());
-        FakeServices services;
-        HookedLoader loader;
-        frmMain w(services, loader);
-        w.setThumbnailsManual(true);
-        QVERIFY(w.Form_Load());
-        w.show();
-        QVERIFY(w.Dir1->setPath(dir.path()));
-        ImageBox *first = w.Image1(0);
-        const QPoint middle(50, 50);
-        // The user's click, made while the first picture is read.
-        auto press = std::make_unique<QMouseEvent>(QEvent::MouseButtonPress, middle,
-            first->mapToGlobal(middle), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        auto release = std::make_unique<QMouseEvent>(QEvent::MouseButtonRelease, middle,
-            first->mapToGlobal(middle), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        std::atomic<bool> clicked { false };
-        loader.onLoad = [&] {
-            if (clicked.exchange(true))
-                return;
-            QCoreApplication::postEvent(first, press.release());
-            QCoreApplication::postEvent(first, release.release());
-        };
-        int cellsAtClick = -1;
-        connect(first, &ImageBox::clicked, this, [&] { cellsAtClick = w.Image1.ubound(); });
-
-        QTest::mouseClick(w.ButtonLoadThumbs, Qt::LeftButton);
-        QVERIFY(clicked);
-        QTRY_COMPARE(cellsAtClick, pictureCount);
-        QCOMPARE(w.List1->count(), 1);
-        QCOMPARE(w.List1->item(0)->text(), w.PathString(dir.path(), w.gridNames().constFirst()));
     }
 };
 

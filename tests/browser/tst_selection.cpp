@@ -132,9 +132,10 @@ void TestSelection::previewOpensAndCloses()
     w.setThumbnailsManual(true);
 
     // What the system delivers for a double-click: press, release, double-click, release.
-    QTest::mouseClick(w.Image1(1), Qt::LeftButton, {}, QPoint(50, 50));
-    QTest::mouseDClick(w.Image1(1), Qt::LeftButton, {}, QPoint(50, 50));
-    QTest::mouseRelease(w.Image1(1), Qt::LeftButton, {}, QPoint(50, 50));
+    const QPoint centre = w.Image1(1)->geometry().center();
+    QTest::mouseClick(w.picInner, Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(w.picInner, Qt::LeftButton, {}, centre);
+    QTest::mouseRelease(w.picInner, Qt::LeftButton, {}, centre);
     QVERIFY(w.isPreviewShown() && w.Image4->isVisible());
     QVERIFY(!w.picOuter->isVisible() && !w.VBar->isVisible() && !w.ButtonLoadThumbs->isVisible());
     // The preview reads the file at its own size rather than stretching the thumbnail.

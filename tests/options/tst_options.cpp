@@ -3,6 +3,7 @@
 #include "move/movefilewindow.h"
 #include "options/frmoptions.h"
 #include "support/fakeservices.h"
+#include "support/picturefolders.h"
 #include "support/testpictures.h"
 #include "widgets/filelistbox.h"
 #include "widgets/folderlistbox.h"
@@ -161,7 +162,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(testpictures::write(dir.filePath("a.jpg"), Qt::blue));
         QVERIFY(m_main->Dir1->setPath(dir.path()));
-        QTest::mouseClick(m_main->Image1(0), Qt::LeftButton);
+        clickThumbnail(*m_main, 0);
         m_main->mnuMovePictures->trigger();
         open();
         QTest::mouseClick(m_main->moveWindow()->Command1, Qt::LeftButton);

@@ -1,4 +1,5 @@
 #include "browser/browserstate.h"
+#include "browser/gridcells.h"
 #include "browser/imagebox.h"
 #include "core/filesystem.h"
 #include "core/jobs.h"
@@ -59,6 +60,7 @@ private Q_SLOTS:
         // The cells stay, as "no picture": the button builds from the list it has.
         s.w.setThumbnailsManual(true);
         QTest::mouseClick(s.w.ButtonLoadThumbs, Qt::LeftButton);
+        QVERIFY(s.w.gridCells().waitUntilBuilt());
         QVERIFY(s.w.Image1(1)->isBroken() && s.w.Label1(1)->caption() == "b.jpg");
         const auto &shown = s.services.boxesFake.shown;
         QVERIFY(shown.empty());

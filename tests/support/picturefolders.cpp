@@ -1,7 +1,7 @@
 #include "support/picturefolders.h"
 
 #include "browser/frmmain.h"
-#include "browser/imagebox.h"
+#include "browser/gridcells.h"
 #include "support/testpictures.h"
 #include "widgets/folderlistbox.h"
 
@@ -20,7 +20,7 @@ constexpr int hueStep = 47;
 
 void clickThumbnail(frmMain &w, int i)
 {
-    QTest::mouseClick(w.Image1(i), Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseClick(w.picInner, Qt::LeftButton, {}, w.Image1(i)->geometry().center());
 }
 
 OwnTrash::OwnTrash(const QString &home)
@@ -99,7 +99,8 @@ bool PictureFolders::open(frmMain &w, const QString &folder) const
         return false;
     w.show();
     w.activateWindow();
-    return QTest::qWaitForWindowActive(&w) && w.Dir1->setPath(folder);
+    return QTest::qWaitForWindowActive(&w) && w.Dir1->setPath(folder)
+        && w.gridCells().waitUntilBuilt();
 }
 
 bool PictureFolders::select(frmMain &w, const QStringList &files) const
@@ -115,7 +116,7 @@ bool PictureFolders::select(frmMain &w, const QStringList &files) const
         const qsizetype index = w.gridNames().indexOf(file.section(QLatin1Char('/'), -1));
         if (index < 0)
             return false;
-        QTest::mouseClick(w.Image1(static_cast<int>(index)), Qt::LeftButton);
+        clickThumbnail(w, static_cast<int>(index));
     }
     return true;
 }

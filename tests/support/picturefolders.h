@@ -60,7 +60,7 @@ public:
     // Makes the folder with the named pictures in it; returns its path.
     QString make(const QString &name, const QStringList &files, QSize size = QSize(64, 48));
     // Loads the window (started from the temporary folder), shows and activates it, then
-    // opens the folder as the user would.
+    // opens the folder as the user would, and waits for its grid.
     [[nodiscard]] bool open(frmMain &w, const QString &folder) const;
     // Selects pictures ("folder/name", relative to the temporary folder) in that order in an
     // opened window, as the user would: opening each one's folder, building the grid when it

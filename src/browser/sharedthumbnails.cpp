@@ -1,0 +1,172 @@
+#include "browser/sharedthumbnails.h"
+
+#include "core/buildinfo.h"
+#include "core/filesystem.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QUrl>
+
+#include <algorithm>
+#include <vector>
+
+namespace
+{
+const QString software = QStringLiteral("Ravelin " RAVELIN_VERSION);
+const QString failFolder = QStringLiteral("fail/ravelin-" RAVELIN_VERSION);
+// Where the reason a file could not be read is kept in a failure entry.
+const QString reasonKey = QStringLiteral("Description");
+
+// The keys are read from the PNG itself: the reader's own text() takes the "::" in their
+// names for separators.
+bool matches(const QImage &image, const SharedThumbnails::Key &key)
+{
+    if (image.text(QStringLiteral("Thumb::URI")) != key.uri)
+        return false;
+    bool ok = false;
+    const qint64 modified = image.text(QStringLiteral("Thumb::MTime")).toLongLong(&ok);
+    if (!ok || modified != key.modified)
+        return false;
+    // The size is optional; where present it must agree too.
+    const QString size = image.text(QStringLiteral("Thumb::Size"));
+    return size.isEmpty() || size.toLongLong() == key.size;
+}
+} // namespace
+
+SharedThumbnails::SharedThumbnails(const QString &root)
+    : m_root(QDir::cleanPath(root))
+{
+}
+
+QString SharedThumbnails::standardRoot()
+{
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (cache.isEmpty() || QDir::isRelativePath(cache))
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    return cache + QStringLiteral("/thumbnails");
+}
+
+QString SharedThumbnails::uriOf(const QString &path)
+{
+    return QString::fromLatin1(
+        QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded(QUrl::FullyEncoded));
+}
+
+QString SharedThumbnails::nameOf(const QString &uri)
+{
+    return QString::fromLatin1(
+               QCryptographicHash::hash(uri.toUtf8(), QCryptographicHash::Md5).toHex())
+        + QStringLiteral(".png");
+}
+
+SharedThumbnails::Key SharedThumbnails::keyOf(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return {};
+    return { uriOf(path), info.lastModified().toSecsSinceEpoch(), info.size() };
+}
+
+SharedThumbnails::Flavour SharedThumbnails::flavourFor(QSize wanted)
+{
+    return std::max(wanted.width(), wanted.height()) > sideOf(Flavour::Normal) ? Flavour::Large
+                                                                               : Flavour::Normal;
+}
+
+QString SharedThumbnails::entryPath(const QString &uri, Flavour flavour) const
+{
+    return m_root
+        + (flavour == Flavour::Normal ? QStringLiteral("/normal/") : QStringLiteral("/large/"))
+        + nameOf(uri);
+}
+
+QString SharedThumbnails::failurePath(const QString &uri) const
+{
+    return m_root + QLatin1Char('/') + failFolder + QLatin1Char('/') + nameOf(uri);
+}
+
+bool SharedThumbnails::isInside(const QString &path) const
+{
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    return absolute.startsWith(m_root + QLatin1Char('/'));
+}
+
+QImage SharedThumbnails::read(const Key &key, Flavour flavour) const
+{
+    if (key.uri.isEmpty())
+        return {};
+    // A large entry serves a normal one too.
+    std::vector<Flavour> flavours { flavour };
+    if (flavour == Flavour::Normal)
+        flavours.push_back(Flavour::Large);
+    for (const Flavour each : flavours) {
+        QImageReader reader(entryPath(key.uri, each), "png");
+        // No real entry is larger than its flavour's side.
+        const QSize size = reader.size();
+        if (!reader.canRead() || size.width() > sideOf(each) || size.height() > sideOf(each))
+            continue;
+        const QImage image = reader.read();
+        if (!image.isNull() && matches(image, key))
+            return image;
+    }
+    return {};
+}
+
+bool SharedThumbnails::write(const Key &key, Flavour flavour, const QImage &thumbnail) const
+{
+    if (key.uri.isEmpty() || thumbnail.isNull())
+        return false;
+    const int side = sideOf(flavour);
+    QImage fitted = thumbnail;
+    if (fitted.width() > side || fitted.height() > side)
+        fitted = fitted.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return store(entryPath(key.uri, flavour), key, fitted, {});
+}
+
+bool SharedThumbnails::writeFailure(const Key &key, const QString &why) const
+{
+    if (key.uri.isEmpty())
+        return false;
+    QImage mark(1, 1, QImage::Format_ARGB32);
+    mark.fill(Qt::transparent);
+    return store(failurePath(key.uri), key, mark, why);
+}
+
+bool SharedThumbnails::readFailure(const Key &key, QString *why) const
+{
+    if (key.uri.isEmpty())
+        return false;
+    QImageReader reader(failurePath(key.uri), "png");
+    if (reader.size().width() > 1 || reader.size().height() > 1)
+        return false;
+    const QImage mark = reader.read();
+    if (mark.isNull() || !matches(mark, key))
+        return false;
+    if (why != nullptr)
+        *why = mark.text(reasonKey);
+    return true;
+}
+
+bool SharedThumbnails::store(
+    const QString &path, const Key &key, QImage image, const QString &why) const
+{
+    image.setText(QStringLiteral("Thumb::URI"), key.uri);
+    image.setText(QStringLiteral("Thumb::MTime"), QString::number(key.modified));
+    image.setText(QStringLiteral("Thumb::Size"), QString::number(key.size));
+    image.setText(QStringLiteral("Software"), software);
+    if (!why.isEmpty())
+        image.setText(reasonKey, why);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!QImageWriter(&buffer, "png").write(image))
+        return false;
+    // The standard keeps thumbnails private: folders 0700, files 0600.
+    if (!platform::makePrivateFolders(m_root, QFileInfo(path).path()))
+        return false;
+    return platform::replaceFile(path, bytes, true).ok;
+}

@@ -1,0 +1,222 @@
+#include "browser/picturecache.h"
+#include "browser/sharedthumbnails.h"
+#include "core/buildinfo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <memory>
+
+namespace
+{
+// The real loader, counting its reads; it can say it used a thumbnail the file carries.
+class Loader : public PictureLoader
+{
+public:
+    LoadedPicture load(const QString &path, QSize size) const override
+    {
+        ++reads;
+        return m_real.load(path, size);
+    }
+    LoadedPicture loadFitted(const QString &path, int side) const override
+    {
+        ++reads;
+        LoadedPicture picture = m_real.loadFitted(path, side);
+        picture.decoded = picture.decoded && !embedded;
+        return picture;
+    }
+    mutable std::atomic<int> reads { 0 };
+    bool embedded = false;
+
+private:
+    QtPictureLoader m_real;
+};
+
+bool writePicture(const QString &path, QSize size, QColor colour = Qt::red)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image.save(path, "JPG");
+}
+
+bool setTime(const QString &path, const QDateTime &time)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite)
+        && file.setFileTime(time, QFileDevice::FileModificationTime);
+}
+
+QString text(const QString &png, const QString &key)
+{
+    return QImage(png, "png").text(key);
+}
+} // namespace
+
+// The thumbnail cache shared by desktop programs, as the picture cache reads and fills it.
+class TestSharedThumbnails : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        m_pictures = std::make_unique<QTemporaryDir>();
+        m_loader.reads = 0;
+        QVERIFY(m_home->isValid() && m_pictures->isValid());
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_home->path()));
+        m_shared = std::make_shared<SharedThumbnails>(SharedThumbnails::standardRoot());
+    }
+
+    void namesAndKeys()
+    {
+        QCOMPARE(m_shared->root(), m_home->path() + "/thumbnails");
+        QCOMPARE(SharedThumbnails::uriOf("/home/jens/photos/me.png"),
+            QStringLiteral("file:///home/jens/photos/me.png"));
+        QCOMPARE(SharedThumbnails::nameOf("file:///home/jens/photos/me.png"),
+            QStringLiteral("c6ee772d9e49320e97ec29a7eb5b1697.png"));
+        // Spaces and other characters are escaped as a URI has them.
+        QCOMPARE(SharedThumbnails::uriOf("/tmp/a b#1%.jpg"),
+            QStringLiteral("file:///tmp/a%20b%231%25.jpg"));
+        QCOMPARE(SharedThumbnails::flavourFor(QSize(100, 100)), SharedThumbnails::Flavour::Normal);
+        QCOMPARE(SharedThumbnails::flavourFor(QSize(200, 200)), SharedThumbnails::Flavour::Large);
+    }
+
+    // A picture decoded once is stored, private to the user, with its keys; a new run (a new
+    // cache) reads it back without decoding, until the file changes.
+    void decodedPicturesAreStoredAndServeTheNextRun_data()
+    {
+        QTest::addColumn<QSize>("thumbnail");
+        QTest::addColumn<QString>("flavour");
+        QTest::addColumn<QSize>("stored");
+        QTest::newRow("normal") << QSize(100, 100) << "normal" << QSize(128, 96);
+        QTest::newRow("large, for a dense screen") << QSize(200, 200) << "large" << QSize(256, 192);
+    }
+
+    void decodedPicturesAreStoredAndServeTheNextRun()
+    {
+        QFETCH(QSize, thumbnail);
+        QFETCH(QString, flavour);
+        QFETCH(QSize, stored);
+        const QString picture = m_pictures->filePath("wide picture.jpg");
+        QVERIFY(writePicture(picture, QSize(800, 600)));
+        const QString uri = SharedThumbnails::uriOf(picture);
+        const QString entry
+            = m_shared->root() + '/' + flavour + '/' + SharedThumbnails::nameOf(uri);
+
+        QCOMPARE(readWith(picture, thumbnail).image.size(), thumbnail);
+        QCOMPARE(m_loader.reads.load(), 1);
+        QVERIFY(QFileInfo::exists(entry));
+        QCOMPARE(QImageReader(entry).size(), stored);
+        QCOMPARE(text(entry, "Thumb::URI"), uri);
+        QCOMPARE(text(entry, "Thumb::MTime"),
+            QString::number(QFileInfo(picture).lastModified().toSecsSinceEpoch()));
+        QCOMPARE(text(entry, "Thumb::Size"), QString::number(QFileInfo(picture).size()));
+        QCOMPARE(QFileInfo(entry).permissions() & 0x0777, QFileDevice::Permissions(0x0600));
+        for (const QString &folder : { m_shared->root(), m_shared->root() + '/' + flavour })
+            QCOMPARE(QFileInfo(folder).permissions() & 0x0777, QFileDevice::Permissions(0x0700));
+        // Only the entry: no temporary file is left beside it.
+        QCOMPARE(QDir(m_shared->root() + '/' + flavour).entryList(QDir::Files).size(), 1);
+
+        const LoadedPicture again = readWith(picture, thumbnail);
+        QCOMPARE(m_loader.reads.load(), 1);
+        QCOMPARE(again.image.size(), thumbnail);
+        QCOMPARE(again.image.pixelColor(50, 50).red() > 200, true);
+    }
+
+    // An entry made for another version of the file, or for another file, is not used.
+    void staleEntriesAreReadAgain_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("newer time") << "time";
+        QTest::newRow("another size, the time kept") << "size";
+        QTest::newRow("another file's entry under the name") << "uri";
+    }
+
+    void staleEntriesAreReadAgain()
+    {
+        QFETCH(QString, change);
+        const QString picture = m_pictures->filePath("a.jpg");
+        const QDateTime taken(QDate(2021, 3, 4), QTime(5, 6, 7), Qt::UTC);
+        QVERIFY(writePicture(picture, QSize(64, 48), Qt::red) && setTime(picture, taken));
+        (void)readWith(picture, QSize(100, 100));
+        const QString entry = m_shared->entryPath(
+            SharedThumbnails::uriOf(picture), SharedThumbnails::Flavour::Normal);
+        if (change == "time") {
+            QVERIFY(setTime(picture, taken.addSecs(1)));
+        } else if (change == "size") {
+            QVERIFY(writePicture(picture, QSize(80, 48), Qt::blue) && setTime(picture, taken));
+        } else {
+            const QString other = m_pictures->filePath("b.jpg");
+            QVERIFY(writePicture(other, QSize(64, 48), Qt::green) && setTime(other, taken));
+            (void)readWith(other, QSize(100, 100));
+            QVERIFY(QFile::remove(entry));
+            QVERIFY(QFile::copy(m_shared->entryPath(SharedThumbnails::uriOf(other),
+                                    SharedThumbnails::Flavour::Normal),
+                entry));
+        }
+        m_loader.reads = 0;
+        (void)readWith(picture, QSize(100, 100));
+        QCOMPARE(m_loader.reads.load(), 1);
+        QCOMPARE(text(entry, "Thumb::URI"), SharedThumbnails::uriOf(picture));
+        QCOMPARE(text(entry, "Thumb::MTime"),
+            QString::number(QFileInfo(picture).lastModified().toSecsSinceEpoch()));
+    }
+
+    // A file that is no picture is noted under the program's own failure folder, with why;
+    // the next run does not try it again until it changes.
+    void failuresAreNoted()
+    {
+        const QString broken = m_pictures->filePath("broken.jpg");
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(300, 'x')) == 300);
+        file.close();
+        const LoadedPicture first = readWith(broken, QSize(100, 100));
+        QVERIFY(!first.ok() && !first.error.isEmpty());
+        const QString entry = m_shared->failurePath(SharedThumbnails::uriOf(broken));
+        QVERIFY(entry.contains("/thumbnails/fail/ravelin-" RAVELIN_VERSION "/"));
+        QVERIFY(QFileInfo::exists(entry));
+        QCOMPARE(QFileInfo(entry).permissions() & 0x0777, QFileDevice::Permissions(0x0600));
+
+        const LoadedPicture again = readWith(broken, QSize(100, 100));
+        QCOMPARE(m_loader.reads.load(), 1);
+        QCOMPARE(again.error, first.error);
+    }
+
+    // A thumbnail the file carries is cheaper than a PNG, and the cache's own files get none.
+    void whatIsNotStored()
+    {
+        const QString carried = m_pictures->filePath("camera.jpg");
+        QVERIFY(writePicture(carried, QSize(64, 48)));
+        m_loader.embedded = true;
+        QVERIFY(readWith(carried, QSize(100, 100)).ok());
+        m_loader.embedded = false;
+
+        const QString inside = m_shared->root() + "/normal/x.jpg";
+        QVERIFY(QDir().mkpath(m_shared->root() + "/normal"));
+        QVERIFY(writePicture(inside, QSize(64, 48)));
+        QVERIFY(readWith(inside, QSize(100, 100)).ok());
+        QCOMPARE(QDir(m_shared->root() + "/normal").entryList(QDir::Files), QStringList("x.jpg"));
+    }
+
+private:
+    // What one run of the program reads, through a cache of its own.
+    LoadedPicture readWith(const QString &path, QSize size)
+    {
+        PictureCache cache(m_loader, size);
+        cache.useShared(m_shared);
+        return cache.thumbnail(path);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<QTemporaryDir> m_pictures;
+    Loader m_loader;
+    std::shared_ptr<SharedThumbnails> m_shared;
+};
+
+QTEST_MAIN(TestSharedThumbnails)
+#include "tst_sharedthumbnails.moc"
