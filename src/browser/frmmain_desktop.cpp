@@ -1,5 +1,7 @@
 #include "browser/frmmain.h"
 
+#include "browser/gridcells.h"
+
 #include "core/jobs.h"
 #include "core/journal.h"
 #include "move/moverules.h"

@@ -379,10 +379,16 @@ LoadedPicture QtPictureLoader::read(const QString &path, const SizeFor &sizeFor)
         return { {}, file.errorString() };
     // HEIC and AVIF by their content, RAW files by their name: many RAW files are TIFF files
     // to any other reader, and would show their small first picture.
-    if (cameraformats::isHeif(readAt(file, 0, 12)))
-        return cameraformats::loadHeif(file, size);
+    // These readers take the box to fill before they know the picture's shape.
+    const QSize box = sizeFor(QSize());
+    if (cameraformats::isHeif(readAt(file, 0, 12))) {
+        // A HEIF decode is dear: worth keeping in the shared thumbnail cache.
+        LoadedPicture heif = cameraformats::loadHeif(file, box);
+        heif.decoded = heif.ok();
+        return heif;
+    }
     if (pictureformats::isRaw(path)) {
-        cameraformats::RawResult raw = cameraformats::loadRaw(file, size);
+        cameraformats::RawResult raw = cameraformats::loadRaw(file, box);
         if (!raw.notRaw)
             return raw.picture;
         file.seek(0);

@@ -1,6 +1,7 @@
 #include "browser/cameraformats.h"
 #include "browser/exifthumbnail.h"
 #include "browser/frmmain.h"
+#include "browser/gridcells.h"
 #include "browser/imagebox.h"
 #include "browser/pictureloader.h"
 #include "options/frmoptions.h"
@@ -247,6 +248,7 @@ private slots:
         QTest::mouseClick(options->Command3, Qt::LeftButton);
         main.show();
         QVERIFY(main.Dir1->setPath(dir.path()));
+        QVERIFY(main.gridCells().waitUntilBuilt());
         QCOMPARE(main.File1->count(), 7);
         for (int i = 0; i < main.File1->count(); ++i) {
             const bool noPicture = main.File1->fileName(i) == QLatin1String("Nikon.nef");

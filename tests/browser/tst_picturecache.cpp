@@ -46,33 +46,6 @@ QStringList fillFolder(const QString &folder)
     return paths;
 }
 
-// What a user sees of one cell of the grid.
-struct Cell {
-    QString caption;
-    bool broken = false;
-    QImage image;
-    bool operator==(const Cell &) const = default;
-};
-
-std::vector<Cell> gridOf(const QString &folder, int threads)
-{
-    MainSession s;
-    s.w.pictureCache().setThreadCount(threads);
-    s.w.setThumbnailsManual(true);
-    if (!s.w.Form_Load() || !s.w.Dir1->setPath(folder))
-        return {};
-    s.w.show();
-    QTest::mouseClick(s.w.ButtonLoadThumbs, Qt::LeftButton);
-    if (!s.w.gridCells().waitUntilBuilt())
-        return {};
-    std::vector<Cell> cells;
-    for (int i = 0; i < s.w.Image1.ubound(); ++i) {
-        cells.push_back({ s.w.Label1(i)->caption(), s.w.Image1(i)->isBroken(),
-            s.w.Image1(i)->picture().toImage() });
-    }
-    return cells;
-}
-
 } // namespace
 
 // The thumbnail cache decodes on several threads but hands results over as one thread would.

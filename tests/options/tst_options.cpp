@@ -1,4 +1,5 @@
 #include "browser/frmmain.h"
+#include "browser/gridcells.h"
 #include "browser/imagebox.h"
 #include "move/movefilewindow.h"
 #include "options/frmoptions.h"
@@ -121,6 +122,7 @@ private slots:
         QCOMPARE(m_main->ButtonLoadThumbs->isVisible(), manual);
         QVERIFY(m_main->Dir1->setPath(dir.path()));
         QCOMPARE(m_main->File1->fileNames(), listed);
+        QVERIFY(m_main->gridCells().waitUntilBuilt());
         QCOMPARE(m_loader.reads(), manual ? 0 : int(listed.size()));
 
         open();

@@ -145,8 +145,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, reason);
         QCOMPARE(QImageReader::allocationLimit(), 128);
-        const ImageBox *cell
-            = m_session->w.Image1(int(m_session->w.File1->fileNames().indexOf(name)));
+        const auto cell = m_session->w.Image1(int(m_session->w.File1->fileNames().indexOf(name)));
         QVERIFY(cell != nullptr);
         QCOMPARE(cell->isBroken(), !reason.isEmpty());
         if (reason != "*")
