@@ -161,6 +161,62 @@
         <source>The file holds far more data than a picture of its size needs.</source>
         <translation>Die Datei enthält weit mehr Daten, als ein Bild dieser Größe braucht.</translation>
     </message>
+    <message>
+        <source>The file is %1 MB, more than any camera writes.</source>
+        <translation>Die Datei ist %1 MB groß, mehr als irgendeine Kamera schreibt.</translation>
+    </message>
+    <message>
+        <source>The file could not be read whole.</source>
+        <translation>Die Datei konnte nicht vollständig gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The HEIF file cannot be read: %1.</source>
+        <translation>Die HEIF-Datei kann nicht gelesen werden: %1.</translation>
+    </message>
+    <message>
+        <source>The RAW file cannot be read: %1.</source>
+        <translation>Die RAW-Datei kann nicht gelesen werden: %1.</translation>
+    </message>
+    <message>
+        <source>The RAW file holds no picture that can be shown without developing it.</source>
+        <translation>Die RAW-Datei enthält kein Bild, das sich ohne Entwickeln anzeigen lässt.</translation>
+    </message>
+    <message>
+        <source>The RAW file&apos;s embedded picture cannot be read: %1.</source>
+        <translation>Das eingebettete Bild der RAW-Datei kann nicht gelesen werden: %1.</translation>
+    </message>
+    <message>
+        <source>The RAW file&apos;s embedded picture is damaged.</source>
+        <translation>Das eingebettete Bild der RAW-Datei ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>The RAW file&apos;s embedded picture is in a form that cannot be shown.</source>
+        <translation>Das eingebettete Bild der RAW-Datei liegt in einer Form vor, die nicht angezeigt werden kann.</translation>
+    </message>
+    <message>
+        <source>The RAW file&apos;s embedded picture cannot be shown: %1</source>
+        <translation>Das eingebettete Bild der RAW-Datei kann nicht angezeigt werden: %1</translation>
+    </message>
+    <message>
+        <source>The HEIF reader could not start.</source>
+        <translation>Der HEIF-Leser konnte nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <source>The HEIF file holds a picture without a size.</source>
+        <translation>Die HEIF-Datei enthält ein Bild ohne Größe.</translation>
+    </message>
+    <message>
+        <source>The HEIF file&apos;s picture could not be decoded.</source>
+        <translation>Das Bild der HEIF-Datei konnte nicht dekodiert werden.</translation>
+    </message>
+    <message>
+        <source>The file is empty.</source>
+        <translation>Die Datei ist leer.</translation>
+    </message>
+    <message>
+        <source>The embedded picture has more than %1 scans, more than any camera writes.</source>
+        <translation>Das eingebettete Bild hat mehr als %1 Scans, mehr als irgendeine Kamera schreibt.</translation>
+    </message>
 </context>
 <context>
     <name>Rename</name>
@@ -434,6 +490,143 @@
         <source>These files were not moved:</source>
         <translation>Diese Dateien wurden nicht verschoben:</translation>
     </message>
+    <message>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+    <message>
+        <source>1 was</source>
+        <translation>1 wurde</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n were</source>
+        <translation>
+            <numerusform>%n wurde</numerusform>
+            <numerusform>%n wurden</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Undo %1</source>
+        <translation>Rückgängig: %1</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to UNDO the %1 ?</source>
+        <translation>Möchten Sie das %1 wirklich RÜCKGÄNGIG machen?</translation>
+    </message>
+    <message>
+        <source>The %1 was undone.</source>
+        <translation>Das %1 wurde rückgängig gemacht.</translation>
+    </message>
+    <message>
+        <source>Undo of the %1: %2 brought back. These were not:</source>
+        <translation>Das %1 wurde nur zum Teil rückgängig gemacht: %2 zurückgeholt. Diese nicht:</translation>
+    </message>
+    <message>
+        <source>It could not be set aside and stays as %1.</source>
+        <translation>Das Protokoll konnte nicht beiseitegelegt werden und bleibt als %1 bestehen.</translation>
+    </message>
+    <message>
+        <source>It was set aside as %1.</source>
+        <translation>Das Protokoll wurde als %1 beiseitegelegt.</translation>
+    </message>
+    <message>
+        <source>The record Ravelin keeps of its last batch is damaged, so nothing was done with it: %1
+
+%2</source>
+        <translation>Das Protokoll, das Ravelin über seinen letzten Vorgang führt, ist beschädigt, deshalb wurde nichts damit getan: %1
+
+%2</translation>
+    </message>
+    <message>
+        <source>Ravelin was stopped while it was undoing the last batch, the %1.</source>
+        <translation>Ravelin wurde beendet, während es den letzten Vorgang rückgängig machte: das %1.</translation>
+    </message>
+    <message>
+        <source>Ravelin was stopped before it finished the last batch, the %1.</source>
+        <translation>Ravelin wurde beendet, bevor es den letzten Vorgang abgeschlossen hatte: das %1.</translation>
+    </message>
+    <message>
+        <source>
+
+The unfinished copies it was making on another drive were removed (%1).</source>
+        <translation>
+
+Die unfertigen Kopien, die es auf einem anderen Laufwerk anlegte, wurden entfernt (%1).</translation>
+    </message>
+    <message>
+        <source>
+
+Some of its files have changed since, so nothing of it will be undone. </source>
+        <translation>
+
+Einige seiner Dateien haben sich seitdem verändert, deshalb wird nichts davon rückgängig gemacht. </translation>
+    </message>
+    <message>
+        <source>
+
+The files that changed:</source>
+        <translation>
+
+Die veränderten Dateien:</translation>
+    </message>
+    <message>
+        <source>
+
+1 picture is still to be brought back.</source>
+        <translation>
+
+1 Bild muss noch zurückgeholt werden.</translation>
+    </message>
+    <message numerus="yes">
+        <source>
+
+%n pictures are still to be brought back.</source>
+        <translation>
+            <numerusform>
+
+%n Bild muss noch zurückgeholt werden.</numerusform>
+            <numerusform>
+
+%n Bilder müssen noch zurückgeholt werden.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>
+
+Of its %n pictures, %1 done and %2 not.</source>
+        <translation>
+            <numerusform>
+
+Von %n Bild: %1 erledigt, %2 nicht.</numerusform>
+            <numerusform>
+
+Von %n Bildern: %1 erledigt, %2 nicht.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>
+
+Pictures deleted for good cannot be brought back.</source>
+        <translation>
+
+Endgültig gelöschte Bilder können nicht zurückgeholt werden.</translation>
+    </message>
+    <message>
+        <source>
+
+Do you want to bring them back now?</source>
+        <translation>
+
+Möchten Sie sie jetzt zurückholen?</translation>
+    </message>
+    <message>
+        <source>
+
+Do you want to undo what was done? You can also do it later with Edit &gt; Undo.</source>
+        <translation>
+
+Möchten Sie rückgängig machen, was schon erledigt wurde? Sie können das auch später mit Bearbeiten &gt; Rückgängig tun.</translation>
+    </message>
 </context>
 <context>
     <name>frmOptions</name>
@@ -476,6 +669,18 @@
     <message>
         <source>You must select a Picture Format</source>
         <translation>Sie müssen ein Bildformat auswählen.</translation>
+    </message>
+    <message>
+        <source>Camera RAW</source>
+        <translation>Kamera-RAW</translation>
+    </message>
+    <message>
+        <source>More formats</source>
+        <translation>Weitere Formate</translation>
+    </message>
+    <message>
+        <source>Keep RAW and JPEG pairs together</source>
+        <translation>RAW- und JPEG-Paare zusammenhalten</translation>
     </message>
 </context>
 <context>
@@ -530,6 +735,65 @@ Es wurde kein Bild umbenannt.</translation>
         <translation>
 
 … und %1 weitere.</translation>
+    </message>
+    <message>
+        <source>It is now %1 and could not be put back: %2</source>
+        <translation>Sie liegt jetzt unter %1 und konnte nicht zurückgebracht werden: %2</translation>
+    </message>
+    <message>
+        <source>It stays with %1, which cannot be moved.</source>
+        <translation>Sie bleibt bei %1; diese Datei kann nicht verschoben werden.</translation>
+    </message>
+    <message>
+        <source>It has no destination.</source>
+        <translation>Sie hat kein Ziel.</translation>
+    </message>
+</context>
+<context>
+    <name>journal</name>
+    <message>
+        <source>It is empty.</source>
+        <translation>Es ist leer.</translation>
+    </message>
+    <message>
+        <source>It does not start with a batch.</source>
+        <translation>Es beginnt nicht mit einem Vorgang.</translation>
+    </message>
+    <message>
+        <source>It was written by another version of Ravelin.</source>
+        <translation>Es wurde von einer anderen Version von Ravelin geschrieben.</translation>
+    </message>
+    <message>
+        <source>It names no known kind of batch.</source>
+        <translation>Es nennt keine bekannte Art von Vorgang.</translation>
+    </message>
+    <message>
+        <source>Its plan is cut short.</source>
+        <translation>Sein Plan bricht vorzeitig ab.</translation>
+    </message>
+    <message>
+        <source>Its plan is damaged.</source>
+        <translation>Sein Plan ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>A record of a file done is damaged.</source>
+        <translation>Ein Eintrag über eine erledigte Datei ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>Its record %1 makes no sense.</source>
+        <translation>Sein Eintrag %1 ergibt keinen Sinn.</translation>
+    </message>
+    <message>
+        <source>It is far too large.</source>
+        <translation>Es ist viel zu groß.</translation>
+    </message>
+    <message>
+        <source>It is cut short.</source>
+        <translation>Es bricht vorzeitig ab.</translation>
+    </message>
+    <message>
+        <source>Its line %1 is damaged.</source>
+        <translation>Seine Zeile %1 ist beschädigt.</translation>
     </message>
 </context>
 <context>
@@ -632,7 +896,7 @@ Es wurde kein Bild umbenannt.</translation>
     </message>
     <message>
         <source>The file could not be moved (error %1).</source>
-        <translation>Die Datei konnte nicht verschoben werden (Fehler %1).</translation>
+        <translation type="vanished">Die Datei konnte nicht verschoben werden (Fehler %1).</translation>
     </message>
     <message>
         <source>The folder %1 cannot be made: %2.</source>
@@ -645,6 +909,66 @@ Es wurde kein Bild umbenannt.</translation>
     <message>
         <source>Its lock file %1 cannot be made.</source>
         <translation>Die Sperrdatei %1 kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>The disk reported an input/output error.</source>
+        <translation>Der Datenträger meldete einen Ein-/Ausgabefehler.</translation>
+    </message>
+    <message>
+        <source>The file has changed since, so it was left as it is.</source>
+        <translation>Die Datei hat sich seitdem verändert und wurde deshalb so belassen, wie sie ist.</translation>
+    </message>
+    <message>
+        <source>Its folder is no longer the one it was: a link or another folder has taken its place.</source>
+        <translation>Ihr Ordner ist nicht mehr derselbe: Eine Verknüpfung oder ein anderer Ordner ist an seine Stelle getreten.</translation>
+    </message>
+    <message>
+        <source>It is no longer in the Recycle Bin: it was emptied or the file was taken out.</source>
+        <translation>Sie ist nicht mehr im Papierkorb: Er wurde geleert, oder die Datei wurde herausgenommen.</translation>
+    </message>
+    <message>
+        <source>Its record in the Recycle Bin no longer names its place.</source>
+        <translation>Ihr Eintrag im Papierkorb nennt ihren Ort nicht mehr.</translation>
+    </message>
+</context>
+<context>
+    <name>undo</name>
+    <message>
+        <source>A file deleted for good cannot be brought back.</source>
+        <translation>Eine endgültig gelöschte Datei kann nicht zurückgeholt werden.</translation>
+    </message>
+    <message>
+        <source>Rename of 1 Picture</source>
+        <translation>Umbenennen von 1 Bild</translation>
+    </message>
+    <message numerus="yes">
+        <source>Rename of %n Pictures</source>
+        <translation>
+            <numerusform>Umbenennen von %n Bild</numerusform>
+            <numerusform>Umbenennen von %n Bildern</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Move of 1 Picture</source>
+        <translation>Verschieben von 1 Bild</translation>
+    </message>
+    <message numerus="yes">
+        <source>Move of %n Pictures</source>
+        <translation>
+            <numerusform>Verschieben von %n Bild</numerusform>
+            <numerusform>Verschieben von %n Bildern</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Delete of 1 Picture</source>
+        <translation>Löschen von 1 Bild</translation>
+    </message>
+    <message numerus="yes">
+        <source>Delete of %n Pictures</source>
+        <translation>
+            <numerusform>Löschen von %n Bild</numerusform>
+            <numerusform>Löschen von %n Bildern</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

@@ -4,6 +4,8 @@
 #include "browser/exifthumbnail.h"
 #include "browser/picturefile.h"
 
+#include <QCoreApplication>
+
 #include <libheif/heif.h>
 #include <libraw/libraw.h>
 
@@ -36,7 +38,8 @@ namespace
     {
         const qint64 size = file.size();
         if (size > limit) {
-            error = QStringLiteral("The file is %1 MB, more than any camera writes.")
+            error = QCoreApplication::translate(
+                "PictureLoader", "The file is %1 MB, more than any camera writes.")
                         .arg(size / (1024 * 1024));
             return {};
         }
@@ -47,7 +50,8 @@ namespace
         }
         QByteArray bytes = file.read(size);
         if (bytes.size() != size) {
-            error = QStringLiteral("The file could not be read whole.");
+            error
+                = QCoreApplication::translate("PictureLoader", "The file could not be read whole.");
             return {};
         }
         return bytes;
@@ -63,7 +67,7 @@ namespace
 
     QString heifError(const heif_error &error)
     {
-        return QStringLiteral("The HEIF file cannot be read: %1.")
+        return QCoreApplication::translate("PictureLoader", "The HEIF file cannot be read: %1.")
             .arg(QString::fromUtf8(error.message != nullptr ? error.message : "unknown error"));
     }
 
@@ -159,8 +163,9 @@ namespace
             return result;
         }
         if (code != LIBRAW_SUCCESS) {
-            result.error = QStringLiteral("The RAW file cannot be read: %1.")
-                               .arg(QString::fromUtf8(libraw_strerror(code)));
+            result.error
+                = QCoreApplication::translate("PictureLoader", "The RAW file cannot be read: %1.")
+                      .arg(QString::fromUtf8(libraw_strerror(code)));
             return result;
         }
         result.orientation = orientationOfFlip(raw->imgdata.sizes.flip);
@@ -169,8 +174,9 @@ namespace
         // The embedded picture lies inside the file: a length beyond it is a false one, and
         // nothing is allocated for it.
         if (thumbnail.tlength == 0 || qint64(thumbnail.tlength) > bytes.size()) {
-            result.error = QStringLiteral("The RAW file holds no picture that can be shown without "
-                                          "developing it.");
+            result.error = QCoreApplication::translate("PictureLoader",
+                "The RAW file holds no picture that can be shown without "
+                "developing it.");
             return result;
         }
         if (tooLarge(result.declared)) {
@@ -179,7 +185,8 @@ namespace
         }
         code = raw->unpack_thumb();
         if (code != LIBRAW_SUCCESS) {
-            result.error = QStringLiteral("The RAW file's embedded picture cannot be read: %1.")
+            result.error = QCoreApplication::translate(
+                "PictureLoader", "The RAW file's embedded picture cannot be read: %1.")
                                .arg(QString::fromUtf8(libraw_strerror(code)));
             return result;
         }
@@ -193,11 +200,13 @@ namespace
             result.bitmap
                 = bitmapThumbnail(unpacked, unpacked.tformat == LIBRAW_THUMBNAIL_BITMAP16);
             if (result.bitmap.isNull())
-                result.error = QStringLiteral("The RAW file's embedded picture is damaged.");
+                result.error = QCoreApplication::translate(
+                    "PictureLoader", "The RAW file's embedded picture is damaged.");
             break;
         default:
-            result.error = QStringLiteral("The RAW file's embedded picture is in a form that "
-                                          "cannot be shown.");
+            result.error = QCoreApplication::translate("PictureLoader",
+                "The RAW file's embedded picture is in a form that "
+                "cannot be shown.");
             break;
         }
         return result;
@@ -220,9 +229,9 @@ namespace
             const QSize stored = quarterTurned(embedded.orientation) ? size.transposed() : size;
             const LoadedPicture decoded = decodeEmbedded(embedded.jpeg, stored);
             if (!decoded.ok()) {
-                result.picture.error
-                    = QStringLiteral("The RAW file's embedded picture cannot be shown: %1")
-                          .arg(decoded.error);
+                result.picture.error = QCoreApplication::translate(
+                    "PictureLoader", "The RAW file's embedded picture cannot be shown: %1")
+                                           .arg(decoded.error);
                 return result;
             }
             image = decoded.image;
@@ -256,7 +265,8 @@ LoadedPicture loadHeifBytes(const QByteArray &bytes, QSize size)
     Q_UNUSED(initialised);
     HeifPtr<heif_context> context(heif_context_alloc());
     if (context == nullptr)
-        return { {}, QStringLiteral("The HEIF reader could not start.") };
+        return { {},
+            QCoreApplication::translate("PictureLoader", "The HEIF reader could not start.") };
     heif_context_set_maximum_image_size_limit(context.get(), maxHeifSide);
     heif_error error = heif_context_read_from_memory_without_copy(
         context.get(), bytes.constData(), static_cast<size_t>(bytes.size()), nullptr);
@@ -276,7 +286,9 @@ LoadedPicture loadHeifBytes(const QByteArray &bytes, QSize size)
     const heif_image_handle *chosen = thumbnail != nullptr ? thumbnail.get() : primary.get();
     const QSize decoded = sizeOf(chosen);
     if (!decoded.isValid() || decoded.isEmpty())
-        return { {}, QStringLiteral("The HEIF file holds a picture without a size.") };
+        return { {},
+            QCoreApplication::translate(
+                "PictureLoader", "The HEIF file holds a picture without a size.") };
     if (pixelsOf(decoded) > maxWholeDecodePixels)
         return { {}, refusedSize(decoded) };
 
@@ -294,7 +306,9 @@ LoadedPicture loadHeifBytes(const QByteArray &bytes, QSize size)
     const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
     const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
     if (plane == nullptr || width <= 0 || height <= 0 || stride < width * bytesPerPixel)
-        return { {}, QStringLiteral("The HEIF file's picture could not be decoded.") };
+        return { {},
+            QCoreApplication::translate(
+                "PictureLoader", "The HEIF file's picture could not be decoded.") };
     const QImage pixels(plane, width, height, stride, QImage::Format_RGBA8888);
     return { fitted(pixels, size), {} };
 }
@@ -305,7 +319,7 @@ LoadedPicture loadHeif(PictureFile &file, QSize size)
     const QByteArray bytes = readWhole(file, maxHeifFileBytes, result.error);
     if (bytes.isEmpty()) {
         if (result.error.isEmpty())
-            result.error = QStringLiteral("The file is empty.");
+            result.error = QCoreApplication::translate("PictureLoader", "The file is empty.");
         return result;
     }
     return loadHeifBytes(bytes, size);
@@ -326,7 +340,9 @@ RawResult loadRaw(PictureFile &file, QSize size)
         QString error;
         const QByteArray bytes = readWhole(file, maxRawFileBytes, error);
         if (bytes.isEmpty())
-            return { { {}, error.isEmpty() ? QStringLiteral("The file is empty.") : error } };
+            return { { {},
+                error.isEmpty() ? QCoreApplication::translate("PictureLoader", "The file is empty.")
+                                : error } };
         embedded = embeddedPicture(bytes);
     }
     return shown(embedded, size);

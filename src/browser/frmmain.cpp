@@ -183,7 +183,7 @@ void frmMain::buildMenus()
     mnuMovePictures = mnuEdit->addAction(tr("Move"));
     mnuMovePictures->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     mnuEdit->addSeparator();
-    mnuEditUndo = mnuEdit->addAction(QStringLiteral("Undo"));
+    mnuEditUndo = mnuEdit->addAction(tr("Undo"));
     mnuEditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
 
     mnuTools = menuBar()->addMenu(tr("&Tools"));

@@ -5,13 +5,15 @@
 #include "widgets/waitcursor.h"
 
 #include <QAction>
+#include <QCoreApplication>
 
 namespace
 {
 // "3 were", "1 was": the number of pictures and the verb that goes with it.
 QString countWere(qsizetype count)
 {
-    return count == 1 ? QStringLiteral("1 was") : QStringLiteral("%1 were").arg(count);
+    return count == 1 ? QCoreApplication::translate("frmMain", "1 was")
+                      : QCoreApplication::translate("frmMain", "%n were", nullptr, int(count));
 }
 } // namespace
 
@@ -21,8 +23,8 @@ void frmMain::updateUndo()
     const bool possible
         = reading.status == journal::Reading::Status::Whole && reading.batch.canUndo();
     mnuEditUndo->setText(possible
-            ? QStringLiteral("Undo ") + undo::batchName(reading.batch.kind, reading.batch.toUndo())
-            : QStringLiteral("Undo"));
+            ? tr("Undo %1").arg(undo::batchName(reading.batch.kind, reading.batch.toUndo()))
+            : tr("Undo"));
     mnuEditUndo->setEnabled(possible);
 }
 
@@ -36,7 +38,7 @@ void frmMain::mnuEditUndo_Click()
         return;
     }
     const platform::Answer answer = m_services.boxes().MsgBox(
-        QStringLiteral("Are you sure you want to UNDO the %1 ?")
+        tr("Are you sure you want to UNDO the %1 ?")
             .arg(undo::batchName(reading.batch.kind, reading.batch.toUndo())),
         platform::box::OkCancel | platform::box::Question, platform::programTitle);
     if (answer == platform::Answer::Ok)
@@ -55,12 +57,12 @@ void frmMain::runUndo(const journal::Batch &batch)
     }
     m_state.afterJob();
     if (report.failed.isEmpty()) {
-        m_services.boxes().MsgBox(QStringLiteral("The %1 was undone.").arg(name),
-            platform::box::OkOnly, platform::programTitle);
+        m_services.boxes().MsgBox(
+            tr("The %1 was undone.").arg(name), platform::box::OkOnly, platform::programTitle);
         return;
     }
     m_services.boxes().MsgBox(
-        jobs::failureList(QStringLiteral("Undo of the %1: %2 brought back. These were not:")
+        jobs::failureList(tr("Undo of the %1: %2 brought back. These were not:")
                               .arg(name, countWere(report.done.size())),
             report),
         platform::box::Exclamation, platform::programTitle);
@@ -76,14 +78,13 @@ void frmMain::recoverUnfinishedBatch()
     const journal::Reading reading = journal::read(path);
     const auto setAsideText = [&] {
         const QString aside = journal::setAside(fs, path);
-        return aside.isEmpty()
-            ? QStringLiteral("It could not be set aside and stays as %1.").arg(path)
-            : QStringLiteral("It was set aside as %1.").arg(aside);
+        return aside.isEmpty() ? tr("It could not be set aside and stays as %1.").arg(path)
+                               : tr("It was set aside as %1.").arg(aside);
     };
     if (reading.status == journal::Reading::Status::Damaged) {
         m_services.boxes().MsgBox(
-            QStringLiteral("The record Ravelin keeps of its last batch is damaged, so nothing "
-                           "was done with it: %1\n\n%2")
+            tr("The record Ravelin keeps of its last batch is damaged, so nothing "
+               "was done with it: %1\n\n%2")
                 .arg(reading.problem, setAsideText()),
             platform::box::Exclamation, platform::programTitle);
         updateUndo();
@@ -98,13 +99,11 @@ void frmMain::recoverUnfinishedBatch()
     const QStringList removed = undo::removePartialCopies(batch, fs);
     const bool undoing = batch.undoBegun;
     QString text = undoing
-        ? QStringLiteral("Ravelin was stopped while it was undoing the last batch, the %1.")
-              .arg(name)
-        : QStringLiteral("Ravelin was stopped before it finished the last batch, the %1.")
-              .arg(name);
+        ? tr("Ravelin was stopped while it was undoing the last batch, the %1.").arg(name)
+        : tr("Ravelin was stopped before it finished the last batch, the %1.").arg(name);
     if (!removed.isEmpty()) {
-        text += QStringLiteral("\n\nThe unfinished copies it was making on another drive were "
-                               "removed (%1).")
+        text += tr("\n\nThe unfinished copies it was making on another drive were "
+                   "removed (%1).")
                     .arg(removed.size());
     }
     if (!found.changed.isEmpty()) {
@@ -112,9 +111,9 @@ void frmMain::recoverUnfinishedBatch()
         changed.failed = found.changed;
         m_services.boxes().MsgBox(
             jobs::failureList(text
-                    + QStringLiteral("\n\nSome of its files have changed since, so nothing "
-                                     "of it will be undone. ")
-                    + setAsideText() + QStringLiteral("\n\nThe files that changed:"),
+                    + tr("\n\nSome of its files have changed since, so nothing "
+                         "of it will be undone. ")
+                    + setAsideText() + tr("\n\nThe files that changed:"),
                 changed),
             platform::box::Exclamation, platform::programTitle);
         updateUndo();
@@ -133,15 +132,13 @@ void frmMain::recoverUnfinishedBatch()
 
     const qsizetype left = batch.toUndo();
     if (undoing) {
-        text += left == 1
-            ? QStringLiteral("\n\n1 picture is still to be brought back.")
-            : QStringLiteral("\n\n%1 pictures are still to be brought back.").arg(left);
+        text += left == 1 ? tr("\n\n1 picture is still to be brought back.")
+                          : tr("\n\n%n pictures are still to be brought back.", nullptr, int(left));
     } else {
         qsizetype done = 0;
         for (const journal::Step &step : batch.steps)
             done += step.done ? 1 : 0;
-        text += QStringLiteral("\n\nOf its %1 pictures, %2 done and %3 not.")
-                    .arg(batch.steps.size())
+        text += tr("\n\nOf its %n pictures, %1 done and %2 not.", nullptr, int(batch.steps.size()))
                     .arg(countWere(done))
                     .arg(batch.steps.size() - done);
     }
@@ -149,14 +146,14 @@ void frmMain::recoverUnfinishedBatch()
     toTakeBack.finished = true;
     if (batch.kind == journal::Kind::Delete || left == 0) {
         if (batch.kind == journal::Kind::Delete)
-            text += QStringLiteral("\n\nPictures deleted for good cannot be brought back.");
+            text += tr("\n\nPictures deleted for good cannot be brought back.");
         if (undoing)
             recorder.undoFinished();
         m_services.boxes().MsgBox(text, platform::box::OkOnly, platform::programTitle);
     } else if (m_services.boxes().MsgBox(text
-                       + (undoing ? QStringLiteral("\n\nDo you want to bring them back now?")
-                                  : QStringLiteral("\n\nDo you want to undo what was done? You "
-                                                   "can also do it later with Edit > Undo.")),
+                       + (undoing ? tr("\n\nDo you want to bring them back now?")
+                                  : tr("\n\nDo you want to undo what was done? You "
+                                       "can also do it later with Edit > Undo.")),
                    platform::box::OkCancel | platform::box::Question, platform::programTitle)
         == platform::Answer::Ok) {
         runUndo(toTakeBack);

@@ -330,8 +330,8 @@ LoadedPicture decodeEmbedded(const QByteArray &bytes, QSize size)
 {
     if (bytes.count(QByteArrayView("\xFF\xDA", 2)) > maxJpegScans) {
         return { {},
-            QStringLiteral("The embedded picture has more than %1 scans, more than any camera "
-                           "writes.")
+            QCoreApplication::translate("PictureLoader",
+                "The embedded picture has more than %1 scans, more than any camera writes.")
                 .arg(maxJpegScans) };
     }
     QBuffer buffer;

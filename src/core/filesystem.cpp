@@ -149,7 +149,8 @@ FsResult QtFileSystem::replaceFileDurably(const QString &path, const QByteArray 
         return failure(FsError::NoPermission);
     }
     if (!os::flushFolder(folder))
-        return FsResult::failure(QStringLiteral("The disk reported an input/output error."));
+        return FsResult::failure(
+            QCoreApplication::translate("platform", "The disk reported an input/output error."));
     return {};
 }
 

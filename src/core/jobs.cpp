@@ -122,7 +122,8 @@ namespace
             const platform::FsResult back = step(file->to, file->from);
             if (!back) {
                 report.failed.append({ file->from,
-                    QStringLiteral("It is now %1 and could not be put back: %2")
+                    QCoreApplication::translate(
+                        "jobs", "It is now %1 and could not be put back: %2")
                         .arg(file->to, back.error) });
             }
         }
@@ -238,11 +239,13 @@ JobReport moveFiles(
             first += shot.size();
             for (const Target &file : shot) {
                 report.failed.append({ file.from,
-                    &file != &*blocked ? QStringLiteral("It stays with %1, which cannot be moved.")
+                    &file != &*blocked ? QCoreApplication::translate(
+                        "jobs", "It stays with %1, which cannot be moved.")
                                              .arg(rules::filePart(blocked->from))
-                        : file.to.isEmpty() ? QStringLiteral("It has no destination.")
-                                            : QStringLiteral("A file named %1 is already there.")
-                                                  .arg(rules::filePart(file.to)) });
+                        : file.to.isEmpty()
+                        ? QCoreApplication::translate("jobs", "It has no destination.")
+                        : QCoreApplication::translate("jobs", "A file named %1 is already there.")
+                              .arg(rules::filePart(file.to)) });
             }
             continue;
         }

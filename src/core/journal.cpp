@@ -2,6 +2,7 @@
 
 #include "core/filesystem_os.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -78,17 +79,18 @@ namespace
     QString readRecords(const QList<QJsonObject> &records, Batch &batch)
     {
         if (records.isEmpty())
-            return QStringLiteral("It is empty.");
+            return QCoreApplication::translate("journal", "It is empty.");
         const QJsonObject head = records.first();
         if (head.value("r").toString() != QLatin1String("batch"))
-            return QStringLiteral("It does not start with a batch.");
+            return QCoreApplication::translate("journal", "It does not start with a batch.");
         if (head.value("version").toInt() != version)
-            return QStringLiteral("It was written by another version of Ravelin.");
+            return QCoreApplication::translate(
+                "journal", "It was written by another version of Ravelin.");
         if (!kindOf(head.value("kind").toString(), batch.kind))
-            return QStringLiteral("It names no known kind of batch.");
+            return QCoreApplication::translate("journal", "It names no known kind of batch.");
         const qsizetype files = head.value("files").toInteger(-1);
         if (files < 0 || files + 1 > records.size())
-            return QStringLiteral("Its plan is cut short.");
+            return QCoreApplication::translate("journal", "Its plan is cut short.");
         for (qsizetype i = 0; i < files; ++i) {
             const QJsonObject plan = records.at(i + 1);
             Step step;
@@ -97,7 +99,7 @@ namespace
             if (plan.value("r").toString() != QLatin1String("plan")
                 || plan.value("i").toInteger(-1) != i || step.from.isEmpty()
                 || !readState(plan.value("before"), step.before))
-                return QStringLiteral("Its plan is damaged.");
+                return QCoreApplication::translate("journal", "Its plan is damaged.");
             batch.steps.append(step);
         }
         for (qsizetype n = files + 1; n < records.size(); ++n) {
@@ -110,7 +112,8 @@ namespace
                 step->done = true;
                 step->placedAt = record.value("at").toString();
                 if (!readState(record.value("after"), step->after))
-                    return QStringLiteral("A record of a file done is damaged.");
+                    return QCoreApplication::translate(
+                        "journal", "A record of a file done is damaged.");
             } else if (type == QLatin1String("end") && !batch.finished) {
                 batch.finished = true;
             } else if (type == QLatin1String("undo") && batch.finished && !batch.undoBegun) {
@@ -122,7 +125,8 @@ namespace
                 && !batch.undoFinished) {
                 batch.undoFinished = true;
             } else {
-                return QStringLiteral("Its record %1 makes no sense.").arg(n + 1);
+                return QCoreApplication::translate("journal", "Its record %1 makes no sense.")
+                    .arg(n + 1);
             }
         }
         return {};
@@ -169,7 +173,7 @@ Reading read(const QString &path)
         return reading;
     reading.status = Reading::Status::Damaged;
     if (file.size() > largestJournal) {
-        reading.problem = QStringLiteral("It is far too large.");
+        reading.problem = QCoreApplication::translate("journal", "It is far too large.");
         return reading;
     }
     if (!file.open(QIODevice::ReadOnly)) {
@@ -178,7 +182,7 @@ Reading read(const QString &path)
     }
     const QByteArray bytes = file.readAll();
     if (!bytes.isEmpty() && !bytes.endsWith('\n')) {
-        reading.problem = QStringLiteral("It is cut short.");
+        reading.problem = QCoreApplication::translate("journal", "It is cut short.");
         return reading;
     }
     QList<QJsonObject> records;
@@ -191,7 +195,8 @@ Reading read(const QString &path)
         if (text.size() <= checksumDigits + 1 || text.at(checksumDigits) != ' '
             || text.left(checksumDigits) != checksum(json)
             || error.error != QJsonParseError::NoError || !document.isObject()) {
-            reading.problem = QStringLiteral("Its line %1 is damaged.").arg(n + 1);
+            reading.problem
+                = QCoreApplication::translate("journal", "Its line %1 is damaged.").arg(n + 1);
             return reading;
         }
         records.append(document.object());

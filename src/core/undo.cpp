@@ -2,6 +2,7 @@
 
 #include "core/safemove.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -104,27 +105,27 @@ namespace
             break;
         }
         return platform::FsResult::failure(
-            QStringLiteral("A file deleted for good cannot be brought back."));
+            QCoreApplication::translate("undo", "A file deleted for good cannot be brought back."));
     }
 } // namespace
 
 QString batchName(journal::Kind kind, qsizetype pictures)
 {
-    QString what;
+    // Whole phrases, one for each kind and count: the parts do not combine in every language.
+    const int n = int(pictures);
     switch (kind) {
     case Kind::Rename:
-        what = QStringLiteral("Rename");
-        break;
+        return n == 1 ? QCoreApplication::translate("undo", "Rename of 1 Picture")
+                      : QCoreApplication::translate("undo", "Rename of %n Pictures", nullptr, n);
     case Kind::Move:
-        what = QStringLiteral("Move");
-        break;
+        return n == 1 ? QCoreApplication::translate("undo", "Move of 1 Picture")
+                      : QCoreApplication::translate("undo", "Move of %n Pictures", nullptr, n);
     case Kind::Trash:
     case Kind::Delete:
-        what = QStringLiteral("Delete");
         break;
     }
-    return pictures == 1 ? QStringLiteral("%1 of 1 Picture").arg(what)
-                         : QStringLiteral("%1 of %2 Pictures").arg(what).arg(pictures);
+    return n == 1 ? QCoreApplication::translate("undo", "Delete of 1 Picture")
+                  : QCoreApplication::translate("undo", "Delete of %n Pictures", nullptr, n);
 }
 
 std::optional<platform::FsError> cannotTakeBack(journal::Kind kind, const journal::Step &step)

@@ -40,7 +40,7 @@ constexpr std::array<MoreFormat, frmOptions::moreFormatCount> moreFormats { {
     { "WebP", "*.webp", 120, 720 },
     { "TIFF", "*.tif;*.tiff", 120, 1080 },
     { "HEIC / AVIF", "*.heic;*.heif;*.avif", 2520, 360 },
-    { "Camera RAW", nullptr, 2520, 720 },
+    { QT_TRANSLATE_NOOP("frmOptions", "Camera RAW"), nullptr, 2520, 720 },
 } };
 // The new frame takes this much room above the thumbnail frame, which moves down by it.
 constexpr int moreFramePush = 2040;
@@ -119,7 +119,7 @@ void frmOptions::buildControls()
     for (int i = 0; i < moreFormatCount; ++i) {
         QCheckBox *box = Check2.load(i);
         const MoreFormat &format = moreFormats[static_cast<size_t>(i)];
-        box->setText(QString::fromLatin1(format.caption));
+        box->setText(tr(format.caption));
         box->setGeometry(twips(format.left, format.top, checkWidth, checkHeight));
         box->show();
     }

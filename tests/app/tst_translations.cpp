@@ -1,11 +1,14 @@
 #include "browser/frmmain.h"
+#include "core/undo.h"
 #include "move/movefilewindow.h"
+#include "options/frmoptions.h"
 #include "rename/rename.h"
 #include "support/picturefolders.h"
 #include "widgets/folderlistbox.h"
 #include "widgets/translations.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QMenu>
 #include <QPushButton>
@@ -27,6 +30,9 @@ private slots:
         QCOMPARE(s.w.Dir1->toolTip(), "Ordner wählen");
         QCOMPARE(s.w.renameWindow()->windowTitle(), "Umbenennen");
         QCOMPARE(s.w.moveWindow()->MoveFolderOK->text(), "Bilder verschieben");
+        QCOMPARE(s.w.optionsWindow()->KeepPairs->text(), "RAW- und JPEG-Paare zusammenhalten");
+        QCOMPARE(s.w.mnuEditUndo->text(), "Rückgängig");
+        QCOMPARE(undo::batchName(journal::Kind::Rename, 300), "Umbenennen von 300 Bildern");
 
         // A message box's text, and Qt's own buttons.
         s.services.boxesFake.answer = platform::Answer::Cancel;
