@@ -896,7 +896,7 @@ Es wurde kein Bild umbenannt.</translation>
     </message>
     <message>
         <source>The file could not be moved (error %1).</source>
-        <translation type="vanished">Die Datei konnte nicht verschoben werden (Fehler %1).</translation>
+        <translation>Die Datei konnte nicht verschoben werden (Fehler %1).</translation>
     </message>
     <message>
         <source>The folder %1 cannot be made: %2.</source>
