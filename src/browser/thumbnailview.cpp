@@ -25,6 +25,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <memory>
 
 namespace
 {
@@ -136,9 +137,9 @@ QMimeData *ThumbnailView::dragData() const
         if (isMarked(i))
             urls.append(QUrl::fromLocalFile(QDir::fromNativeSeparators(m_cells.path(i))));
     }
-    auto *data = new QMimeData;
-    data->setUrls(urls);
-    return data;
+    auto *mime = new QMimeData;
+    mime->setUrls(urls);
+    return mime;
 }
 
 bool ThumbnailView::isMarked(int index) const
@@ -223,6 +224,8 @@ void ThumbnailView::paintCell(QPainter &painter, int index) const
     if (index == m_focus && hasFocus()) {
         QStyleOptionFocusRect option;
         option.initFrom(this);
+        // Shown whenever the grid has the keys, also after a click: it is the cell they move.
+        option.state |= QStyle::State_KeyboardFocusChange;
         option.rect = focusRect(index);
         option.backgroundColor = palette().color(QPalette::Window);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
@@ -249,15 +252,15 @@ void ThumbnailView::mouseMoveEvent(QMouseEvent *event)
 
 void ThumbnailView::startDrag()
 {
-    std::unique_ptr<QMimeData> data(dragData());
-    if (data->urls().isEmpty())
+    std::unique_ptr<QMimeData> files(dragData());
+    if (files->urls().isEmpty())
         return;
     auto *drag = new QDrag(this);
     const QImage &image = m_cells.cell(m_focus).image;
     if (!image.isNull())
         drag->setPixmap(QPixmap::fromImage(image.scaled(
             QSize(48, 48) * devicePixelRatioF(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-    drag->setMimeData(data.release());
+    drag->setMimeData(files.release());
     // The target chooses: a file manager copies, or moves with Shift.
     const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
     Q_EMIT draggedOut(done);
@@ -493,22 +496,22 @@ public:
     QAccessible::Role role() const override { return QAccessible::ListItem; }
     QAccessible::State state() const override
     {
-        QAccessible::State state;
+        QAccessible::State result;
         if (!isValid()) {
-            state.invalid = true;
-            return state;
+            result.invalid = true;
+            return result;
         }
-        state.selectable = true;
-        state.selected = m_view->isMarked(m_index);
-        state.focusable = true;
-        state.focused = m_view->hasFocus() && m_view->focusCell() == m_index;
+        result.selectable = true;
+        result.selected = m_view->isMarked(m_index);
+        result.focusable = true;
+        result.focused = m_view->hasFocus() && m_view->focusCell() == m_index;
         // Only the rows the viewport lets through are on the screen.
         const QWidget *viewport = m_view->parentWidget();
         if (viewport != nullptr
             && !QRect(QPoint(), viewport->size())
                     .intersects(rect().translated(-viewport->mapToGlobal(QPoint()))))
-            state.offscreen = true;
-        return state;
+            result.offscreen = true;
+        return result;
     }
 
 private:

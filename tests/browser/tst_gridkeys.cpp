@@ -225,14 +225,14 @@ private slots:
         QCOMPARE(selectedNames(w), (QStringList { "p03.jpg", "p01.jpg" }));
         // The file manager moved them away: the folder is read again, the selection emptied.
         const QString moved = m_folders->make(QStringLiteral("moved"), {});
-        for (const QString name : { "p01.jpg", "p03.jpg" })
+        for (const QString &name : QStringList { "p01.jpg", "p03.jpg" })
             QVERIFY(QFile::rename(folder.filePath(name), QDir(moved).filePath(name)));
         Q_EMIT w.picInner->draggedOut(Qt::MoveAction);
         QVERIFY(w.gridCells().waitUntilBuilt());
         QCOMPARE(selectedNames(w), QStringList());
         QCOMPARE(w.gridNames().count(), pictures - 2);
         QVERIFY(!w.gridNames().contains("p01.jpg"));
-        for (const QString name : { "p01.jpg", "p03.jpg" })
+        for (const QString &name : QStringList { "p01.jpg", "p03.jpg" })
             QVERIFY(QFile::rename(QDir(moved).filePath(name), folder.filePath(name)));
     }
 
