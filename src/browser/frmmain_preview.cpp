@@ -16,7 +16,7 @@ void frmMain::Image1_DblClick(int Index)
         return;
     const WaitCursor busy(m_services.mouse());
     // Opened by the keys, the preview takes them over: Enter or Esc closes it.
-    const bool keys = picInner->hasFocus();
+    const bool keys = focusWidget() == picInner;
     picInner->hide();
     picOuter->hide();
     VBar->hide();
@@ -44,7 +44,7 @@ void frmMain::Image1_DblClick(int Index)
 
 void frmMain::Image4_Click()
 {
-    const bool keys = Image4->hasFocus();
+    const bool keys = focusWidget() == Image4;
     picInner->show();
     picOuter->show();
     VBar->show();
