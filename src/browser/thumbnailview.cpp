@@ -246,20 +246,25 @@ void ThumbnailView::mouseMoveEvent(QMouseEvent *event)
         || (event->position().toPoint() - m_pressPoint).manhattanLength()
             < QApplication::startDragDistance())
         return;
+    const int pressed = m_pressed;
     m_pressed = -1;
-    startDrag();
+    startDrag(pressed);
 }
 
-void ThumbnailView::startDrag()
+void ThumbnailView::startDrag(int pressed)
 {
     std::unique_ptr<QMimeData> files(dragData());
     if (files->urls().isEmpty())
         return;
     auto *drag = new QDrag(this);
-    const QImage &image = m_cells.cell(m_focus).image;
-    if (!image.isNull())
-        drag->setPixmap(QPixmap::fromImage(image.scaled(
-            QSize(48, 48) * devicePixelRatioF(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    // The thumbnail pressed goes along under the pointer.
+    const QImage &image = m_cells.cell(pressed).image;
+    if (!image.isNull()) {
+        QPixmap small = QPixmap::fromImage(image.scaled(
+            QSize(48, 48) * devicePixelRatioF(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        small.setDevicePixelRatio(devicePixelRatioF());
+        drag->setPixmap(small);
+    }
     drag->setMimeData(files.release());
     // The target chooses: a file manager copies, or moves with Shift.
     const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);

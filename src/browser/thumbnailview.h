@@ -85,7 +85,7 @@ private:
     QRect focusRect(int index) const;
     // The focus cell a key moves to, or -1 for a key that does not move it.
     int keyTarget(int key) const;
-    void startDrag();
+    void startDrag(int pressed);
 
     const GridCells &m_cells;
     const BrowserState &m_state;
