@@ -120,6 +120,8 @@ void frmMain::buildControls()
     picOuter->setAccessibleName(tr("Thumbnails"));
     picInner = new ThumbnailView(*m_cells, m_state, picOuter);
     picInner->setGeometry(10, 10, 545, 110);
+    // The grid takes the keys, so a screen reader names it when it gets them.
+    picInner->setAccessibleName(tr("Thumbnails"));
     Image1 = GridCellArray(picInner, m_cells.get(), false);
     Label1 = GridCellArray(picInner, m_cells.get(), true);
 
