@@ -298,6 +298,17 @@
     </message>
 </context>
 <context>
+    <name>ThumbnailView</name>
+    <message>
+        <source>marked</source>
+        <translation>markiert</translation>
+    </message>
+    <message>
+        <source>not marked</source>
+        <translation>nicht markiert</translation>
+    </message>
+</context>
+<context>
     <name>commandline</name>
     <message>
         <source>no such folder or picture</source>

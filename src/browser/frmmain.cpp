@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -119,6 +120,8 @@ void frmMain::buildControls()
     picOuter->setAccessibleName(tr("Thumbnails"));
     picInner = new ThumbnailView(*m_cells, m_state, picOuter);
     picInner->setGeometry(10, 10, 545, 110);
+    // The grid takes the keys, so a screen reader names it when it gets them.
+    picInner->setAccessibleName(tr("Thumbnails"));
     Image1 = GridCellArray(picInner, m_cells.get(), false);
     Label1 = GridCellArray(picInner, m_cells.get(), true);
 
@@ -144,6 +147,10 @@ void frmMain::buildControls()
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setAccessibleName(tr("Loading thumbnails"));
 
+    // The keys go from the folder list to the grid, then to the selection list.
+    setTabOrder(Drive1, Dir1);
+    setTabOrder(Dir1, picInner);
+    setTabOrder(picInner, List1);
     // The folder list has the keys at start: the drive list would change the drive on them.
     Dir1->setFocus();
 }
@@ -208,6 +215,11 @@ void frmMain::connectEvents()
     connect(Image4, &ImageBox::clicked, this, &frmMain::Image4_Click);
     connect(picInner, &ThumbnailView::clicked, this, &frmMain::Image1_Click);
     connect(picInner, &ThumbnailView::doubleClicked, this, &frmMain::Image1_DblClick);
+    connect(picInner, &ThumbnailView::rangeClicked, this, &frmMain::Image1_RangeClick);
+    connect(picInner, &ThumbnailView::activated, this, &frmMain::Image1_DblClick);
+    connect(picInner, &ThumbnailView::focusCellMoved, this, &frmMain::scrollToCell);
+    connect(picInner, &ThumbnailView::draggedOut, this, &frmMain::thumbnailsDraggedOut);
+    Image4->installEventFilter(this);
     connect(m_cells.get(), &GridCells::progress, this, &frmMain::showProgress);
     connect(m_cells.get(), &GridCells::cellChanged, this, &frmMain::showCell);
     picOuter->installEventFilter(this);
@@ -368,6 +380,14 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         const int notches = wheel->angleDelta().y() / 120;
         VBar->setValue(VBar->value() - notches * 3 * VBar->singleStep());
         return true;
+    }
+    // Enter or Esc closes the large preview, as Enter on a thumbnail opened it.
+    if (watched == Image4 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Image4_Click();
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

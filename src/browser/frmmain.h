@@ -136,6 +136,10 @@ public Q_SLOTS:
     void ButtonLoadThumbs_Click();
     void Image1_Click(int Index);
     void Image1_DblClick(int Index);
+    // Shift with a click or the arrow keys: marks the thumbnails from one to the other.
+    void Image1_RangeClick(int from, int to);
+    // Files the drop target moved away are gone from the folder: it is read again.
+    void thumbnailsDraggedOut(Qt::DropAction action);
     void Image4_Click();
     void VBar_Change(int value);
     void mnuFileExit_Click();

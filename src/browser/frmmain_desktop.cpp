@@ -92,3 +92,11 @@ void frmMain::moveDroppedFiles(const QStringList &files, const QString &folder)
     }
     m_state.afterJob(BrowserState::ManualGrid::Keep);
 }
+
+void frmMain::thumbnailsDraggedOut(Qt::DropAction action)
+{
+    // A copy leaves everything as it was; after a move the grid and the selection must not
+    // show files that are no longer there.
+    if (action == Qt::MoveAction)
+        m_state.afterJob(BrowserState::ManualGrid::Keep);
+}

@@ -24,6 +24,7 @@ void frmMain::LoadThumbnails()
     const qreal ratio = std::max<qreal>(1, devicePixelRatioF());
     m_cache->setThumbnailSize(ThumbnailView::pictureSize * ratio);
     m_cells->build(m_state.folder(), m_state.fileNames());
+    picInner->resetFocus();
     const int count = m_cells->count();
     const int canvasHeight = scrollPerCell * count + canvasExtra;
     // Scrolled to the end, the canvas's foot meets the viewport's: never into blank space.

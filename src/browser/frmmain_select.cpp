@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QListWidget>
 
+#include <algorithm>
+
 // A thumbnail stands for the file it shows: the grid's own folder and names, which may
 // differ from the file list after a folder change in manual mode. Its mark shows whether its
 // file is selected, so changing the selection repaints the grid once.
@@ -16,6 +18,17 @@ void frmMain::Image1_Click(int Index)
         return;
     // An entry matches only the file's own full path.
     m_state.toggle(m_cells->path(Index));
+}
+
+void frmMain::Image1_RangeClick(int from, int to)
+{
+    const int first = std::max(0, std::min(from, to));
+    const int last = std::min(m_cells->count() - 1, std::max(from, to));
+    // Added in grid order whichever end was clicked first, as one change of the selection.
+    QStringList paths;
+    for (int i = first; i <= last; ++i)
+        paths.append(m_cells->path(i));
+    m_state.select(paths);
 }
 
 void frmMain::mnuEditSelectAll_Click()

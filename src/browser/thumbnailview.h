@@ -10,6 +10,7 @@
 
 class BrowserState;
 class GridCells;
+class QMimeData;
 
 // The canvas of the thumbnail grid: one widget that paints the cells it shows, five to a row
 // at a pitch of 110 by 150, each a 100 by 100 picture stretched to its box with the file's
@@ -37,28 +38,68 @@ public:
     std::pair<int, int> cellsIn(const QRect &area) const;
     void repaintCell(int index);
 
+    int cellCount() const;
     bool isMarked(int index) const;
+    // The file name a cell shows, empty past the grid's end.
+    QString name(int index) const;
+
+    // The cell the keys work on: framed while the view has the focus. Moving it marks nothing.
+    int focusCell() const { return m_focus; }
+    void setFocusCell(int index);
+    // A new grid: the focus goes back to its first cell and no cell was clicked last.
+    void resetFocus();
+    // What dragging the marked thumbnails out carries: their files, in grid order.
+    QMimeData *dragData() const;
     // The lines a caption shows of a name, from the top: it wraps between words onto the lines
     // that fit; the last of them, or a word too wide for a line, ends in "…".
     QStringList captionLines(const QString &name) const;
 
 Q_SIGNALS:
+    // A click, or Space on the focus cell: toggles the mark.
     void clicked(int index);
     void doubleClicked(int index);
+    // Shift with a click or a move of the focus: every cell from one to the other is marked.
+    void rangeClicked(int from, int to);
+    // Enter on the focus cell.
+    void activated(int index);
+    // The keys moved the focus cell, which should be in view.
+    void focusCellMoved(int index);
+    // A drag of marked thumbnails ended with what the drop target did with their files.
+    void draggedOut(Qt::DropAction action);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     bool event(QEvent *event) override;
 
 private:
     void paintCell(QPainter &painter, int index) const;
+    // The cell with its caption, and the frame the focus draws round it.
+    static QRect cellRect(int index);
+    QRect focusRect(int index) const;
+    // The focus cell a key moves to, or -1 for a key that does not move it.
+    int keyTarget(int key) const;
+    void startDrag(int pressed);
 
     const GridCells &m_cells;
     const BrowserState &m_state;
     bool m_doubleClicking = false;
+    int m_focus = 0;
+    // The cell clicked last, where a Shift range starts; -1 when none was.
+    int m_anchor = -1;
+    // The marked cell a press of the left button was on, which may start a drag.
+    int m_pressed = -1;
+    QPoint m_pressPoint;
 };
+
+// Screen readers see each cell of the grid as an item of a list.
+void installThumbnailAccessibility();
 
 // Thumbnail i as the window's code names it, Image1(i) and Label1(i): a view of one cell.
 class GridCell
