@@ -2,6 +2,8 @@
 #include "core/fserrors.h"
 #include "core/jobs.h"
 #include "reliability/faultsupport.h"
+#include "support/fakefilesystem.h"
+#include "support/testpictures.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -17,47 +19,7 @@ using platform::FsResult;
 
 namespace
 {
-
-// The real file system, with a step run before each operation on a file: it may change the
-// disk as someone else would meanwhile, or fail the operation without touching the disk.
-// (Moves across volumes have their own tests.)
-struct FaultyFs : platform::QtFileSystem {
-    std::function<std::optional<FsResult>(const QString &from)> before;
-    QString fileSystem; // every folder's kind, when set
-
-    template <typename Real>
-    FsResult step(const QString &path, Real real)
-    {
-        const std::optional<FsResult> failed = before ? before(path) : std::nullopt;
-        return failed ? *failed : real();
-    }
-    FsResult renameFile(const QString &from, const QString &to) override
-    {
-        return step(from, [&] { return QtFileSystem::renameFile(from, to); });
-    }
-    FsResult moveFile(const QString &from, const QString &to) override
-    {
-        return step(from, [&] { return QtFileSystem::moveFile(from, to); });
-    }
-    FsResult removeFile(const QString &path) override
-    {
-        return step(path, [&] { return QtFileSystem::removeFile(path); });
-    }
-    FsResult moveToTrash(const QString &path) override
-    {
-        return step(path, [&] { return QtFileSystem::moveToTrash(path); });
-    }
-    platform::Volume volumeOf(const QString &folder) const override
-    {
-        platform::Volume volume = QtFileSystem::volumeOf(folder);
-        if (!fileSystem.isEmpty())
-            volume.fileSystem = fileSystem;
-        return volume;
-    }
-};
-
 const QString refused = QStringLiteral("\n\nNo picture was renamed.");
-
 } // namespace
 
 // The batch jobs on real files in a temporary folder, through the real file system with
@@ -94,7 +56,7 @@ private:
     jobs::JobReport run(const QString &trouble, const std::function<jobs::JobReport()> &job);
 
     std::optional<QTemporaryDir> m_root;
-    FaultyFs m_fs;
+    FakeFileSystem m_fs;
     QByteArray m_home;
     QByteArray m_dataHome;
 };
@@ -103,7 +65,7 @@ void TestJobs::init()
 {
     m_root.emplace();
     QVERIFY(m_root->isValid());
-    m_fs = FaultyFs();
+    m_fs = FakeFileSystem();
     // A trash of the test's own, which the ordinary user may use too.
     m_home = qgetenv("HOME");
     m_dataHome = qgetenv("XDG_DATA_HOME");
@@ -127,12 +89,7 @@ void TestJobs::cleanup()
 
 void TestJobs::make(const QStringList &files)
 {
-    for (const QString &file : files) {
-        QVERIFY(QDir().mkpath(QFileInfo(path(file)).absolutePath()));
-        QFile out(path(file));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        QVERIFY(out.write(file.toUtf8()) == file.toUtf8().size());
-    }
+    QVERIFY(testpictures::writeOwnPaths(m_root->path(), files));
 }
 
 QStringList TestJobs::disk() const
@@ -143,13 +100,12 @@ QStringList TestJobs::disk() const
     while (it.hasNext()) {
         const QString at = it.next();
         const QString relative = QDir(m_root->path()).relativeFilePath(at);
-        QFile file(at);
         if (relative.startsWith(QLatin1String("home")))
             continue;
         if (it.fileInfo().isDir() && QDir(at).entryList(all).isEmpty())
             found.append(relative + '/');
-        else if (!it.fileInfo().isDir() && file.open(QIODevice::ReadOnly)) {
-            const QString content = QString::fromUtf8(file.readAll());
+        else if (!it.fileInfo().isDir() && it.fileInfo().isReadable()) {
+            const QString content = QString::fromUtf8(testpictures::bytes(at));
             found.append(content == relative ? relative : relative + ": " + content);
         }
     }
@@ -266,7 +222,7 @@ void TestJobs::deleteFiles()
     if (trouble == "folder")
         make({ "p/b.jpg/x.jpg" });
     if (trouble == "refused") {
-        m_fs.before = [this](const QString &file) -> std::optional<FsResult> {
+        m_fs.fault = [this](auto, const QString &file, auto) -> std::optional<FsResult> {
             return file == path("p/a.jpg") ? std::optional(FsResult::failure("Refused"))
                                            : std::nullopt;
         };
@@ -371,7 +327,7 @@ void TestJobs::renameFiles()
     make(files);
     if (trouble == "exfat")
         m_fs.fileSystem = trouble;
-    m_fs.before = [&](const QString &from) -> std::optional<FsResult> {
+    m_fs.fault = [&](auto, const QString &from, auto) -> std::optional<FsResult> {
         if (from != path("p/b.jpg"))
             return std::nullopt;
         if (trouble == "refused")

@@ -20,16 +20,6 @@ namespace
 {
 using Op = FakeFileSystem::Op;
 
-// Files with their names as their contents, so that where each one went can be told.
-void makeFiles(const QString &folder, const QStringList &names)
-{
-    for (const QString &name : names) {
-        QFile file(QDir(folder).filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(name.toUtf8());
-    }
-}
-
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
@@ -37,8 +27,7 @@ QStringList filesIn(const QString &folder)
 
 QString contentOf(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return QString::fromUtf8(testpictures::bytes(path));
 }
 
 const QStringList shoot { "IMG_0001.JPG", "IMG_0001.CR2", "IMG_0001.xmp", "img_0002.jpg",
@@ -69,7 +58,7 @@ private slots:
         QFETCH(bool, keep);
         QFETCH(QStringList, listed);
         QTemporaryDir dir;
-        makeFiles(dir.path(), shoot);
+        QVERIFY(testpictures::writeOwnPaths(dir.path(), shoot));
         BrowserState state;
         state.settings().imageFormat = everyFormat;
         state.settings().keepPairs = keep;
@@ -92,7 +81,7 @@ private slots:
         // Through the window: the preview lists every file that changes, a pair under one
         // number.
         QTemporaryDir dir;
-        makeFiles(dir.path(), shoot);
+        QVERIFY(testpictures::writeOwnPaths(dir.path(), shoot));
         MainSession session;
         frmMain &main = session.w;
         QVERIFY(main.Form_Load());
@@ -143,7 +132,7 @@ private slots:
         QFETCH(QString, failing);
         QFETCH(QStringList, changed);
         QTemporaryDir dir;
-        makeFiles(dir.path(), shoot);
+        QVERIFY(testpictures::writeOwnPaths(dir.path(), shoot));
         const QString to = dir.filePath("to");
         QVERIFY(QDir().mkpath(to));
         FakeFileSystem fs;
@@ -178,10 +167,10 @@ private slots:
         // The RAW file's name is taken at the destination: neither file of the pair moves,
         // the other picture does.
         QTemporaryDir dir;
-        makeFiles(dir.path(), shoot);
+        QVERIFY(testpictures::writeOwnPaths(dir.path(), shoot));
         const QString to = dir.filePath("to");
         QVERIFY(QDir().mkpath(to));
-        makeFiles(to, { "IMG_0001.CR2" });
+        QVERIFY(testpictures::writeOwnPaths(to, { "IMG_0001.CR2" }));
         platform::QtFileSystem fs;
         QList<jobs::Target> files;
         for (const QString &name : QStringList { "IMG_0001.JPG", "IMG_0001.CR2", "img_0002.jpg" })

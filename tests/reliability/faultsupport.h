@@ -86,14 +86,12 @@ public:
                         options.constData())
             == 0;
     }
-    ~ScratchVolume() { unmount(); }
-    bool isMounted() const { return m_mounted; }
-    void unmount()
+    ~ScratchVolume()
     {
         if (m_mounted)
             ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
-        m_mounted = false;
     }
+    bool isMounted() const { return m_mounted; }
 
 private:
     QString m_path;

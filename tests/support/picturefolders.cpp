@@ -135,9 +135,7 @@ QStringList PictureFolders::files() const
 QByteArrayList PictureFolders::bytes(const QStringList &files) const
 {
     QByteArrayList result;
-    for (const QString &relative : files) {
-        QFile file(m_dir.filePath(relative));
-        result.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
-    }
+    for (const QString &relative : files)
+        result.append(testpictures::bytes(m_dir.filePath(relative)));
     return result;
 }

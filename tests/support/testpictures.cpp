@@ -39,6 +39,16 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+bool writeOwnPaths(const QString &folder, const QStringList &files)
+{
+    for (const QString &file : files) {
+        const QString path = QDir(folder).filePath(file);
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !writeBytes(path, file.toUtf8()))
+            return false;
+    }
+    return true;
+}
+
 QByteArray bytes(const QString &path)
 {
     QFile file(path);

@@ -19,6 +19,9 @@ namespace testpictures
 bool write(const QString &path, QColor color, QSize size = QSize(64, 48));
 // Writes bytes as they are (a broken or fake picture).
 bool writeBytes(const QString &path, const QByteArray &bytes);
+// Writes each file (a path under the folder, its folders made as needed) with that path
+// as its content, so that where each one ends up, and whole, can be told.
+bool writeOwnPaths(const QString &folder, const QStringList &files);
 // The bytes of a file; empty for a file that is not there.
 QByteArray bytes(const QString &path);
 // The path of a file kept with the tests.
