@@ -30,17 +30,9 @@ const QString trashInfo = QStringLiteral("home/.local/share/Trash/info/");
 // What is done to the files between the batch and its undo.
 using Damage = std::function<QByteArray(QByteArray)>;
 
-enum class Meanwhile {
-    Nothing,
-    ReuseName,
-    Edit,
-    Touch,
-    LinkInPlace,
-    FolderToLink,
-    TargetFolderToLink,
-    EmptyPartOfTrash,
-    RewriteTrashRecord
-};
+// What is done to the files in the test's folder between a batch and its undo; false when
+// it could not be done.
+using Change = std::function<bool(QDir)>;
 
 // Runs a batch on the selection as the user does: "rename" to Holiday numbered from 1, "trash"
 // or "delete".
@@ -169,15 +161,26 @@ void TestUndo::undo_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QStringList>("targets");
     QTest::addColumn<bool>("otherVolume");
-    QTest::addColumn<Meanwhile>("meanwhile");
+    QTest::addColumn<Change>("meanwhile");
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<QStringList>("failed");
     const auto row
-        = [](const char *tag, const char *kind, const QStringList &targets, Meanwhile meanwhile,
+        = [](const char *tag, const char *kind, const QStringList &targets, const Change &meanwhile,
               const QStringList &after, const QStringList &failed = {}, bool otherVolume = false) {
               QTest::newRow(tag) << QString(kind) << targets << otherVolume << meanwhile << after
                                  << failed;
           };
+    const Change nothing = [](QDir) { return true; };
+    const auto write = [](const QString &file, const QByteArray &bytes) {
+        return [=](QDir root) { return testpictures::writeBytes(root.filePath(file), bytes); };
+    };
+    // The folder moved away, and a link to it put in its place.
+    const auto relink = [](const char *folder) {
+        return [=](QDir root) {
+            return root.rename(folder, "elsewhere")
+                && QFile::link(root.filePath("elsewhere"), root.filePath(folder));
+        };
+    };
     const QStringList renamed { "pics/x1.jpg", "pics/x2.jpg", "pics/x3.jpg" };
     const QStringList moved { "out/a.jpg", "out/b.jpg", "out/c.jpg" };
     const QString changed = errorText(FsError::ChangedSince);
@@ -189,37 +192,60 @@ void TestUndo::undo_data()
         return texts;
     };
 
-    row("rename", "rename", renamed, Meanwhile::Nothing, sources);
+    row("rename", "rename", renamed, nothing, sources);
     // a to x1, then b to the name a left, then c to the name b left: taken back last first.
-    row("rename along a chain", "rename", { "pics/x1.jpg", "pics/a.jpg", "pics/b.jpg" },
-        Meanwhile::Nothing, sources);
-    row("rename, an old name reused since", "rename", renamed, Meanwhile::ReuseName,
+    row("rename along a chain", "rename", { "pics/x1.jpg", "pics/a.jpg", "pics/b.jpg" }, nothing,
+        sources);
+    row("rename, an old name reused since", "rename", renamed, write("pics/a.jpg", "new"),
         { "pics/a.jpg: new", "pics/b.jpg", "pics/c.jpg", "pics/x1.jpg: pics/a.jpg" },
         { "pics/x1.jpg: " + errorText(FsError::AlreadyThere) });
-    row("rename, a file edited since", "rename", renamed, Meanwhile::Edit,
+    row("rename, a file edited since", "rename", renamed, write("pics/x2.jpg", "pics/b.jpg!"),
         { "pics/a.jpg", "pics/c.jpg", "pics/x2.jpg: pics/b.jpg!" }, { "pics/x2.jpg: " + changed });
-    row("rename, a link put in a file's place", "rename", renamed, Meanwhile::LinkInPlace,
+    row("rename, a link put in a file's place", "rename", renamed,
+        [](QDir root) {
+            // A link of the file's size and time: only being a link tells it apart.
+            const QByteArray x3 = QFile::encodeName(root.filePath("pics/x3.jpg"));
+            struct stat file {
+            };
+            if (::lstat(x3.constData(), &file) != 0 || ::unlink(x3.constData()) != 0
+                || ::symlink(".//./b.jpg", x3.constData()) != 0)
+                return false;
+            const timespec times[2] = { file.st_atim, file.st_mtim };
+            struct stat link {
+            };
+            return ::utimensat(AT_FDCWD, x3.constData(), times, AT_SYMLINK_NOFOLLOW) == 0
+                && ::lstat(x3.constData(), &link) == 0 && link.st_size == file.st_size;
+        },
         { "pics/a.jpg", "pics/b.jpg", "pics/x3.jpg -> pics/b.jpg" }, { "pics/x3.jpg: " + changed });
-    row("rename, the folder replaced by a link", "rename", renamed, Meanwhile::FolderToLink,
+    row("rename, the folder replaced by a link", "rename", renamed, relink("pics"),
         { "elsewhere/x1.jpg: pics/a.jpg", "elsewhere/x2.jpg: pics/b.jpg",
             "elsewhere/x3.jpg: pics/c.jpg", "pics -> elsewhere" },
         { "pics/x1.jpg: " + errorText(FsError::FolderChanged),
             "pics/x2.jpg: " + errorText(FsError::FolderChanged),
             "pics/x3.jpg: " + errorText(FsError::FolderChanged) });
-    row("move", "move", moved, Meanwhile::Nothing, sources);
-    row("move, a file's time changed since", "move", moved, Meanwhile::Touch,
+    row("move", "move", moved, nothing, sources);
+    row("move, a file's time changed since", "move", moved,
+        [](QDir root) {
+            QFile file(root.filePath("out/b.jpg"));
+            return file.open(QIODevice::ReadWrite)
+                && file.setFileTime(
+                    QDateTime::currentDateTimeUtc().addDays(-3), QFileDevice::FileModificationTime);
+        },
         { "out/b.jpg: pics/b.jpg", "pics/a.jpg", "pics/c.jpg" }, { "out/b.jpg: " + changed });
-    row("move, the folder it went to replaced by a link", "move", moved,
-        Meanwhile::TargetFolderToLink,
+    row("move, the folder it went to replaced by a link", "move", moved, relink("out"),
         { "elsewhere/a.jpg: pics/a.jpg", "elsewhere/b.jpg: pics/b.jpg",
             "elsewhere/c.jpg: pics/c.jpg", "out -> elsewhere" },
         folderChanged("out"));
-    row("move to another volume and back", "move", moved, Meanwhile::Nothing, sources, {}, true);
-    row("trash", "trash", {}, Meanwhile::Nothing, sources);
-    row("trash, partly emptied since", "trash", {}, Meanwhile::EmptyPartOfTrash,
+    row("move to another volume and back", "move", moved, nothing, sources, {}, true);
+    row("trash", "trash", {}, nothing, sources);
+    row("trash, partly emptied since", "trash", {},
+        [](QDir root) {
+            return root.remove(trashFiles + "b.jpg") && root.remove(trashInfo + "b.jpg.trashinfo");
+        },
         { "pics/a.jpg", "pics/c.jpg" },
         { trashFiles + "b.jpg: " + errorText(FsError::OutOfTrash) });
-    row("trash, a record that names another place", "trash", {}, Meanwhile::RewriteTrashRecord,
+    row("trash, a record that names another place", "trash", {},
+        write(trashInfo + "c.jpg.trashinfo", "[Trash Info]\nPath=/somewhere/c.jpg\n"),
         { trashFiles + "c.jpg: pics/c.jpg", trashInfo + "c.jpg.trashinfo", "pics/a.jpg",
             "pics/b.jpg" },
         { trashFiles + "c.jpg: " + errorText(FsError::TrashRecordChanged) });
@@ -230,7 +256,7 @@ void TestUndo::undo()
     QFETCH(QString, kind);
     QFETCH(QStringList, targets);
     QFETCH(bool, otherVolume);
-    QFETCH(Meanwhile, meanwhile);
+    QFETCH(Change, meanwhile);
     QFETCH(QStringList, after);
     QFETCH(QStringList, failed);
     std::optional<faults::ScratchVolume> volume;
@@ -245,60 +271,7 @@ void TestUndo::undo()
     QCOMPARE(reading.status, journal::Reading::Status::Whole);
     QCOMPARE(reading.batch.toUndo(), 3);
 
-    const auto touch = [this](const char *file, const std::function<bool(QFile &)> &change) {
-        QFile opened(path(file));
-        return opened.open(QIODevice::ReadWrite | QIODevice::Append) && change(opened);
-    };
-    const auto relink = [this](const char *folder) {
-        return QDir().rename(path(folder), path("elsewhere"))
-            && QFile::link(path("elsewhere"), path(folder));
-    };
-    switch (meanwhile) {
-    case Meanwhile::Nothing:
-        break;
-    case Meanwhile::ReuseName:
-        QVERIFY(testpictures::writeBytes(path("pics/a.jpg"), "new"));
-        break;
-    case Meanwhile::Edit:
-        QVERIFY(touch("pics/x2.jpg", [](QFile &file) { return file.write("!") == 1; }));
-        break;
-    case Meanwhile::Touch:
-        QVERIFY(touch("out/b.jpg", [](QFile &file) {
-            return file.setFileTime(
-                QDateTime::currentDateTimeUtc().addDays(-3), QFileDevice::FileModificationTime);
-        }));
-        break;
-    case Meanwhile::LinkInPlace: {
-        // A link of the file's size and time: only being a link tells it apart.
-        const QByteArray x3 = QFile::encodeName(path("pics/x3.jpg"));
-        struct stat file {
-        };
-        QCOMPARE(::lstat(x3.constData(), &file), 0);
-        QVERIFY(QFile::remove(path("pics/x3.jpg")));
-        QCOMPARE(::symlink(".//./b.jpg", x3.constData()), 0);
-        const timespec times[2] = { file.st_atim, file.st_mtim };
-        QCOMPARE(::utimensat(AT_FDCWD, x3.constData(), times, AT_SYMLINK_NOFOLLOW), 0);
-        struct stat link {
-        };
-        QCOMPARE(::lstat(x3.constData(), &link), 0);
-        QCOMPARE(link.st_size, file.st_size);
-        break;
-    }
-    case Meanwhile::FolderToLink:
-        QVERIFY(relink("pics"));
-        break;
-    case Meanwhile::TargetFolderToLink:
-        QVERIFY(relink("out"));
-        break;
-    case Meanwhile::EmptyPartOfTrash:
-        QVERIFY(QFile::remove(path(trashFiles + "b.jpg")));
-        QVERIFY(QFile::remove(path(trashInfo + "b.jpg.trashinfo")));
-        break;
-    case Meanwhile::RewriteTrashRecord:
-        QVERIFY(testpictures::writeBytes(
-            path(trashInfo + "c.jpg.trashinfo"), "[Trash Info]\nPath=/somewhere/c.jpg\n"));
-        break;
-    }
+    QVERIFY(meanwhile(QDir(path())));
 
     journal::Recorder again(m_fs);
     QVERIFY(again.resume());
