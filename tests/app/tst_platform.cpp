@@ -24,14 +24,14 @@ class TestPlatform : public QObject
 
 private Q_SLOTS:
     void secondInstanceIsDetected();
-    void lockOfACrashedCopyIsTakenOver_data();
-    void lockOfACrashedCopyIsTakenOver();
     void lockLivesInTheUsersOwnFolder_data();
     void lockLivesInTheUsersOwnFolder();
     void messageBoxShowsNamesAsText();
     void fileOperationsRefuse();
 };
 
+// A second copy is told another is running; the lock a crashed copy left is taken over, when
+// its process has ended or its id now names another running program of that name.
 void TestPlatform::secondInstanceIsDetected()
 {
     QTemporaryDir dir;
@@ -40,38 +40,18 @@ void TestPlatform::secondInstanceIsDetected()
     platform::QtInstance second(lock);
     QCOMPARE(first.claim().outcome, platform::InstanceClaim::Claimed);
     QCOMPARE(second.claim().outcome, platform::InstanceClaim::AnotherRunning);
-}
-
-void TestPlatform::lockOfACrashedCopyIsTakenOver_data()
-{
-    QTest::addColumn<bool>("idStillLives");
-    QTest::newRow("its process has ended") << false;
-    // The id now names a running program of that name, which holds no lock.
-    QTest::newRow("its id was given again") << true;
-}
-
-void TestPlatform::lockOfACrashedCopyIsTakenOver()
-{
-    QFETCH(bool, idStillLives);
-    QTemporaryDir dir;
-    const QString lock = dir.filePath("ravelin.lock");
-    // The lock as a crashed copy would leave it, with its process id and name.
-    QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
-    QByteArray name = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8();
-    if (!idStillLives) {
-        QProcess gone;
-        gone.start(QStringLiteral("sh"), { QStringLiteral("-c"), QStringLiteral("echo $$") });
-        QVERIFY(gone.waitForFinished());
-        pid = gone.readAllStandardOutput().trimmed();
-        name = "ravelin";
+    QProcess gone;
+    gone.start(QStringLiteral("sh"), { QStringLiteral("-c"), QStringLiteral("echo $$") });
+    QVERIFY(gone.waitForFinished());
+    const QByteArray name = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8();
+    for (const QByteArray &left : { gone.readAllStandardOutput().trimmed() + "\nravelin\n",
+             QByteArray::number(QCoreApplication::applicationPid()) + "\n" + name + "\n" }) {
+        const QString crashed = dir.filePath("crashed.lock");
+        QVERIFY(
+            testpictures::writeBytes(crashed, left + QSysInfo::machineHostName().toUtf8() + "\n"));
+        QCOMPARE(platform::QtInstance(crashed).claim().outcome, platform::InstanceClaim::Claimed);
+        QFile::remove(crashed);
     }
-    QVERIFY(!pid.isEmpty());
-    QFile file(lock);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(pid + "\n" + name + "\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    file.close();
-    platform::QtInstance instance(lock);
-    QCOMPARE(instance.claim().outcome, platform::InstanceClaim::Claimed);
 }
 
 void TestPlatform::lockLivesInTheUsersOwnFolder_data()
@@ -83,16 +63,15 @@ void TestPlatform::lockLivesInTheUsersOwnFolder_data()
     QTest::addColumn<QString>("temp");
     QTest::addColumn<bool>("asNobody");
     QTest::addColumn<bool>("claimed");
-    QTest::newRow("own runtime, planted temp") << "own"
-                                               << "shared" << false << true;
-    QTest::newRow("no runtime, planted temp") << "file"
-                                              << "shared" << false << false;
-    QTest::newRow("no runtime, temp missing") << "file"
-                                              << "missing" << false << true;
-    QTest::newRow("no runtime, temp closed") << "file"
-                                             << "closed" << true << false;
-    QTest::newRow("runtime unset, temp ours") << "none"
-                                              << "closed" << false << true;
+    const auto row = [](const char *runtime, const char *temp, bool asNobody, bool claimed) {
+        QTest::addRow("runtime %s, temp %s", runtime, temp)
+            << QString(runtime) << QString(temp) << asNobody << claimed;
+    };
+    row("own", "shared", false, true);
+    row("file", "shared", false, false);
+    row("file", "missing", false, true);
+    row("file", "closed", true, false);
+    row("none", "closed", false, true);
 }
 
 void TestPlatform::lockLivesInTheUsersOwnFolder()

@@ -30,17 +30,9 @@ const QString trashInfo = QStringLiteral("home/.local/share/Trash/info/");
 // What is done to the files between the batch and its undo.
 using Damage = std::function<QByteArray(QByteArray)>;
 
-enum class Meanwhile {
-    Nothing,
-    ReuseName,
-    Edit,
-    Touch,
-    LinkInPlace,
-    FolderToLink,
-    TargetFolderToLink,
-    EmptyPartOfTrash,
-    RewriteTrashRecord
-};
+// What is done to the files in the test's folder between a batch and its undo; false when
+// it could not be done.
+using Change = std::function<bool(QDir)>;
 
 // Runs a batch on the selection as the user does: "rename" to Holiday numbered from 1, "trash"
 // or "delete".
@@ -83,6 +75,9 @@ private:
     // path, else as "path: content", a link as "path -> target", a trash record by its path.
     QStringList disk() const;
     QStringList failures(const jobs::JobReport &report) const;
+    // Runs a batch on the sources through the journal: "rename" or "move" to the targets, or
+    // "trash".
+    jobs::JobReport runBatch(const QString &kind, const QStringList &targets);
 
     std::optional<QTemporaryDir> m_root;
     std::optional<OwnTrash> m_trash;
@@ -144,14 +139,48 @@ QStringList TestUndo::failures(const jobs::JobReport &report) const
     return texts;
 }
 
+jobs::JobReport TestUndo::runBatch(const QString &kind, const QStringList &targets)
+{
+    if (!testpictures::writeOwnPaths(path(), sources))
+        return { {}, { { path(), "not written" } } };
+    QList<jobs::Target> files;
+    QStringList paths;
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        paths.append(path(sources.at(i)));
+        files.append({ paths.last(), i < targets.size() ? path(targets.at(i)) : "" });
+    }
+    journal::Recorder recorder(m_fs);
+    if (kind == "trash")
+        return jobs::deleteFiles(paths, true, m_fs, &recorder);
+    return kind == "rename" ? jobs::renameFiles(files, m_fs, jobs::Pairs::Apart, &recorder)
+                            : jobs::moveFiles(files, m_fs, jobs::Pairs::Apart, &recorder);
+}
+
 void TestUndo::undo_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QStringList>("targets");
     QTest::addColumn<bool>("otherVolume");
-    QTest::addColumn<Meanwhile>("meanwhile");
+    QTest::addColumn<Change>("meanwhile");
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<QStringList>("failed");
+    const auto row
+        = [](const char *tag, const char *kind, const QStringList &targets, const Change &meanwhile,
+              const QStringList &after, const QStringList &failed = {}, bool otherVolume = false) {
+              QTest::newRow(tag) << QString(kind) << targets << otherVolume << meanwhile << after
+                                 << failed;
+          };
+    const Change nothing = [](QDir) { return true; };
+    const auto write = [](const QString &file, const QByteArray &bytes) {
+        return [=](QDir root) { return testpictures::writeBytes(root.filePath(file), bytes); };
+    };
+    // The folder moved away, and a link to it put in its place.
+    const auto relink = [](const char *folder) {
+        return [=](QDir root) {
+            return root.rename(folder, "elsewhere")
+                && QFile::link(root.filePath("elsewhere"), root.filePath(folder));
+        };
+    };
     const QStringList renamed { "pics/x1.jpg", "pics/x2.jpg", "pics/x3.jpg" };
     const QStringList moved { "out/a.jpg", "out/b.jpg", "out/c.jpg" };
     const QString changed = errorText(FsError::ChangedSince);
@@ -163,60 +192,63 @@ void TestUndo::undo_data()
         return texts;
     };
 
-    QTest::newRow("rename") << "rename" << renamed << false << Meanwhile::Nothing << sources
-                            << QStringList();
+    row("rename", "rename", renamed, nothing, sources);
     // a to x1, then b to the name a left, then c to the name b left: taken back last first.
-    QTest::newRow("rename along a chain")
-        << "rename" << QStringList { "pics/x1.jpg", "pics/a.jpg", "pics/b.jpg" } << false
-        << Meanwhile::Nothing << sources << QStringList();
-    QTest::newRow("rename, an old name reused since")
-        << "rename" << renamed << false << Meanwhile::ReuseName
-        << QStringList { "pics/a.jpg: new", "pics/b.jpg", "pics/c.jpg", "pics/x1.jpg: pics/a.jpg" }
-        << QStringList { "pics/x1.jpg: " + errorText(FsError::AlreadyThere) };
-    QTest::newRow("rename, a file edited since")
-        << "rename" << renamed << false << Meanwhile::Edit
-        << QStringList { "pics/a.jpg", "pics/c.jpg", "pics/x2.jpg: pics/b.jpg!" }
-        << QStringList { "pics/x2.jpg: " + changed };
-    QTest::newRow("rename, a link put in a file's place")
-        << "rename" << renamed << false << Meanwhile::LinkInPlace
-        << QStringList { "pics/a.jpg", "pics/b.jpg", "pics/x3.jpg -> pics/b.jpg" }
-        << QStringList { "pics/x3.jpg: " + changed };
-    QTest::newRow("rename, the folder replaced by a link")
-        << "rename" << renamed << false << Meanwhile::FolderToLink
-        << QStringList { "elsewhere/x1.jpg: pics/a.jpg", "elsewhere/x2.jpg: pics/b.jpg",
-               "elsewhere/x3.jpg: pics/c.jpg", "pics -> elsewhere" }
-        << QStringList { "pics/x1.jpg: " + errorText(FsError::FolderChanged),
-               "pics/x2.jpg: " + errorText(FsError::FolderChanged),
-               "pics/x3.jpg: " + errorText(FsError::FolderChanged) };
-    QTest::newRow("move") << "move" << moved << false << Meanwhile::Nothing << sources
-                          << QStringList();
-    QTest::newRow("move, a file's time changed since")
-        << "move" << moved << false << Meanwhile::Touch
-        << QStringList { "out/b.jpg: pics/b.jpg", "pics/a.jpg", "pics/c.jpg" }
-        << QStringList { "out/b.jpg: " + changed };
-    QTest::newRow("move, the folder it came from replaced by a link")
-        << "move" << moved << false << Meanwhile::FolderToLink
-        << QStringList { "out/a.jpg: pics/a.jpg", "out/b.jpg: pics/b.jpg", "out/c.jpg: pics/c.jpg",
-               "pics -> elsewhere" }
-        << folderChanged("out");
-    QTest::newRow("move, the folder it went to replaced by a link")
-        << "move" << moved << false << Meanwhile::TargetFolderToLink
-        << QStringList { "elsewhere/a.jpg: pics/a.jpg", "elsewhere/b.jpg: pics/b.jpg",
-               "elsewhere/c.jpg: pics/c.jpg", "out -> elsewhere" }
-        << folderChanged("out");
-    QTest::newRow("move to another volume and back")
-        << "move" << moved << true << Meanwhile::Nothing << sources << QStringList();
-    QTest::newRow("trash") << "trash" << QStringList() << false << Meanwhile::Nothing << sources
-                           << QStringList();
-    QTest::newRow("trash, partly emptied since")
-        << "trash" << QStringList() << false << Meanwhile::EmptyPartOfTrash
-        << QStringList { "pics/a.jpg", "pics/c.jpg" }
-        << QStringList { trashFiles + "b.jpg: " + errorText(FsError::OutOfTrash) };
-    QTest::newRow("trash, a record that names another place")
-        << "trash" << QStringList() << false << Meanwhile::RewriteTrashRecord
-        << QStringList { trashFiles + "c.jpg: pics/c.jpg", trashInfo + "c.jpg.trashinfo",
-               "pics/a.jpg", "pics/b.jpg" }
-        << QStringList { trashFiles + "c.jpg: " + errorText(FsError::TrashRecordChanged) };
+    row("rename along a chain", "rename", { "pics/x1.jpg", "pics/a.jpg", "pics/b.jpg" }, nothing,
+        sources);
+    row("rename, an old name reused since", "rename", renamed, write("pics/a.jpg", "new"),
+        { "pics/a.jpg: new", "pics/b.jpg", "pics/c.jpg", "pics/x1.jpg: pics/a.jpg" },
+        { "pics/x1.jpg: " + errorText(FsError::AlreadyThere) });
+    row("rename, a file edited since", "rename", renamed, write("pics/x2.jpg", "pics/b.jpg!"),
+        { "pics/a.jpg", "pics/c.jpg", "pics/x2.jpg: pics/b.jpg!" }, { "pics/x2.jpg: " + changed });
+    row("rename, a link put in a file's place", "rename", renamed,
+        [](QDir root) {
+            // A link of the file's size and time: only being a link tells it apart.
+            const QByteArray x3 = QFile::encodeName(root.filePath("pics/x3.jpg"));
+            struct stat file {
+            };
+            if (::lstat(x3.constData(), &file) != 0 || ::unlink(x3.constData()) != 0
+                || ::symlink(".//./b.jpg", x3.constData()) != 0)
+                return false;
+            const timespec times[2] = { file.st_atim, file.st_mtim };
+            struct stat link {
+            };
+            return ::utimensat(AT_FDCWD, x3.constData(), times, AT_SYMLINK_NOFOLLOW) == 0
+                && ::lstat(x3.constData(), &link) == 0 && link.st_size == file.st_size;
+        },
+        { "pics/a.jpg", "pics/b.jpg", "pics/x3.jpg -> pics/b.jpg" }, { "pics/x3.jpg: " + changed });
+    row("rename, the folder replaced by a link", "rename", renamed, relink("pics"),
+        { "elsewhere/x1.jpg: pics/a.jpg", "elsewhere/x2.jpg: pics/b.jpg",
+            "elsewhere/x3.jpg: pics/c.jpg", "pics -> elsewhere" },
+        { "pics/x1.jpg: " + errorText(FsError::FolderChanged),
+            "pics/x2.jpg: " + errorText(FsError::FolderChanged),
+            "pics/x3.jpg: " + errorText(FsError::FolderChanged) });
+    row("move", "move", moved, nothing, sources);
+    row("move, a file's time changed since", "move", moved,
+        [](QDir root) {
+            QFile file(root.filePath("out/b.jpg"));
+            return file.open(QIODevice::ReadWrite)
+                && file.setFileTime(
+                    QDateTime::currentDateTimeUtc().addDays(-3), QFileDevice::FileModificationTime);
+        },
+        { "out/b.jpg: pics/b.jpg", "pics/a.jpg", "pics/c.jpg" }, { "out/b.jpg: " + changed });
+    row("move, the folder it went to replaced by a link", "move", moved, relink("out"),
+        { "elsewhere/a.jpg: pics/a.jpg", "elsewhere/b.jpg: pics/b.jpg",
+            "elsewhere/c.jpg: pics/c.jpg", "out -> elsewhere" },
+        folderChanged("out"));
+    row("move to another volume and back", "move", moved, nothing, sources, {}, true);
+    row("trash", "trash", {}, nothing, sources);
+    row("trash, partly emptied since", "trash", {},
+        [](QDir root) {
+            return root.remove(trashFiles + "b.jpg") && root.remove(trashInfo + "b.jpg.trashinfo");
+        },
+        { "pics/a.jpg", "pics/c.jpg" },
+        { trashFiles + "b.jpg: " + errorText(FsError::OutOfTrash) });
+    row("trash, a record that names another place", "trash", {},
+        write(trashInfo + "c.jpg.trashinfo", "[Trash Info]\nPath=/somewhere/c.jpg\n"),
+        { trashFiles + "c.jpg: pics/c.jpg", trashInfo + "c.jpg.trashinfo", "pics/a.jpg",
+            "pics/b.jpg" },
+        { trashFiles + "c.jpg: " + errorText(FsError::TrashRecordChanged) });
 }
 
 void TestUndo::undo()
@@ -224,7 +256,7 @@ void TestUndo::undo()
     QFETCH(QString, kind);
     QFETCH(QStringList, targets);
     QFETCH(bool, otherVolume);
-    QFETCH(Meanwhile, meanwhile);
+    QFETCH(Change, meanwhile);
     QFETCH(QStringList, after);
     QFETCH(QStringList, failed);
     std::optional<faults::ScratchVolume> volume;
@@ -233,75 +265,13 @@ void TestUndo::undo()
         if (!volume->isMounted())
             QSKIP("Mounting a volume of its own needs root");
     }
-    QVERIFY(testpictures::writeOwnPaths(path(), sources));
-    QList<jobs::Target> files;
-    for (qsizetype i = 0; i < sources.size(); ++i)
-        files.append({ path(sources.at(i)), i < targets.size() ? path(targets.at(i)) : "" });
-
-    journal::Recorder recorder(m_fs);
-    const jobs::JobReport report = kind == "rename"
-        ? jobs::renameFiles(files, m_fs, jobs::Pairs::Apart, &recorder)
-        : kind == "move" ? jobs::moveFiles(files, m_fs, jobs::Pairs::Apart, &recorder)
-                         : jobs::deleteFiles(QStringList { path("pics/a.jpg"), path("pics/b.jpg"),
-                                                 path("pics/c.jpg") },
-                             true, m_fs, &recorder);
+    const jobs::JobReport report = runBatch(kind, targets);
     QCOMPARE(failures(report), QStringList());
     const journal::Reading reading = journal::read(journal::pathFor(m_fs));
     QCOMPARE(reading.status, journal::Reading::Status::Whole);
-    QVERIFY(reading.batch.canUndo());
     QCOMPARE(reading.batch.toUndo(), 3);
 
-    switch (meanwhile) {
-    case Meanwhile::Nothing:
-        break;
-    case Meanwhile::ReuseName:
-        QVERIFY(testpictures::writeBytes(path("pics/a.jpg"), "new"));
-        break;
-    case Meanwhile::Edit: {
-        QFile file(path("pics/x2.jpg"));
-        QVERIFY(file.open(QIODevice::Append) && file.write("!") == 1);
-        break;
-    }
-    case Meanwhile::Touch: {
-        QFile file(path("out/b.jpg"));
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(
-            QDateTime::currentDateTimeUtc().addDays(-3), QFileDevice::FileModificationTime));
-        break;
-    }
-    case Meanwhile::LinkInPlace: {
-        // A link of the file's size and time: only being a link tells it apart.
-        const QByteArray x3 = QFile::encodeName(path("pics/x3.jpg"));
-        struct stat file {
-        };
-        QCOMPARE(::lstat(x3.constData(), &file), 0);
-        QVERIFY(QFile::remove(path("pics/x3.jpg")));
-        QCOMPARE(::symlink(".//./b.jpg", x3.constData()), 0);
-        const timespec times[2] = { file.st_atim, file.st_mtim };
-        QCOMPARE(::utimensat(AT_FDCWD, x3.constData(), times, AT_SYMLINK_NOFOLLOW), 0);
-        struct stat link {
-        };
-        QCOMPARE(::lstat(x3.constData(), &link), 0);
-        QCOMPARE(link.st_size, file.st_size);
-        break;
-    }
-    case Meanwhile::FolderToLink:
-        QVERIFY(QDir().rename(path("pics"), path("elsewhere")));
-        QVERIFY(QFile::link(path("elsewhere"), path("pics")));
-        break;
-    case Meanwhile::TargetFolderToLink:
-        QVERIFY(QDir().rename(path("out"), path("elsewhere")));
-        QVERIFY(QFile::link(path("elsewhere"), path("out")));
-        break;
-    case Meanwhile::EmptyPartOfTrash:
-        QVERIFY(QFile::remove(path(trashFiles + "b.jpg")));
-        QVERIFY(QFile::remove(path(trashInfo + "b.jpg.trashinfo")));
-        break;
-    case Meanwhile::RewriteTrashRecord:
-        QVERIFY(testpictures::writeBytes(
-            path(trashInfo + "c.jpg.trashinfo"), "[Trash Info]\nPath=/somewhere/c.jpg\n"));
-        break;
-    }
+    QVERIFY(meanwhile(QDir(path())));
 
     journal::Recorder again(m_fs);
     QVERIFY(again.resume());
@@ -319,31 +289,41 @@ void TestUndo::damagedJournal_data()
 {
     QTest::addColumn<Damage>("damage");
     QTest::addColumn<QString>("problem");
-    const auto lines = [](QByteArray bytes) { return bytes.split('\n'); };
-    QTest::newRow("cut short") << Damage([](QByteArray bytes) {
-        bytes.chop(5);
-        return bytes;
-    }) << "It is cut short.";
-    QTest::newRow("a name changed")
-        << Damage([](QByteArray bytes) { return bytes.replace("x2.jpg", "x9.jpg"); })
-        << "Its line 3 is damaged.";
-    QTest::newRow("a plan record lost") << Damage([lines](QByteArray bytes) {
-        QByteArrayList all = lines(bytes);
-        all.removeAt(1);
-        return all.join('\n');
-    }) << "Its plan is damaged.";
-    QTest::newRow("another version") << Damage([lines](QByteArray bytes) {
-        QByteArrayList all = lines(bytes);
-        all[0] = journal::line(
-            { { "r", "batch" }, { "version", 2 }, { "kind", "rename" }, { "files", 3 } })
-                     .trimmed();
-        return all.join('\n');
-    }) << "It was written by another version of Ravelin.";
-    QTest::newRow("a record out of place") << Damage([](QByteArray bytes) {
-        return bytes + journal::line({ { "r", "undone" }, { "i", 0 } });
-    }) << "Its record 9 makes no sense.";
-    QTest::newRow("not a journal")
-        << Damage([](QByteArray) { return QByteArray("hello\n"); }) << "Its line 1 is damaged.";
+    const auto row = [](const char *tag, const Damage &damage, const char *problem) {
+        QTest::newRow(tag) << damage << QString(problem);
+    };
+    row(
+        "cut short", [](QByteArray bytes) { return bytes.chopped(5); }, "It is cut short.");
+    row(
+        "a name changed", [](QByteArray bytes) { return bytes.replace("x2.jpg", "x9.jpg"); },
+        "Its line 3 is damaged.");
+    // A line replaced by the record given, or taken out.
+    const auto replaced = [](int index, const QByteArray &record) {
+        return [index, record](const QByteArray &bytes) {
+            QByteArrayList lines = bytes.split('\n');
+            if (record.isEmpty())
+                lines.removeAt(index);
+            else
+                lines[index] = record;
+            return lines.join('\n');
+        };
+    };
+    row("a plan record lost", replaced(1, {}), "Its plan is damaged.");
+    row("another version",
+        replaced(0,
+            journal::line(
+                { { "r", "batch" }, { "version", 2 }, { "kind", "rename" }, { "files", 3 } })
+                .trimmed()),
+        "It was written by another version of Ravelin.");
+    row(
+        "a record out of place",
+        [](const QByteArray &bytes) {
+            return bytes + journal::line({ { "r", "undone" }, { "i", 0 } });
+        },
+        "Its record 9 makes no sense.");
+    row(
+        "not a journal", [](QByteArray) { return QByteArray("hello\n"); },
+        "Its line 1 is damaged.");
 }
 
 // A damaged journal is never acted on: the start tells of it and sets it aside, and Undo
@@ -352,12 +332,7 @@ void TestUndo::damagedJournal()
 {
     QFETCH(Damage, damage);
     QFETCH(QString, problem);
-    QVERIFY(testpictures::writeOwnPaths(path(), sources));
-    QList<jobs::Target> files;
-    for (qsizetype i = 0; i < sources.size(); ++i)
-        files.append({ path(sources.at(i)), path(QStringLiteral("pics/x%1.jpg").arg(i + 1)) });
-    journal::Recorder recorder(m_fs);
-    QVERIFY(jobs::renameFiles(files, m_fs, jobs::Pairs::Apart, &recorder).failed.isEmpty());
+    QVERIFY(runBatch("rename", { "pics/x1.jpg", "pics/x2.jpg", "pics/x3.jpg" }).failed.isEmpty());
     const QString journalPath = journal::pathFor(m_fs);
     const QByteArray damaged = damage(testpictures::bytes(journalPath));
     QVERIFY(testpictures::writeBytes(journalPath, damaged));
@@ -391,34 +366,25 @@ void TestUndo::killedBatch_data()
         return "Ravelin was stopped before it finished the last batch, the " + QString(batch)
             + " of 5 Pictures.\n\n" + rest;
     };
-    QTest::newRow("rename killed between two files")
-        << "rename"
-        << "before 2" << platform::Answer::Ok
-        << stopped("Rename", "Of its 5 pictures, 2 were done and 3 not.");
-    QTest::newRow("rename killed before its record of a file done")
-        << "rename"
-        << "after 2" << platform::Answer::Ok
-        << stopped("Rename", "Of its 5 pictures, 3 were done and 2 not.");
-    QTest::newRow("rename killed, undo left for later")
-        << "rename"
-        << "before 1" << platform::Answer::Cancel
-        << stopped("Rename", "Of its 5 pictures, 1 was done and 4 not.");
-    QTest::newRow("rename killed, a file done edited since")
-        << "rename"
-        << "before 2" << platform::Answer::Ok
-        << stopped("Rename",
-               "Some of its files have changed since, so nothing of it will be undone. It was "
-               "set aside as ");
-    QTest::newRow("move to another drive killed while copying")
-        << "move"
-        << "placing 1" << platform::Answer::Ok
-        << stopped("Move",
-               "The unfinished copies it was making on another drive were removed (1)."
-               "\n\nOf its 5 pictures, 1 was done and 4 not.");
-    QTest::newRow("trash killed between two files")
-        << "trash"
-        << "before 3" << platform::Answer::Ok
-        << stopped("Delete", "Of its 5 pictures, 3 were done and 2 not.");
+    const auto row = [](const char *tag, const char *kind, const char *killAt,
+                         platform::Answer answer, const QString &told) {
+        QTest::newRow(tag) << QString(kind) << QString(killAt) << answer << told;
+    };
+    const auto ok = platform::Answer::Ok;
+    row("rename killed before its record of a file done", "rename", "after 2", ok,
+        stopped("Rename", "Of its 5 pictures, 3 were done and 2 not."));
+    row("rename killed, undo left for later", "rename", "before 1", platform::Answer::Cancel,
+        stopped("Rename", "Of its 5 pictures, 1 was done and 4 not."));
+    row("rename killed, a file done edited since", "rename", "before 2", ok,
+        stopped("Rename",
+            "Some of its files have changed since, so nothing of it will be undone. It was set "
+            "aside as "));
+    row("move to another drive killed while copying", "move", "placing 1", ok,
+        stopped("Move",
+            "The unfinished copies it was making on another drive were removed (1).\n\nOf its 5 "
+            "pictures, 1 was done and 4 not."));
+    row("trash killed between two files", "trash", "before 3", ok,
+        stopped("Delete", "Of its 5 pictures, 3 were done and 2 not."));
 }
 
 // The batch runs in a program of its own, which is killed where the row says; the next start

@@ -1,6 +1,5 @@
 #include "browser/frmmain.h"
 #include "info/help.h"
-#include "info/helpaddress.h"
 #include "info/helpbrowser.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
@@ -16,7 +15,6 @@ class TestHelp : public QObject
 {
     Q_OBJECT
 
-private:
     QTemporaryDir m_folder;
     FakeServices m_services;
     CountingLoader m_loader;
@@ -30,10 +28,6 @@ private:
     }
     QUrl page(const char *name) const { return QUrl::fromLocalFile(m_folder.filePath(name)); }
     QUrl shown() const { return m_help->WebBrowser1->source(); }
-    bool shows(const QString &text) const
-    {
-        return m_help->WebBrowser1->toPlainText().contains(text);
-    }
     // Clicks the link with the given text where it shows in the viewer.
     bool clickLink(const QString &text)
     {
@@ -52,24 +46,31 @@ private slots:
     {
         QVERIFY(testpictures::writeBytes(m_folder.filePath("help.html"),
             "<h1>Start page</h1><p><a href=\"second.html\">Second page</a></p>"
+            "<p><a href=\"gone.html\">Missing page</a></p>"
             "<p><a href=\"https://example.org/more\">Web page</a></p>"));
         QVERIFY(testpictures::writeBytes(m_folder.filePath("second.html"), "<h1>Page two</h1>"));
         m_services.fsFake.programFolderPath = m_folder.path();
     }
     void init()
     {
-        m_services.boxesFake.shown.clear();
-        m_services.programFake.opened.clear();
         m_main = std::make_unique<frmMain>(m_services, m_loader);
         QVERIFY(m_main->Form_Load());
         open();
     }
     void cleanup() { m_main.reset(); }
 
-    void linkHomeBackAndForward()
+    // Links, Home, Back and Forward; showing it again keeps the page, closing it forgets the
+    // page and the history; web links go to the user's browser, or are told with the address.
+    void browsing()
     {
+        QVERIFY(m_help->isVisible() && m_main->isEnabled());
+        press(m_help->Command1);
+        press(m_help->Command2);
+        QCOMPARE(shown(), page("help.html"));
         QVERIFY(clickLink("Second page"));
-        QVERIFY(shows("Page two"));
+        QVERIFY(m_help->WebBrowser1->toPlainText().contains("Page two"));
+        open();
+        QCOMPARE(shown(), page("second.html"));
         press(m_help->Command3);
         QCOMPARE(shown(), page("help.html"));
         press(m_help->Command1);
@@ -81,78 +82,31 @@ private slots:
         QCOMPARE(m_services.programFake.opened, std::vector { QUrl("https://example.org/more") });
         QCOMPARE(shown(), page("help.html"));
         QVERIFY(m_services.boxesFake.shown.empty());
-
-        // Without a web browser to start, the user is told, with the address.
         m_services.programFake.browser = false;
         QVERIFY(clickLink("Web page"));
         m_services.programFake.browser = true;
         QCOMPARE(m_services.boxesFake.shown.size(), 1u);
         QVERIFY(m_services.boxesFake.shown[0].text.contains("https://example.org/more"));
         QCOMPARE(shown(), page("help.html"));
-    }
 
-    // It opens on the start page, where Back and Forward have nothing to go to; showing it
-    // again keeps the page, closing it forgets the page and the history.
-    void showingAgainKeepsThePageAndClosingForgetsIt()
-    {
-        QVERIFY(m_help->isVisible() && m_main->isEnabled());
-        for (QPushButton *button : { m_help->Command1, m_help->Command2 })
-            press(button);
-        QCOMPARE(shown(), page("help.html"));
-        QVERIFY(clickLink("Second page"));
-        open();
-        QCOMPARE(shown(), page("second.html"));
+        // A missing page says so in the viewer, not in a box.
+        QVERIFY(clickLink("Missing page"));
+        QVERIFY(m_help->WebBrowser1->toPlainText().contains("cannot be found"));
+        QCOMPARE(m_services.boxesFake.shown.size(), 1u);
+
         press(m_help->Command4);
         QVERIFY(!m_help->isVisible() && !m_help->isLoaded());
         open();
-        QVERIFY(shows("Start page"));
+        QCOMPARE(shown(), page("help.html"));
         press(m_help->Command1);
         QCOMPARE(shown(), page("help.html"));
-        QVERIFY(m_services.boxesFake.shown.empty());
-    }
-
-    void aMissingPageSaysSoInTheViewer()
-    {
-        QVERIFY(QFile::rename(m_folder.filePath("second.html"), m_folder.filePath("gone.html")));
-        QVERIFY(clickLink("Second page"));
-        QVERIFY(shows("cannot be found"));
-        QVERIFY(m_services.boxesFake.shown.empty());
-        QVERIFY(QFile::rename(m_folder.filePath("gone.html"), m_folder.filePath("second.html")));
-    }
-
-    void helpAddress_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QChar>("separator");
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QUrl>("url");
-        QTest::newRow("folder") << "/opt/ravelin" << QChar('/') << "/opt/ravelin/help.html"
-                                << QUrl("file:///opt/ravelin/help.html");
-        QTest::newRow("root") << "/" << QChar('/') << "//help.html" << QUrl("file:///help.html");
-        QTest::newRow("drive root")
-            << "C:\\" << QChar('\\') << "C:\\/help.html" << QUrl("file:///C:/help.html");
-        QTest::newRow("share") << "\\\\server\\share" << QChar('\\')
-                               << "\\\\server\\share/help.html"
-                               << QUrl("file://server/share/help.html");
-    }
-
-    void helpAddress()
-    {
-        QFETCH(QString, folder);
-        QFETCH(QChar, separator);
-        QFETCH(QString, address);
-        QFETCH(QUrl, url);
-        QCOMPARE(rules::helpAddress(folder), address);
-        QCOMPARE(rules::helpUrl(address, separator), url);
     }
 
     void theShippedPageLeadsToEachOfItsSections()
     {
         const QString resources
             = QFileInfo(testpictures::data("../../resources")).absoluteFilePath();
-        QFile file(resources + "/help.html");
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString html = QString::fromUtf8(file.readAll());
+        const QString html = QString::fromUtf8(testpictures::bytes(resources + "/help.html"));
         int links = 0;
         for (const auto &link : QRegularExpression("href=\"#([^\"]+)\"").globalMatch(html)) {
             ++links;
@@ -160,7 +114,6 @@ private slots:
                 qPrintable(link.captured(1)));
         }
         QVERIFY(links >= 10);
-
         m_services.fsFake.programFolderPath = resources;
         press(m_help->Command3);
         m_services.fsFake.programFolderPath = m_folder.path();

@@ -1,25 +1,20 @@
 #include "browser/frmmain.h"
 #include "browser/gridcells.h"
-#include "browser/imagebox.h"
 #include "move/movefilewindow.h"
 #include "options/frmoptions.h"
-#include "support/fakeservices.h"
 #include "support/picturefolders.h"
-#include "support/testpictures.h"
 #include "widgets/filelistbox.h"
 #include "widgets/folderlistbox.h"
 
 #include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
 
 namespace
 {
 const QString startPattern = QStringLiteral("*.jpg;*.jpeg;*.bmp;*.gif;*.ico");
-const QList<bool> allFour { true, true, true, true };
 
 // Clicks a check box or option button on its indicator, as a user does.
 void click(QAbstractButton *button)
@@ -33,155 +28,133 @@ class TestOptions : public QObject
 {
     Q_OBJECT
 
-private:
-    FakeServices m_services;
-    CountingLoader m_loader;
-    std::unique_ptr<frmMain> m_main;
+    std::optional<MainSession> m_s;
     frmOptions *m_options = nullptr;
 
     void open()
     {
-        m_main->mnuToolsOptions->trigger();
-        m_options = m_main->optionsWindow();
+        m_s->w.mnuToolsOptions->trigger();
+        m_options = m_s->w.optionsWindow();
     }
     void ok() { QTest::mouseClick(m_options->Command3, Qt::LeftButton); }
-    QList<bool> formats() const
+    // The format boxes as "1" and "0", the delete and thumbnail choices as "P" (permanent)
+    // and "M" (by hand) when they are made.
+    QString choices() const
     {
-        QList<bool> shown;
+        QString shown;
         for (int i = 0; i < frmOptions::formatCount; ++i)
-            shown.append(m_options->Check1(i)->isChecked());
-        return shown;
+            shown += m_options->Check1(i)->isChecked() ? '1' : '0';
+        return shown + (m_options->PermDel->isChecked() ? "P" : "")
+            + (m_options->ManualThumb->isChecked() ? "M" : "");
     }
-    void chooseFormats(const QList<bool> &wanted)
+    void choose(const QString &wanted)
     {
         for (int i = 0; i < frmOptions::formatCount; ++i) {
-            if (m_options->Check1(i)->isChecked() != wanted[i])
+            if (m_options->Check1(i)->isChecked() != (wanted[i] == '1'))
                 click(m_options->Check1(i));
         }
+        click(wanted.contains('P') ? m_options->PermDel : m_options->ToRecycle);
+        click(wanted.contains('M') ? m_options->ManualThumb : m_options->AutoThumb);
     }
 
 private slots:
     void init()
     {
-        m_services.boxesFake.shown.clear();
-        m_loader.reset();
-        m_main = std::make_unique<frmMain>(m_services, m_loader);
-        QVERIFY(m_main->Form_Load());
-        m_main->show();
+        m_s.emplace();
+        QVERIFY(m_s->w.Form_Load());
+        m_s->w.show();
         open();
     }
-    void cleanup() { m_main.reset(); }
-
-    void firstOpeningShowsTheSettingsInEffect()
-    {
-        QCOMPARE(formats(), allFour);
-        QVERIFY(m_options->ToRecycle->isChecked() && m_options->AutoThumb->isChecked());
-        QVERIFY(!m_main->isEnabled());
-        QCOMPARE(m_main->ImageFormat, startPattern);
-        // Choosing Options again while it is open only shows it, keeping the user's changes.
-        click(m_options->Check1(1));
-        open();
-        QCOMPARE(formats(), (QList<bool> { true, false, true, true }));
-    }
+    void cleanup() { m_s.reset(); }
 
     void okAppliesEveryChoice_data()
     {
-        QTest::addColumn<QList<bool>>("checked");
-        QTest::addColumn<bool>("permanent");
-        QTest::addColumn<bool>("manual");
+        QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QStringList>("listed");
         QTest::newRow("JPEG, GIF; permanent, by hand")
-            << QList<bool> { true, false, true, false } << true << true << "*.jpeg;*.jpg;*.gif"
-            << QStringList { "a.jpg", "b.jpeg", "d.gif" };
-        QTest::newRow("BMP; to the trash, by hand") << QList<bool> { false, true, false,
-            false } << false << true << "*.bmp" << QStringList { "c.bmp" };
+            << "1010PM"
+            << "*.jpeg;*.jpg;*.gif" << QStringList { "a.jpg", "b.jpeg", "d.gif" };
+        QTest::newRow("BMP; to the trash, by hand") << "0100M"
+                                                    << "*.bmp" << QStringList { "c.bmp" };
         QTest::newRow("ICO; permanent, at once")
-            << QList<bool> { false, false, false, true } << true << false << "*.ico;*.icon"
-            << QStringList { "e.ico", "f.icon" };
+            << "0001P"
+            << "*.ico;*.icon" << QStringList { "e.ico", "f.icon" };
     }
-
     void okAppliesEveryChoice()
     {
-        QFETCH(QList<bool>, checked);
-        QFETCH(bool, permanent);
-        QFETCH(bool, manual);
+        QFETCH(QString, chosen);
         QFETCH(QString, pattern);
         QFETCH(QStringList, listed);
         QTemporaryDir dir;
         for (const char *name : { "a.jpg", "b.jpeg", "c.bmp", "d.gif", "e.ico", "f.icon", "g.txt" })
             QVERIFY(testpictures::writeBytes(dir.filePath(name), "only listed"));
-        chooseFormats(checked);
-        click(permanent ? m_options->PermDel : m_options->ToRecycle);
-        click(manual ? m_options->ManualThumb : m_options->AutoThumb);
+        choose(chosen);
         ok();
-        QVERIFY(!m_options->isVisible() && m_main->isEnabled());
-        QCOMPARE(m_main->ImageFormat, pattern);
-        QCOMPARE(m_main->DeleteRecycle, !permanent);
-        QCOMPARE(m_main->AutoThumbnails, !manual);
-        QCOMPARE(m_main->ButtonLoadThumbs->isVisible(), manual);
-        QVERIFY(m_main->Dir1->setPath(dir.path()));
-        QCOMPARE(m_main->File1->fileNames(), listed);
-        QVERIFY(m_main->gridCells().waitUntilBuilt());
-        QCOMPARE(m_loader.reads(), manual ? 0 : int(listed.size()));
-
+        frmMain &w = m_s->w;
+        QVERIFY(!m_options->isVisible() && w.isEnabled());
+        QCOMPARE(w.ImageFormat, pattern);
+        QCOMPARE(w.DeleteRecycle, !chosen.contains('P'));
+        QCOMPARE(w.ButtonLoadThumbs->isVisible(), chosen.contains('M'));
+        m_s->loader.reset();
+        QVERIFY(w.Dir1->setPath(dir.path()));
+        QCOMPARE(w.File1->fileNames(), listed);
+        QVERIFY(w.gridCells().waitUntilBuilt());
+        QCOMPARE(m_s->loader.reads(), chosen.contains('M') ? 0 : int(listed.size()));
         open();
-        QCOMPARE(formats(), checked);
-        QCOMPARE(m_options->PermDel->isChecked(), permanent);
-        QCOMPARE(m_options->ManualThumb->isChecked(), manual);
+        QCOMPARE(choices(), chosen);
     }
 
-    // With no format, OK says so and applies nothing; the close box applies nothing either.
+    // With no format, OK says so and applies nothing; opening it again while it is open keeps
+    // the user's changes, and the close box applies nothing either.
     void noFormatOrCloseBoxAppliesNothing()
     {
-        chooseFormats({ false, false, false, false });
-        click(m_options->PermDel);
-        click(m_options->ManualThumb);
+        QCOMPARE(choices(), "1111");
+        QVERIFY(!m_s->w.isEnabled());
+        choose("0000PM");
         ok();
-        QCOMPARE(m_services.boxesFake.texts(), QStringList { "You must select a Picture Format" });
-        QVERIFY(m_options->isVisible() && !m_main->isEnabled());
-        chooseFormats({ false, false, true, false });
-        QVERIFY(m_options->close());
-        QVERIFY(m_main->isEnabled());
-        QCOMPARE(m_main->ImageFormat, startPattern);
-        QVERIFY(m_main->DeleteRecycle && !m_main->ButtonLoadThumbs->isVisible());
+        QCOMPARE(
+            m_s->services.boxesFake.texts(), QStringList { "You must select a Picture Format" });
+        QVERIFY(m_options->isVisible() && !m_s->w.isEnabled());
+        choose("0010PM");
         open();
-        QCOMPARE(formats(), allFour);
-        QVERIFY(m_options->ToRecycle->isChecked() && m_options->AutoThumb->isChecked());
+        QCOMPARE(choices(), "0010PM");
+        QVERIFY(m_options->close());
+        QVERIFY(m_s->w.isEnabled());
+        QCOMPARE(m_s->w.ImageFormat, startPattern);
+        QVERIFY(m_s->w.DeleteRecycle && !m_s->w.ButtonLoadThumbs->isVisible());
+        open();
+        QCOMPARE(choices(), "1111");
     }
 
     void holdsTheMainWindowUntilItCloses()
     {
         // The window system keeps it in front of the main window, which a click there would
         // otherwise bring over it; and the main window cannot be closed meanwhile.
-        QVERIFY(m_main->windowHandle() != nullptr);
-        QCOMPARE(m_options->windowHandle()->transientParent(), m_main->windowHandle());
-        QVERIFY(!m_main->close());
-        QVERIFY(m_main->isVisible());
-
+        frmMain &w = m_s->w;
+        QCOMPARE(m_options->windowHandle()->transientParent(), w.windowHandle());
+        QVERIFY(!w.close() && w.isVisible());
         // Cancel in a move window opened before does not put the main window back in use.
         ok();
-        QTemporaryDir dir;
-        QVERIFY(testpictures::write(dir.filePath("a.jpg"), Qt::blue));
-        QVERIFY(m_main->Dir1->setPath(dir.path()));
-        clickThumbnail(*m_main, 0);
-        m_main->mnuMovePictures->trigger();
+        PictureFolders dir;
+        QVERIFY(w.Dir1->setPath(dir.make("p", { "a.jpg" })));
+        clickThumbnail(w, 0);
+        w.mnuMovePictures->trigger();
         open();
-        QTest::mouseClick(m_main->moveWindow()->Command1, Qt::LeftButton);
-        QVERIFY(!m_main->moveWindow()->isVisible());
-        QVERIFY(!m_main->isEnabled());
+        QTest::mouseClick(w.moveWindow()->Command1, Qt::LeftButton);
+        QVERIFY(!w.moveWindow()->isVisible() && !w.isEnabled());
         ok();
-        QVERIFY(m_main->isEnabled());
+        QVERIFY(w.isEnabled());
     }
 
     void opensWithoutAMainWindow()
     {
         // It shows the start settings and applies them to nothing.
-        m_main.reset();
-        frmOptions options(m_services);
+        m_s.reset();
+        FakeServices services;
+        frmOptions options(services);
         options.showWindow();
-        QVERIFY(options.isVisible());
-        QVERIFY(options.ToRecycle->isChecked() && options.AutoThumb->isChecked());
+        QVERIFY(options.isVisible() && options.ToRecycle->isChecked());
         QTest::mouseClick(options.Command3, Qt::LeftButton);
         QVERIFY(!options.isLoaded());
     }

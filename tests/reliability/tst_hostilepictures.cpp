@@ -102,42 +102,37 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("reason"); // empty: shown
+        const auto row = [](const char *tag, const char *name, const QString &reason) {
+            QTest::newRow(tag) << QString(name) << reason;
+        };
         const auto claims = [](const char *size) {
             return QStringLiteral("The picture claims to be %1 pixels, which is too large.")
                 .arg(size);
         };
-        QTest::newRow("JPEG") << "sof-60000x60000-progressive.jpg" << claims("60000 x 60000");
-        QTest::newRow("fuzzed JPEG")
-            << "6903d4538fd33c8fd0ded32cb30d618e.jpg" << claims("49157 x 27397");
-        QTest::newRow("GIF") << "video-001-claims-60000x60000.gif" << claims("60000 x 60000");
-        QTest::newRow("AVIF") << "avif-claims-30000x30000.avif" << claims("30000 x 30000");
-        QTest::newRow("RAW thumbnail")
-            << "raf-thumbnail-claims-30000x30000.raf" << claims("30000 x 30000");
+        row("JPEG", "sof-60000x60000-progressive.jpg", claims("60000 x 60000"));
+        row("fuzzed JPEG", "6903d4538fd33c8fd0ded32cb30d618e.jpg", claims("49157 x 27397"));
+        row("GIF", "video-001-claims-60000x60000.gif", claims("60000 x 60000"));
+        row("AVIF", "avif-claims-30000x30000.avif", claims("30000 x 30000"));
+        row("RAW thumbnail", "raf-thumbnail-claims-30000x30000.raf", claims("30000 x 30000"));
         // Scaled, but a progressive JPEG holds the whole picture's coefficients: 690 MB.
-        QTest::newRow("progressive JPEG")
-            << "sof-15000x15000-progressive.jpg" << claims("15000 x 15000");
+        row("progressive JPEG", "sof-15000x15000-progressive.jpg", claims("15000 x 15000"));
         // No scaled decoding for a BMP: it would be decoded whole, at 183 MB.
-        QTest::newRow("BMP") << "Bad_unusual_extend_buffer_usage.bmp" << claims("2554 x 18803");
+        row("BMP", "Bad_unusual_extend_buffer_usage.bmp", claims("2554 x 18803"));
         // 64 images listed as 256 x 256 that hold 5600 x 5600 each: 203 MB and 1.9 s a load.
-        QTest::newRow("icon") << "icon-64-pngs-of-5600x5600.ico" << claims("5600 x 5600");
+        row("icon", "icon-64-pngs-of-5600x5600.ico", claims("5600 x 5600"));
         // 55 KB that took 5.5 s a load.
-        QTest::newRow("scan bomb") << "scan-bomb-4000x4000-5000-scans.jpg"
-                                   << "The picture has more than 500 scans, more than any "
-                                      "camera or program writes.";
+        row("scan bomb", "scan-bomb-4000x4000-5000-scans.jpg",
+            "The picture has more than 500 scans, more than any camera or program writes.");
         // 21.5 GB read in 130 s.
-        QTest::newRow("sparse") << "sparse-20gb.jpg"
-                                << "The file holds far more data than a picture of its size "
-                                   "needs.";
+        row("sparse", "sparse-20gb.jpg",
+            "The file holds far more data than a picture of its size needs.");
         // The allocation limit is one for the whole program: a loader that raised it let this
         // 58-byte file, which Qt probes by decoding, take 915 MB.
-        QTest::newRow("GIF probe") << "gif-probe-allocates-915mb.gif"
-                                   << "*";
+        row("GIF probe", "gif-probe-allocates-915mb.gif", "*");
         // Decoded straight to the thumbnail's size, a baseline JPEG of that size costs little;
         // a PNG under the limit for a whole decode is decoded whole, one at a time.
-        QTest::newRow("large baseline JPEG") << "sof-15000x15000-baseline.jpg"
-                                             << "";
-        QTest::newRow("large PNG") << "png-5600x5600-named.jpg"
-                                   << "";
+        row("large baseline JPEG", "sof-15000x15000-baseline.jpg", "");
+        row("large PNG", "png-5600x5600-named.jpg", "");
     }
 
     void refusedFilesSayWhy()

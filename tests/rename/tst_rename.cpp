@@ -72,9 +72,6 @@ void TestRename::renames_data()
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("one file, no number")
         << QStringList { "p/DSC01234.jpg" } << QStringList { "p/Holiday.jpg" };
-    QTest::newRow("numbered from the count")
-        << threePictures
-        << QStringList { "p/Holiday 007.jpg", "p/Holiday 008.jpg", "p/Holiday 009.jpg" };
     QTest::newRow("two folders share one counter") << QStringList {
         "first/b.jpg", "first/a.jpg", "second/c.jpg"
     } << QStringList { "first/Holiday 007.jpg", "first/Holiday 008.jpg", "second/Holiday 009.jpg" };
