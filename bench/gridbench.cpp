@@ -479,7 +479,7 @@ GridFigures measureGrid(const QString &folder, const GridRuns &how)
     for (int run = 0; run < how.runs; ++run) {
         // A new window has an empty cache, and so has the shared cache of each run.
         cache = std::make_unique<QTemporaryDir>();
-        const std::unique_ptr<frmMain> opened = openWindow(services, loader, cache->path(), folder);
+        std::unique_ptr<frmMain> opened = openWindow(services, loader, cache->path(), folder);
         if (!opened)
             return {};
         frmMain &window = *opened;
@@ -529,7 +529,9 @@ GridFigures measureGrid(const QString &folder, const GridRuns &how)
         if (run + 1 < how.runs || how.coldOnly)
             continue;
         // The program started again on the same folder: a new window, whose memory cache is
-        // empty, with the shared cache the last run filled.
+        // empty, with the shared cache the last run filled. The first one is gone by then, as
+        // a new process would not have its memory.
+        opened.reset();
         const std::unique_ptr<frmMain> again = openWindow(services, loader, cache->path(), folder);
         if (again) {
             loader.reset();
