@@ -129,6 +129,7 @@ private Q_SLOTS:
     void sameNameInTwoFolders();
     void brokenFilesGetCells();
     void longNamesAreCutShort();
+    void goneFolderLeavesTheList();
 
 private:
     // Opens a folder as PictureFolders::open does, without waiting for its grid.
@@ -457,6 +458,22 @@ void TestGrid::longNamesAreCutShort()
     // A long name takes the lines that fit; a word too long for a line is not broken inside.
     QVERIFY(w.Label1(0)->shownLines().size() >= 2);
     QCOMPARE(w.Label1(1)->shownLines().size(), 1);
+}
+
+void TestGrid::goneFolderLeavesTheList()
+{
+    const QString pics = m_folders->make("pics", { "a.jpg" });
+    QVERIFY(QDir(pics).mkdir("trip"));
+    MainSession s;
+    QVERIFY(m_folders->open(s.w, pics));
+    // A folder gone since the list was read: the message, then the list as the disk has it,
+    // at the folder shown.
+    QVERIFY(QDir(pics).rmdir("trip"));
+    s.w.Dir1->setCurrentItem(s.w.Dir1->findItems("trip", Qt::MatchExactly).value(0));
+    QTest::keyClick(s.w.Dir1, Qt::Key_Return);
+    QCOMPARE(s.services.boxesFake.shown.size(), 1u);
+    QVERIFY(s.w.Dir1->findItems("trip", Qt::MatchExactly).isEmpty());
+    QCOMPARE(s.w.Dir1->currentItem()->text(), QStringLiteral("pics"));
 }
 
 QTEST_MAIN(TestGrid)

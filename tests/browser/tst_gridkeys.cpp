@@ -104,6 +104,7 @@ private slots:
         QTest::addColumn<int>("focus");
         QTest::newRow("Right") << 0 << "Right" << 1;
         QTest::newRow("Left at the first") << 0 << "Left" << 0;
+        QTest::newRow("Left") << 6 << "Left" << 5;
         QTest::newRow("Down") << 2 << "Down" << 7;
         QTest::newRow("Up in the first row") << 2 << "Up" << 2;
         QTest::newRow("Down in the last row") << 21 << "Down" << 21;
