@@ -120,7 +120,6 @@ private Q_SLOTS:
     void startsWithNoGrid();
     void secondCopyIsRefused();
     void drives();
-    void automaticAndManualLoading();
     void gridGeometryAndHits_data();
     void gridGeometryAndHits();
     void answersWhileTheGridBuilds();
@@ -237,28 +236,6 @@ void TestGrid::drives()
     s.services.drivesFake.list.push_back({ "e: [new card]", first });
     QTest::keyClick(w.Drive1, Qt::Key_Down, Qt::AltModifier);
     QCOMPARE(w.Drive1->count(), 4);
-}
-
-void TestGrid::automaticAndManualLoading()
-{
-    const QString first = m_folders->make("first", { "a.jpg", "b.jpg" });
-    const QString second = m_folders->make("second", { "c.jpg" });
-    MainSession s;
-    frmMain &w = s.w;
-    QVERIFY(m_folders->open(w, second));
-    w.setThumbnailsManual(true);
-    s.loader.reset();
-    QVERIFY(w.Dir1->setPath(first));
-    QCOMPARE(w.File1->fileNames(), QStringList({ "a.jpg", "b.jpg" }));
-    QCOMPARE(captions(w), QStringList({ "c.jpg" }));
-    QCOMPARE(s.loader.reads(), 0);
-    QTest::mouseClick(w.ButtonLoadThumbs, Qt::LeftButton);
-    QCOMPARE(captions(w), QStringList({ "a.jpg", "b.jpg" }));
-
-    w.setThumbnailsManual(false);
-    QVERIFY(w.ButtonLoadThumbs->isHidden());
-    QVERIFY(w.Dir1->setPath(second));
-    QCOMPARE(captions(w), QStringList({ "c.jpg" }));
 }
 
 void TestGrid::gridGeometryAndHits_data()

@@ -116,6 +116,10 @@ void TestSelection::thumbnailStandsForTheFileItShows()
     w.Image1_DblClick(7);
     QCOMPARE(w.List1->count(), 2);
     QVERIFY(!w.isPreviewShown());
+    // Back to automatic, the grid follows the folder again.
+    w.setThumbnailsManual(false);
+    QVERIFY(w.ButtonLoadThumbs->isHidden() && w.Dir1->setPath(first) && w.Dir1->setPath(second));
+    QCOMPARE(w.gridNames(), QStringList({ "x.jpg", "y.jpg", "z.jpg" }));
 }
 
 void TestSelection::previewOpensAndCloses()
