@@ -126,7 +126,6 @@ private Q_SLOTS:
     void folderChangeCancelsTheBuild();
     void heldThumbnailsStayNearTheScreen();
     void sameNameInTwoFolders();
-    void brokenFilesGetCells();
     void longNamesAreCutShort();
     void goneFolderLeavesTheList();
 
@@ -397,21 +396,6 @@ void TestGrid::sameNameInTwoFolders()
     QVERIFY(w.gridCells().waitUntilBuilt());
     QVERIFY(testpictures::near(centreOf(w, 0), firstColour));
     QCOMPARE(s.loader.reads(), 2);
-}
-
-void TestGrid::brokenFilesGetCells()
-{
-    const QString folder = m_folders->make("mixed", { "a.jpg", "z.jpg" });
-    QVERIFY(QFile::copy(testpictures::data("bad/empty.jpg"), folder + "/c.jpg"));
-    QVERIFY(QFile::copy(testpictures::data("bad/sof-30000x30000-baseline.jpg"), folder + "/d.jpg"));
-    MainSession s;
-    frmMain &w = s.w;
-    QVERIFY(m_folders->open(w, folder));
-    QCOMPARE(captions(w), QStringList({ "a.jpg", "c.jpg", "d.jpg", "z.jpg" }));
-    QVERIFY(s.services.boxesFake.shown.empty());
-    QVERIFY(!w.Image1(0)->isBroken() && !w.Image1(3)->picture().isNull());
-    QVERIFY(w.Image1(1)->isBroken() && w.Image1(2)->isBroken());
-    QVERIFY(w.Image1(2)->toolTip().contains(QStringLiteral("too large")));
 }
 
 void TestGrid::longNamesAreCutShort()

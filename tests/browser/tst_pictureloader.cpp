@@ -149,6 +149,8 @@ void TestPictureLoader::workIsBounded_data()
         << testpictures::jpegHeaderOnly() << twoGigabytes << "far more data";
     QTest::newRow("sparse before the frame header")
         << testpictures::jpegHeaderOnly().left(2) << twoGigabytes << "header is not near the start";
+    QTest::newRow("600 empty scans")
+        << testpictures::scanBomb(QSize(1000, 1000), 600) << 0LL << "more than 500 scans";
     QTest::newRow("400 empty scans") << testpictures::scanBomb(QSize(1000, 1000), 400) << 0LL << "";
     // The directory says 256 x 256; what counts is what each image holds.
     const QByteArray huge = testpictures::monoPng(QSize(5600, 5600), Qt::red);
