@@ -50,6 +50,8 @@ constexpr int defaultColdDiskRuns = 3;
 constexpr int scrollSteps = 100;
 // The cells the first screen shows, and how often the input probe posts.
 constexpr int firstScreenCells = 20;
+// Pictures djpeg decodes, one process each, spread over the folder.
+constexpr int djpegSample = 60;
 constexpr int probeIntervalMs = 5;
 constexpr int buildTimeoutMs = 3600 * 1000;
 constexpr double kilobytesPerMegabyte = 1024.0;
@@ -299,6 +301,24 @@ double vipsMilliseconds(const QStringList &files, int processes, double *cpuMs)
     return ok ? ms : -1;
 }
 
+// Processor time per picture of libjpeg-turbo's own decoder, djpeg, at its smallest scale
+// (1/8), one process a picture: what decoding a JPEG costs at the least, since its entropy
+// data must be read whole at any scale; -1 if djpeg is missing or fails on a file.
+double djpegCpuPerPicture(const QStringList &files)
+{
+    const double before = processorMilliseconds(RUSAGE_CHILDREN);
+    for (const QString &path : files) {
+        QProcess djpeg;
+        djpeg.setStandardOutputFile(QProcess::nullDevice());
+        djpeg.start(
+            QStringLiteral("djpeg"), { QStringLiteral("-scale"), QStringLiteral("1/8"), path });
+        if (!djpeg.waitForFinished(-1) || djpeg.exitStatus() != QProcess::NormalExit
+            || djpeg.exitCode() != 0)
+            return -1;
+    }
+    return (processorMilliseconds(RUSAGE_CHILDREN) - before) / double(qMax(1, int(files.size())));
+}
+
 // The median time per picture of work over the sample, on the given number of threads.
 double perPicture(const QStringList &sample, int runs, int threads,
     const std::function<void(const QString &)> &work)
@@ -459,7 +479,7 @@ GridFigures measureGrid(const QString &folder, const GridRuns &how)
     for (int run = 0; run < how.runs; ++run) {
         // A new window has an empty cache, and so has the shared cache of each run.
         cache = std::make_unique<QTemporaryDir>();
-        const std::unique_ptr<frmMain> opened = openWindow(services, loader, cache->path(), folder);
+        std::unique_ptr<frmMain> opened = openWindow(services, loader, cache->path(), folder);
         if (!opened)
             return {};
         frmMain &window = *opened;
@@ -509,7 +529,9 @@ GridFigures measureGrid(const QString &folder, const GridRuns &how)
         if (run + 1 < how.runs || how.coldOnly)
             continue;
         // The program started again on the same folder: a new window, whose memory cache is
-        // empty, with the shared cache the last run filled.
+        // empty, with the shared cache the last run filled. The first one is gone by then, as
+        // a new process would not have its memory.
+        opened.reset();
         const std::unique_ptr<frmMain> again = openWindow(services, loader, cache->path(), folder);
         if (again) {
             loader.reset();
@@ -685,6 +707,12 @@ int main(int argc, char *argv[])
     if (vipsRan)
         std::printf("processor time: grid cold %.0f ms, vipsthumbnail %.0f ms, ratio %.3f\n",
             grid.coldCpuMs, vipsCpuMs, grid.coldCpuMs / vipsCpuMs);
+    // The floor of a whole decode, against the reference's processor time.
+    const double djpegMs = vipsRan ? djpegCpuPerPicture(spreadSample(files, djpegSample)) : -1;
+    const bool djpegRan = djpegMs >= 0;
+    if (djpegRan)
+        std::printf("processor time: djpeg -scale 1/8 %.1f ms a picture, %.3f of vipsthumbnail's\n",
+            djpegMs, djpegMs * double(grid.pictures) / vipsCpuMs);
 
     const int coldDiskRuns = parser.value(coldDiskOption).toInt();
     const GridFigures disk
@@ -703,13 +731,15 @@ int main(int argc, char *argv[])
         "grid: folder=%s platform=%s pictures=%lld threads=%d cold_ms=%.0f warm_ms=%.0f vips_ms=%s "
         "cold_vs_vips=%s cpu_vs_vips=%s cold_disk_ms=%s read_kib_per_picture=%s "
         "warm_reads=%d peak_rss_mb=%.0f first_screen_ms=%.0f input_max_ms=%.1f "
-        "second_launch_ms=%.0f second_launch_decodes=%d select_all_ms=%.1f scroll_step_ms=%.2f\n",
+        "second_launch_ms=%.0f second_launch_decodes=%d select_all_ms=%.1f scroll_step_ms=%.2f "
+        "djpeg_cpu_vs_vips=%s\n",
         qPrintable(QFileInfo(folder).fileName()), qPrintable(platform),
         static_cast<long long>(grid.pictures), threads, grid.coldMs, grid.warmMs,
         qPrintable(figure(vipsRan, vipsMs, 0)), qPrintable(figure(vipsRan, median(ratios), 3)),
         qPrintable(figure(vipsRan, grid.coldCpuMs / vipsCpuMs, 3)),
         qPrintable(figure(diskRan, disk.coldMs, 0)), qPrintable(figure(diskRan, disk.diskKib, 1)),
         grid.warmReads, peakMb, grid.firstScreenMs, grid.inputMaxMs, grid.secondLaunchMs,
-        grid.secondLaunchReads, grid.selectAllMs, grid.scrollMs);
+        grid.secondLaunchReads, grid.selectAllMs, grid.scrollMs,
+        qPrintable(figure(djpegRan, djpegMs * double(grid.pictures) / vipsCpuMs, 3)));
     return 0;
 }

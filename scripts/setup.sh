@@ -20,7 +20,7 @@ packages=(
     desktop-file-utils appstream lintian  # the tests validate what is installed and packaged
 )
 if [ "${RAVELIN_BENCH:-}" = 1 ]; then
-    packages+=(imagemagick libimage-exiftool-perl libvips-tools)
+    packages+=(imagemagick libimage-exiftool-perl libvips-tools libjpeg-turbo-progs)
     packages+=(xvfb xauth)                                  # the grid under X as well
 fi
 if [ "${RAVELIN_FUZZ:-}" = 1 ]; then

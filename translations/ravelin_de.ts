@@ -617,6 +617,14 @@ Von %n Bildern: %1 erledigt, %2 nicht.</numerusform>
     <message>
         <source>
 
+Of its 1 picture, %1 done and %2 not.</source>
+        <translation>
+
+Von 1 Bild: %1 erledigt, %2 nicht.</translation>
+    </message>
+    <message>
+        <source>
+
 Pictures deleted for good cannot be brought back.</source>
         <translation>
 

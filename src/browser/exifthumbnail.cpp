@@ -4,15 +4,10 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileDevice>
 #include <QImageReader>
 #include <QTransform>
 
 #include <libexif/exif-data.h>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -245,25 +240,10 @@ namespace
             header.thumbnail = decodeThumbnail(data->data, data->size);
     }
 
-    // Turns the kernel's read-ahead off or back on for an open file, where the system has one.
-    void adviseReadAhead([[maybe_unused]] int descriptor, [[maybe_unused]] bool on)
-    {
-#ifdef Q_OS_UNIX
-        if (descriptor >= 0)
-            posix_fadvise(descriptor, 0, 0, on ? POSIX_FADV_NORMAL : POSIX_FADV_RANDOM);
-#endif
-    }
-
 } // namespace
 
 Header read(QIODevice &device, qint64 *bytesRead)
 {
-    // The kernel would otherwise read ahead far beyond the few KiB asked for: on a memory card
-    // that costs more than the decoding.
-    auto *file = qobject_cast<QFileDevice *>(&device);
-    const int descriptor = file != nullptr ? file->handle() : -1;
-    adviseReadAhead(descriptor, false);
-
     Source source(device);
     Header header;
     source.growTo(firstBlock);
@@ -291,7 +271,6 @@ Header read(QIODevice &device, qint64 *bytesRead)
         offset = segment.end;
     }
 
-    adviseReadAhead(descriptor, true);
     device.seek(0);
     if (bytesRead != nullptr)
         *bytesRead = source.bytesRead();

@@ -138,9 +138,12 @@ void frmMain::recoverUnfinishedBatch()
         qsizetype done = 0;
         for (const journal::Step &step : batch.steps)
             done += step.done ? 1 : 0;
-        text += tr("\n\nOf its %n pictures, %1 done and %2 not.", nullptr, int(batch.steps.size()))
-                    .arg(countWere(done))
-                    .arg(batch.steps.size() - done);
+        const qsizetype steps = batch.steps.size();
+        text
+            += (steps == 1 ? tr("\n\nOf its 1 picture, %1 done and %2 not.")
+                           : tr("\n\nOf its %n pictures, %1 done and %2 not.", nullptr, int(steps)))
+                   .arg(countWere(done))
+                   .arg(steps - done);
     }
     journal::Batch toTakeBack = batch;
     toTakeBack.finished = true;

@@ -17,9 +17,15 @@ public:
     PictureFile(const PictureFile &) = delete;
     PictureFile &operator=(const PictureFile &) = delete;
 
-    // Opens the file for reading; false, with errorString() saying why, when it cannot be
-    // opened or is not a regular file.
+    // Opens the file for reading, with the system's read-ahead off (see setReadAhead); false,
+    // with errorString() saying why, when it cannot be opened or is not a regular file.
     bool openPicture();
+
+    // Turns the system's read-ahead on or off, where it has one. Off, a read of a few bytes
+    // brings in those bytes only: a picture's header and embedded thumbnail lie in its first
+    // few KiB, and on a memory card every KiB read ahead costs more than their decoding. On
+    // for a whole decode.
+    void setReadAhead(bool on);
 
     // Bytes read in all, from wherever, after which reads find the end of the file.
     void setByteBudget(qint64 bytes) { m_byteBudget = bytes; }

@@ -30,7 +30,13 @@ bool PictureFile::openPicture()
         ::close(fd);
         return false;
     }
+    setReadAhead(false);
     return true;
+}
+
+void PictureFile::setReadAhead(bool on)
+{
+    posix_fadvise(handle(), 0, 0, on ? POSIX_FADV_NORMAL : POSIX_FADV_RANDOM);
 }
 
 qint64 PictureFile::systemPosition() const

@@ -21,6 +21,9 @@ bool PictureFile::openPicture()
     return true;
 }
 
+// Windows reads ahead by its own measure.
+void PictureFile::setReadAhead(bool) { }
+
 qint64 PictureFile::systemPosition() const
 {
     return _lseeki64(handle(), 0, SEEK_CUR);

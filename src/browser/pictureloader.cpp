@@ -382,16 +382,19 @@ LoadedPicture QtPictureLoader::read(const QString &path, const SizeFor &sizeFor)
     // These readers take the box to fill before they know the picture's shape.
     const QSize box = sizeFor(QSize());
     if (cameraformats::isHeif(readAt(file, 0, 12))) {
+        file.setReadAhead(true);
         // A HEIF decode is dear: worth keeping in the shared thumbnail cache.
         LoadedPicture heif = cameraformats::loadHeif(file, box);
         heif.decoded = heif.ok();
         return heif;
     }
     if (pictureformats::isRaw(path)) {
+        file.setReadAhead(true);
         cameraformats::RawResult raw = cameraformats::loadRaw(file, box);
         if (!raw.notRaw)
             return raw.picture;
         file.seek(0);
+        file.setReadAhead(false);
     }
     file.setByteBudget(headerBudgetBytes);
     // A camera's own thumbnail costs a few kilobytes of reading instead of a whole decode.
@@ -407,6 +410,7 @@ LoadedPicture QtPictureLoader::read(const QString &path, const SizeFor &sizeFor)
         };
     }
 
+    file.setReadAhead(true);
     QImageReader reader(&file);
     reader.setAutoTransform(true);
     const QSize declared = reader.size();

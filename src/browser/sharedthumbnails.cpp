@@ -1,5 +1,6 @@
 #include "browser/sharedthumbnails.h"
 
+#include "browser/picturefile.h"
 #include "core/buildinfo.h"
 #include "core/filesystem.h"
 
@@ -34,6 +35,21 @@ bool matches(const QImage &image, const SharedThumbnails::Key &key)
     // The size is optional; where present it must agree too.
     const QString size = image.text(QStringLiteral("Thumb::Size"));
     return size.isEmpty() || size.toLongLong() == key.size;
+}
+
+// An entry's PNG, when it is no larger than side a side. The file is opened first, the careful
+// way: only a regular file, without waiting. (A reader given the name of a missing file would
+// try it again with each image suffix after it: thirty-odd opens for every entry not there.)
+QImage readEntry(const QString &path, int side)
+{
+    PictureFile file(path);
+    if (!file.openPicture())
+        return {};
+    QImageReader reader(&file, "png");
+    const QSize size = reader.size();
+    if (!reader.canRead() || size.width() > side || size.height() > side)
+        return {};
+    return reader.read();
 }
 } // namespace
 
@@ -104,12 +120,8 @@ QImage SharedThumbnails::read(const Key &key, Flavour flavour) const
     if (flavour == Flavour::Normal)
         flavours.push_back(Flavour::Large);
     for (const Flavour each : flavours) {
-        QImageReader reader(entryPath(key.uri, each), "png");
         // No real entry is larger than its flavour's side.
-        const QSize size = reader.size();
-        if (!reader.canRead() || size.width() > sideOf(each) || size.height() > sideOf(each))
-            continue;
-        const QImage image = reader.read();
+        const QImage image = readEntry(entryPath(key.uri, each), sideOf(each));
         if (!image.isNull() && matches(image, key))
             return image;
     }
@@ -140,10 +152,7 @@ bool SharedThumbnails::readFailure(const Key &key, QString *why) const
 {
     if (key.uri.isEmpty())
         return false;
-    QImageReader reader(failurePath(key.uri), "png");
-    if (reader.size().width() > 1 || reader.size().height() > 1)
-        return false;
-    const QImage mark = reader.read();
+    const QImage mark = readEntry(failurePath(key.uri), 1);
     if (mark.isNull() || !matches(mark, key))
         return false;
     if (why != nullptr)
