@@ -5,10 +5,8 @@
 #include "widgets/filelistbox.h"
 #include "widgets/folderlistbox.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFontMetricsF>
 #include <QMutex>
 #include <QProgressBar>
@@ -86,9 +84,7 @@ QString tinyPictures(const PictureFolders &folders, const QString &name, int cou
 {
     const QString folder = folders.path(name);
     QDir().mkpath(folder);
-    QImage tiny(8, 8, QImage::Format_RGB32);
-    tiny.fill(Qt::darkCyan);
-    const QByteArray bytes = testpictures::jpegBytes(tiny);
+    const QByteArray bytes = testpictures::jpegBytes(testpictures::filled({ 8, 8 }, Qt::darkCyan));
     for (const QString &file : numbered(count)) {
         if (!testpictures::writeBytes(QDir(folder).filePath(file), bytes))
             return {};
@@ -121,19 +117,17 @@ class TestGrid : public QObject
 private Q_SLOTS:
     void init() { m_folders = std::make_unique<PictureFolders>(); }
     void cleanup() { m_folders.reset(); }
-    void startsWithSettingsAndNoGrid();
+    void startsWithNoGrid();
     void secondCopyIsRefused();
     void drives();
-    void automaticAndManualLoading();
     void gridGeometryAndHits_data();
     void gridGeometryAndHits();
     void answersWhileTheGridBuilds();
     void folderChangeCancelsTheBuild();
     void heldThumbnailsStayNearTheScreen();
-    void cacheReadsOnlyWhatChanged();
-    void brokenFilesGetCellsAndTheBuildGoesOn();
+    void sameNameInTwoFolders();
     void longNamesAreCutShort();
-    void folderList();
+    void goneFolderLeavesTheList();
 
 private:
     // Opens a folder as PictureFolders::open does, without waiting for its grid.
@@ -150,39 +144,29 @@ private:
     std::unique_ptr<PictureFolders> m_folders;
 };
 
-void TestGrid::startsWithSettingsAndNoGrid()
+void TestGrid::startsWithNoGrid()
 {
-    const QString folder = m_folders->make("start",
-        { "b.jpg", "A.jpg", "c.JPG", "a10.jpg", "a2.Jpeg", "DSC00001.JPG", "x.ICO", "y.GIF",
-            "z.BMP", "notes.png" });
-    QVERIFY(testpictures::writeBytes(QDir(folder).filePath("b.txt"), "text"));
+    const QString folder = m_folders->make("start", { "b.jpg", "A.jpg", "notes.png" });
     QDir::setCurrent(folder);
     MainSession s;
     frmMain &w = s.w;
     QVERIFY(w.Form_Load());
-    // The lists show the folder current at start, matched without regard to case and in
-    // alphabetical order; no thumbnails are built yet.
+    // The lists show the folder current at start; no thumbnails are built yet.
     QCOMPARE(w.Dir1->path(), folder);
-    QCOMPARE(w.File1->fileNames(),
-        QStringList({ "A.jpg", "a10.jpg", "a2.Jpeg", "b.jpg", "c.JPG", "DSC00001.JPG", "x.ICO",
-            "y.GIF", "z.BMP" }));
-    QVERIFY(w.Label1(0)->caption().isEmpty());
+    QCOMPARE(w.File1->fileNames(), QStringList({ "A.jpg", "b.jpg" }));
+    QVERIFY(captions(w).isEmpty());
     QCOMPARE(s.loader.reads(), 0);
 
-    // On screen the folder list has the keys.
+    // On screen the folder list has the keys; opening the folder it shows builds the grid.
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QCOMPARE(QApplication::focusWidget(), w.Dir1);
-    // Opening the folder shown, which the list highlights, reads it again and builds the grid.
     QVERIFY(write(QDir(folder).filePath("new.jpg"), Qt::red));
     QTest::keyClick(w.Dir1, Qt::Key_Return);
-    QCOMPARE(captions(w),
-        QStringList({ "A.jpg", "a10.jpg", "a2.Jpeg", "b.jpg", "c.JPG", "DSC00001.JPG", "new.jpg",
-            "x.ICO", "y.GIF", "z.BMP" }));
+    QCOMPARE(captions(w), QStringList({ "A.jpg", "b.jpg", "new.jpg" }));
 
-    // File > Exit ends the program.
-    w.mnuFileExit->trigger();
+    QTest::keyClick(&w, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(s.services.programFake.ended, 1);
     QVERIFY(!w.isVisible());
 }
@@ -198,18 +182,17 @@ void TestGrid::secondCopyIsRefused()
 
     // A lock that cannot be taken is not another copy: the user is told why, and it starts.
     MainSession unsure;
-    unsure.services.instanceFake.failure
-        = "Its lock file /run/user/1000/ravelin.lock cannot be made.";
+    unsure.services.instanceFake.failure = "Its lock file cannot be made.";
     QVERIFY(unsure.w.Form_Load());
-    QCOMPARE(unsure.services.boxesFake.shown.size(), size_t(1));
-    QVERIFY(unsure.services.boxesFake.shown[0].text.endsWith(unsure.services.instanceFake.failure));
+    QCOMPARE(unsure.services.boxesFake.texts().size(), 1);
+    QVERIFY(unsure.services.boxesFake.texts()[0].endsWith(unsure.services.instanceFake.failure));
     QCOMPARE(unsure.services.programFake.ended, 0);
 }
 
 void TestGrid::drives()
 {
-    const QString first = m_folders->make("first", { "a.jpg", "b.jpg" });
-    const QString second = m_folders->make("second", { "x.jpg", "y.bmp" });
+    const QString first = m_folders->make("first", { "a.jpg" });
+    const QString second = m_folders->make("second", { "x.jpg" });
     MainSession s;
     frmMain &w = s.w;
     const auto &shown = s.services.boxesFake.shown;
@@ -217,7 +200,6 @@ void TestGrid::drives()
         { "z: [no disc]", m_folders->path("gone") }, { "d: [card]", second } };
     w.Drive1->refresh();
     QVERIFY(m_folders->open(w, first));
-    QCOMPARE(w.Drive1->currentIndex(), 0);
 
     // Keys and the wheel only move through the drives until Enter; leaving the list shows the
     // drive of the folder again.
@@ -227,7 +209,6 @@ void TestGrid::drives()
         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(w.Drive1, &wheel);
     QCOMPARE(w.Drive1->currentIndex(), 1);
-    QVERIFY(shown.empty());
     w.Dir1->setFocus();
     QCOMPARE(w.Drive1->currentIndex(), 0);
 
@@ -237,60 +218,23 @@ void TestGrid::drives()
     QTest::keyClick(w.Drive1, Qt::Key_Return);
     QVERIFY(
         shown == std::vector<FakeBoxes::Shown>({ { "Drive Can not be found.", 16, "Ravelin" } }));
-    QCOMPARE(w.Dir1->path(), first);
     QCOMPARE(w.File1->path(), first);
-    QCOMPARE(captions(w), QStringList({ "a.jpg", "b.jpg" }));
+    QCOMPARE(captions(w), QStringList({ "a.jpg" }));
 
-    // A drive with a medium opens its root, which becomes the current folder.
+    // A drive with a medium opens its root; up from there the list shows the drive holding it.
     QTest::keyClick(w.Drive1, Qt::Key_Down);
     QTest::keyClick(w.Drive1, Qt::Key_Return);
-    QCOMPARE(shown.size(), 1u);
     QCOMPARE(w.Dir1->path(), second);
-    QCOMPARE(QDir::toNativeSeparators(QDir::currentPath()), second);
-    QCOMPARE(captions(w), QStringList({ "x.jpg", "y.bmp" }));
-    QVERIFY(s.services.mouseFake.hourglasses > 0);
+    QCOMPARE(captions(w), QStringList({ "x.jpg" }));
     QCOMPARE(s.services.mouseFake.depth, 0);
-
-    // Up from the card's root the list shows the drive that holds the folder.
     QTest::keyClick(w.Dir1, Qt::Key_Up);
     QTest::keyClick(w.Dir1, Qt::Key_Return);
-    QCOMPARE(w.Dir1->path(), m_folders->path());
     QCOMPARE(w.Drive1->currentText(), QStringLiteral("c: [disk]"));
 
-    // A card put in after the start is there when the list opens, and can be chosen.
+    // A card put in after the start is there when the list opens.
     s.services.drivesFake.list.push_back({ "e: [new card]", first });
     QTest::keyClick(w.Drive1, Qt::Key_Down, Qt::AltModifier);
     QCOMPARE(w.Drive1->count(), 4);
-    QTest::keyClick(w.Drive1->view(), Qt::Key_End);
-    QTest::keyClick(w.Drive1->view(), Qt::Key_Return);
-    QCOMPARE(w.Dir1->path(), first);
-    QCOMPARE(w.Drive1->currentText(), QStringLiteral("e: [new card]"));
-}
-
-void TestGrid::automaticAndManualLoading()
-{
-    const QString first = m_folders->make("first", { "a.jpg", "b.jpg" });
-    const QString second = m_folders->make("second", { "c.jpg", "d.jpg", "e.jpg" });
-    MainSession s;
-    frmMain &w = s.w;
-    QVERIFY(m_folders->open(w, second));
-    QCOMPARE(captions(w), QStringList({ "c.jpg", "d.jpg", "e.jpg" }));
-
-    w.setThumbnailsManual(true);
-    QVERIFY(w.ButtonLoadThumbs->isVisible());
-    s.loader.reset();
-    QVERIFY(w.Dir1->setPath(first));
-    QCOMPARE(w.File1->fileNames(), QStringList({ "a.jpg", "b.jpg" }));
-    QCOMPARE(captions(w), QStringList({ "c.jpg", "d.jpg", "e.jpg" }));
-    QCOMPARE(s.loader.reads(), 0);
-
-    QTest::mouseClick(w.ButtonLoadThumbs, Qt::LeftButton);
-    QCOMPARE(captions(w), QStringList({ "a.jpg", "b.jpg" }));
-
-    w.setThumbnailsManual(false);
-    QVERIFY(w.ButtonLoadThumbs->isHidden());
-    QVERIFY(w.Dir1->setPath(second));
-    QCOMPARE(captions(w), QStringList({ "c.jpg", "d.jpg", "e.jpg" }));
 }
 
 void TestGrid::gridGeometryAndHits_data()
@@ -298,7 +242,6 @@ void TestGrid::gridGeometryAndHits_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("scrollMax");
     QTest::newRow("empty folder") << 0 << 0;
-    QTest::newRow("one picture") << 1 << 0;
     QTest::newRow("seven pictures") << 7 << 0;
     // The canvas, 30 * count + 110 high, scrolls until its foot meets the viewport's.
     QTest::newRow("two screens") << 30 << 30 * 30 + 110 - 505;
@@ -311,30 +254,21 @@ void TestGrid::gridGeometryAndHits()
     MainSession s;
     frmMain &w = s.w;
     QVERIFY(m_folders->open(w, m_folders->make("grid", numbered(count))));
-
     QCOMPARE(captions(w), numbered(count));
     QCOMPARE(w.VBar->maximum(), scrollMax);
 
     // Only a picture takes a click: not its caption, nor the gaps, nor the space past the end.
     const int last = count - 1;
-    struct Hit {
-        QPoint at;
-        int cell;
-    };
-    const std::vector<Hit> hits
+    const std::vector<std::pair<QPoint, int>> hits
         = { { { 1, 1 }, count > 0 ? 0 : -1 }, { { 50, 120 }, -1 }, { { 105, 50 }, -1 },
               { { 544, 50 }, -1 }, { { 110 * (last % 5) + 99, 150 * (last / 5) + 99 }, last },
               { { 110 * (last % 5 + 1) + 50, 150 * (last / 5) + 50 }, -1 } };
-    for (const Hit &hit : hits) {
-        w.mnuEditSelectNone->setEnabled(true);
-        w.mnuEditSelectNone->trigger();
-        clickAt(w, hit.at);
-        const QStringList expected = hit.cell < 0
-            ? QStringList()
-            : QStringList(QDir(w.gridFolder()).filePath(w.gridNames()[hit.cell]));
-        QCOMPARE(listTexts(w.List1), expected);
-        if (hit.cell >= 0)
-            QVERIFY(w.Label1(hit.cell)->isOpaque() && w.Image1(hit.cell)->hasBorder());
+    for (const auto &[at, cell] : hits) {
+        w.state().clearSelection();
+        clickAt(w, at);
+        QCOMPARE(listTexts(w.List1),
+            cell < 0 ? QStringList()
+                     : QStringList(QDir(w.Dir1->path()).filePath(numbered(count)[cell])));
     }
 
     // The wheel and the scroll bar move the canvas; a new grid starts at its top.
@@ -342,11 +276,6 @@ void TestGrid::gridGeometryAndHits()
         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(w.picOuter, &wheel);
     QCOMPARE(w.picInner->y(), 10 - std::min(90, scrollMax));
-    w.scrollToCell(last);
-    if (count > 0) {
-        const QRect cell = w.Image1(last)->geometry().translated(w.picInner->pos());
-        QVERIFY(w.picOuter->rect().contains(cell));
-    }
     w.ButtonLoadThumbs_Click();
     QCOMPARE(w.picInner->y(), 10);
 }
@@ -449,10 +378,10 @@ void TestGrid::heldThumbnailsStayNearTheScreen()
     QCOMPARE(w.pictureCache().size(), 0);
 }
 
-void TestGrid::cacheReadsOnlyWhatChanged()
+void TestGrid::sameNameInTwoFolders()
 {
-    // Cameras reuse names: the same name in two folders is two pictures.
-    const QString first = m_folders->make("first", { "IMG_0001.JPG", "IMG_0002.JPG" });
+    // Cameras reuse names: the same name in two folders is two pictures, each read once.
+    const QString first = m_folders->make("first", { "IMG_0001.JPG" });
     const QString second = m_folders->path("second");
     QDir().mkpath(second);
     QVERIFY(write(QDir(second).filePath("IMG_0001.JPG"), Qt::blue));
@@ -460,114 +389,52 @@ void TestGrid::cacheReadsOnlyWhatChanged()
     frmMain &w = s.w;
     QVERIFY(m_folders->open(w, first));
     const QColor firstColour = centreOf(w, 0);
-    QCOMPARE(s.loader.reads(), 2);
-
-    // Rebuilding an unchanged folder reads no file at all.
-    w.ButtonLoadThumbs_Click();
-    QVERIFY(w.gridCells().waitUntilBuilt());
-    QCOMPARE(s.loader.reads(), 2);
     QVERIFY(w.Dir1->setPath(second));
     QVERIFY(w.gridCells().waitUntilBuilt());
     QVERIFY(testpictures::near(centreOf(w, 0), Qt::blue));
     QVERIFY(w.Dir1->setPath(first));
     QVERIFY(w.gridCells().waitUntilBuilt());
     QVERIFY(testpictures::near(centreOf(w, 0), firstColour));
-    QCOMPARE(s.loader.reads(), 3);
-
-    // A file replaced by another picture is read again, and only that one.
-    const QString changed = QDir(first).filePath("IMG_0002.JPG");
-    QVERIFY(write(changed, Qt::green, QSize(80, 80)));
-    QFile file(changed);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(
-        QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
-    file.close();
-    s.loader.reset();
-    w.ButtonLoadThumbs_Click();
-    QVERIFY(w.gridCells().waitUntilBuilt());
-    QCOMPARE(s.loader.paths(), QStringList({ changed }));
-    QVERIFY(testpictures::near(centreOf(w, 1), Qt::green));
-}
-
-void TestGrid::brokenFilesGetCellsAndTheBuildGoesOn()
-{
-    const QString folder = m_folders->make("mixed", { "a.jpg", "z.jpg" });
-    QVERIFY(QFile::copy(testpictures::data("bad/truncated_jpeg.jpg"), folder + "/b.jpg"));
-    QVERIFY(QFile::copy(testpictures::data("bad/empty.jpg"), folder + "/c.jpg"));
-    QVERIFY(QFile::copy(testpictures::data("bad/sof-30000x30000-baseline.jpg"), folder + "/d.jpg"));
-    QVERIFY(QFile::copy(testpictures::data("bad/readme.bmp"), folder + "/e.bmp"));
-    MainSession s;
-    frmMain &w = s.w;
-    QVERIFY(m_folders->open(w, folder));
-
-    QCOMPARE(captions(w), QStringList({ "a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.bmp", "z.jpg" }));
-    QVERIFY(s.services.boxesFake.shown.empty());
-    QVERIFY(!w.Image1(0)->isBroken() && !w.Image1(5)->picture().isNull());
-    QVERIFY(w.Image1(2)->isBroken() && w.Image1(3)->isBroken() && w.Image1(4)->isBroken());
-    QVERIFY(w.Image1(3)->toolTip().contains(QStringLiteral("too large")));
-    // A truncated JPEG decodes as far as it goes, or is marked: either way it has a cell.
-    QVERIFY(w.Image1(1)->isBroken() || !w.Image1(1)->picture().isNull());
+    QCOMPARE(s.loader.reads(), 2);
 }
 
 void TestGrid::longNamesAreCutShort()
 {
-    // In the grid's order.
-    const QStringList names = { "A walk by the river on a sunny afternoon in May.jpg", "a.jpg",
-        "Landscape_0000000000001.jpg" };
+    const QStringList names
+        = { "A walk by the river on a sunny afternoon in May.jpg", "Landscape_0000000000001.jpg" };
     MainSession s;
     frmMain &w = s.w;
     QVERIFY(m_folders->open(w, m_folders->make("long", names)));
-    QCOMPARE(captions(w), names);
-    QList<QStringList> shown;
     const QFontMetricsF metrics(w.picInner->font());
     for (int i = 0; i < names.size(); ++i) {
         const QStringList lines = w.Label1(i)->shownLines();
-        // Only whole lines, none wider than the caption; the tip gives the whole name.
+        // Only whole lines, none wider than the caption, the last cut short; the tip gives the
+        // whole name.
         QVERIFY(lines.size() * metrics.lineSpacing() <= 33 - 2);
         for (const QString &line : lines)
             QVERIFY2(metrics.horizontalAdvance(line) <= 101 - 4, qPrintable(line));
+        QVERIFY(lines.last().endsWith(QChar(0x2026)));
         QCOMPARE(shownTip(w.Label1(i)->captionTip()), names[i]);
-        shown.append(lines);
     }
-    QCOMPARE(shown[1], QStringList({ "a.jpg" }));
-    // A word too long for a line is cut short, not broken inside.
-    QCOMPARE(shown[2].size(), 1);
-    QVERIFY(shown[2][0].startsWith("Landscape_0") && shown[2][0].endsWith(QChar(0x2026)));
-    // A long name takes the lines that fit, the last one cut short.
-    QVERIFY(shown[0].size() >= 2);
-    QVERIFY(shown[0].last().endsWith(QChar(0x2026)));
-    QString start = shown[0].join(' ');
-    start.chop(1);
-    QVERIFY2(names[0].startsWith(start), qPrintable(start));
+    // A long name takes the lines that fit; a word too long for a line is not broken inside.
+    QVERIFY(w.Label1(0)->shownLines().size() >= 2);
+    QCOMPARE(w.Label1(1)->shownLines().size(), 1);
 }
 
-void TestGrid::folderList()
+void TestGrid::goneFolderLeavesTheList()
 {
     const QString pics = m_folders->make("pics", { "a.jpg" });
-    for (const char *sub : { "apple", "trip", "tree" })
-        QDir(pics).mkdir(sub);
+    QVERIFY(QDir(pics).mkdir("trip"));
     MainSession s;
-    frmMain &w = s.w;
-    QVERIFY(m_folders->open(w, pics));
-    FolderListBox *list = w.Dir1;
-
-    // Typing a name finds it; the open folders have another outline than the closed ones.
-    QTest::keyClicks(list, "tri");
-    QCOMPARE(list->currentItem()->text(), QStringLiteral("trip"));
-    const auto outline = [](const QListWidgetItem *item) {
-        return item->icon().pixmap(16).toImage().createAlphaMask();
-    };
-    QVERIFY(outline(list->item(0)) != outline(list->currentItem()));
-    QCOMPARE(outline(list->findItems("pics", Qt::MatchExactly)[0]), outline(list->item(0)));
-
+    QVERIFY(m_folders->open(s.w, pics));
     // A folder gone since the list was read: the message, then the list as the disk has it,
     // at the folder shown.
     QVERIFY(QDir(pics).rmdir("trip"));
-    QTest::keyClick(list, Qt::Key_Return);
+    s.w.Dir1->setCurrentItem(s.w.Dir1->findItems("trip", Qt::MatchExactly).value(0));
+    QTest::keyClick(s.w.Dir1, Qt::Key_Return);
     QCOMPARE(s.services.boxesFake.shown.size(), 1u);
-    QVERIFY(s.services.boxesFake.shown[0].text.contains(QDir(pics).filePath("trip")));
-    QVERIFY(list->findItems("trip", Qt::MatchExactly).isEmpty());
-    QCOMPARE(list->currentItem()->text(), QStringLiteral("pics"));
+    QVERIFY(s.w.Dir1->findItems("trip", Qt::MatchExactly).isEmpty());
+    QCOMPARE(s.w.Dir1->currentItem()->text(), QStringLiteral("pics"));
 }
 
 QTEST_MAIN(TestGrid)
