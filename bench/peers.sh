@@ -143,7 +143,7 @@ log=$out/peers.log
 echo "peers: load average at the start: $(cut -d' ' -f1-3 /proc/loadavg); $runs run(s) each"
 for folder in "$@"; do
     name=$(basename "$folder")
-    pictures=$(find "$folder" -maxdepth 1 -type f | wc -l)
+    pictures=$(find "$folder" -maxdepth 1 -type f ! -name ".*" | wc -l)
     for run in $(seq "$runs"); do
         for program in $programs; do
             home=$(mktemp -d "$work/home.XXXX")
