@@ -13,7 +13,8 @@
 #               and the last change of the second rectangle (the thumbnails and the
 #               program's progress bar or status text, if it has one);
 #   peak_mb     VmHWM of the program's own process, read just before it is ended;
-#   stopped     "quiet" when nothing changed for QUIET_S seconds, "limit" when LIMIT_S ran out.
+#   stopped     "quiet" when nothing changed for QUIET_S seconds, "limit" when LIMIT_S ran
+#               out, "died" when the program ended by itself.
 # The screens at first_ms and at the end are written to SHOTPREFIX-first.xwd and -end.xwd.
 import os
 import signal

@@ -5,42 +5,47 @@
 # thumbnail the whole folder, the same again for a second launch, and its peak memory.
 # Run by hand, not by ctest:
 #
-#   apt-get install -y --no-install-recommends gthumb geeqie qimgv xvfb
-#   [RUNS=3] [PROGRAMS="ravelin gthumb geeqie qimgv"] [RAVELIN=build/ravelin] \
-#       bench/peers.sh [folder...]        # default: bench/out/camera-1000 bench/out/plain-1000
+#   apt-get install -y --no-install-recommends gthumb geeqie qimgv xvfb imagemagick
+#   bench/make-pictures.sh bench/out   # the folders, if make bench has not made them yet
+#   [RUNS=3] [PROGRAMS="ravelin gthumb geeqie qimgv"] [RAVELIN=build/ravelin] [OUT=dir] \
+#       bench/peers.sh [folder...]       # default: bench/out/camera-1000 bench/out/plain-1000
 #
-# Every launch runs alone (never two programs at once) under its own Xvfb at 1280 x 1024,
-# started with -fbdir so that the screen is a file, and -nocursor so that the pointer (in
-# the middle of the screen, over the thumbnails) is not drawn nor changes shape; bench/peers-watch.py starts the program,
-# reads that file every 100 ms and the program's thumbnail files, and ends the program once
-# neither its thumbnails and progress on screen nor the count of thumbnail files has changed
-# for 5 s (QUIET_S; LIMIT_S,
-# 180 s, at the latest). Each run has a private, empty HOME, XDG_CACHE_HOME and
-# XDG_CONFIG_HOME for the first launch; the second launch uses the same ones again, so it
-# starts with the cache the first filled. What is measured, from the program's start:
+# It prints one line per program, folder and run, then a table of the medians over the runs.
+#
+# How: every launch runs alone (never two programs at once) under its own Xvfb at
+# 1280 x 1024, started with -fbdir, so that the screen is a file, and -nocursor, so that the
+# pointer (in the middle of the screen, over the thumbnails) is neither drawn nor changes
+# shape. bench/peers-watch.py starts the program, reads that file every 25 ms for the first
+# 3 s, then every 100 ms, counts the thumbnail files under the private cache, and ends the
+# program once neither its thumbnails and progress on screen nor that count have changed for
+# 5 s (QUIET_S; LIMIT_S, 180 s, at the latest). Each run has a private, empty HOME,
+# XDG_CACHE_HOME and XDG_CONFIG_HOME for its first launch; the second launch uses the same
+# ones again, so it starts with the cache the first filled. Measured from the program's start:
 #
 # - first: the last change of the rectangle where the program shows its first screen of
-#   thumbnails (a rectangle per program, below): from that moment the rectangle stays as it
-#   ends, every cell in it with its picture. The screens at that moment and at the end are kept
-#   as PNGs in $OUT to check that it is the thumbnails, not a splash or an empty window. The
-#   programs' windows keep their own default sizes, so the rectangle holds 20 cells for
-#   Ravelin (the fourth row cut), 20 for Geeqie (its first four rows), and all that show
-#   for gThumb (16) and qimgv (12).
+#   thumbnails (one per program, below). From that moment on the rectangle stays as it ends,
+#   every cell in it with its picture; before it, cells were still empty or a window was not
+#   there yet. The screens at that moment and at the end are kept as PNGs in $OUT, to check
+#   that it is the thumbnails and not a splash or an empty window (FRAMES=1 keeps every
+#   change). The windows keep their own default sizes: the rectangle holds 20 cells for
+#   Ravelin (the fourth row cut) and Geeqie (its first four rows), and all that show for
+#   gThumb (16) and qimgv (12).
 # - whole: the later of the last growth of the count of thumbnail files under the private
-#   XDG_CACHE_HOME (the shared ~/.cache/thumbnails, and a program's own cache such as
-#   qimgv's) and the last change of the thumbnails on screen or of the program's progress
-#   bar or status text (Ravelin's progress bar, Geeqie's "Loading thumbs..."). Ravelin writes no cache file for a picture with an embedded EXIF thumbnail:
-#   there it is its progress bar reaching the end. qimgv makes the thumbnails of the cells
-#   on screen and around them only: the count it made is printed beside it. On a second
-#   launch the count no longer grows: whole is when the screen settles.
+#   XDG_CACHE_HOME (the shared thumbnails/ folder, and a program's own cache such as qimgv's)
+#   and the last change of the thumbnails on screen or of the program's progress bar or
+#   status text (Ravelin's progress bar, Geeqie's "Loading thumbs..."). Ravelin writes no
+#   cache file for a picture with an embedded EXIF thumbnail: there it is its progress bar
+#   reaching the end. qimgv makes only the thumbnails of the cells on screen and near them:
+#   the count it made is in the table. On a second launch the count no longer grows: whole is
+#   when the screen settles.
 # - peak: VmHWM of the program's own process (not of helpers it may start), read just before
-#   it is ended, for each launch; the table gives the larger of the two.
+#   it is ended; the table gives the larger of the two launches.
 #
-# For the figures to be comparable, Geeqie is set to its icon view with thumbnails shown (its
-# default is a list without them), with a wider file pane; everything else is each program's
-# default (qimgv is told it has run before, so that it shows no welcome message): Geeqie
-# decodes whole pictures (it does not use EXIF thumbnails unless told to),
-# gThumb and Geeqie write the shared cache, qimgv its own.
+# For comparable figures Geeqie is set to its icon view with thumbnails shown (its default is
+# a list without them) and a wider file pane, and qimgv is told it has run before (its first
+# run shows a welcome message over the thumbnails for 4 s); all else is each program's
+# default: Geeqie decodes whole pictures (it uses EXIF thumbnails only when told to), gThumb
+# and Geeqie fill the shared cache, qimgv its own.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -53,7 +58,8 @@ export QUIET_S=${QUIET_S:-5} LIMIT_S=${LIMIT_S:-180}
 
 for p in $programs; do
     case $p in
-        ravelin) [ -x "$ravelin" ] || { echo "peers: build Ravelin first ($ravelin)" >&2; exit 1; } ;;
+        ravelin)
+            [ -x "$ravelin" ] || { echo "peers: build Ravelin first ($ravelin)" >&2; exit 1; } ;;
         *) command -v "$p" >/dev/null || { echo "peers: $p is not installed" >&2; exit 1; } ;;
     esac
 done
@@ -90,6 +96,7 @@ geeqie_default=$work/geeqierc.xml
 make_geeqie_default() {
     local home=$work/geeqie-home
     mkdir -p "$home"
+    # shellcheck disable=SC2016 # $1 is the inner shell's
     HOME=$home XDG_CONFIG_HOME=$home/.config XDG_CACHE_HOME=$home/.cache \
         xvfb-run -a bash -c 'geeqie "$1" >/dev/null 2>&1 & sleep 5; geeqie --remote --quit \
             >/dev/null 2>&1; wait' _ "$work"
@@ -102,10 +109,13 @@ prepare_home() { # program home
     printf '[Settings]\ngtk-cursor-blink = false\n' >"$2/.config/gtk-3.0/settings.ini"
     if [ "$1" = qimgv ]; then
         # Not its first run: that shows a welcome message over the thumbnails for 4 s.
+        local version
+        version=$(dpkg-query -W -f '${Version}' qimgv |
+            sed -E 's/^([0-9]+:)?([0-9]+)\.([0-9]+)\.([0-9]+).*/\2 \3 \4/')
         mkdir -p "$2/.config/qimgv"
+        # shellcheck disable=SC2086 # the three numbers of the version
         printf '[General]\nfirstRun=false\nlastVerMajor=%s\nlastVerMinor=%s\nlastVerMicro=%s\n' \
-            $(dpkg-query -W -f '${Version}' qimgv | sed -E 's/^([0-9]+:)?([0-9]+)\.([0-9]+)\.([0-9]+).*/\2 \3 \4/') \
-            >"$2/.config/qimgv/qimgv.conf"
+            $version >"$2/.config/qimgv/qimgv.conf"
     fi
     if [ "$1" = geeqie ]; then
         mkdir -p "$2/.config/geeqie"
@@ -150,7 +160,7 @@ for folder in "$@"; do
             prepare_home "$program" "$home"
             read -r f1 w1 p1 c1 s1 < <(launch "$program" "$folder" "$home" \
                 "$out/$name-$program-$run-1")
-            read -r f2 w2 p2 c2 s2 < <(launch "$program" "$folder" "$home" \
+            read -r f2 w2 p2 _ s2 < <(launch "$program" "$folder" "$home" \
                 "$out/$name-$program-$run-2")
             rm -rf "$home"
             line="peers: folder=$name pictures=$pictures program=$program run=$run"
@@ -165,7 +175,8 @@ echo "peers: load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # Medians over the runs, one row per folder and program.
 echo
-echo "| folder | program | first screen | whole folder | second launch: first screen | second launch: whole | peak memory | thumbnail files | runs |"
+echo "| folder | program | first screen | whole folder | second launch: first screen |" \
+    "second launch: whole | peak memory | thumbnail files | runs |"
 echo "|---|---|---|---|---|---|---|---|---|"
 awk '
 function median(key, field,   n, i, j, t, v) {
