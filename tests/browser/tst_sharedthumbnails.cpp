@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <memory>
+#include <sys/stat.h>
 
 namespace
 {
@@ -125,6 +126,8 @@ private Q_SLOTS:
         QTest::newRow("newer time") << "time";
         QTest::newRow("another size, the time kept") << "size";
         QTest::newRow("another file's entry under the name") << "uri";
+        // Opened the ordinary way, a pipe would wait for a writer.
+        QTest::newRow("a pipe in the entry's place") << "pipe";
     }
 
     void staleEntriesAreReadAgain()
@@ -141,6 +144,9 @@ private Q_SLOTS:
         } else if (change == "size") {
             QVERIFY(
                 testpictures::write(picture, Qt::blue, QSize(80, 48)) && setTime(picture, taken));
+        } else if (change == "pipe") {
+            QVERIFY(
+                QFile::remove(entry) && ::mkfifo(QFile::encodeName(entry).constData(), 0600) == 0);
         } else {
             const QString other = m_pictures->filePath("b.jpg");
             QVERIFY(testpictures::write(other, Qt::green) && setTime(other, taken));
