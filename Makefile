@@ -8,7 +8,7 @@ TYPE    ?= RelWithDebInfo
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build run test package test-sanitize bench soak hostile fuzz format clean
+.PHONY: setup configure build run test package test-sanitize bench peers soak hostile fuzz format clean
 
 setup:
 	@scripts/setup.sh
@@ -67,6 +67,14 @@ bench: export RAVELIN_BENCH=1
 bench: export PLATFORMS := $(PLATFORMS)
 bench: build
 	@bench/run.sh $(BUILD)/bench/gridbench $(if $(FOLDER),"$(FOLDER)")
+
+# Ravelin beside gThumb, Geeqie and qimgv (installed if missing), each alone under Xvfb, on the
+# benchmark's folders; `make peers FOLDER=/some/pictures` on a folder of your own.
+peers: export RAVELIN_BENCH=1
+peers: export RAVELIN_PEERS=1
+peers: build
+	@bench/make-pictures.sh bench/out
+	@RAVELIN=$(BUILD)/ravelin bench/peers.sh $(if $(FOLDER),"$(FOLDER)")
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

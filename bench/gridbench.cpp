@@ -458,6 +458,9 @@ std::unique_ptr<frmMain> openWindow(platform::Services &services, const PictureL
     window->show();
     if (!window->Dir1->setPath(folder))
         return {};
+    // The last window may have left the folder to open at start: listed then with the
+    // default formats, it is listed again with these.
+    window->state().showFolder(folder);
     QCoreApplication::processEvents();
     return window;
 }

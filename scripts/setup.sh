@@ -23,6 +23,9 @@ if [ "${RAVELIN_BENCH:-}" = 1 ]; then
     packages+=(imagemagick libimage-exiftool-perl libvips-tools libjpeg-turbo-progs)
     packages+=(xvfb xauth)                                  # the grid under X as well
 fi
+if [ "${RAVELIN_PEERS:-}" = 1 ]; then
+    packages+=(gthumb geeqie qimgv python3)                # the programs compared, and the watcher
+fi
 if [ "${RAVELIN_FUZZ:-}" = 1 ]; then
     packages+=(clang-14 libclang-rt-14-dev llvm-14)   # libFuzzer and its symbolizer
 fi
