@@ -78,13 +78,13 @@ qint64 exifEnd(const QByteArray &jpeg)
     return start + 2 + ((uchar(jpeg[start + 2]) << 8) | uchar(jpeg[start + 3]));
 }
 
-// Segments of 60,000 bytes of other data between the EXIF block and the frame header.
-QByteArray afterExif(QByteArray jpeg, int segments)
+// Segments of 60,000 bytes of other data, inserted at the given offset.
+QByteArray withSegments(QByteArray jpeg, qint64 at, int segments)
 {
     constexpr int length = 60000;
     const QByteArray segment = QByteArray("\xFF\xE2", 2) + char(length >> 8) + char(length & 0xFF)
         + QByteArray(length - 2, '\x5A');
-    jpeg.insert(exifEnd(jpeg), segment.repeated(segments));
+    jpeg.insert(at, segment.repeated(segments));
     return jpeg;
 }
 
@@ -216,7 +216,10 @@ private Q_SLOTS:
         QTest::newRow("thumbnail past the first block")
             << large << largeEnd << largeEnd + walk << red;
         QTest::newRow("frame header past the reading limit")
-            << afterExif(small, 5) << first << exif::maxHeaderBytes << blue;
+            << withSegments(small, smallEnd, 5) << first << exif::maxHeaderBytes << blue;
+        // Other segments first: the EXIF block begins within the limit and ends past it.
+        QTest::newRow("EXIF block across the reading limit")
+            << withSegments(large, 2, 4) << first << exif::maxHeaderBytes << blue;
         QByteArray farThumbnail = small;
         const qsizetype offsetTag = farThumbnail.indexOf(QByteArray("\x01\x02\x04\0\x01\0\0\0", 8));
         QVERIFY(offsetTag > 0);
