@@ -1,5 +1,7 @@
 #include "browser/picturefile.h"
 
+#include <cstring>
+
 namespace
 {
 constexpr uchar jpegMarker = 0xFF;
@@ -50,9 +52,17 @@ qint64 PictureFile::countScans(const char *data, qint64 size, qint64 offset)
         m_lastWasMarker = false;
     }
     for (qint64 i = from; i < size; ++i) {
+        if (!m_lastWasMarker) {
+            // Marker bytes are rare in the compressed data: on to the next one.
+            const void *next = std::memchr(data + i, jpegMarker, static_cast<size_t>(size - i));
+            if (next == nullptr)
+                break;
+            i = static_cast<const char *>(next) - data;
+            m_lastWasMarker = true;
+            continue;
+        }
         const auto byte = static_cast<uchar>(data[i]);
-        if (m_lastWasMarker && byte == jpegStartOfScan && ++m_scans > m_scanLimit
-            && m_scanLimit > 0) {
+        if (byte == jpegStartOfScan && ++m_scans > m_scanLimit && m_scanLimit > 0) {
             m_scannedTo = offset + i;
             m_lastWasMarker = false;
             return i;
