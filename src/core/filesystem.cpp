@@ -183,7 +183,8 @@ bool makePrivateFolders(const QString &root, const QString &folder)
     for (qsizetype i = -1; i < below.size(); ++i) {
         if (i >= 0)
             path += QLatin1Char('/') + below[i];
-        if (!QFileInfo(path).isDir() && !QDir().mkdir(path, ownerOnly))
+        // Another thread may make the same folder at the same moment: there it is all the same.
+        if (!QFileInfo(path).isDir() && !QDir().mkdir(path, ownerOnly) && !QFileInfo(path).isDir())
             return false;
     }
     return true;

@@ -10,8 +10,11 @@
 #include <QTest>
 
 #include <atomic>
+#include <latch>
 #include <memory>
 #include <sys/stat.h>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -117,6 +120,32 @@ private Q_SLOTS:
         const LoadedPicture again = readWith(picture, thumbnail);
         QCOMPARE(m_loader.reads.load(), 1);
         QVERIFY(again.image.size() == thumbnail && again.image.pixelColor(50, 50).red() > 200);
+    }
+
+    // The decoding threads store their first pictures at the same moment, each making the
+    // cache's folders if they are not there yet: every entry is stored all the same.
+    void entriesStoredAtOnceIntoAnEmptyCache()
+    {
+        constexpr int threads = 8;
+        QImage image(128, 96, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        for (int round = 0; round < 20; ++round) {
+            const QTemporaryDir root;
+            const SharedThumbnails shared(root.path() + "/thumbnails");
+            std::latch start(threads);
+            std::atomic<int> stored { 0 };
+            std::vector<std::thread> writers;
+            for (int i = 0; i < threads; ++i) {
+                writers.emplace_back([&, i] {
+                    const SharedThumbnails::Key key { "file:///p/" + QString::number(i), 1, 2 };
+                    start.arrive_and_wait();
+                    stored += shared.write(key, SharedThumbnails::Flavour::Normal, image) ? 1 : 0;
+                });
+            }
+            for (std::thread &writer : writers)
+                writer.join();
+            QCOMPARE(stored.load(), threads);
+        }
     }
 
     // An entry made for another version of the file, or for another file, is not used.
