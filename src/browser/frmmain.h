@@ -107,8 +107,7 @@ public:
     // Switches between automatic loading on every folder change and loading by the View
     // Thumbnails button, which shows in manual mode.
     void setThumbnailsManual(bool manual);
-    // The folder and the file names the grid shown now was built from.
-    QString gridFolder() const;
+    // The file names the grid shown now was built from.
     QStringList gridNames() const;
     GridCells &gridCells() { return *m_cells; }
     // Scrolls the grid just far enough to show a cell whole.

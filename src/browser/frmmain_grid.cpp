@@ -86,11 +86,6 @@ void frmMain::VBar_Change(int value)
     showOnScreen();
 }
 
-QString frmMain::gridFolder() const
-{
-    return m_cells->folder();
-}
-
 QStringList frmMain::gridNames() const
 {
     return m_cells->names();

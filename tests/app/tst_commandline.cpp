@@ -1,4 +1,5 @@
 #include "browser/frmmain.h"
+#include "browser/gridcells.h"
 #include "core/commandline.h"
 #include "reliability/faultsupport.h"
 #include "support/fakeservices.h"
@@ -100,7 +101,7 @@ private Q_SLOTS:
             QVERIFY(window.gridNames().isEmpty());
             window.openFolder(start);
             QCOMPARE(window.Dir1->path(), start);
-            QCOMPARE(window.gridFolder(), start);
+            QCOMPARE(window.gridCells().folder(), start);
             QVERIFY(!window.gridNames().isEmpty());
             QCOMPARE(window.gridNames(), window.File1->fileNames());
             QCOMPARE(QDir::currentPath(), start);

@@ -3,8 +3,6 @@
 platform::Answer FakeBoxes::MsgBox(const QString &text, int code, const QString &title)
 {
     shown.push_back({ text, code, title.isEmpty() ? platform::programTitle : title });
-    if (onShow)
-        onShow(shown.back());
     if (!answers.empty()) {
         const platform::Answer next = answers.front();
         answers.pop_front();

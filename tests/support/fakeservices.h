@@ -6,7 +6,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -27,7 +26,6 @@ struct FakeBoxes : platform::MessageBoxes {
     std::deque<platform::Answer> answers;
     platform::Answer answer = platform::Answer::Ok;
     // Runs while a box is "on screen", to look at the windows at that moment.
-    std::function<void(const Shown &)> onShow;
 
     platform::Answer MsgBox(const QString &text, int code, const QString &title) override;
     QStringList texts() const;
