@@ -72,12 +72,6 @@ LoadedPicture PictureCache::throughShared(const QString &path, QSize size) const
     return picture;
 }
 
-QSize PictureCache::thumbnailSize() const
-{
-    const QMutexLocker lock(&m_mutex);
-    return m_size;
-}
-
 void PictureCache::setThumbnailSize(QSize size)
 {
     const QMutexLocker lock(&m_mutex);

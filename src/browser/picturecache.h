@@ -34,7 +34,6 @@ public:
     // Reads and keeps thumbnails in the thumbnail cache desktop programs share as well.
     void useShared(std::shared_ptr<const SharedThumbnails> shared);
 
-    QSize thumbnailSize() const;
     void setThumbnailSize(QSize size);
     // Decode on this many threads (1 decodes on the calling thread).
     void setThreadCount(int threads);
