@@ -8,15 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QStorageInfo>
 #include <QWidget>
-
-#ifndef Q_OS_WIN
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace platform
 {
@@ -63,131 +55,16 @@ void QtMousePointer::setArrow()
         QApplication::restoreOverrideCursor();
 }
 
-namespace
-{
-
-    // File systems that hold no user files: kernel interfaces and the like.
-    bool isPseudoFileSystem(const QByteArray &type)
-    {
-        static const QList<QByteArray> pseudo = {
-            "proc",
-            "sysfs",
-            "devtmpfs",
-            "devpts",
-            "cgroup",
-            "cgroup2",
-            "pstore",
-            "bpf",
-            "debugfs",
-            "tracefs",
-            "securityfs",
-            "mqueue",
-            "hugetlbfs",
-            "configfs",
-            "fusectl",
-            "autofs",
-            "binfmt_misc",
-            "efivarfs",
-            "rpc_pipefs",
-            "nsfs",
-            "ramfs",
-            "squashfs",
-            "overlay",
-            "tmpfs",
-        };
-        return pseudo.contains(type);
-    }
-
-    bool isUserMount(const QString &root)
-    {
-        for (const char *prefix : { "/media/", "/mnt/", "/run/media/" }) {
-            if (root.startsWith(QLatin1String(prefix)))
-                return true;
-        }
-        return false;
-    }
-
-    bool isNetworkFileSystem(const QByteArray &type)
-    {
-        return type.startsWith("nfs") || type == "cifs" || type.startsWith("smb")
-            || type == "fuse.sshfs";
-    }
-
-} // namespace
-
-std::vector<Drive> QtDrives::drives() const
-{
-    std::vector<Drive> result;
-#ifdef Q_OS_WIN
-    // Every drive letter, including removable drives that hold no medium: choosing one of
-    // those is what fails.
-    for (const QFileInfo &info : QDir::drives()) {
-        const QString root = QDir::toNativeSeparators(info.absoluteFilePath());
-        const QStorageInfo storage(root);
-        QString text = root.left(2).toLower();
-        if (storage.isValid() && storage.isReady() && !storage.name().isEmpty())
-            text += QStringLiteral(" [%1]").arg(storage.name());
-        result.push_back({ text, root.left(2) + QLatin1Char('\\') });
-    }
-#else
-    const QString home = QStorageInfo(QDir::homePath()).rootPath();
-    result.push_back({ QStringLiteral("/"), QStringLiteral("/") });
-    for (const QStorageInfo &storage : QStorageInfo::mountedVolumes()) {
-        const QString root = storage.rootPath();
-        if (!storage.isValid() || root == QLatin1String("/"))
-            continue;
-        const QByteArray type = storage.fileSystemType();
-        const bool wanted = root == home || isUserMount(root) || isNetworkFileSystem(type);
-        if (!wanted || (isPseudoFileSystem(type) && !isUserMount(root)))
-            continue;
-        QString text = root;
-        if (!storage.name().isEmpty() && storage.name() != root)
-            text += QStringLiteral(" [%1]").arg(storage.name());
-        result.push_back({ text, root });
-    }
-#endif
-    return result;
-}
-
 QtInstance::QtInstance(const QString &lockPath)
     : m_path(lockPath)
 {
 }
 
-namespace
+QString QtInstance::lockFolder(QString &error)
 {
-    // The user's runtime folder, which only they can reach; where there is none, a folder of
-    // their own in the temporary folder, named by their user id. Empty, with the reason, when
-    // neither can be had: a folder that another user made or can write is never used.
-    QString lockFolder(QString &error)
-    {
-        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-        if (!runtime.isEmpty())
-            return runtime;
-#ifdef Q_OS_UNIX
-        const QString folder
-            = QDir::tempPath() + QStringLiteral("/ravelin-%1").arg(uint(::geteuid()));
-        const QByteArray name = QFile::encodeName(folder);
-        if (::mkdir(name.constData(), S_IRWXU) != 0 && errno != EEXIST) {
-            error = QCoreApplication::translate("platform", "The folder %1 cannot be made: %2.")
-                        .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
-            return {};
-        }
-        struct stat info {
-        };
-        if (::lstat(name.constData(), &info) != 0 || !S_ISDIR(info.st_mode)
-            || info.st_uid != ::geteuid() || (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-            error = QCoreApplication::translate(
-                "platform", "The folder %1 is not a private folder of yours.")
-                        .arg(folder);
-            return {};
-        }
-        return folder;
-#else
-        return QDir::tempPath();
-#endif
-    }
-} // namespace
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? privateTempFolder(error) : runtime;
+}
 
 InstanceClaim QtInstance::claim()
 {

@@ -41,6 +41,12 @@ public:
     QString lockPath() const { return m_path; }
 
 private:
+    // The user's runtime folder, which only they can reach; where there is none, a folder of
+    // their own in the temporary folder, named by their user id. Empty, with the reason, when
+    // neither can be had: a folder that another user made or can write is never used.
+    static QString lockFolder(QString &error);
+    static QString privateTempFolder(QString &error);
+
     QString m_path;
     std::unique_ptr<QLockFile> m_lock;
 };
