@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
