@@ -21,6 +21,13 @@
     </message>
 </context>
 <context>
+    <name>FolderListBox</name>
+    <message>
+        <source>The folder %1 cannot be opened. It may have been removed, or you may not have permission to read it.</source>
+        <translation>Der Ordner %1 kann nicht geöffnet werden. Vielleicht wurde er entfernt, oder Sie haben keine Berechtigung, ihn zu lesen.</translation>
+    </message>
+</context>
+<context>
     <name>Help</name>
     <message>
         <source>Help</source>
@@ -110,10 +117,6 @@
     <message>
         <source>Drive Can not be found.</source>
         <translation>Das Laufwerk wurde nicht gefunden.</translation>
-    </message>
-    <message>
-        <source>The folder %1 cannot be opened. It may have been removed, or you may not have permission to read it.</source>
-        <translation>Der Ordner %1 kann nicht geöffnet werden. Vielleicht wurde er entfernt, oder Sie haben keine Berechtigung, ihn zu lesen.</translation>
     </message>
     <message>
         <source>Folder may already Exist</source>
@@ -468,10 +471,6 @@
     <message>
         <source>Drive Can not be found.</source>
         <translation>Das Laufwerk wurde nicht gefunden.</translation>
-    </message>
-    <message>
-        <source>The folder %1 cannot be opened. It may have been removed, or you may not have permission to read it.</source>
-        <translation>Der Ordner %1 kann nicht geöffnet werden. Vielleicht wurde er entfernt, oder Sie haben keine Berechtigung, ihn zu lesen.</translation>
     </message>
     <message>
         <source>Are you sure you want to DELETE selected files ?</source>

@@ -326,10 +326,7 @@ void frmMain::Dir1_Change()
 void frmMain::openFailed(const QString &path)
 {
     m_services.boxes().MsgBox(
-        tr("The folder %1 cannot be opened. It may have been removed, or you may "
-           "not have permission to read it.")
-            .arg(path),
-        platform::box::Critical, platform::programTitle);
+        FolderListBox::cannotOpenText(path), platform::box::Critical, platform::programTitle);
 }
 
 void frmMain::ButtonLoadThumbs_Click()

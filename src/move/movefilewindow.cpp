@@ -146,10 +146,7 @@ void MoveFileWindow::Dir2_Change()
 void MoveFileWindow::openFailed(const QString &path)
 {
     m_services.boxes().MsgBox(
-        tr("The folder %1 cannot be opened. It may have been removed, or you may "
-           "not have permission to read it.")
-            .arg(path),
-        platform::box::Critical, platform::programTitle);
+        FolderListBox::cannotOpenText(path), platform::box::Critical, platform::programTitle);
 }
 
 void MoveFileWindow::MakeDir_Click()

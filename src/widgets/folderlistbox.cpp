@@ -89,6 +89,13 @@ bool FolderListBox::setPath(const QString &path)
     return true;
 }
 
+QString FolderListBox::cannotOpenText(const QString &path)
+{
+    return tr("The folder %1 cannot be opened. It may have been removed, or you may not have "
+              "permission to read it.")
+        .arg(path);
+}
+
 void FolderListBox::openItem(QListWidgetItem *item)
 {
     const QString target = item->data(pathRole).toString();

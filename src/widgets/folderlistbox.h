@@ -16,6 +16,8 @@ public:
     [[nodiscard]] bool setPath(const QString &path);
     // Re-reads the subfolders of the current folder.
     void refresh();
+    // What the user is told when a folder of the list cannot be opened (openFailed).
+    static QString cannotOpenText(const QString &path);
     // Takes files dropped from a file manager onto one of the folders listed, and tells
     // through filesDropped(); what becomes of them is the window's business.
     void acceptFileDrops();
