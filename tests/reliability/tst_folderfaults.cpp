@@ -17,17 +17,26 @@ namespace
 const QString cannotOpen = QStringLiteral("The folder %1 cannot be opened. It may have been "
                                           "removed, or you may not have permission to read it.");
 
-// Opens a folder from the folder list as the user does, by double-clicking its entry: the
-// first of that name (a folder of the chain above), or the last (a subfolder).
-bool openInFolderList(FolderListBox *list, const QString &name, bool subfolder = false)
+// A folder's entry in the folder list: the first of that name (a folder of the chain above),
+// or the last (a subfolder).
+QListWidgetItem *entryOf(const FolderListBox *list, const QString &name, bool subfolder)
 {
     const QList<QListWidgetItem *> found = list->findItems(name, Qt::MatchExactly);
-    if (found.isEmpty())
+    return found.isEmpty() ? nullptr : subfolder ? found.last() : found.first();
+}
+
+// Opens a folder from the folder list as the user does, by double-clicking its entry.
+bool openInFolderList(FolderListBox *list, const QString &name, bool subfolder = false)
+{
+    QListWidgetItem *item = entryOf(list, name, subfolder);
+    if (item == nullptr)
         return false;
-    QListWidgetItem *item = subfolder ? found.last() : found.first();
     list->scrollToItem(item);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
     // The first click makes the entry current, which may scroll it further into view.
+    item = entryOf(list, name, subfolder);
+    if (item == nullptr)
+        return false;
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
     return true;
 }
