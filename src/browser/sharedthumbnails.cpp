@@ -39,14 +39,17 @@ bool matches(const QImage &image, const SharedThumbnails::Key &key)
     return size.isEmpty() || size.toLongLong() == key.size;
 }
 
-// An entry's PNG, when it is no larger than side a side. The file is opened first, the careful
-// way: only a regular file, without waiting. (A reader given the name of a missing file would
-// try it again with each image suffix after it: thirty-odd opens for every entry not there.)
+// An entry's PNG, when neither of its sides is longer than side. The file is opened first, the
+// careful way: only a regular file, without waiting. (A reader given the name of a missing file
+// would try it again with each image suffix after it: thirty-odd opens for every entry not
+// there.)
 QImage readEntry(const QString &path, int side)
 {
     PictureFile file(path);
     if (!file.openPicture())
         return {};
+    // An entry is small and read whole.
+    file.setReadAhead(true);
     QImageReader reader(&file, "png");
     const QSize size = reader.size();
     if (!reader.canRead() || size.width() > side || size.height() > side)
