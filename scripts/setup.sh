@@ -18,6 +18,7 @@ packages=(
     exfatprogs exfat-fuse               # a memory-card image for the rename tests (as root)
     dpkg-dev file                       # the Debian package: dpkg-shlibdeps finds its dependencies
     desktop-file-utils appstream lintian  # the tests validate what is installed and packaged
+    g++-mingw-w64-x86-64-posix          # a test compiles the Windows halves for syntax
 )
 if [ "${RAVELIN_BENCH:-}" = 1 ]; then
     packages+=(imagemagick libimage-exiftool-perl libvips-tools libjpeg-turbo-progs)
