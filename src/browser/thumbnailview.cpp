@@ -234,6 +234,9 @@ void ThumbnailView::paintCell(QPainter &painter, int index) const
 
 void ThumbnailView::mousePressEvent(QMouseEvent *event)
 {
+    // A press begins a new click. The release that ended a double-click may never have come
+    // here: the preview it opened hides the grid, and the window sends that release elsewhere.
+    m_doubleClicking = false;
     const int index = cellAt(event->position().toPoint());
     m_pressed = event->button() == Qt::LeftButton && isMarked(index) ? index : -1;
     m_pressPoint = event->position().toPoint();
