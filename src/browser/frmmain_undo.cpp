@@ -22,9 +22,9 @@ void frmMain::updateUndo()
     const journal::Reading reading = journal::read(journal::pathFor(m_services.fs()));
     const bool possible
         = reading.status == journal::Reading::Status::Whole && reading.batch.canUndo();
-    mnuEditUndo->setText(possible
-            ? tr("Undo %1").arg(undo::batchName(reading.batch.kind, reading.batch.toUndo()))
-            : tr("Undo"));
+    mnuEditUndo->setText(possible ? tr("Undo %1").arg(undo::batchName(
+                             reading.batch.kind, undo::picturesToUndo(reading.batch)))
+                                  : tr("Undo"));
     mnuEditUndo->setEnabled(possible);
 }
 
@@ -39,7 +39,7 @@ void frmMain::mnuEditUndo_Click()
     }
     const platform::Answer answer = m_services.boxes().MsgBox(
         tr("Are you sure you want to UNDO the %1 ?")
-            .arg(undo::batchName(reading.batch.kind, reading.batch.toUndo())),
+            .arg(undo::batchName(reading.batch.kind, undo::picturesToUndo(reading.batch))),
         platform::box::OkCancel | platform::box::Question, platform::programTitle);
     if (answer == platform::Answer::Ok)
         runUndo(reading.batch);
@@ -47,7 +47,7 @@ void frmMain::mnuEditUndo_Click()
 
 void frmMain::runUndo(const journal::Batch &batch)
 {
-    const QString name = undo::batchName(batch.kind, batch.toUndo());
+    const QString name = undo::batchName(batch.kind, undo::picturesToUndo(batch));
     journal::Recorder recorder(m_services.fs());
     recorder.resume();
     jobs::JobReport report;

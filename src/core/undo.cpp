@@ -1,5 +1,6 @@
 #include "core/undo.h"
 
+#include "browser/pictureformats.h"
 #include "core/safemove.h"
 
 #include <QCoreApplication>
@@ -126,6 +127,20 @@ QString batchName(journal::Kind kind, qsizetype pictures)
     }
     return n == 1 ? QCoreApplication::translate("undo", "Delete of 1 Picture")
                   : QCoreApplication::translate("undo", "Delete of %n Pictures", nullptr, n);
+}
+
+qsizetype picturesToUndo(const journal::Batch &batch)
+{
+    QStringList files;
+    for (const journal::Step &step : batch.steps)
+        files.append(step.from);
+    const QList<qsizetype> shots = pictureformats::shotsOf(files, true);
+    QSet<qsizetype> left;
+    for (qsizetype i = 0; i < batch.steps.size(); ++i) {
+        if (batch.steps.at(i).done && !batch.steps.at(i).undone)
+            left.insert(shots.at(i));
+    }
+    return left.size();
 }
 
 std::optional<platform::FsError> cannotTakeBack(journal::Kind kind, const journal::Step &step)

@@ -14,6 +14,10 @@ namespace undo
 // What the batch was, for the user: "Rename of 300 Pictures", "Delete of 1 Picture".
 [[nodiscard]] QString batchName(journal::Kind kind, qsizetype pictures);
 
+// The pictures of the batch that were dealt with and not yet taken back: a RAW file or a
+// sidecar that went along with its picture is not one more.
+[[nodiscard]] qsizetype picturesToUndo(const journal::Batch &batch);
+
 // Why the file a step put in its place cannot be taken back now, or nothing: it must be where
 // the step left it and as it was then, in the same folders, and the name it came from must
 // lie in the folder it came from.

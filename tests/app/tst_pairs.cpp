@@ -6,6 +6,7 @@
 #include "support/fakeservices.h"
 #include "support/picturefolders.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -106,6 +107,8 @@ private slots:
             QStringList({ "IMG_0003.CR2", "IMG_0003.XMP", "IMG_0004.dng", "IMG_0004.png",
                 "Trip 001.CR2", "Trip 001.JPG", "Trip 001.xmp", "Trip 002.jpg", "Trip 002.nef" }));
         QCOMPARE(contentOf(dir.filePath("Trip 001.CR2")), QStringLiteral("IMG_0001.CR2"));
+        // Two pictures were renamed, whatever went along with them.
+        QCOMPARE(main.mnuEditUndo->text(), "Undo Rename of 2 Pictures");
     }
 
     void aPairIsNeverSplit_data()
