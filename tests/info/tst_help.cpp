@@ -3,11 +3,13 @@
 #include "info/helpbrowser.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
+#include "widgets/colours.h"
 
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QtTest>
 
 // The help window driven through its buttons and links, on pages in a temporary program folder.
@@ -40,6 +42,10 @@ class TestHelp : public QObject
         return true;
     }
     void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+    static QString shippedPages()
+    {
+        return QFileInfo(testpictures::data("../../resources")).absoluteFilePath();
+    }
 
 private slots:
     void initTestCase()
@@ -104,8 +110,7 @@ private slots:
 
     void theShippedPageLeadsToEachOfItsSections()
     {
-        const QString resources
-            = QFileInfo(testpictures::data("../../resources")).absoluteFilePath();
+        const QString resources = shippedPages();
         const QString html = QString::fromUtf8(testpictures::bytes(resources + "/help.html"));
         int links = 0;
         for (const auto &link : QRegularExpression("href=\"#([^\"]+)\"").globalMatch(html)) {
@@ -120,6 +125,39 @@ private slots:
         QVERIFY(clickLink("Deleting pictures"));
         QCOMPARE(shown().fragment(), QStringLiteral("delete"));
         QVERIFY(m_help->WebBrowser1->verticalScrollBar()->value() > 0);
+    }
+
+    // The shipped page's headings stand out on the page in a light and in a dark scheme,
+    // also when the scheme changes while the page is shown.
+    void headingsReadableInEachScheme_data()
+    {
+        QTest::addColumn<QColor>("page");
+        QTest::addColumn<QColor>("text");
+        QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::black);
+        QTest::newRow("dark") << QColor(0x39, 0x39, 0x41) << QColor(0xd3, 0xd3, 0xd3);
+    }
+    void headingsReadableInEachScheme()
+    {
+        QFETCH(QColor, page);
+        QFETCH(QColor, text);
+        m_services.fsFake.programFolderPath = shippedPages();
+        press(m_help->Command3);
+        m_services.fsFake.programFolderPath = m_folder.path();
+        QPalette palette = m_help->WebBrowser1->palette();
+        palette.setColor(QPalette::Base, page);
+        palette.setColor(QPalette::Text, text);
+        m_help->WebBrowser1->setPalette(palette);
+        int headings = 0;
+        for (QTextBlock block = m_help->WebBrowser1->document()->begin(); block.isValid();
+             block = block.next()) {
+            if (block.blockFormat().headingLevel() == 0)
+                continue;
+            ++headings;
+            const QBrush brush = block.begin().fragment().charFormat().foreground();
+            const QColor shown = brush.style() == Qt::NoBrush ? text : brush.color();
+            QVERIFY2(colours::contrast(shown, page) >= 4.5, qPrintable(block.text()));
+        }
+        QVERIFY(headings >= 10);
     }
 };
 
