@@ -87,6 +87,7 @@ void frmMain::buildControls()
 
     Label4 = new QLabel(tr("Version %1").arg(QStringLiteral(RAVELIN_VERSION)), client);
     Label4->setGeometry(72, 32, 73, 17);
+    growToText(Label4);
 
     Drive1 = new DriveListBox(m_services.drives(), client);
     Drive1->setGeometry(8, 64, 177, 23);

@@ -2,6 +2,7 @@
 
 #include "browser/browserstate.h"
 #include "browser/pictureformats.h"
+#include "widgets/fonts.h"
 #include "widgets/mainwindow.h"
 #include "widgets/units.h"
 
@@ -51,13 +52,6 @@ constexpr int clientWidth = 5085;
 constexpr int clientHeight = 4290 + moreFramePush;
 constexpr int margin = 120;
 constexpr double fontPoints = 8;
-
-// The design's widths were made for a narrower font than the one shown here: a caption is
-// never cut off, so a control grows to its text and a frame or the window to its contents.
-void widenToText(QWidget *control)
-{
-    control->resize(std::max(control->width(), control->sizeHint().width()), control->height());
-}
 
 int rightOfChildren(const QWidget *container)
 {
@@ -146,9 +140,11 @@ void frmOptions::buildControls()
     Command3 = new QPushButton(tr("OK"), this);
     Command3->setGeometry(twips(1800, 3720 + moreFramePush, 1335, 375));
 
+    // A caption is never cut off: a control grows to its text, a frame or the window to its
+    // contents.
     for (QGroupBox *frame : { Frame4, Frame5, Frame1, Frame3 }) {
         for (QWidget *control : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-            widenToText(control);
+            growToText(control);
         widenToChildren(frame);
     }
     // The right-hand frames end together, and "OK" stays in the middle, as designed.

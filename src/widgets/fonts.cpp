@@ -3,6 +3,9 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QStringList>
+#include <QWidget>
+
+#include <algorithm>
 
 void installFontSubstitutes()
 {
@@ -14,4 +17,11 @@ void installFontSubstitutes()
                 { QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
                     QStringLiteral("Arial") });
     }
+}
+
+void growToText(QWidget *control)
+{
+    const QSize wanted = control->sizeHint();
+    control->resize(
+        std::max(control->width(), wanted.width()), std::max(control->height(), wanted.height()));
 }
