@@ -31,6 +31,14 @@ void BrowserState::refreshFiles()
     Q_EMIT filesChanged();
 }
 
+void BrowserState::formatsChanged()
+{
+    m_pattern = m_settings.imageFormat;
+    refreshFiles();
+    if (!m_settings.thumbManual)
+        Q_EMIT rebuildRequested();
+}
+
 void BrowserState::select(const QStringList &paths)
 {
     const qsizetype before = m_selection.size();

@@ -41,6 +41,9 @@ public:
     void showFolder(const QString &folder);
     // Lists the folder shown again, with the formats it was shown with.
     void refreshFiles();
+    // The formats or the pairing changed: the folder shown is listed again with them, and in
+    // automatic mode its grid is built again at once.
+    void formatsChanged();
 
     // The selection: full paths, in the order they were selected, each once. It outlives
     // folder changes.

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringList>
@@ -227,13 +228,30 @@ void frmOptions::Command3_Click()
     FormatChecked = checked;
     MoreFormatChecked = moreChecked;
     if (BrowserState *state = mainState()) {
-        state->settings().imageFormat = patterns.join(QLatin1Char(';'));
-        state->settings().deleteRecycle = ToRecycle->isChecked();
+        BrowserSettings &settings = state->settings();
+        const QString pattern = patterns.join(QLatin1Char(';'));
+        const bool relist
+            = pattern != settings.imageFormat || KeepPairs->isChecked() != settings.keepPairs;
+        settings.imageFormat = pattern;
+        settings.deleteRecycle = ToRecycle->isChecked();
         state->setThumbManual(ManualThumb->isChecked());
-        state->settings().autoThumbnails = AutoThumb->isChecked();
-        state->settings().keepPairs = KeepPairs->isChecked();
+        settings.autoThumbnails = AutoThumb->isChecked();
+        settings.keepPairs = KeepPairs->isChecked();
+        // A format just ticked shows in the folder on screen, not only in the next one.
+        if (relist)
+            state->formatsChanged();
     }
     unload();
+}
+
+void frmOptions::keyPressEvent(QKeyEvent *event)
+{
+    // Esc is the close box: nothing is applied.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    SecondaryWindow::keyPressEvent(event);
 }
 
 void frmOptions::Form_Unload()

@@ -50,6 +50,7 @@ public:
 protected:
     void Form_Load() override;
     void Form_Unload() override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
     void Command3_Click();
