@@ -54,6 +54,12 @@ void QtMousePointer::setArrow()
         QApplication::restoreOverrideCursor();
 }
 
+QtDrives::QtDrives(const QString &mountTable, const QString &labels)
+    : m_mountTable(mountTable)
+    , m_labels(labels)
+{
+}
+
 QtInstance::QtInstance(const QString &lockPath)
     : m_path(lockPath)
 {

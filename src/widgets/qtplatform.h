@@ -26,10 +26,28 @@ private:
     int m_depth = 0;
 };
 
+// One line of a mount table: what is mounted, where, and the kind of its file system.
+struct MountEntry {
+    QString device;
+    QString root;
+    QByteArray type;
+};
+
+// A mount table in the format of /proc/self/mounts; empty when it cannot be read.
+std::vector<MountEntry> readMountTable(const QString &file);
+
+// The drives of the mount table, named by the links in the labels folder (on Windows, the
+// drive letters).
 class QtDrives : public Drives
 {
 public:
+    explicit QtDrives(const QString &mountTable = QStringLiteral("/proc/self/mounts"),
+        const QString &labels = QStringLiteral("/dev/disk/by-label"));
     std::vector<Drive> drives() const override;
+
+private:
+    QString m_mountTable;
+    QString m_labels;
 };
 
 class QtInstance : public Instance

@@ -15,7 +15,37 @@
 #include <QTest>
 #include <QTimer>
 
+#include <dlfcn.h>
 #include <sys/stat.h>
+
+// Every call that asks a mount about itself, counted: the drive list must not make one, as a
+// mount that stopped answering never returns from it.
+namespace
+{
+int mountQueries = 0;
+template <class Call>
+Call next(const char *name)
+{
+    ++mountQueries;
+    return reinterpret_cast<Call>(::dlsym(RTLD_NEXT, name));
+}
+} // namespace
+extern "C" int statvfs64(const char *path, void *info)
+{
+    return next<int (*)(const char *, void *)>("statvfs64")(path, info);
+}
+extern "C" int statvfs(const char *path, void *info)
+{
+    return next<int (*)(const char *, void *)>("statvfs")(path, info);
+}
+extern "C" int statfs64(const char *path, void *info)
+{
+    return next<int (*)(const char *, void *)>("statfs64")(path, info);
+}
+extern "C" int statfs(const char *path, void *info)
+{
+    return next<int (*)(const char *, void *)>("statfs")(path, info);
+}
 
 // The real platform services where they guard the user's files and the single instance.
 class TestPlatform : public QObject
@@ -28,6 +58,7 @@ private Q_SLOTS:
     void lockLivesInTheUsersOwnFolder();
     void messageBoxShowsNamesAsText();
     void fileOperationsRefuse();
+    void drivesComeFromTheMountTable();
 };
 
 // A second copy is told another is running; the lock a crashed copy left is taken over, when
@@ -172,6 +203,37 @@ void TestPlatform::fileOperationsRefuse()
     for (const QString &name :
         { QString("new"), QString("missing/new"), QString::fromLatin1("a\0b", 3) })
         QVERIFY(!fs.makeFolder(dir.filePath(name)));
+}
+
+// The drive list is read from the mount table, names and all, and asks no mount anything.
+void TestPlatform::drivesComeFromTheMountTable()
+{
+    QTemporaryDir dir;
+    const QString table = dir.filePath("mounts");
+    const QByteArray card = QFile::encodeName(dir.filePath("sdb1"));
+    QVERIFY(testpictures::writeBytes(table,
+        "/dev/sda1 / ext4 rw 0 0\n"
+        "proc /proc proc rw 0 0\n"
+            + card
+            + " /media/me/Card\\040One vfat rw 0 0\n"
+              "server:/photos /srv/photos nfs4 rw 0 0\n"
+              "tmpfs /run/media/me/ram tmpfs rw 0 0\n"
+              "tmpfs /run/user tmpfs rw 0 0\n"
+              "/dev/sdc1 /opt/other ext4 rw 0 0\n"
+              "short line\n"));
+    QVERIFY(QDir().mkpath(dir.filePath("labels")));
+    QVERIFY(QFile::link(dir.filePath("sdb1"), dir.filePath("labels/CARD\\x20A")));
+    QStringList shown;
+    for (const platform::Drive &drive : platform::QtDrives(table, dir.filePath("labels")).drives())
+        shown << drive.text + " = " + drive.root;
+    QCOMPARE(shown,
+        QStringList({ "/ = /", "/media/me/Card One [CARD A] = /media/me/Card One",
+            "/srv/photos = /srv/photos", "/run/media/me/ram = /run/media/me/ram" }));
+    QCOMPARE(platform::QtDrives(dir.filePath("missing")).drives().size(), size_t(1));
+
+    mountQueries = 0;
+    QVERIFY(!platform::QtDrives().drives().empty());
+    QCOMPARE(mountQueries, 0);
 }
 
 QTEST_MAIN(TestPlatform)
