@@ -80,7 +80,9 @@ private:
     platform::QtFileSystem m_fs;
     platform::QtDrives m_drives;
     AlwaysFirst m_instance;
-    platform::QtProgram m_program;
+    // Never claimed: ending has no lock to let go.
+    platform::QtInstance m_unclaimed;
+    platform::QtProgram m_program { m_unclaimed };
 };
 
 // The program's loader, counting the pictures it opens.

@@ -99,10 +99,18 @@ InstanceClaim QtInstance::claim()
             .arg(QDir::toNativeSeparators(m_path)) };
 }
 
+void QtInstance::release()
+{
+    m_lock.reset();
+}
+
 void QtProgram::end()
 {
     for (QWidget *window : QApplication::topLevelWidgets())
         window->hide();
+    // What is left to do before the program is gone (a decode under way) must not keep a new
+    // start out.
+    m_instance.release();
     QCoreApplication::exit(0);
 }
 

@@ -56,6 +56,8 @@ public:
     // Without a path, the lock lives in the user's own runtime folder.
     explicit QtInstance(const QString &lockPath = {});
     InstanceClaim claim() override;
+    // Lets the lock go: a copy started from now on runs.
+    void release();
     QString lockPath() const { return m_path; }
 
 private:
@@ -72,8 +74,16 @@ private:
 class QtProgram : public Program
 {
 public:
+    // Ending lets the instance's lock go at once, before the program is gone.
+    explicit QtProgram(QtInstance &instance)
+        : m_instance(instance)
+    {
+    }
     void end() override;
     bool openExternal(const QUrl &url) override;
+
+private:
+    QtInstance &m_instance;
 };
 
 class QtServices : public Services
@@ -83,7 +93,7 @@ public:
     MousePointer &mouse() override { return m_mouse; }
     FileSystem &fs() override { return m_fs; }
     Drives &drives() override { return m_drives; }
-    Instance &instance() override { return m_instance; }
+    QtInstance &instance() override { return m_instance; }
     Program &program() override { return m_program; }
 
 private:
@@ -92,7 +102,7 @@ private:
     QtFileSystem m_fs;
     QtDrives m_drives;
     QtInstance m_instance;
-    QtProgram m_program;
+    QtProgram m_program { m_instance };
 };
 
 } // namespace platform

@@ -61,8 +61,8 @@ private Q_SLOTS:
     void drivesComeFromTheMountTable();
 };
 
-// A second copy is told another is running; the lock a crashed copy left is taken over, when
-// its process has ended or its id now names another running program of that name.
+// A second copy is told another is running, until the first ends; the lock a crashed copy left is
+// taken over, when its process has ended or its id now names another running program of that name.
 void TestPlatform::secondInstanceIsDetected()
 {
     QTemporaryDir dir;
@@ -71,6 +71,12 @@ void TestPlatform::secondInstanceIsDetected()
     platform::QtInstance second(lock);
     QCOMPARE(first.claim().outcome, platform::InstanceClaim::Claimed);
     QCOMPARE(second.claim().outcome, platform::InstanceClaim::AnotherRunning);
+    // Ending lets it go at once, whatever is still to be done before the process is gone.
+    platform::QtProgram(first).end();
+    QCOMPARE(second.claim().outcome, platform::InstanceClaim::Claimed);
+    // It also asked the event loop to end: one that ends is run, so that later ones run.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
     QProcess gone;
     gone.start(QStringLiteral("sh"), { QStringLiteral("-c"), QStringLiteral("echo $$") });
     QVERIFY(gone.waitForFinished());
