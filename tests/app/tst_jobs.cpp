@@ -195,10 +195,10 @@ void TestJobs::deleteFiles_data()
         { "p/b.jpg: " + errorText(FsError::TooLongForTrash) }, bLeft);
     // A fresh account: no stray trash in the picture folder, which is the current folder.
     trashRow("no data folder yet", "fresh", all, {}, folders);
-    trashRow(
-        "its info folder is a file", "info", {}, { "p/a.jpg: *", "p/b.jpg: *", "q/c.jpg: *" }, all);
-    trashRow(
-        "read-only data folder", "rodata", {}, { "p/a.jpg: *", "p/b.jpg: *", "q/c.jpg: *" }, all);
+    const QStringList none = { "p/a.jpg: *", "p/b.jpg: *", "q/c.jpg: *" };
+    trashRow("its info folder is a file", "info", {}, none, all);
+    trashRow("read-only data folder", "rodata", {}, none, all);
+    trashRow("its folders there but read-only", "rotrash", {}, none, all);
 }
 
 void TestJobs::deleteFiles()
@@ -241,6 +241,10 @@ void TestJobs::deleteFiles()
     }
     if (trouble == "info")
         make({ "home/share/Trash/info" });
+    if (trouble == "rotrash") {
+        for (const char *folder : { "/files", "/info" })
+            QVERIFY(QDir().mkpath(trash + folder) && faults::setReadOnly(trash + folder, true));
+    }
     if (trouble == "rofiles") {
         for (const QString &file : files + QStringList { "p", "q" })
             QVERIFY(file.size() == 1 ? faults::openToEveryone(path(file))
@@ -283,6 +287,8 @@ void TestJobs::renameFiles_data()
     row("a new name taken by another file", abc + QStringList { "p/N 2.jpg" }, newNames, "", 0,
         "p/b.jpg: A file named N 2.jpg is already there." + refused,
         abc + QStringList { "p/N 2.jpg" });
+    row("a new name taken by a link to nothing", abc, newNames, "dangling", 0,
+        "p/b.jpg: A file named N 2.jpg is already there." + refused, abc);
     row("two files given one name", abc,
         { "p/a.jpg>p/N.jpg", "p/b.jpg>p/M.jpg", "p/c.jpg>p/N.jpg" }, "", 0,
         "p/c.jpg: Another picture of this rename gets the same new name, N.jpg." + refused, abc);
@@ -297,9 +303,12 @@ void TestJobs::renameFiles_data()
         "p/b.jpg: Its new name, X 1.jpg, is still taken by a picture further down the list."
             + refused,
         { "p/a.jpg", "p/b.jpg", "p/x 1.JPG" });
+    // 255 bytes fit.
     row("a name too long for the disk", abc,
-        { "p/a.jpg>p/N.jpg", "p/b.jpg>p/" + QString(252, u'L') + ".jpeg", "p/c.jpg>p/M.jpg" }, "",
-        0, "p/b.jpg: Its new name is 257 bytes long; this drive takes at most 255." + refused, abc);
+        { "p/a.jpg>p/N.jpg", "p/b.jpg>p/" + QString(251, u'L') + ".jpg",
+            "p/c.jpg>p/" + QString(252, u'L') + ".jpeg" },
+        "", 0, "p/c.jpg: Its new name is 257 bytes long; this drive takes at most 255." + refused,
+        abc);
     // Found only while renaming: the run stops there, and the files after it keep their names.
     row("no new name", abc, { "p/a.jpg>p/N 1.jpg", "p/b.jpg>", "p/c.jpg>p/N 3.jpg" }, "", 1,
         "p/b.jpg: " + errorText(FsError::NoNewName), firstOnly);
@@ -327,6 +336,8 @@ void TestJobs::renameFiles()
     make(files);
     if (trouble == "exfat")
         m_fs.fileSystem = trouble;
+    if (trouble == "dangling")
+        QVERIFY(QFile::link("nowhere", path("p/N 2.jpg")));
     m_fs.fault = [&](auto, const QString &from, auto) -> std::optional<FsResult> {
         if (from != path("p/b.jpg"))
             return std::nullopt;
