@@ -1,6 +1,7 @@
 #include "browser/picturecache.h"
 #include "browser/sharedthumbnails.h"
 #include "core/buildinfo.h"
+#include "reliability/faultsupport.h"
 #include "support/testpictures.h"
 
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <latch>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <vector>
@@ -60,8 +62,11 @@ class TestSharedThumbnails : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A read that waits (a pipe opened the ordinary way) ends the test with a message, long
+    // before the test runner's time limit.
     void init()
     {
+        m_watchdog.emplace(std::chrono::seconds(15));
         m_home = std::make_unique<QTemporaryDir>();
         m_pictures = std::make_unique<QTemporaryDir>();
         m_loader.reads = 0;
@@ -69,6 +74,8 @@ private Q_SLOTS:
         qputenv("XDG_CACHE_HOME", QFile::encodeName(m_home->path()));
         m_shared = std::make_shared<SharedThumbnails>(SharedThumbnails::standardRoot());
     }
+
+    void cleanup() { m_watchdog.reset(); }
 
     void namesAndKeys()
     {
@@ -153,6 +160,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("change");
         QTest::newRow("newer time") << "time";
+        QTest::newRow("older time, as restored from a backup") << "older";
         QTest::newRow("another size, the time kept") << "size";
         QTest::newRow("another file's entry under the name") << "uri";
         // Opened the ordinary way, a pipe would wait for a writer.
@@ -168,8 +176,8 @@ private Q_SLOTS:
         (void)readWith(picture, QSize(100, 100));
         const QString entry = m_shared->entryPath(
             SharedThumbnails::uriOf(picture), SharedThumbnails::Flavour::Normal);
-        if (change == "time") {
-            QVERIFY(setTime(picture, taken.addSecs(1)));
+        if (change == "time" || change == "older") {
+            QVERIFY(setTime(picture, taken.addSecs(change == "time" ? 1 : -1)));
         } else if (change == "size") {
             QVERIFY(
                 testpictures::write(picture, Qt::blue, QSize(80, 48)) && setTime(picture, taken));
@@ -209,6 +217,11 @@ private Q_SLOTS:
         const LoadedPicture again = readWith(broken, QSize(100, 100));
         QCOMPARE(m_loader.reads.load(), 1);
         QCOMPARE(again.error, first.error);
+
+        // Replaced by a real picture, with the same time: the note is not its.
+        const QDateTime time = QFileInfo(broken).lastModified();
+        QVERIFY(testpictures::write(broken, Qt::red) && setTime(broken, time));
+        QVERIFY(readWith(broken, QSize(100, 100)).ok());
     }
 
     // A thumbnail the file carries is cheaper than a PNG, and the cache's own files get none.
@@ -240,6 +253,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_pictures;
     Loader m_loader;
     std::shared_ptr<SharedThumbnails> m_shared;
+    std::optional<faults::Watchdog> m_watchdog;
 };
 
 QTEST_MAIN(TestSharedThumbnails)
