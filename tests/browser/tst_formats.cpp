@@ -110,7 +110,7 @@ private slots:
         }
     }
 
-    void heifTurnIsApplied()
+    void turnsAreApplied()
     {
         // One labelled photo stored plain, and stored turned a quarter (irot) and mirrored
         // (imir): each shown as its file says, the two look alike.
@@ -121,6 +121,23 @@ private slots:
         QVERIFY2(plain.ok() && turned.ok(), qPrintable(plain.error + turned.error));
         QCOMPARE(turned.image.size(), plain.image.size());
         QVERIFY(difference(plain.image, turned.image) < 4);
+
+        // A RAW file's orientation tag: 6 turns its picture a quarter clockwise, 8 the other
+        // way.
+        const QByteArray raf = testpictures::bytes(testpictures::data("camera/FujiFilm.raf"));
+        const qsizetype tag = raf.indexOf(QByteArray("\x12\x01\x03\0\x01\0\0\0\x01\0", 10));
+        QVERIFY(tag > 0);
+        const auto shownAs = [&](char orientation, QSize shape) {
+            QByteArray bytes = raf;
+            bytes[tag + 8] = orientation;
+            return cameraformats::loadRawBytes(bytes, shape).picture.image;
+        };
+        const QImage upright = shownAs(1, QSize(64, 48));
+        for (const int turn : { 6, 8 }) {
+            const QImage expected = upright.transformed(QTransform().rotate(turn == 6 ? 90 : -90));
+            QVERIFY2(difference(shownAs(char(turn), QSize(48, 64)), expected) < 4,
+                qPrintable(QString::number(turn)));
+        }
     }
 
     void sizesAreCheckedBeforeDecoding_data()

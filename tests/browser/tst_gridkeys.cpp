@@ -173,6 +173,8 @@ private slots:
         row("Ctrl-click toggles", { "click 1", "ctrl-click 3", "ctrl-click 1" }, { 3 });
         row("Shift+Up", { "click 7", "shift Up" }, { 7, 2, 3, 4, 5, 6 });
         row("Shift+Right from the focus", { "shift Right", "shift Right" }, { 0, 1, 2 });
+        row("Shift+Right from the last click",
+            { "click 2", "key Right", "key Right", "shift Right" }, { 2, 3, 4, 5 });
     }
     void rangesInGridOrder()
     {
