@@ -13,6 +13,7 @@ packages=(
     libexif-dev                         # embedded EXIF thumbnails (see README)
     libheif-dev                         # HEIC and AVIF (Debian's libheif1 has the HEVC and AV1 decoders built in)
     libraw-dev                          # camera RAW files: their embedded pictures
+    zlib1g-dev                          # what a PNG's compressed text inflates to, before decoding
     fonts-dejavu-core                   # the same text metrics on every machine
     clang-format                        # the code format is checked by the tests
     exfatprogs exfat-fuse               # a memory-card image for the rename tests (as root)

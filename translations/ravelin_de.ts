@@ -165,6 +165,10 @@
         <translation>Die Datei enthält weit mehr Daten, als ein Bild dieser Größe braucht.</translation>
     </message>
     <message>
+        <source>The picture carries far more text than any picture needs.</source>
+        <translation>Das Bild enthält weit mehr Text, als irgendein Bild braucht.</translation>
+    </message>
+    <message>
         <source>The file is %1 MB, more than any camera writes.</source>
         <translation>Die Datei ist %1 MB groß, mehr als irgendeine Kamera schreibt.</translation>
     </message>

@@ -18,6 +18,13 @@ namespace decodelimits
 inline constexpr int allocationLimitMb = 128;
 inline constexpr qint64 maxWholeDecodePixels = qint64(allocationLimitMb) * 1024 * 1024 / 4;
 inline constexpr int bytesPerPixel = 4;
+// A real picture's header lies within the first few megabytes (camera maker notes, colour
+// profiles); past them, a JPEG marker search would read on through a huge file of anything.
+inline constexpr qint64 headerBudgetBytes = 4LL * 1024 * 1024;
+// Bytes that no picture of a given size needs: generous for uncompressed pixels of 8 bytes
+// and for metadata. Beyond, a file is refused rather than read on.
+inline constexpr qint64 readBudgetSlackBytes = 16LL * 1024 * 1024;
+inline constexpr qint64 readBudgetBytesPerPixel = 8;
 // No encoder writes more scans than this (libjpeg-turbo's own tools stop here); each scan,
 // even an empty one, costs a pass over the whole picture.
 inline constexpr int maxJpegScans = 500;

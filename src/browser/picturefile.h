@@ -17,9 +17,11 @@ public:
     PictureFile(const PictureFile &) = delete;
     PictureFile &operator=(const PictureFile &) = delete;
 
+    enum class Links { Follow, Refuse };
     // Opens the file for reading, with the system's read-ahead off (see setReadAhead); false,
-    // with errorString() saying why, when it cannot be opened or is not a regular file.
-    bool openPicture();
+    // with errorString() saying why, when it cannot be opened or is not a regular file, or
+    // (Links::Refuse) when its name is a symbolic link.
+    bool openPicture(Links links = Links::Follow);
 
     // Turns the system's read-ahead on or off, where it has one. Off, a read of a few bytes
     // brings in those bytes only: a picture's header and embedded thumbnail lie in its first
@@ -32,6 +34,9 @@ public:
     // True when a read stopped at the budget with more of the file left.
     bool budgetHit() const { return m_budgetHit; }
     qint64 bytesRead() const { return m_bytesRead; }
+    // Up to size bytes at offset, read around the buffer and outside the byte budget; the
+    // position stays where it was.
+    QByteArray bytesAt(qint64 offset, qint64 size);
 
     // Start-of-scan markers after which reads find the end of the file (0: no limit). The
     // markers are counted in every byte read from the start, once each.

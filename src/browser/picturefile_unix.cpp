@@ -7,11 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool PictureFile::openPicture()
+bool PictureFile::openPicture(Links links)
 {
     // Without waiting: a FIFO or a terminal would block the open itself until a writer comes.
-    const int fd = ::open(
-        QFile::encodeName(fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::open(QFile::encodeName(fileName()).constData(),
+        O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (links == Links::Refuse ? O_NOFOLLOW : 0));
     if (fd < 0) {
         setErrorString(QString::fromLocal8Bit(std::strerror(errno)));
         return false;
@@ -42,4 +42,21 @@ void PictureFile::setReadAhead(bool on)
 qint64 PictureFile::systemPosition() const
 {
     return ::lseek(handle(), 0, SEEK_CUR);
+}
+
+QByteArray PictureFile::bytesAt(qint64 offset, qint64 size)
+{
+    QByteArray bytes(qMax(size, qint64(0)), Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < bytes.size()) {
+        const ssize_t read = ::pread(
+            handle(), bytes.data() + got, size_t(bytes.size() - got), off_t(offset + got));
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read <= 0)
+            break;
+        got += read;
+    }
+    bytes.truncate(got);
+    return bytes;
 }

@@ -5,6 +5,7 @@
 #include "browser/exifthumbnail.h"
 #include "browser/picturefile.h"
 #include "browser/pictureformats.h"
+#include "browser/pngchunks.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -31,13 +32,6 @@ constexpr int maxJpegSegments = 256;
 // An icon file lists its images in a directory; more than this is not a real icon.
 constexpr int maxIconImages = 64;
 
-// A real picture's header lies within the first few megabytes (camera maker notes, colour
-// profiles); past them, a JPEG marker search would read on through a huge file of anything.
-constexpr qint64 headerBudgetBytes = 4LL * 1024 * 1024;
-// Bytes that no picture of a given size needs: generous for uncompressed pixels of 8 bytes
-// and for metadata. Beyond, a file is refused rather than read on.
-constexpr qint64 readBudgetSlackBytes = 16LL * 1024 * 1024;
-constexpr qint64 readBudgetBytesPerPixel = 8;
 // Icons hold images of up to 256 pixels a side; larger ones are not real icon images.
 constexpr int maxIconSide = 1024;
 
@@ -161,7 +155,7 @@ struct Candidate {
 // An icon's images by their own sizes: the directory's sizes are a byte each and say nothing
 // of what an image holds (a PNG image under a 256 x 256 entry can be 5600 x 5600). An image
 // whose own header cannot be read gets an invalid size.
-std::vector<Candidate> iconImages(QIODevice &file)
+std::vector<Candidate> iconImages(PictureFile &file)
 {
     constexpr int directoryHead = 6;
     constexpr int entrySize = 16;
@@ -183,11 +177,17 @@ std::vector<Candidate> iconImages(QIODevice &file)
         };
         const int listedWidth = listed(entry);
         const int listedHeight = listed(entry + 1);
-        const QByteArray image = readAt(file, littleEndian(directory, entry + 12, 4), imageHead);
+        const qint64 offset = littleEndian(directory, entry + 12, 4);
+        const QByteArray image = readAt(file, offset, imageHead);
         QSize own;
         if (image.size() == imageHead && image.startsWith("\x89PNG\r\n\x1A\n")) {
-            own = QSize(int(qMin(bigEndian32(image, 16), quint32(INT_MAX))),
-                int(qMin(bigEndian32(image, 20), quint32(INT_MAX))));
+            // One whose text or data is out of bounds is skipped like one that cannot be read.
+            const QString refused = pngchunks::refusal([&file, offset](qint64 at, qint64 size) {
+                return file.bytesAt(offset + at, size);
+            });
+            if (refused.isEmpty())
+                own = QSize(int(qMin(bigEndian32(image, 16), quint32(INT_MAX))),
+                    int(qMin(bigEndian32(image, 20), quint32(INT_MAX))));
         } else if (image.size() >= 12) {
             // A bitmap's height counts its colour and its mask rows.
             const auto width = qint32(littleEndian(image, 4, 4));
@@ -334,6 +334,8 @@ LoadedPicture decodeEmbedded(const QByteArray &bytes, QSize size)
                 "The embedded picture has more than %1 scans, more than any camera writes.")
                 .arg(maxJpegScans) };
     }
+    if (const QString png = pngchunks::refusal(bytes); !png.isEmpty())
+        return { {}, png };
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -410,6 +412,11 @@ LoadedPicture QtPictureLoader::read(const QString &path, const SizeFor &sizeFor)
         };
     }
 
+    // A PNG's text and data are measured before Qt's reader keeps or inflates them.
+    const QString png = pngchunks::refusal(
+        [&file](qint64 offset, qint64 bytes) { return file.bytesAt(offset, bytes); });
+    if (!png.isEmpty())
+        return { {}, png };
     file.setReadAhead(true);
     QImageReader reader(&file);
     reader.setAutoTransform(true);

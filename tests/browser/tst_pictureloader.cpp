@@ -163,6 +163,16 @@ void TestPictureLoader::workIsBounded_data()
     buffer.open(QIODevice::WriteOnly);
     testpictures::filled(QSize(1300, 1300), Qt::blue).save(&buffer, "BMP");
     QTest::newRow("a 5 MB bitmap") << bitmap << 0LL << "";
+    // Qt's PNG reader keeps every text inflated, twice, before a size can be checked; and it
+    // inflates whatever data follows the picture's last row.
+    constexpr qint64 megabytes = 1024 * 1024;
+    QTest::newRow("PNG: compressed texts of 4 MB")
+        << testpictures::pngWithText(4, 4 * megabytes) << 0LL << "far more text";
+    QTest::newRow("PNG: 300 texts") << testpictures::pngWithText(300, 8) << 0LL << "far more text";
+    QTest::newRow("PNG: a few texts")
+        << testpictures::pngWithText(3, 100 * 1024, Qt::blue) << 0LL << "";
+    QTest::newRow("PNG: data past the end of the picture")
+        << testpictures::pngWithLongData(QSize(100, 100), megabytes) << 0LL << "far more data";
     // The directory says 256 x 256; what counts is what each image holds.
     const QByteArray huge = testpictures::monoPng(QSize(5600, 5600), Qt::red);
     const QByteArray small = testpictures::monoPng(QSize(32, 32), Qt::blue);
@@ -174,6 +184,9 @@ void TestPictureLoader::workIsBounded_data()
         << 0LL << "";
     QTest::newRow("icon: huge images and a real one")
         << testpictures::iconOf({ huge, huge, small, huge }) << 0LL << "";
+    QTest::newRow("icon: an image of texts and a real one")
+        << testpictures::iconOf({ testpictures::pngWithText(8, 4 * megabytes), small }) << 0LL
+        << "";
     QTest::newRow("icon: huge images only")
         << testpictures::iconOf({ huge, huge }) << 0LL << "5600 x 5600";
 }

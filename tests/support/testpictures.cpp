@@ -7,6 +7,7 @@
 #include <QImageWriter>
 
 #include <libexif/exif-data.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -158,6 +159,80 @@ QByteArray monoPng(QSize size, QColor color)
     return bytes;
 }
 
+namespace
+{
+    QByteArray bigEndian32(quint32 value)
+    {
+        QByteArray bytes;
+        for (int shift = 24; shift >= 0; shift -= 8)
+            bytes.append(char((value >> shift) & 0xFF));
+        return bytes;
+    }
+
+    QByteArray pngChunk(const QByteArray &type, const QByteArray &data)
+    {
+        uLong check = crc32(0, reinterpret_cast<const Bytef *>(type.constData()), 4);
+        check = crc32(check, reinterpret_cast<const Bytef *>(data.constData()), uInt(data.size()));
+        return bigEndian32(quint32(data.size())) + type + data + bigEndian32(quint32(check));
+    }
+} // namespace
+
+QByteArray pngAddTexts(QByteArray png, int chunks, qint64 textBytes)
+{
+    // qCompress puts the length before a zlib stream; a keyword, its end and the method 0 before.
+    const QByteArray text = pngChunk(
+        "zTXt", QByteArray("Comment\0\0", 9) + qCompress(QByteArray(textBytes, 'a'), 9).mid(4));
+    constexpr int afterHeader = 8 + 25;
+    QByteArray texts;
+    for (int i = 0; i < chunks; ++i)
+        texts += text;
+    return png.insert(afterHeader, texts);
+}
+
+QByteArray pngAddData(QByteArray png, qint64 bytes)
+{
+    constexpr int end = 12;
+    return png.insert(png.size() - end, pngChunk("IDAT", QByteArray(bytes, '\0')));
+}
+
+QByteArray pngWithText(int chunks, qint64 textBytes, QColor color)
+{
+    return pngAddTexts(monoPng(QSize(64, 48), color), chunks, textBytes);
+}
+
+QByteArray pngWithLongData(QSize size, qint64 compressedBytes)
+{
+    // Grey, 8 bits, no interlacing: the rows inflate to zeros, and so does the rest.
+    const QByteArray header = bigEndian32(quint32(size.width()))
+        + bigEndian32(quint32(size.height())) + QByteArray("\x08\0\0\0\0", 5);
+    z_stream stream {};
+    deflateInit(&stream, Z_BEST_COMPRESSION);
+    QByteArray zeros(1024 * 1024, '\0');
+    const auto compressed = [&](int flush) {
+        QByteArray out(int(deflateBound(&stream, uLong(zeros.size()))) + 64, '\0');
+        stream.next_in = reinterpret_cast<Bytef *>(zeros.data());
+        stream.avail_in = flush == Z_FINISH ? 0 : uInt(zeros.size());
+        stream.next_out = reinterpret_cast<Bytef *>(out.data());
+        stream.avail_out = uInt(out.size());
+        deflate(&stream, flush);
+        out.truncate(out.size() - qsizetype(stream.avail_out));
+        return out;
+    };
+    // After the first, a megabyte of zeros compresses to a block that refers back to zeros
+    // alone and ends on a byte: repeated, the stream stays whole.
+    QByteArray data = compressed(Z_SYNC_FLUSH);
+    const QByteArray block = compressed(Z_SYNC_FLUSH);
+    while (data.size() + block.size() < compressedBytes)
+        data += block;
+    data += compressed(Z_FINISH);
+    deflateEnd(&stream);
+    QByteArray png = QByteArray("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", header);
+    constexpr qsizetype chunkSize = 64 * 1024;
+    for (qsizetype at = 0; at < data.size(); at += chunkSize)
+        png += pngChunk("IDAT", data.mid(at, chunkSize));
+    return png + pngChunk("IEND", {});
+}
+
 QByteArray iconOf(const QByteArrayList &images)
 {
     constexpr int directoryHead = 6;
@@ -197,6 +272,10 @@ QStringList writeHostileCases(const QString &folder)
         { QStringLiteral("png-5600x5600-named.jpg"), huge },
         { QStringLiteral("icon-64-pngs-of-5600x5600.ico"), iconOf(QByteArrayList(64, huge)) },
         { QStringLiteral("sparse-20gb.jpg"), jpegHeaderOnly() },
+        // 309 KB that took 1.5 GB, and 15.6 MB that took 55 s of processor time a decode.
+        { QStringLiteral("png-40-texts-of-8mb.jpg"), pngWithText(40, 8'000'000) },
+        { QStringLiteral("png-640x480-data-for-15gb.jpg"),
+            pngWithLongData(QSize(640, 480), 15'600'000) },
         { markupName, jpegBytes(QImage(64, 48, QImage::Format_RGB32)) },
     };
     QStringList names;

@@ -46,15 +46,25 @@ QByteArray scanBomb(QSize claimed, int scans);
 // A PNG of one colour and that size, a bit a pixel: a few kilobytes that decode to a picture
 // of 4 bytes a pixel.
 QByteArray monoPng(QSize size, QColor color);
+// The PNG with that many compressed text chunks after its header, that each inflate to
+// textBytes: the reader keeps every text whole while it reads the header.
+QByteArray pngAddTexts(QByteArray png, int chunks, qint64 textBytes);
+// The PNG with a chunk of that many bytes of picture data more before its end.
+QByteArray pngAddData(QByteArray png, qint64 bytes);
+// A PNG of one colour, 64 x 48, with text chunks as pngAddTexts puts them.
+QByteArray pngWithText(int chunks, qint64 textBytes, QColor color = Qt::red);
+// A black PNG of that size whose data stream goes on after the picture's end, for about
+// compressedBytes in all (some thousand times that inflated): a decoder inflates all of it.
+QByteArray pngWithLongData(QSize size, qint64 compressedBytes);
 // A small JPEG cut right after its scan header: a decoder looks through whatever follows
 // for the picture's data and its end.
 QByteArray jpegHeaderOnly();
 // An icon whose directory lists every image as 256 x 256, whatever each one holds.
 QByteArray iconOf(const QByteArrayList &images);
 // Puts into a folder the hostile cases made here rather than kept as files: the pictures
-// above, a 20 GB sparse file behind a JPEG header, a picture whose name looks like markup,
-// and links to a FIFO and to devices, as files and as folders. Returns the names of the
-// files that are pictures to list (the links are not).
+// above (PNG text and data bombs too), a 20 GB sparse file behind a JPEG header, a picture whose
+// name looks like markup, and links to a FIFO and to devices, as files and as folders. Returns the
+// names of the files that are pictures to list (the links are not).
 QStringList writeHostileCases(const QString &folder);
 inline const QString markupName = QStringLiteral("<font color=red size=6>BIG RED.jpg");
 
