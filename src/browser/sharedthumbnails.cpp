@@ -1,6 +1,8 @@
 #include "browser/sharedthumbnails.h"
 
+#include "browser/decodelimits.h"
 #include "browser/picturefile.h"
+#include "browser/pngchunks.h"
 #include "core/buildinfo.h"
 #include "core/filesystem.h"
 
@@ -23,6 +25,8 @@ const QString failFolder = QStringLiteral("fail/ravelin-" RAVELIN_VERSION);
 constexpr int pngQuality = 50;
 // Where the reason a file could not be read is kept in a failure entry.
 const QString reasonKey = QStringLiteral("Description");
+// The longest reason read back from a failure entry.
+constexpr qsizetype maxReasonLength = 500;
 
 // The keys are read from the PNG itself: the reader's own text() takes the "::" in their
 // names for separators.
@@ -40,21 +44,29 @@ bool matches(const QImage &image, const SharedThumbnails::Key &key)
 }
 
 // An entry's PNG, when neither of its sides is longer than side. The file is opened first, the
-// careful way: only a regular file, without waiting. (A reader given the name of a missing file
-// would try it again with each image suffix after it: thirty-odd opens for every entry not
-// there.)
+// careful way: only a regular file, not through a link, without waiting. (A reader given the
+// name of a missing file would try it again with each image suffix after it: thirty-odd opens
+// for every entry not there.) Its text, its data and the bytes read are bounded as a picture's.
 QImage readEntry(const QString &path, int side)
 {
     PictureFile file(path);
-    if (!file.openPicture())
+    if (!file.openPicture(PictureFile::Links::Refuse))
+        return {};
+    const QString refused = pngchunks::refusal(
+        [&file](qint64 offset, qint64 bytes) { return file.bytesAt(offset, bytes); });
+    if (!refused.isEmpty())
         return {};
     // An entry is small and read whole.
     file.setReadAhead(true);
+    file.setByteBudget(decodelimits::headerBudgetBytes);
     QImageReader reader(&file, "png");
     const QSize size = reader.size();
     if (!reader.canRead() || size.width() > side || size.height() > side)
         return {};
-    return reader.read();
+    file.setByteBudget(file.bytesRead() + decodelimits::readBudgetSlackBytes
+        + decodelimits::readBudgetBytesPerPixel * decodelimits::pixelsOf(size));
+    QImage image = reader.read();
+    return file.budgetHit() ? QImage() : image;
 }
 } // namespace
 
@@ -125,8 +137,11 @@ QImage SharedThumbnails::read(const Key &key, Flavour flavour) const
     if (flavour == Flavour::Normal)
         flavours.push_back(Flavour::Large);
     for (const Flavour each : flavours) {
+        const QString path = entryPath(key.uri, each);
+        if (!isPrivate(path))
+            continue;
         // No real entry is larger than its flavour's side.
-        const QImage image = readEntry(entryPath(key.uri, each), sideOf(each));
+        const QImage image = readEntry(path, sideOf(each));
         if (!image.isNull() && matches(image, key))
             return image;
     }
@@ -157,11 +172,33 @@ bool SharedThumbnails::readFailure(const Key &key, QString *why) const
 {
     if (key.uri.isEmpty())
         return false;
-    const QImage mark = readEntry(failurePath(key.uri), 1);
+    const QString path = failurePath(key.uri);
+    if (!isPrivate(path))
+        return false;
+    const QImage mark = readEntry(path, 1);
     if (mark.isNull() || !matches(mark, key))
         return false;
-    if (why != nullptr)
-        *why = mark.text(reasonKey);
+    // Whoever wrote it, the reason is a line of text, not a page.
+    if (why != nullptr) {
+        const QString reason = mark.text(reasonKey);
+        *why = reason.size() <= maxReasonLength ? reason
+                                                : reason.left(maxReasonLength - 1) + QChar(0x2026);
+    }
+    return true;
+}
+
+bool SharedThumbnails::isPrivate(const QString &path) const
+{
+    QString folder = m_root;
+    if (!platform::isOwnPrivateFolder(folder))
+        return false;
+    const QStringList below
+        = QFileInfo(path).path().mid(m_root.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &name : below) {
+        folder += QLatin1Char('/') + name;
+        if (!platform::isOwnPrivateFolder(folder))
+            return false;
+    }
     return true;
 }
 
@@ -183,7 +220,7 @@ bool SharedThumbnails::store(
     if (!writer.write(image))
         return false;
     // The standard keeps thumbnails private: folders 0700, files 0600.
-    if (!platform::makePrivateFolders(m_root, QFileInfo(path).path()))
+    if (!platform::makePrivateFolders(m_root, QFileInfo(path).path()) || !isPrivate(path))
         return false;
     return platform::replaceFile(path, bytes, true).ok;
 }

@@ -48,6 +48,10 @@ public:
     bool readFailure(const Key &key, QString *why) const;
 
 private:
+    // Whether the folders from the root down to the one that holds path are the user's own,
+    // not links, and writable by nobody else, as the standard asks: in a cache that another
+    // user can write in, entries may be planted and links may lead writes elsewhere.
+    bool isPrivate(const QString &path) const;
     bool store(const QString &path, const Key &key, QImage image, const QString &why) const;
 
     QString m_root;

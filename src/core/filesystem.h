@@ -27,6 +27,9 @@ public:
 // Makes a folder and those up to it that are missing; the ones from root down are the
 // owner's alone (0700), as private caches are.
 [[nodiscard]] bool makePrivateFolders(const QString &root, const QString &folder);
+// Whether a folder is a folder (not a link to one), the user's own and writable by nobody
+// else: a cache that another user could put files or links in is not to be used.
+[[nodiscard]] bool isOwnPrivateFolder(const QString &path);
 // Writes a whole small file under a temporary name in its folder and renames it over the
 // name, so that a reader sees the old file or the new one, never a part. ownerOnly: 0600.
 [[nodiscard]] FsResult replaceFile(const QString &path, const QByteArray &bytes, bool ownerOnly);

@@ -1,3 +1,4 @@
+#include "core/filesystem.h"
 #include "core/filesystem_os.h"
 #include "core/fserrors.h"
 
@@ -190,3 +191,16 @@ QString cannotTrash(const QString &path)
 }
 
 } // namespace platform::os
+
+namespace platform
+{
+
+bool isOwnPrivateFolder(const QString &path)
+{
+    struct stat status {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode)
+        && status.st_uid == ::geteuid() && (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+} // namespace platform

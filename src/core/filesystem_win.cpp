@@ -1,3 +1,4 @@
+#include "core/filesystem.h"
 #include "core/filesystem_os.h"
 #include "core/fserrors.h"
 
@@ -65,3 +66,15 @@ QString cannotTrash(const QString &)
 }
 
 } // namespace platform::os
+
+namespace platform
+{
+
+// The user's profile, where such caches live, is the user's own.
+bool isOwnPrivateFolder(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink();
+}
+
+} // namespace platform

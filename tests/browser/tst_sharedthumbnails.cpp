@@ -16,6 +16,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -199,6 +200,65 @@ private Q_SLOTS:
         QCOMPARE(text(entry, "Thumb::URI"), SharedThumbnails::uriOf(picture));
         QCOMPARE(text(entry, "Thumb::MTime"),
             QString::number(QFileInfo(picture).lastModified().toSecsSinceEpoch()));
+    }
+
+    // A cache that someone else can write in is neither read (entries and failure notes may be
+    // planted) nor written (a link may lead the entries into any folder); nor is an entry
+    // that is a link, or one whose texts or data go far beyond a thumbnail's.
+    void foreignCachesAreNotUsed_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("the cache writable by all") << "writable" << false;
+        QTest::newRow("its folders links to another's") << "links" << false;
+        QTest::newRow("its folders another user's") << "owner" << false;
+        QTest::newRow("a link for the failure note") << "note link" << true;
+        QTest::newRow("a note of texts far beyond a thumbnail's") << "texts" << true;
+        QTest::newRow("a note of data far beyond its size") << "data" << true;
+    }
+
+    void foreignCachesAreNotUsed()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, written);
+        const QString picture = m_pictures->filePath("good.jpg");
+        QVERIFY(testpictures::write(picture, Qt::red));
+        const SharedThumbnails::Key key = SharedThumbnails::keyOf(picture);
+        QVERIFY(m_shared->writeFailure(key, "planted"));
+        QVERIFY(QDir().mkpath(m_shared->root() + "/normal"));
+        const QString note = m_shared->failurePath(key.uri);
+        const QString fail = QFileInfo(note).path();
+        const QString elsewhere = m_pictures->filePath("elsewhere");
+        QVERIFY(QDir().mkpath(elsewhere));
+        if (change == "writable") {
+            QVERIFY(QFile::setPermissions(m_shared->root(), QFileDevice::Permissions(0x7777)));
+        } else if (change == "links") {
+            for (const QString &folder : { m_shared->root() + "/normal", fail }) {
+                const QString moved = elsewhere + '/' + QFileInfo(folder).fileName();
+                QVERIFY(QDir().rename(folder, moved) && QFile::link(moved, folder));
+            }
+        } else if (change == "owner") {
+            constexpr uid_t nobody = 65534;
+            if (::geteuid() != 0)
+                QSKIP("Only root can give a folder to another user");
+            for (const QString &folder : { m_shared->root() + "/normal", fail })
+                QCOMPARE(::chown(QFile::encodeName(folder).constData(), nobody, nobody), 0);
+        } else if (change == "note link") {
+            QVERIFY(QFile::rename(note, elsewhere + "/note.png"));
+            QVERIFY(QFile::link(elsewhere + "/note.png", note));
+        } else {
+            constexpr qint64 megabytes = 1024 * 1024;
+            const QByteArray bytes = testpictures::bytes(note);
+            QVERIFY(testpictures::writeBytes(note,
+                change == "texts" ? testpictures::pngAddTexts(bytes, 4, 4 * megabytes)
+                                  : testpictures::pngAddData(bytes, megabytes)));
+        }
+        const LoadedPicture read = readWith(picture, QSize(100, 100));
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        QCOMPARE(m_loader.reads.load(), 1);
+        QCOMPARE(QFileInfo::exists(m_shared->entryPath(key.uri, SharedThumbnails::Flavour::Normal)),
+            written);
+        QCOMPARE(QDir(elsewhere + "/normal").entryList(QDir::Files), QStringList());
     }
 
     // A file that is no picture is noted under the program's own failure folder, with why;
