@@ -424,7 +424,9 @@ QString GridCell::caption() const
 
 QString GridCell::pictureTip() const
 {
-    return isBroken() ? m_cells.cell(m_index).error : QString();
+    // Why a picture could not be read may come from another program's cache: shown as text.
+    const QString error = isBroken() ? m_cells.cell(m_index).error : QString();
+    return error.isEmpty() ? QString() : Qt::convertFromPlainText(error);
 }
 
 QString GridCell::captionTip() const

@@ -1,6 +1,8 @@
 #include "browser/frmmain.h"
 #include "browser/gridcells.h"
 #include "browser/imagebox.h"
+#include "browser/picturecache.h"
+#include "browser/sharedthumbnails.h"
 #include "support/picturefolders.h"
 #include "widgets/filelistbox.h"
 #include "widgets/folderlistbox.h"
@@ -19,6 +21,11 @@
 class TestHostilePictures : public QObject
 {
     Q_OBJECT
+
+    static constexpr const char *notedName = "noted.jpg";
+    const QString plantedReason
+        = "<table><tr><td><b><font color=red>Broken</font></b></td></tr></table>"
+        + QString(2000, 'x');
 
     QTemporaryDir m_dir;
     QString m_folder;
@@ -49,10 +56,17 @@ private Q_SLOTS:
         const QStringList made = testpictures::writeHostileCases(m_folder);
         QVERIFY(!made.isEmpty());
         m_listed += made;
+        // A good picture with a failure note that another program wrote, as a page of markup.
+        const QString noted = m_folder + "/" + notedName;
+        QVERIFY(testpictures::write(noted, Qt::red));
+        m_listed.append(notedName);
+        const auto shared = std::make_shared<SharedThumbnails>(m_dir.filePath("thumbnails"));
+        QVERIFY(shared->writeFailure(SharedThumbnails::keyOf(noted), plantedReason));
         m_listed.sort();
         m_session.emplace();
         QVERIFY(m_session->w.Form_Load());
         m_session->w.ImageFormat += QStringLiteral(";*.heic;*.avif;*.cr2;*.dng;*.raf;*.rw2");
+        m_session->w.pictureCache().useShared(shared);
         m_session->w.show();
         // Every cell keeps its thumbnail, near the screen or not.
         m_session->w.gridCells().setMargin(1 << 20);
@@ -129,10 +143,18 @@ private Q_SLOTS:
         // The allocation limit is one for the whole program: a loader that raised it let this
         // 58-byte file, which Qt probes by decoding, take 915 MB.
         row("GIF probe", "gif-probe-allocates-915mb.gif", "*");
+        // 309 KB that took 1.5 GB while the reader kept its texts; 15.6 MB after the end of a
+        // small picture that took 55 s to inflate.
+        row("PNG texts", "png-40-texts-of-8mb.jpg",
+            "The picture carries far more text than any picture needs.");
+        row("PNG data", "png-640x480-data-for-15gb.jpg",
+            "The file holds far more data than a picture of its size needs.");
         // Decoded straight to the thumbnail's size, a baseline JPEG of that size costs little;
         // a PNG under the limit for a whole decode is decoded whole, one at a time.
         row("large baseline JPEG", "sof-15000x15000-baseline.jpg", "");
         row("large PNG", "png-5600x5600-named.jpg", "");
+        // Shown as the text it is, and no longer than a reason needs.
+        row("failure note", notedName, plantedReason.left(499) + QChar(0x2026));
     }
 
     void refusedFilesSayWhy()
@@ -144,7 +166,7 @@ private Q_SLOTS:
         QVERIFY(cell != nullptr);
         QCOMPARE(cell->isBroken(), !reason.isEmpty());
         if (reason != "*")
-            QCOMPARE(cell->toolTip(), reason);
+            QCOMPARE(shownTip(cell->toolTip()), reason);
     }
 
     void onlyFilesAndFoldersAreListed()
