@@ -2,6 +2,7 @@
 #include "browser/gridcells.h"
 #include "browser/imagebox.h"
 #include "browser/picturecache.h"
+#include "browser/sharedthumbnails.h"
 #include "memory.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
@@ -18,8 +19,8 @@
 
 // Peak memory of the grid and of a preview for every hostile sample picture in one folder
 // (truncated and fuzzed files, wrong extensions, headers declaring absurd sizes), with the
-// hostile cases made at run time (scan and icon bombs, a 20 GB sparse file, links to a FIFO
-// and to devices).
+// hostile cases made at run time (scan, icon and PNG bombs, a 20 GB sparse file, links to a
+// FIFO and to devices), and then each of those alone, as a picture and as a shared-cache entry.
 //   bench_hostile [folder [threads]]   (default: the samples kept with the tests, and as many
 //   decoding threads as the machine has cores)
 
@@ -48,11 +49,13 @@ int main(int argc, char *argv[])
     const QString folder = QDir::toNativeSeparators(dir.filePath(QStringLiteral("hostile")));
     QDir().mkpath(folder);
     int files = 0;
+    QStringList made;
     // With the default folder, the inputs that fuzzing found and the ones made here come too.
     QStringList sources = { samples };
     if (samples == testpictures::data("bad-all")) {
         sources << testpictures::data("fuzz") << testpictures::data("made");
-        files += int(testpictures::writeHostileCases(folder).size());
+        made = testpictures::writeHostileCases(folder);
+        files += int(made.size());
     }
     for (const QString &source : sources) {
         QDirIterator it(source, QDir::Files, QDirIterator::Subdirectories);
@@ -96,6 +99,37 @@ int main(int argc, char *argv[])
     }
     const qint64 previewMs = clock.elapsed();
     const double peak = benchmemory::peakMb();
+
+    // Each case made here alone, as a picture and as an entry of the shared thumbnail cache:
+    // its time and the most memory it took beyond what the program held before.
+    const SharedThumbnails shared(dir.filePath(QStringLiteral("thumbnails")));
+    const SharedThumbnails::Key key { QStringLiteral("file:///hostile.jpg"), 1, 2 };
+    const QString entry = shared.entryPath(key.uri, SharedThumbnails::Flavour::Normal);
+    QDir().mkpath(QFileInfo(entry).path());
+    QFile::setPermissions(
+        shared.root(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    for (const QString &name : made) {
+        const QString path = QDir(folder).filePath(name);
+        settle();
+        double resident = benchmemory::residentMb();
+        benchmemory::resetPeak();
+        clock.restart();
+        const LoadedPicture picture = loader.load(path, QSize(100, 100));
+        std::printf("hostile: %s: picture %lld ms, peak_mb +%.1f, %s\n", qPrintable(name),
+            static_cast<long long>(clock.elapsed()), benchmemory::peakMb() - resident,
+            picture.ok() ? "shown" : qPrintable(picture.error));
+        QFile::remove(entry);
+        if (!QFileInfo(path).isFile() || QFileInfo(path).size() > 64 * 1024 * 1024
+            || !QFile::copy(path, entry))
+            continue;
+        resident = benchmemory::residentMb();
+        benchmemory::resetPeak();
+        clock.restart();
+        const bool used = !shared.read(key, SharedThumbnails::Flavour::Normal).isNull();
+        std::printf("hostile: %s: cache entry %lld ms, peak_mb +%.1f, %s\n", qPrintable(name),
+            static_cast<long long>(clock.elapsed()), benchmemory::peakMb() - resident,
+            used ? "used" : "not used");
+    }
 
     std::printf("hostile: files=%d cells=%d broken=%d previews=%d messages=%zu threads=%d\n", files,
         cells, broken, previews, services.boxesFake.shown.size(), w.pictureCache().threadCount());

@@ -36,4 +36,11 @@ inline double peakMb()
     return statusMb("VmHWM");
 }
 
+// Starts the peak (peakMb) again from the resident memory now; false where the system cannot.
+inline bool resetPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
 } // namespace benchmemory
