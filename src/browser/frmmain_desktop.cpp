@@ -2,11 +2,9 @@
 
 #include "browser/gridcells.h"
 
-#include "core/jobs.h"
-#include "core/journal.h"
-#include "move/moverules.h"
+#include "core/moveflow.h"
+#include "move/movefilewindow.h"
 #include "widgets/folderlistbox.h"
-#include "widgets/waitcursor.h"
 
 #include <QAction>
 #include <QDir>
@@ -64,33 +62,12 @@ void frmMain::showFolderInFileManager()
 
 void frmMain::moveDroppedFiles(const QStringList &files, const QString &folder)
 {
-    QList<jobs::Target> targets;
-    for (const QString &file : files) {
-        const QString target = rules::destinationPath(folder, file);
-        // A file dropped onto its own folder stays where it is.
-        if (QDir::cleanPath(target) != QDir::cleanPath(file))
-            targets.append({ file, target });
-    }
-    if (targets.isEmpty())
+    // The move window's plan, question and report: a pair moves whole, as it would there.
+    const flows::MovePlan plan = flows::movePlan(files, folder, m_state.pairs());
+    if (plan.problem != flows::MovePlan::Problem::None)
         return;
-    // The move window's question and report, and its job, which never replaces a file.
-    if (m_services.boxes().MsgBox(tr("Are you sure you want to MOVE these files ?"),
-            platform::box::OkCancel | platform::box::Question, QStringLiteral("Tessary"))
-        != platform::Answer::Ok)
-        return;
-    jobs::JobReport report;
-    {
-        const WaitCursor busy(m_services.mouse());
-        journal::Recorder journal(m_services.fs());
-        report = jobs::moveFiles(targets, m_services.fs(), jobs::Pairs::Apart, &journal);
-    }
-    m_services.boxes().MsgBox(QString::number(report.done.size()) + tr(" Files moved!"),
-        platform::box::OkOnly, platform::programTitle);
-    if (!report.failed.isEmpty()) {
-        m_services.boxes().MsgBox(jobs::failureList(tr("These files were not moved:"), report),
-            platform::box::Exclamation, platform::programTitle);
-    }
-    m_state.afterJob(BrowserState::ManualGrid::Keep);
+    if (MoveFileWindow::askAndMove(m_services, plan))
+        m_state.afterJob(BrowserState::ManualGrid::Keep);
 }
 
 void frmMain::thumbnailsDraggedOut(Qt::DropAction action)

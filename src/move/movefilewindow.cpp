@@ -97,13 +97,9 @@ void MoveFileWindow::connectEvents()
 void MoveFileWindow::Form_Load()
 {
     const BrowserState *state = mainState();
-    if (state != nullptr) {
-        for (const QString &path : state->jobFiles()) {
-            CurrentPath = path;
-            List1->addItem(CurrentPath);
-        }
-    }
+    m_pictures = state != nullptr ? state->selection() : QStringList();
     // The destination starts at the main window's folder, with the preview still empty.
+    showPlan({});
     Drive2->refresh();
     {
         const QSignalBlocker blocker(Dir2);
@@ -120,6 +116,22 @@ void MoveFileWindow::Form_Unload()
     List2->clear();
     Text4->clear();
     Text5->clear();
+    m_pictures.clear();
+    m_plan = {};
+}
+
+void MoveFileWindow::showPlan(const QString &destination)
+{
+    const BrowserState *state = mainState();
+    m_plan = flows::movePlan(
+        m_pictures, destination, state != nullptr ? state->pairs() : jobs::Pairs::Apart);
+    List1->clear();
+    List2->clear();
+    for (const jobs::Target &file : std::as_const(m_plan.files)) {
+        List1->addItem(file.from);
+        if (!file.to.isEmpty())
+            List2->addItem(file.to);
+    }
 }
 
 void MoveFileWindow::Drive2_Change()
@@ -135,12 +147,7 @@ void MoveFileWindow::Dir2_Change()
 {
     Drive2->showDriveOf(Dir2->path());
     Text5->setText(Dir2->path());
-    List2->clear();
-    for (int i = 0; i < List1->count(); ++i) {
-        CurrentPath = List1->item(i)->text();
-        NewPath = rules::destinationPath(Text5->text(), CurrentPath);
-        List2->addItem(NewPath);
-    }
+    showPlan(Text5->text());
 }
 
 void MoveFileWindow::openFailed(const QString &path)
@@ -173,36 +180,42 @@ void MoveFileWindow::Command1_Click()
 
 void MoveFileWindow::MoveFolderOK_Click()
 {
-    MoveAnswer = m_services.boxes().MsgBox(tr("Are you sure you want to MOVE these files ?"),
-        platform::box::OkCancel | platform::box::Question, QStringLiteral("Tessary"));
-    if (MoveAnswer != platform::Answer::Ok)
+    // Without a destination nothing can move, and the window stays as it is.
+    if (m_plan.problem == flows::MovePlan::Problem::NoDestination) {
+        m_services.boxes().MsgBox(
+            tr("No destination was chosen."), platform::box::Exclamation, platform::programTitle);
         return;
-
-    QList<jobs::Target> files;
-    for (int i = 0; i < List1->count(); ++i) {
-        CurrentPath = List1->item(i)->text();
-        // Without a preview there is no destination, and the move says so.
-        NewPath = i < List2->count() ? List2->item(i)->text() : QString();
-        files.append({ CurrentPath, NewPath });
     }
+    if (!askAndMove(m_services, m_plan, [this] {
+            List1->clear();
+            List2->clear();
+        }))
+        return;
+    returnToMainWindow();
+}
+
+bool MoveFileWindow::askAndMove(platform::Services &services, const flows::MovePlan &plan,
+    const std::function<void()> &beforeReport)
+{
+    if (services.boxes().MsgBox(tr("Are you sure you want to MOVE these files ?"),
+            platform::box::OkCancel | platform::box::Question, QStringLiteral("Tessary"))
+        != platform::Answer::Ok)
+        return false;
     jobs::JobReport report;
     {
-        const WaitCursor busy(m_services.mouse());
-        journal::Recorder journal(m_services.fs());
-        const BrowserState *state = mainState();
-        report = jobs::moveFiles(files, m_services.fs(),
-            state != nullptr ? state->pairs() : jobs::Pairs::Apart, &journal);
+        const WaitCursor busy(services.mouse());
+        journal::Recorder journal(services.fs());
+        report = flows::move(plan, services.fs(), &journal);
     }
-    MovedCount = static_cast<int>(report.done.size());
-    List1->clear();
-    List2->clear();
-    m_services.boxes().MsgBox(QString::number(MovedCount) + tr(" Files moved!"),
+    if (beforeReport)
+        beforeReport();
+    services.boxes().MsgBox(QString::number(report.done.size()) + tr(" Files moved!"),
         platform::box::OkOnly, platform::programTitle);
     if (!report.failed.isEmpty()) {
-        m_services.boxes().MsgBox(jobs::failureList(tr("These files were not moved:"), report),
+        services.boxes().MsgBox(jobs::failureList(tr("These files were not moved:"), report),
             platform::box::Exclamation, platform::programTitle);
     }
-    returnToMainWindow();
+    return true;
 }
 
 void MoveFileWindow::returnToMainWindow()

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/moveflow.h"
 #include "core/platform.h"
 #include "widgets/secondarywindow.h"
+
+#include <functional>
 
 class QGroupBox;
 class QLineEdit;
@@ -17,6 +20,13 @@ class MoveFileWindow : public SecondaryWindow
     Q_DISABLE_COPY_MOVE(MoveFileWindow)
 public:
     explicit MoveFileWindow(platform::Services &services, QWidget *parent = nullptr);
+
+    // Asks, runs the plan through the journal and reports how many files moved and why the
+    // others did not: the one way a move runs, from this window or from a drop onto a folder.
+    // beforeReport runs once the files are moved, before the report is shown. False when the
+    // user cancelled.
+    static bool askAndMove(platform::Services &services, const flows::MovePlan &plan,
+        const std::function<void()> &beforeReport = {});
 
     QGroupBox *NewFolder = nullptr;
     QLineEdit *Text4 = nullptr;
@@ -48,12 +58,11 @@ private:
     void buildControls();
     void connectEvents();
     void returnToMainWindow();
+    // Plans the move of the pictures to the destination chosen, if any, and shows the plan.
+    void showPlan(const QString &destination);
 
     platform::Services &m_services;
-    // The entry being worked on and where it goes.
-    QString CurrentPath;
-    QString NewPath;
-    // Files actually moved by the last press of "Move Pictures".
-    int MovedCount = 0;
-    platform::Answer MoveAnswer = platform::Answer::Cancel;
+    // The pictures the window was opened with, and the move of them the lists show.
+    QStringList m_pictures;
+    flows::MovePlan m_plan;
 };

@@ -1,6 +1,7 @@
 #include "browser/browserstate.h"
 #include "browser/frmmain.h"
 #include "core/jobs.h"
+#include "core/moveflow.h"
 #include "move/movefilewindow.h"
 #include "rename/rename.h"
 #include "support/fakeservices.h"
@@ -75,6 +76,51 @@ private slots:
         for (const QString &path : state.jobFiles())
             names.append(QFileInfo(path).fileName());
         QCOMPARE(names, expected);
+    }
+
+    void movePlan_data()
+    {
+        QTest::addColumn<bool>("keep");
+        QTest::addColumn<QStringList>("pictures");
+        QTest::addColumn<QString>("destination"); // "" none, "." the pictures' own folder
+        QTest::addColumn<int>("problem");
+        QTest::addColumn<QStringList>("moved");
+        using Problem = flows::MovePlan::Problem;
+        const QStringList two { "img_0002.jpg", "IMG_0003.CR2" };
+        QTest::newRow("apart") << false << two << "to" << int(Problem::None) << two;
+        QTest::newRow("together") << true << two << "to" << int(Problem::None)
+                                  << QStringList { "img_0002.jpg", "IMG_0002.nef", "IMG_0003.CR2",
+                                         "IMG_0003.XMP" };
+        QTest::newRow("no destination")
+            << true << two << "" << int(Problem::NoDestination) << QStringList {};
+        QTest::newRow("already there")
+            << true << two << "." << int(Problem::NothingToMove) << QStringList {};
+        QTest::newRow("nothing chosen")
+            << true << QStringList {} << "to" << int(Problem::NothingToMove) << QStringList {};
+    }
+    void movePlan()
+    {
+        // The one move both the move window and a drop run, on the shoot.
+        QFETCH(bool, keep);
+        QFETCH(QStringList, pictures);
+        QFETCH(QString, destination);
+        QFETCH(int, problem);
+        QFETCH(QStringList, moved);
+        QTemporaryDir dir;
+        QVERIFY(testpictures::writeOwnPaths(dir.path(), shoot));
+        QVERIFY(QDir(dir.path()).mkdir("to"));
+        QStringList paths;
+        for (const QString &name : pictures)
+            paths.append(dir.filePath(name));
+        const QString folder = destination.isEmpty() ? QString() : dir.filePath(destination);
+        const flows::MovePlan plan = flows::movePlan(
+            paths, QDir::cleanPath(folder), keep ? jobs::Pairs::Together : jobs::Pairs::Apart);
+        QCOMPARE(int(plan.problem), problem);
+        FakeFileSystem fs;
+        const jobs::JobReport report = flows::move(plan, fs);
+        QVERIFY(report.failed.isEmpty());
+        QCOMPARE(filesIn(dir.filePath("to")), moved);
+        QCOMPARE(filesIn(dir.path()).size() + moved.size(), shoot.size());
     }
 
     void renameKeepsEachExtension()

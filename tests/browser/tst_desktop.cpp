@@ -160,7 +160,10 @@ private slots:
 
     void dropOntoAFolder()
     {
+        // The RAW file of a.jpg goes with it, as in the move window.
+        QVERIFY(testpictures::writeBytes(m_pictures + "/a.nef", "raw"));
         frmMain &w = openMain();
+        w.state().settings().keepPairs = true;
         FakeBoxes &boxes = m_session->services.boxesFake;
         w.mnuEditSelectAll->trigger();
         const QList<QListWidgetItem *> found = w.Dir1->findItems("dest", Qt::MatchExactly);
@@ -182,8 +185,9 @@ private slots:
         QCOMPARE(drop.dropAction(), Qt::CopyAction);
         QTRY_VERIFY(!boxes.shown.empty());
         QCOMPARE(boxes.texts().mid(0, 2),
-            QStringList({ "Are you sure you want to MOVE these files ?", "1 Files moved!" }));
-        QVERIFY(QFile::exists(m_pictures + "/dest/a.jpg"));
+            QStringList({ "Are you sure you want to MOVE these files ?", "2 Files moved!" }));
+        QVERIFY(
+            QFile::exists(m_pictures + "/dest/a.jpg") && QFile::exists(m_pictures + "/dest/a.nef"));
         // The file of the same name already there is kept, and so is the one dropped.
         QVERIFY(testpictures::centre(QImage(m_pictures + "/dest/b.jpg")).green() > 128);
         QCOMPARE(w.gridNames(), QStringList { "b.jpg" });
