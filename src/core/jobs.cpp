@@ -37,10 +37,10 @@ namespace
             return QCoreApplication::translate(
                 "jobs", "Another picture of this rename gets the same new name, %1.")
                 .arg(name);
-        case rules::BatchProblem::TakenByLater:
+        case rules::BatchProblem::Circular:
             return QCoreApplication::translate("jobs",
-                "Its new name, %1, is still taken by a picture further down the "
-                "list.")
+                "Its new name, %1, is taken by another picture of this rename, which can "
+                "give it up only after this one is renamed.")
                 .arg(name);
         case rules::BatchProblem::Taken:
             return QCoreApplication::translate("jobs", "A file named %1 is already there.")
@@ -189,15 +189,20 @@ JobReport renameFiles(
     // Everything that can be known before the first rename is checked first, so that a
     // batch is not left half-applied for it.
     Volumes volumes(fs);
+    QStringList froms;
+    for (const Target &target : files)
+        froms.append(target.from);
+    const QList<qsizetype> shots = pictureformats::shotsOf(froms, pairs == Pairs::Together);
     std::vector<rules::PlannedRename> batch;
-    for (const Target &target : files) {
+    for (qsizetype i = 0; i < files.size(); ++i) {
         rules::PlannedRename file;
-        file.from = target.from;
-        file.to = target.to;
+        file.from = files[i].from;
+        file.to = files[i].to;
         const platform::Volume &volume = volumes.of(file.from);
         file.nameRules = rules::nameRulesFor(volume.fileSystem);
         file.maxNameLength = volume.maxNameLength;
         file.targetExists = taken(file.to);
+        file.shot = shots[i];
         batch.push_back(std::move(file));
     }
     JobReport report;
@@ -210,11 +215,21 @@ JobReport renameFiles(
         return report;
     }
 
-    Journaled journaled(journal, journal::Kind::Rename, files);
+    // The journal has the files in the order they are renamed, which its undo reverses.
+    QList<Target> ordered;
+    QList<QList<Target>> cut;
+    for (qsizetype k = 0; k < qsizetype(check.order.size()); ++k) {
+        const qsizetype i = check.order[k];
+        if (k == 0 || batch[i].shot != batch[check.order[k - 1]].shot)
+            cut.append(QList<Target>());
+        cut.last().append(files[i]);
+        ordered.append(files[i]);
+    }
+    Journaled journaled(journal, journal::Kind::Rename, ordered);
     const Step rename
         = [&fs](const QString &from, const QString &to) { return fs.renameFile(from, to); };
     qsizetype first = 0;
-    for (const QList<Target> &shot : shotsOf(files, pairs)) {
+    for (const QList<Target> &shot : std::as_const(cut)) {
         if (!runShot(shot, rename, report))
             break;
         journaled.done(first, shot);

@@ -47,7 +47,8 @@ struct Target {
 // they are renamed or moved with it or not at all.
 enum class Pairs { Apart, Together };
 
-// Renames the files in order, never replacing a file. A batch that would fail for a cause
+// Renames the files in order, never replacing a file; a file whose new name another file of
+// the batch still has waits until that one is renamed. A batch that would fail for a cause
 // known beforehand is refused before the first rename; otherwise the run stops at the first
 // file that fails, and the files after it keep their names. When a file of a pair fails, the
 // files of the pair already renamed get their names back.

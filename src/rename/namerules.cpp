@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
 
 namespace rules
 {
@@ -238,16 +239,26 @@ BatchCheck batchProblem(const std::vector<PlannedRename> &batch, QChar separator
     const auto key = [](const QString &path, NameRules nameRules) {
         return nameRules == NameRules::Windows ? path.toCaseFolded() : path;
     };
+    const qsizetype count = qsizetype(batch.size());
     // Where each path first appears as a source and as a target.
     QHash<QString, qsizetype> sources;
     QHash<QString, qsizetype> targets;
-    for (qsizetype i = qsizetype(batch.size()) - 1; i >= 0; --i)
+    for (qsizetype i = count - 1; i >= 0; --i)
         sources.insert(key(batch[i].from, batch[i].nameRules), i);
-    for (qsizetype i = 0; i < qsizetype(batch.size()); ++i) {
+    // The shots in the batch's order, and for each file the file of another shot that has
+    // its new name now.
+    std::vector<std::vector<qsizetype>> shots;
+    std::vector<qsizetype> shotOf(batch.size());
+    std::vector<qsizetype> holder(batch.size(), -1);
+    for (qsizetype i = 0; i < count; ++i) {
         const PlannedRename &file = batch[i];
+        if (i == 0 || file.shot != batch[i - 1].shot)
+            shots.emplace_back();
+        shots.back().push_back(i);
+        shotOf[i] = qsizetype(shots.size()) - 1;
         if (file.to.isEmpty())
             continue;
-        const auto problem = [i](BatchProblem p) { return BatchCheck { p, i }; };
+        const auto problem = [i](BatchProblem p) { return BatchCheck { p, i, {} }; };
         if (nameLength(filePart(file.to, separator), file.nameRules)
             > longestName(file.nameRules, file.maxNameLength))
             return problem(BatchProblem::TooLong);
@@ -259,13 +270,46 @@ BatchCheck batchProblem(const std::vector<PlannedRename> &batch, QChar separator
         if (source == sources.cend()) {
             if (file.targetExists)
                 return problem(BatchProblem::Taken);
-        } else if (*source > i) {
-            return problem(BatchProblem::TakenByLater);
-        } else if (*source == i && file.to == file.from) {
+        } else if (*source != i) {
+            holder[i] = *source;
+        } else if (file.to == file.from) {
             return problem(BatchProblem::Taken);
         }
     }
-    return {};
+
+    // Each shot waits for the shots that have its new names; of the shots that wait for none,
+    // the first in the batch goes next.
+    const qsizetype shotCount = qsizetype(shots.size());
+    std::vector<qsizetype> waits(shots.size(), 0);
+    std::vector<std::vector<qsizetype>> waiting(shots.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        if (holder[i] >= 0 && shotOf[holder[i]] != shotOf[i]) {
+            ++waits[shotOf[i]];
+            waiting[shotOf[holder[i]]].push_back(shotOf[i]);
+        }
+    }
+    std::set<qsizetype> ready;
+    for (qsizetype s = 0; s < shotCount; ++s) {
+        if (waits[s] == 0)
+            ready.insert(s);
+    }
+    BatchCheck check;
+    while (!ready.empty()) {
+        const qsizetype s = *ready.begin();
+        ready.erase(ready.begin());
+        check.order.insert(check.order.end(), shots[s].begin(), shots[s].end());
+        for (const qsizetype next : waiting[s]) {
+            if (--waits[next] == 0)
+                ready.insert(next);
+        }
+    }
+    if (qsizetype(check.order.size()) == count)
+        return check;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (waits[shotOf[i]] > 0 && holder[i] >= 0)
+            return { BatchProblem::Circular, i, {} };
+    }
+    return check;
 }
 
 } // namespace rules

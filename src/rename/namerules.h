@@ -82,25 +82,32 @@ struct PlannedRename {
     NameRules nameRules = NameRules::Unix;
     qint64 maxNameLength = 255;
     bool targetExists = false; // something is at "to" now
+    // The files of a shot (a picture and the files that go with it) follow each other and
+    // share this number; they are renamed together.
+    qsizetype shot = 0;
 };
 
 enum class BatchProblem {
     None,
     TooLong, // the new name is longer than its volume takes
     SameAsOther, // an earlier file of the batch gets the same new path
-    TakenByLater, // a file of the batch that is renamed only later still has the name
+    Circular, // files of the batch would take each other's names: none can go first
     Taken, // a file not renamed away first has the name, the renamed file itself too
 };
 
 struct BatchCheck {
     BatchProblem problem = BatchProblem::None;
     qsizetype index = -1; // the file of the batch that meets it
+    // Without a problem, the order to rename the files in: the batch's own, except that a
+    // shot whose new name another shot of the batch still has waits until that one is
+    // renamed, so that a batch can renumber its own files.
+    std::vector<qsizetype> order;
 };
 
 // The first file of a batch, in its order, whose rename would fail for a cause that is
-// known before the batch starts. Names on a Windows volume are compared ignoring case, as
-// that volume does; renaming a file to its own name in another case is no problem. An
-// empty "to" is left to the rename itself, which refuses it.
+// known before the batch starts, or the order that avoids them. Names on a Windows volume
+// are compared ignoring case, as that volume does; renaming a file to its own name in another
+// case is no problem. An empty "to" is left to the rename itself, which refuses it.
 BatchCheck batchProblem(
     const std::vector<PlannedRename> &batch, QChar separator = nativeSeparator());
 

@@ -1,9 +1,7 @@
 #include "rename/rename.h"
 
 #include "browser/browserstate.h"
-#include "browser/pictureformats.h"
 #include "core/buildinfo.h"
-#include "core/jobs.h"
 #include "core/journal.h"
 #include "widgets/colours.h"
 #include "widgets/mainwindow.h"
@@ -156,8 +154,10 @@ void Rename::connectEvents()
 
 void Rename::Form_Load()
 {
-    if (const BrowserState *state = mainState())
-        List1->addItems(state->jobFiles());
+    const BrowserState *state = mainState();
+    m_plan = flows::unnamed(state != nullptr ? state->jobFiles() : QStringList(), pairs());
+    for (const jobs::Target &file : std::as_const(m_plan.files))
+        List1->addItem(file.from);
     Command1->setFocus();
 }
 
@@ -167,47 +167,25 @@ void Rename::Form_Unload()
     List2->clear();
     Text2->clear();
     Text3->clear();
+    m_plan = {};
 }
 
 void Rename::Command1_Click()
 {
     List2->clear();
-    const QString prefix = Text2->text();
-    rules::NameRules nameRules = rules::platformNameRules();
-    rules::NameProblem problem = rules::prefixProblem(prefix, nameRules);
-    if (problem == rules::NameProblem::None) {
+    QStringList files;
+    for (const jobs::Target &file : std::as_const(m_plan.files))
+        files.append(file.from);
+    {
         const WaitCursor busy(m_services.mouse());
-        jobs::Volumes volumes(m_services.fs());
-        NameCounter = rules::startCount(Text3->text());
-        // A RAW file and a sidecar take the number of their picture. A single picture gets
-        // the prefix alone, without a number.
-        QStringList files;
-        for (int i = 0; i < List1->count(); ++i)
-            files.append(List1->item(i)->text());
-        const QList<qsizetype> shots
-            = pictureformats::shotsOf(files, pairs() == jobs::Pairs::Together);
-        const bool numbered = !shots.isEmpty() && shots.last() > 0;
-        for (int i = 0; i < List1->count(); ++i) {
-            if (List1->item(i)->text().isEmpty())
-                continue;
-            CurrentPath = List1->item(i)->text();
-            const QString newPath = rules::renamedPath(
-                CurrentPath, prefix, numbered ? std::optional(NameCounter) : std::nullopt);
-            // A memory card keeps Windows rules, whatever the system.
-            nameRules = volumes.nameRules(CurrentPath);
-            problem = rules::renameProblem(CurrentPath, newPath, nameRules);
-            if (problem != rules::NameProblem::None)
-                break;
-            List2->addItem(newPath);
-            if (i + 1 >= List1->count() || shots[i + 1] != shots[i])
-                ++NameCounter;
-        }
+        m_plan = flows::renamePlan(files, Text2->text(), Text3->text(), pairs(), m_services.fs());
     }
-    if (problem != rules::NameProblem::None) {
-        // No preview is better than half of one.
-        List2->clear();
-        refuseName(problem, nameRules);
+    if (m_plan.problem != rules::NameProblem::None) {
+        refuseName(m_plan.problem, m_plan.nameRules);
+        return;
     }
+    for (const jobs::Target &file : std::as_const(m_plan.files))
+        List2->addItem(file.to);
 }
 
 void Rename::Command2_Click()
@@ -217,42 +195,20 @@ void Rename::Command2_Click()
 
 void Rename::Go_Click()
 {
-    // The preview was checked when it was built; the names are checked again here, since
-    // they are what the disk will get.
-    jobs::Volumes volumes(m_services.fs());
-    for (int i = 0; i < List1->count(); ++i) {
-        const QListWidgetItem *preview = List2->item(i);
-        const QString from = List1->item(i)->text();
-        const rules::NameRules nameRules = volumes.nameRules(from);
-        const rules::NameProblem problem = rules::renameProblem(
-            from, preview != nullptr ? preview->text() : QString(), nameRules);
-        if (problem != rules::NameProblem::None) {
-            refuseName(problem, nameRules);
-            return;
-        }
-    }
-
     const platform::Answer answer
         = m_services.boxes().MsgBox(tr("Are you sure you want to RENAME these files ?"),
             platform::box::OkCancel | platform::box::Question, platform::programTitle);
     if (answer != platform::Answer::Ok)
         return;
 
-    QList<jobs::Target> files;
-    for (int i = 0; i < List1->count(); ++i) {
-        // Without a preview there is no new name, and the rename refuses it.
-        const QListWidgetItem *preview = List2->item(i);
-        files.append({ List1->item(i)->text(), preview != nullptr ? preview->text() : QString() });
-    }
     jobs::JobReport report;
     {
         const WaitCursor busy(m_services.mouse());
         journal::Recorder journal(m_services.fs());
-        report = jobs::renameFiles(files, m_services.fs(), pairs(), &journal);
+        report = flows::rename(m_plan, m_services.fs(), &journal);
     }
     if (!report.failed.isEmpty()) {
         const jobs::Failure &failure = report.failed.first();
-        CurrentPath = failure.path;
         // The files before the failure have their new names, which Edit > Undo takes back.
         if (BrowserState *state = mainState(); state != nullptr && !report.done.isEmpty())
             state->batchRan();
@@ -264,6 +220,7 @@ void Rename::Go_Click()
 
     List1->clear();
     List2->clear();
+    m_plan = {};
     if (BrowserState *state = mainState())
         state->afterJob();
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "core/jobs.h"
 #include "core/platform.h"
-#include "rename/namerules.h"
+#include "core/renameflow.h"
 #include "widgets/secondarywindow.h"
 
 class QGroupBox;
@@ -52,7 +51,6 @@ private:
     jobs::Pairs pairs() const;
 
     platform::Services &m_services;
-    // The List1 entry being worked on, and the number the next preview name gets.
-    QString CurrentPath;
-    rules::NameCount NameCounter = 0;
+    // The files List1 shows, with the new names List2 shows once the preview is built.
+    flows::RenamePlan m_plan;
 };

@@ -196,6 +196,9 @@ void TestUndo::undo_data()
     // a to x1, then b to the name a left, then c to the name b left: taken back last first.
     row("rename along a chain", "rename", { "pics/x1.jpg", "pics/a.jpg", "pics/b.jpg" }, nothing,
         sources);
+    // c to d first, then b to the name c left, then a to the name b left.
+    row("renumbered in place", "rename", { "pics/b.jpg", "pics/c.jpg", "pics/d.jpg" }, nothing,
+        sources);
     row("rename, an old name reused since", "rename", renamed, write("pics/a.jpg", "new"),
         { "pics/a.jpg: new", "pics/b.jpg", "pics/c.jpg", "pics/x1.jpg: pics/a.jpg" },
         { "pics/x1.jpg: " + errorText(FsError::AlreadyThere) });
@@ -396,6 +399,9 @@ void TestUndo::killedBatch_data()
     const auto ok = platform::Answer::Ok;
     row("rename killed before its record of a file done", "rename", "after 2", ok,
         stopped("Rename", "Of its 5 pictures, 3 were done and 2 not."));
+    // Renumbered in place: the last picture goes first, to a name no picture has.
+    row("renumbering killed before its record of a file done", "renumber", "after 2", ok,
+        stopped("Rename", "Of its 5 pictures, 3 were done and 2 not."));
     row("rename killed, undo left for later", "rename", "before 1", platform::Answer::Cancel,
         stopped("Rename", "Of its 5 pictures, 1 was done and 4 not."));
     row("rename killed, a file done edited since", "rename", "before 2", ok,
@@ -422,7 +428,9 @@ void TestUndo::killedBatch()
     std::optional<faults::ScratchVolume> volume;
     if (kind == "move")
         volume.emplace(path("out"), 16 * 1024);
-    QStringList arguments { path("state"), kind, volume && !volume->isMounted() ? "1" : "0" };
+    const bool renumber = kind == "renumber";
+    QStringList arguments { path("state"), renumber ? "rename" : kind,
+        volume && !volume->isMounted() ? "1" : "0" };
     QMap<QString, QByteArray> sums;
     for (int i = 0; i < 5; ++i) {
         const QString from = QStringLiteral("pics/p%1.jpg").arg(i);
@@ -433,9 +441,10 @@ void TestUndo::killedBatch()
         QVERIFY(testpictures::writeBytes(path(from), bytes));
         sums.insert(from, QCryptographicHash::hash(bytes, QCryptographicHash::Sha256));
         arguments << path(from)
-                  << (kind == "rename"        ? path(QStringLiteral("pics/n%1.jpg").arg(i))
-                             : kind == "move" ? path(QStringLiteral("out/p%1.jpg").arg(i))
-                                              : QString("-"));
+                  << (renumber                  ? path(QStringLiteral("pics/p%1.jpg").arg(i + 1))
+                             : kind == "rename" ? path(QStringLiteral("pics/n%1.jpg").arg(i))
+                             : kind == "move"   ? path(QStringLiteral("out/p%1.jpg").arg(i))
+                                                : QString("-"));
     }
     const auto checksums = [&] {
         QMap<QString, QByteArray> found;
