@@ -119,6 +119,15 @@ FsResult QtFileSystem::makeFolder(const QString &path)
     return {};
 }
 
+FsResult QtFileSystem::removeEmptyFolder(const QString &path)
+{
+    // rmdir refuses a folder that holds anything.
+    if (path.isEmpty() || !QDir().rmdir(path))
+        return FsResult::failure(
+            QCoreApplication::translate("platform", "The folder is not empty or is gone."));
+    return {};
+}
+
 QString QtFileSystem::stateFolder() const
 {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)

@@ -15,6 +15,7 @@ public:
     FsResult removeFile(const QString &path) override;
     FsResult moveToTrash(const QString &path) override;
     FsResult makeFolder(const QString &path) override;
+    FsResult removeEmptyFolder(const QString &path) override;
     QString stateFolder() const override;
     FsResult replaceFileDurably(const QString &path, const QByteArray &bytes) override;
     FsResult appendDurably(const QString &path, const QByteArray &bytes) override;

@@ -54,7 +54,8 @@ namespace
     class Journaled
     {
     public:
-        Journaled(journal::Recorder *recorder, journal::Kind kind, const QList<Target> &files)
+        Journaled(journal::Recorder *recorder, journal::Kind kind, const QList<Target> &files,
+            const QString &madeFolder = {})
             : m_recorder(recorder)
         {
             if (m_recorder == nullptr)
@@ -65,7 +66,7 @@ namespace
                 from.append(file.from);
                 to.append(file.to);
             }
-            m_recorder->begin(kind, from, to);
+            m_recorder->begin(kind, from, to, madeFolder);
         }
         ~Journaled()
         {
@@ -238,10 +239,10 @@ JobReport renameFiles(
     return report;
 }
 
-JobReport moveFiles(
-    const QList<Target> &files, platform::FileSystem &fs, Pairs pairs, journal::Recorder *journal)
+JobReport moveFiles(const QList<Target> &files, platform::FileSystem &fs, Pairs pairs,
+    journal::Recorder *journal, const QString &madeFolder)
 {
-    Journaled journaled(journal, journal::Kind::Move, files);
+    Journaled journaled(journal, journal::Kind::Move, files, madeFolder);
     JobReport report;
     qsizetype first = 0;
     const Step move

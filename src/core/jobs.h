@@ -58,9 +58,10 @@ enum class Pairs { Apart, Together };
 // Moves each file to its target, never replacing a file; a file that cannot be moved stays
 // where it was, is reported, and the others are still moved. A pair whose targets are not
 // all free is not moved at all; when a file of a pair fails, the files of the pair already
-// moved go back.
+// moved go back. madeFolder is a folder made for the move, which the journal keeps for its undo.
 [[nodiscard]] JobReport moveFiles(const QList<Target> &files, platform::FileSystem &fs,
-    Pairs pairs = Pairs::Apart, journal::Recorder *journal = nullptr);
+    Pairs pairs = Pairs::Apart, journal::Recorder *journal = nullptr,
+    const QString &madeFolder = {});
 
 // The heading, then each file that failed with its reason; a long list is cut, and says how
 // many more failed.

@@ -88,6 +88,7 @@ namespace
                 "journal", "It was written by another version of Ravelin.");
         if (!kindOf(head.value("kind").toString(), batch.kind))
             return QCoreApplication::translate("journal", "It names no known kind of batch.");
+        batch.madeFolder = head.value("made").toString();
         const qsizetype files = head.value("files").toInteger(-1);
         if (files < 0 || files + 1 > records.size())
             return QCoreApplication::translate("journal", "Its plan is cut short.");
@@ -232,13 +233,17 @@ Recorder::Recorder(platform::FileSystem &fs)
 {
 }
 
-bool Recorder::begin(Kind kind, const QStringList &from, const QStringList &to)
+bool Recorder::begin(
+    Kind kind, const QStringList &from, const QStringList &to, const QString &madeFolder)
 {
     m_recording = false;
     if (m_path.isEmpty())
         return false;
-    QByteArray plan = line({ { "r", "batch" }, { "version", version }, { "kind", kindName(kind) },
-        { "files", qint64(from.size()) } });
+    QJsonObject head { { "r", "batch" }, { "version", version }, { "kind", kindName(kind) },
+        { "files", qint64(from.size()) } };
+    if (!madeFolder.isEmpty())
+        head.insert("made", madeFolder);
+    QByteArray plan = line(head);
     for (qsizetype i = 0; i < from.size(); ++i) {
         const Found source = stateOf(from.at(i));
         plan += line({ { "r", "plan" }, { "i", qint64(i) }, { "from", from.at(i) },

@@ -50,6 +50,8 @@ struct Step {
 struct Batch {
     Kind kind = Kind::Rename;
     QList<Step> steps;
+    // The folder made for a move, which its undo removes when it leaves it empty.
+    QString madeFolder;
     // The batch ran to its end, or the user was told at the next start that it did not.
     bool finished = false;
     bool undoBegun = false;
@@ -89,7 +91,8 @@ public:
 
     // Starts a new journal with the plan of the batch, replacing the last one; false when it
     // cannot be written. to is empty for a delete.
-    bool begin(Kind kind, const QStringList &from, const QStringList &to);
+    bool begin(
+        Kind kind, const QStringList &from, const QStringList &to, const QString &madeFolder = {});
     // Goes on with the journal there is, for its undo.
     bool resume();
     void done(qsizetype index, const QString &placedAt);

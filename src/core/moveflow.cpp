@@ -33,7 +33,7 @@ jobs::JobReport move(const MovePlan &plan, platform::FileSystem &fs, journal::Re
 {
     if (plan.problem != MovePlan::Problem::None)
         return {};
-    return jobs::moveFiles(plan.files, fs, plan.pairs, journal);
+    return jobs::moveFiles(plan.files, fs, plan.pairs, journal, plan.madeFolder);
 }
 
 } // namespace flows

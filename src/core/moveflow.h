@@ -27,6 +27,9 @@ struct MovePlan {
     // empty without a destination.
     QList<jobs::Target> files;
     jobs::Pairs pairs = jobs::Pairs::Apart;
+    // The destination, when the window moving into it made it for this move: the batch's
+    // undo removes it again if it is then empty.
+    QString madeFolder;
 };
 
 // The plan of moving the pictures into the destination folder. Files already in it stay

@@ -71,6 +71,8 @@ public:
     [[nodiscard]] virtual FsResult removeFile(const QString &path) = 0;
     [[nodiscard]] virtual FsResult moveToTrash(const QString &path) = 0;
     [[nodiscard]] virtual FsResult makeFolder(const QString &path) = 0;
+    // Removes a folder only when it is empty.
+    [[nodiscard]] virtual FsResult removeEmptyFolder(const QString &path) = 0;
     // The folder where the program keeps what must outlive a run (the journal of the last
     // batch); empty when there is none.
     [[nodiscard]] virtual QString stateFolder() const = 0;

@@ -188,6 +188,11 @@ jobs::JobReport undoBatch(
             report.failed.append({ step.placedAt, back.error });
         }
     }
+    // A folder made for the move goes too, unless something is in it now.
+    if (batch.kind == Kind::Move && !batch.madeFolder.isEmpty()) {
+        const platform::FsResult removed = fs.removeEmptyFolder(batch.madeFolder);
+        Q_UNUSED(removed);
+    }
     recorder.undoFinished();
     return report;
 }

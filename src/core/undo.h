@@ -26,7 +26,8 @@ namespace undo
 
 // Takes back, last first, every file of the batch that was dealt with and not yet taken back,
 // with the operations that never replace a file: a file that cannot be taken back stays where
-// it is and is reported. The undo goes into the journal as it runs.
+// it is and is reported; a folder made for a move is removed when it is left empty. The undo
+// goes into the journal as it runs.
 [[nodiscard]] jobs::JobReport undoBatch(
     const journal::Batch &batch, platform::FileSystem &fs, journal::Recorder &recorder);
 

@@ -10,6 +10,7 @@
 #include "widgets/units.h"
 #include "widgets/waitcursor.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -118,6 +119,7 @@ void MoveFileWindow::Form_Unload()
     Text5->clear();
     m_pictures.clear();
     m_plan = {};
+    m_madeFolders.clear();
 }
 
 void MoveFileWindow::showPlan(const QString &destination)
@@ -125,6 +127,9 @@ void MoveFileWindow::showPlan(const QString &destination)
     const BrowserState *state = mainState();
     m_plan = flows::movePlan(
         m_pictures, destination, state != nullptr ? state->pairs() : jobs::Pairs::Apart);
+    // A folder made here is taken back with the move's undo.
+    if (m_madeFolders.contains(QDir::cleanPath(destination)))
+        m_plan.madeFolder = destination;
     List1->clear();
     List2->clear();
     for (const jobs::Target &file : std::as_const(m_plan.files)) {
@@ -166,6 +171,7 @@ void MoveFileWindow::MakeDir_Click()
             tr("Folder may already Exist"), platform::box::Critical, tr("Can not create folder"));
         return;
     }
+    m_madeFolders.insert(QDir::cleanPath(folder));
     Dir2->refresh();
     if (BrowserState *state = mainState())
         state->folderMade();

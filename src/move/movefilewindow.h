@@ -4,6 +4,8 @@
 #include "core/platform.h"
 #include "widgets/secondarywindow.h"
 
+#include <QSet>
+
 #include <functional>
 
 class QGroupBox;
@@ -65,4 +67,6 @@ private:
     // The pictures the window was opened with, and the move of them the lists show.
     QStringList m_pictures;
     flows::MovePlan m_plan;
+    // The folders made here since the window was opened.
+    QSet<QString> m_madeFolders;
 };

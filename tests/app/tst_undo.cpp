@@ -152,8 +152,11 @@ jobs::JobReport TestUndo::runBatch(const QString &kind, const QStringList &targe
     journal::Recorder recorder(m_fs);
     if (kind == "trash")
         return jobs::deleteFiles(paths, true, m_fs, &recorder);
+    if (kind == "made" && !m_fs.makeFolder(path("new")))
+        return { {}, { { path("new"), "not made" } } };
     return kind == "rename" ? jobs::renameFiles(files, m_fs, jobs::Pairs::Apart, &recorder)
-                            : jobs::moveFiles(files, m_fs, jobs::Pairs::Apart, &recorder);
+                            : jobs::moveFiles(files, m_fs, jobs::Pairs::Apart, &recorder,
+                                kind == "made" ? path("new") : QString());
 }
 
 void TestUndo::undo_data()
@@ -255,6 +258,11 @@ void TestUndo::undo_data()
             "pics -> elsewhere" },
         folderChanged("out"));
     row("move to another volume and back", "move", moved, nothing, sources, {}, true);
+    // The folder made for the move goes with it, unless something else is in it now.
+    const QStringList intoNew { "new/a.jpg", "new/b.jpg", "new/c.jpg" };
+    row("move into a folder made for it", "made", intoNew, nothing, sources);
+    row("move into a folder made for it, used since", "made", intoNew, write("new/d.jpg", "d"),
+        QStringList { "new/d.jpg: d" } + sources);
     row("trash", "trash", {}, nothing, sources);
     row("trash, partly emptied since", "trash", {},
         [](QDir root) {
@@ -296,6 +304,8 @@ void TestUndo::undo()
     const jobs::JobReport undone = undo::undoBatch(reading.batch, m_fs, again);
     QCOMPARE(failures(undone), failed);
     QCOMPARE(disk(), after);
+    QVERIFY(QFileInfo::exists(path("out")));
+    QCOMPARE(QFileInfo::exists(path("new")), !after.filter("new/").isEmpty());
     // Once undone, the batch offers nothing more.
     const journal::Reading later = journal::read(journal::pathFor(m_fs));
     QCOMPARE(later.status, journal::Reading::Status::Whole);

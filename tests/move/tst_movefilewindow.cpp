@@ -57,17 +57,24 @@ void TestMoveFileWindow::moves_data()
     QTest::addColumn<QString>("destination");
     QTest::addColumn<QStringList>("after"); // every file, sorted
     QTest::addColumn<bool>("manual");
+    QTest::addColumn<bool>("made"); // the destination made in the window
     const QStringList two = { "src1/a.jpg", "src1/b.jpg" };
     QTest::newRow("three files from two folders")
         << QStringList { "src1/b.jpg", "src1/a.jpg", "src2/c.jpg" } << "out"
         << QStringList { "out/a.jpg", "out/b.jpg", "out/c.jpg", "out/keep.jpg", "src1/keep.jpg",
                "src2/a.jpg" }
-        << false;
+        << false << false;
     QTest::newRow("manual mode: old grid and marks stay")
         << two << "out"
         << QStringList { "out/a.jpg", "out/b.jpg", "out/keep.jpg", "src1/keep.jpg", "src2/a.jpg",
                "src2/c.jpg" }
-        << true;
+        << true << false;
+    // Its undo takes the folder back too.
+    QTest::newRow("into a folder made for it")
+        << two << "out/New"
+        << QStringList { "out/New/a.jpg", "out/New/b.jpg", "out/keep.jpg", "src1/keep.jpg",
+               "src2/a.jpg", "src2/c.jpg" }
+        << false << true;
 }
 
 void TestMoveFileWindow::moves()
@@ -76,9 +83,16 @@ void TestMoveFileWindow::moves()
     QFETCH(QString, destination);
     QFETCH(QStringList, after);
     QFETCH(bool, manual);
+    QFETCH(bool, made);
     Session s;
     QVERIFY(s.start(selection, manual));
+    const QStringList before = s.folders.files();
     const QStringList grid = s.w.gridNames();
+    if (made) {
+        QVERIFY(s.window->Dir2->setPath(s.folders.path("out")));
+        QTest::keyClicks(s.window->Text4, "New");
+        QTest::mouseClick(s.window->MakeDir, Qt::LeftButton);
+    }
     QVERIFY(s.window->Dir2->setPath(s.folders.path(destination)));
     QTest::mouseClick(s.window->MoveFolderOK, Qt::LeftButton);
 
@@ -98,6 +112,11 @@ void TestMoveFileWindow::moves()
     QCOMPARE(s.services.mouseFake.depth, 0);
     if (!manual) {
         QCOMPARE(s.w.gridNames(), listed);
+        if (made) {
+            s.w.mnuEditUndo->trigger();
+            QCOMPARE(s.folders.files(), before);
+            QVERIFY(!QFileInfo::exists(s.folders.path(destination)));
+        }
         return;
     }
     // By hand, the old thumbnails stay until the grid is next built; their marks show the
