@@ -2,6 +2,7 @@
 
 #include "core/jobs.h"
 #include "core/journal.h"
+#include "widgets/batchrun.h"
 
 void frmMain::mnuEditDelete_Click()
 {
@@ -17,8 +18,11 @@ void frmMain::DeleteSelectedPictures()
         return;
 
     journal::Recorder journal(m_services.fs());
-    const jobs::JobReport report
-        = jobs::deleteFiles(m_state.jobFiles(), DeleteRecycle, m_services.fs(), &journal);
+    const QStringList files = m_state.jobFiles();
+    const jobs::JobReport report = runBatch(m_services.mouse(), tr("Deleting files… %1 of %2"),
+        files.size(), [&](jobs::Progress &progress) {
+            return jobs::deleteFiles(files, DeleteRecycle, m_services.fs(), &journal, &progress);
+        });
     m_state.afterJob();
 
     if (!report.failed.isEmpty()) {

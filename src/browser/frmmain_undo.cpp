@@ -2,7 +2,7 @@
 
 #include "core/journal.h"
 #include "core/undo.h"
-#include "widgets/waitcursor.h"
+#include "widgets/batchrun.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -50,11 +50,11 @@ void frmMain::runUndo(const journal::Batch &batch)
     const QString name = undo::batchName(batch.kind, undo::picturesToUndo(batch));
     journal::Recorder recorder(m_services.fs());
     recorder.resume();
-    jobs::JobReport report;
-    {
-        const WaitCursor busy(m_services.mouse());
-        report = undo::undoBatch(batch, m_services.fs(), recorder);
-    }
+    const jobs::JobReport report = runBatch(m_services.mouse(),
+        tr("Undoing the %1… %2 of %3").arg(name, QStringLiteral("%1"), QStringLiteral("%2")),
+        batch.toUndo(), [&](jobs::Progress &progress) {
+            return undo::undoBatch(batch, m_services.fs(), recorder, &progress);
+        });
     m_state.afterJob();
     if (report.failed.isEmpty()) {
         m_services.boxes().MsgBox(

@@ -132,11 +132,13 @@ namespace
 
     // Runs a step over each file of a shot; if one fails, the others are put back. False when
     // the shot failed.
-    bool runShot(const QList<Target> &shot, const Step &step, JobReport &report)
+    bool runShot(const QList<Target> &shot, const Step &step, JobReport &report, Progress *progress)
     {
         QList<Target> changed;
         for (const Target &file : shot) {
             const platform::FsResult result = step(file.from, file.to);
+            if (progress != nullptr)
+                progress->add();
             if (!result) {
                 report.failed.append({ file.from, result.error });
                 putBack(changed, step, report);
@@ -163,8 +165,8 @@ rules::NameRules Volumes::nameRules(const QString &path)
     return rules::nameRulesFor(of(path).fileSystem);
 }
 
-JobReport deleteFiles(
-    const QStringList &paths, bool toTrash, platform::FileSystem &fs, journal::Recorder *journal)
+JobReport deleteFiles(const QStringList &paths, bool toTrash, platform::FileSystem &fs,
+    journal::Recorder *journal, Progress *progress)
 {
     QList<Target> files;
     for (const QString &path : paths)
@@ -174,6 +176,8 @@ JobReport deleteFiles(
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const QString &path = paths.at(i);
         const platform::FsResult deleted = toTrash ? fs.moveToTrash(path) : fs.removeFile(path);
+        if (progress != nullptr)
+            progress->add();
         if (deleted) {
             journaled.done(i, deleted.placedAt);
             report.done.append(path);
@@ -184,8 +188,8 @@ JobReport deleteFiles(
     return report;
 }
 
-JobReport renameFiles(
-    const QList<Target> &files, platform::FileSystem &fs, Pairs pairs, journal::Recorder *journal)
+JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs, Pairs pairs,
+    journal::Recorder *journal, Progress *progress)
 {
     // Everything that can be known before the first rename is checked first, so that a
     // batch is not left half-applied for it.
@@ -231,7 +235,7 @@ JobReport renameFiles(
         = [&fs](const QString &from, const QString &to) { return fs.renameFile(from, to); };
     qsizetype first = 0;
     for (const QList<Target> &shot : std::as_const(cut)) {
-        if (!runShot(shot, rename, report))
+        if (!runShot(shot, rename, report, progress))
             break;
         journaled.done(first, shot);
         first += shot.size();
@@ -240,7 +244,7 @@ JobReport renameFiles(
 }
 
 JobReport moveFiles(const QList<Target> &files, platform::FileSystem &fs, Pairs pairs,
-    journal::Recorder *journal, const QString &madeFolder)
+    journal::Recorder *journal, const QString &madeFolder, Progress *progress)
 {
     Journaled journaled(journal, journal::Kind::Move, files, madeFolder);
     JobReport report;
@@ -253,6 +257,8 @@ JobReport moveFiles(const QList<Target> &files, platform::FileSystem &fs, Pairs 
             [](const Target &file) { return file.to.isEmpty() || taken(file.to); });
         if (shot.size() > 1 && blocked != shot.end()) {
             first += shot.size();
+            if (progress != nullptr)
+                progress->add(shot.size());
             for (const Target &file : shot) {
                 report.failed.append({ file.from,
                     &file != &*blocked ? QCoreApplication::translate(
@@ -265,7 +271,7 @@ JobReport moveFiles(const QList<Target> &files, platform::FileSystem &fs, Pairs 
             }
             continue;
         }
-        if (runShot(shot, move, report))
+        if (runShot(shot, move, report, progress))
             journaled.done(first, shot);
         first += shot.size();
     }

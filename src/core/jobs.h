@@ -7,6 +7,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <atomic>
+
 namespace journal
 {
 class Recorder;
@@ -35,13 +37,25 @@ struct Target {
     QString to;
 };
 
+// How many files of a running batch have been dealt with, done or failed: the batch counts
+// them on its own thread, and the window waiting for it reads the count on the GUI thread.
+class Progress
+{
+public:
+    void add(qsizetype files = 1) { m_done.fetch_add(files, std::memory_order_relaxed); }
+    [[nodiscard]] qsizetype done() const { return m_done.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<qsizetype> m_done { 0 };
+};
+
 // Each job writes its plan and every file it has dealt with to the journal given, if any,
-// before it changes anything and as it goes.
+// before it changes anything and as it goes; it counts each file in the progress given, if any.
 
 // Deletes each file, to the trash or for good; a file that cannot be deleted is reported and
 // the others are still deleted.
 [[nodiscard]] JobReport deleteFiles(const QStringList &paths, bool toTrash,
-    platform::FileSystem &fs, journal::Recorder *journal = nullptr);
+    platform::FileSystem &fs, journal::Recorder *journal = nullptr, Progress *progress = nullptr);
 
 // Whether a RAW file and a sidecar that follow their picture in a batch go with it: then
 // they are renamed or moved with it or not at all.
@@ -53,7 +67,7 @@ enum class Pairs { Apart, Together };
 // file that fails, and the files after it keep their names. When a file of a pair fails, the
 // files of the pair already renamed get their names back.
 [[nodiscard]] JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs,
-    Pairs pairs = Pairs::Apart, journal::Recorder *journal = nullptr);
+    Pairs pairs = Pairs::Apart, journal::Recorder *journal = nullptr, Progress *progress = nullptr);
 
 // Moves each file to its target, never replacing a file; a file that cannot be moved stays
 // where it was, is reported, and the others are still moved. A pair whose targets are not
@@ -61,7 +75,7 @@ enum class Pairs { Apart, Together };
 // moved go back. madeFolder is a folder made for the move, which the journal keeps for its undo.
 [[nodiscard]] JobReport moveFiles(const QList<Target> &files, platform::FileSystem &fs,
     Pairs pairs = Pairs::Apart, journal::Recorder *journal = nullptr,
-    const QString &madeFolder = {});
+    const QString &madeFolder = {}, Progress *progress = nullptr);
 
 // The heading, then each file that failed with its reason; a long list is cut, and says how
 // many more failed.

@@ -29,11 +29,12 @@ MovePlan movePlan(const QStringList &pictures, const QString &destination, jobs:
     return plan;
 }
 
-jobs::JobReport move(const MovePlan &plan, platform::FileSystem &fs, journal::Recorder *journal)
+jobs::JobReport move(const MovePlan &plan, platform::FileSystem &fs, journal::Recorder *journal,
+    jobs::Progress *progress)
 {
     if (plan.problem != MovePlan::Problem::None)
         return {};
-    return jobs::moveFiles(plan.files, fs, plan.pairs, journal, plan.madeFolder);
+    return jobs::moveFiles(plan.files, fs, plan.pairs, journal, plan.madeFolder, progress);
 }
 
 } // namespace flows

@@ -38,7 +38,7 @@ struct MovePlan {
     const QStringList &pictures, const QString &destination, jobs::Pairs pairs);
 
 // Runs a plan that has no problem, through the journal given; a plan with one moves nothing.
-[[nodiscard]] jobs::JobReport move(
-    const MovePlan &plan, platform::FileSystem &fs, journal::Recorder *journal = nullptr);
+[[nodiscard]] jobs::JobReport move(const MovePlan &plan, platform::FileSystem &fs,
+    journal::Recorder *journal = nullptr, jobs::Progress *progress = nullptr);
 
 } // namespace flows

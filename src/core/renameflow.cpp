@@ -44,9 +44,10 @@ RenamePlan renamePlan(const QStringList &files, const QString &prefix, const QSt
     return plan;
 }
 
-jobs::JobReport rename(const RenamePlan &plan, platform::FileSystem &fs, journal::Recorder *journal)
+jobs::JobReport rename(const RenamePlan &plan, platform::FileSystem &fs, journal::Recorder *journal,
+    jobs::Progress *progress)
 {
-    return jobs::renameFiles(plan.files, fs, plan.pairs, journal);
+    return jobs::renameFiles(plan.files, fs, plan.pairs, journal, progress);
 }
 
 } // namespace flows

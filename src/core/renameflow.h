@@ -36,7 +36,7 @@ struct RenamePlan {
     const QString &startCount, jobs::Pairs pairs, platform::FileSystem &fs);
 
 // Runs the plan through the journal given.
-[[nodiscard]] jobs::JobReport rename(
-    const RenamePlan &plan, platform::FileSystem &fs, journal::Recorder *journal = nullptr);
+[[nodiscard]] jobs::JobReport rename(const RenamePlan &plan, platform::FileSystem &fs,
+    journal::Recorder *journal = nullptr, jobs::Progress *progress = nullptr);
 
 } // namespace flows

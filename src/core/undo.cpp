@@ -169,8 +169,8 @@ std::optional<platform::FsError> cannotTakeBack(journal::Kind kind, const journa
     return std::nullopt;
 }
 
-jobs::JobReport undoBatch(
-    const journal::Batch &batch, platform::FileSystem &fs, journal::Recorder &recorder)
+jobs::JobReport undoBatch(const journal::Batch &batch, platform::FileSystem &fs,
+    journal::Recorder &recorder, jobs::Progress *progress)
 {
     jobs::JobReport report;
     if (!batch.undoBegun)
@@ -181,6 +181,8 @@ jobs::JobReport undoBatch(
         if (!step.done || step.undone)
             continue;
         const platform::FsResult back = takeBack(batch.kind, step, fs);
+        if (progress != nullptr)
+            progress->add();
         if (back) {
             recorder.undone(i);
             report.done.append(step.from);

@@ -27,9 +27,9 @@ namespace undo
 // Takes back, last first, every file of the batch that was dealt with and not yet taken back,
 // with the operations that never replace a file: a file that cannot be taken back stays where
 // it is and is reported; a folder made for a move is removed when it is left empty. The undo
-// goes into the journal as it runs.
-[[nodiscard]] jobs::JobReport undoBatch(
-    const journal::Batch &batch, platform::FileSystem &fs, journal::Recorder &recorder);
+// goes into the journal as it runs, and each file taken back or not into the progress given.
+[[nodiscard]] jobs::JobReport undoBatch(const journal::Batch &batch, platform::FileSystem &fs,
+    journal::Recorder &recorder, jobs::Progress *progress = nullptr);
 
 // A batch, or the undo of one, that the program did not finish.
 [[nodiscard]] bool interrupted(const journal::Batch &batch);

@@ -4,6 +4,7 @@
 #include "core/jobs.h"
 #include "core/journal.h"
 #include "move/moverules.h"
+#include "widgets/batchrun.h"
 #include "widgets/drivelistbox.h"
 #include "widgets/folderlistbox.h"
 #include "widgets/mainwindow.h"
@@ -207,12 +208,11 @@ bool MoveFileWindow::askAndMove(platform::Services &services, const flows::MoveP
             platform::box::OkCancel | platform::box::Question, QStringLiteral("Tessary"))
         != platform::Answer::Ok)
         return false;
-    jobs::JobReport report;
-    {
-        const WaitCursor busy(services.mouse());
-        journal::Recorder journal(services.fs());
-        report = flows::move(plan, services.fs(), &journal);
-    }
+    journal::Recorder journal(services.fs());
+    const jobs::JobReport report = runBatch(services.mouse(), tr("Moving files… %1 of %2"),
+        plan.files.size(), [&](jobs::Progress &progress) {
+            return flows::move(plan, services.fs(), &journal, &progress);
+        });
     if (beforeReport)
         beforeReport();
     services.boxes().MsgBox(QString::number(report.done.size()) + tr(" Files moved!"),

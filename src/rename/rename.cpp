@@ -3,6 +3,7 @@
 #include "browser/browserstate.h"
 #include "core/buildinfo.h"
 #include "core/journal.h"
+#include "widgets/batchrun.h"
 #include "widgets/colours.h"
 #include "widgets/mainwindow.h"
 #include "widgets/units.h"
@@ -201,12 +202,11 @@ void Rename::Go_Click()
     if (answer != platform::Answer::Ok)
         return;
 
-    jobs::JobReport report;
-    {
-        const WaitCursor busy(m_services.mouse());
-        journal::Recorder journal(m_services.fs());
-        report = flows::rename(m_plan, m_services.fs(), &journal);
-    }
+    journal::Recorder journal(m_services.fs());
+    const jobs::JobReport report = runBatch(m_services.mouse(), tr("Renaming files… %1 of %2"),
+        m_plan.files.size(), [&](jobs::Progress &progress) {
+            return flows::rename(m_plan, m_services.fs(), &journal, &progress);
+        });
     if (!report.failed.isEmpty()) {
         const jobs::Failure &failure = report.failed.first();
         // The files before the failure have their new names, which Edit > Undo takes back.

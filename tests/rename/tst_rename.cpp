@@ -5,14 +5,18 @@
 #include "widgets/folderlistbox.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QtTest>
 
 namespace
 {
 const QString confirmText = QStringLiteral("Are you sure you want to RENAME these files ?");
+// Long enough for the test to let a held rename go on before this gives up on it.
+constexpr int heldRenameMs = 5000;
 const QStringList threePictures
     = { QStringLiteral("p/a.jpg"), QStringLiteral("p/b.jpg"), QStringLiteral("p/c.jpg") };
 
@@ -87,7 +91,31 @@ void TestRename::renames()
 
     s.preview("Holiday", "7");
     QCOMPARE(listTexts(s.window->List2), s.folders.paths(expected));
+    // The last rename is held: meanwhile the windows paint, take no keys and show the count.
+    QSemaphore held;
+    s.services.fsFake.fault = [&](auto, auto &, const QString &to) {
+        if (to == s.folders.path(expected.last()))
+            held.tryAcquire(1, heldRenameMs);
+        return std::optional<platform::FsResult>();
+    };
+    const auto shown = [] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == "batchProgress" && window->isVisible())
+                return window->findChild<QLabel *>()->text();
+        }
+        return QString();
+    };
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        QTRY_COMPARE(
+            shown(), QString("Renaming files… %1 of %2").arg(files.size() - 1).arg(files.size()));
+        QTest::keyClicks(s.window->Text2, "x");
+        seen = s.services.mouseFake.depth == 1;
+        held.release();
+    });
     s.go();
+    QVERIFY(seen);
+    QCOMPARE(s.window->Text2->text(), "Holiday");
 
     QCOMPARE(s.services.boxesFake.shown,
         std::vector<FakeBoxes::Shown>({ { confirmText, 33, "Ravelin" } }));
