@@ -10,12 +10,55 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTemporaryFile>
+#include <QUrl>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 namespace platform
 {
+
+namespace
+{
+    // A record in the trash is a few lines; anything much larger is not one.
+    constexpr qint64 largestTrashRecord = 64 * 1024;
+
+    // Qt writes the original place into the record as it is; other programs read it escaped
+    // as in a URL, and relative to the volume's top in a volume's own trash. The record is
+    // written again that way; where that fails, it stays as Qt wrote it.
+    void writeTrashRecordPath(const QString &inTrash, const QString &original)
+    {
+        const QString record = trashRecordOf(inTrash);
+        QFile file(record);
+        if (record.isEmpty() || QFileInfo(record).isSymLink() || file.size() > largestTrashRecord
+            || !file.open(QIODevice::ReadOnly))
+            return;
+        QList<QByteArray> lines = file.readAll().split('\n');
+        file.close();
+        const auto path = std::find_if(lines.begin(), lines.end(),
+            [](const QByteArray &line) { return line.startsWith("Path="); });
+        if (path == lines.end())
+            return;
+        const QString top = trashTop(QFileInfo(inTrash).dir().filePath(QStringLiteral("..")));
+        const QString wanted = QDir::cleanPath(original);
+        const QString named = !top.isEmpty() && wanted.startsWith(top + QLatin1Char('/'))
+            ? wanted.mid(top.size() + 1)
+            : wanted;
+        *path = "Path=" + QUrl::toPercentEncoding(QFile::encodeName(named), "/");
+        const FsResult written = replaceFile(record, lines.join('\n'), true);
+        Q_UNUSED(written);
+    }
+} // namespace
+
+QString trashRecordOf(const QString &inTrash)
+{
+    const QFileInfo file(inTrash);
+    QDir trash = file.dir();
+    if (trash.dirName() != QLatin1String("files") || !trash.cdUp())
+        return {};
+    return trash.filePath(QStringLiteral("info/%1.trashinfo").arg(file.fileName()));
+}
 
 FsResult QtFileSystem::setCurrentFolder(const QString &path)
 {
@@ -86,6 +129,7 @@ FsResult QtFileSystem::moveToTrash(const QString &path)
     QString inTrash;
     const bool moved = QFile::moveToTrash(path, &inTrash);
     if (moved && !QFileInfo::exists(path) && QFileInfo(inTrash).isAbsolute()) {
+        writeTrashRecordPath(inTrash, QFileInfo(path).absoluteFilePath());
         FsResult trashed;
         trashed.placedAt = inTrash;
         return trashed;

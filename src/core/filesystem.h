@@ -35,4 +35,11 @@ public:
 // name, so that a reader sees the old file or the new one, never a part. ownerOnly: 0600.
 [[nodiscard]] FsResult replaceFile(const QString &path, const QByteArray &bytes, bool ownerOnly);
 
+// The record the trash keeps of a file in it (the freedesktop.org layout: the file in
+// "files", its record in "info"); empty where the trash keeps no such record.
+[[nodiscard]] QString trashRecordOf(const QString &inTrash);
+// The folder a trash's relative paths start from: the top of the volume for a volume's own
+// trash (".Trash-1000" or ".Trash/1000" there); empty for the trash in the home folder.
+[[nodiscard]] QString trashTop(const QString &trash);
+
 } // namespace platform

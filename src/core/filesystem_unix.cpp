@@ -203,4 +203,15 @@ bool isOwnPrivateFolder(const QString &path)
         && status.st_uid == ::geteuid() && (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
+QString trashTop(const QString &trash)
+{
+    const QFileInfo folder(QDir::cleanPath(trash));
+    const QString user = QString::number(::getuid());
+    if (folder.fileName() == QStringLiteral(".Trash-") + user)
+        return folder.path();
+    if (folder.fileName() == user && QFileInfo(folder.path()).fileName() == QLatin1String(".Trash"))
+        return QFileInfo(folder.path()).path();
+    return {};
+}
+
 } // namespace platform

@@ -77,4 +77,10 @@ bool isOwnPrivateFolder(const QString &path)
     return info.isDir() && !info.isSymLink();
 }
 
+// The recycle bin keeps no records of this kind.
+QString trashTop(const QString &)
+{
+    return {};
+}
+
 } // namespace platform

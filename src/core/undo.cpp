@@ -1,6 +1,7 @@
 #include "core/undo.h"
 
 #include "browser/pictureformats.h"
+#include "core/filesystem.h"
 #include "core/safemove.h"
 
 #include <QCoreApplication>
@@ -8,7 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QUrl>
+
+#include <algorithm>
 
 namespace undo
 {
@@ -26,19 +28,9 @@ namespace
         return QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
     }
 
-    // The record the trash keeps of a file in it (the freedesktop.org layout: the file in
-    // "files", its record in "info"); empty where the trash keeps no such record.
-    QString trashRecordOf(const QString &inTrash)
-    {
-        const QFileInfo file(inTrash);
-        QDir trash = file.dir();
-        if (trash.dirName() != QLatin1String("files") || !trash.cdUp())
-            return {};
-        return trash.filePath(QStringLiteral("info/%1.trashinfo").arg(file.fileName()));
-    }
-
     // The record names the file's original place: absolute, or relative to the top of the
-    // volume that holds the trash.
+    // volume that holds the trash; escaped as in a URL, or as it is (as earlier versions
+    // wrote it).
     bool recordNames(const QString &record, const QString &original)
     {
         QFile file(record);
@@ -46,16 +38,21 @@ namespace
             || file.size() > largestTrashRecord || !file.open(QIODevice::ReadOnly))
             return false;
         const QList<QByteArray> lines = file.readAll().split('\n');
-        for (const QByteArray &line : lines) {
-            if (!line.startsWith("Path="))
-                continue;
-            const QString path = QUrl::fromPercentEncoding(line.mid(5).trimmed());
-            const QString wanted = QDir::cleanPath(QDir::fromNativeSeparators(original));
-            if (QDir::isAbsolutePath(path))
-                return QDir::cleanPath(path) == wanted;
-            return !path.isEmpty() && wanted.endsWith(QLatin1Char('/') + QDir::cleanPath(path));
-        }
-        return false;
+        const auto path = std::find_if(lines.begin(), lines.end(),
+            [](const QByteArray &line) { return line.startsWith("Path="); });
+        if (path == lines.end())
+            return false;
+        const QByteArray value = path->mid(5).trimmed();
+        const QString top = platform::trashTop(QFileInfo(record).dir().filePath(".."));
+        const QString wanted = QDir::cleanPath(QDir::fromNativeSeparators(original));
+        const auto names = [&](const QString &named) {
+            if (QDir::isAbsolutePath(named))
+                return QDir::cleanPath(named) == wanted;
+            return !named.isEmpty() && !top.isEmpty()
+                && QDir::cleanPath(top + QLatin1Char('/') + named) == wanted;
+        };
+        return names(QFile::decodeName(QByteArray::fromPercentEncoding(value)))
+            || names(QFile::decodeName(value));
     }
 
     bool sameFile(const journal::FileState &now, const journal::FileState &then)
@@ -94,7 +91,7 @@ namespace
             return fs.moveFile(step.placedAt, step.from);
         case Kind::Trash: {
             const platform::FsResult back = fs.moveFile(step.placedAt, step.from);
-            const QString record = trashRecordOf(step.placedAt);
+            const QString record = platform::trashRecordOf(step.placedAt);
             if (back && !record.isEmpty()) {
                 // The file is back; a record left behind would only show a file not there.
                 const platform::FsResult removed = fs.removeFile(record);
@@ -162,7 +159,7 @@ std::optional<platform::FsError> cannotTakeBack(journal::Kind kind, const journa
     if (home != step.before.folder)
         return FsError::FolderChanged;
     if (kind == Kind::Trash) {
-        const QString record = trashRecordOf(step.placedAt);
+        const QString record = platform::trashRecordOf(step.placedAt);
         if (!record.isEmpty() && !recordNames(record, step.from))
             return FsError::TrashRecordChanged;
     }
