@@ -64,9 +64,10 @@ LoadedPicture PictureCache::throughShared(const QString &path, QSize size) const
         if (picture.decoded)
             (void)m_shared->write(key, flavour, picture.image);
         picture.image = stretched(picture.image);
-    } else if (QFileInfo(path).isReadable() && !picture.error.isEmpty()) {
-        // A file that cannot be opened now may open later; one that cannot be read as a
-        // picture stays so until it changes.
+    } else if (QFileInfo(path).isReadable() && !picture.error.isEmpty() && !picture.readerMissing) {
+        // A file that cannot be opened now may open later, and one of a kind without a reader
+        // once a reader is installed; one that cannot be read as a picture stays so until it
+        // changes.
         (void)m_shared->writeFailure(key, picture.error);
     }
     return picture;

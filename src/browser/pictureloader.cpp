@@ -8,6 +8,7 @@
 #include "browser/pngchunks.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QMutex>
 #include <QWaitCondition>
@@ -455,8 +456,12 @@ LoadedPicture QtPictureLoader::read(const QString &path, const SizeFor &sizeFor)
             QCoreApplication::translate("PictureLoader",
                 "The file holds far more data than a picture of its size needs.") };
     }
-    if (!result.ok())
+    if (!result.ok()) {
+        result.readerMissing = reader.error() == QImageReader::UnsupportedFormatError
+            && !QImageReader::supportedImageFormats().contains(
+                QFileInfo(path).suffix().toLower().toLatin1());
         return result;
+    }
     if (result.image.size() != wanted)
         result.image = result.image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     result.image = inDisplayFormat(result.image);

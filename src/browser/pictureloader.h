@@ -24,6 +24,9 @@ struct LoadedPicture {
     QString error;
     // Decoded from the picture itself rather than taken from a thumbnail the file carries.
     bool decoded = false;
+    // Not read only because no reader of its kind is installed (Qt's plugins): one installed
+    // later may read it.
+    bool readerMissing = false;
     bool ok() const { return !image.isNull(); }
 };
 

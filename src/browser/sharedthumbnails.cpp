@@ -9,12 +9,14 @@
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QUrl>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace
@@ -28,15 +30,29 @@ const QString reasonKey = QStringLiteral("Description");
 // The longest reason read back from a failure entry.
 constexpr qsizetype maxReasonLength = 500;
 
+// A modification time in whole seconds; other programs write it with a fraction
+// ("1796609337.862549"), which counts by its whole seconds.
+std::optional<qint64> secondsOf(const QString &time)
+{
+    const qsizetype point = time.indexOf(QLatin1Char('.'));
+    if (point >= 0) {
+        const QStringView fraction = QStringView(time).mid(point + 1);
+        if (fraction.isEmpty()
+            || !std::all_of(fraction.begin(), fraction.end(), [](QChar c) { return c.isDigit(); }))
+            return std::nullopt;
+    }
+    bool ok = false;
+    const qint64 seconds = QStringView(time).left(point < 0 ? time.size() : point).toLongLong(&ok);
+    return ok ? std::optional(seconds) : std::nullopt;
+}
+
 // The keys are read from the PNG itself: the reader's own text() takes the "::" in their
 // names for separators.
 bool matches(const QImage &image, const SharedThumbnails::Key &key)
 {
     if (image.text(QStringLiteral("Thumb::URI")) != key.uri)
         return false;
-    bool ok = false;
-    const qint64 modified = image.text(QStringLiteral("Thumb::MTime")).toLongLong(&ok);
-    if (!ok || modified != key.modified)
+    if (secondsOf(image.text(QStringLiteral("Thumb::MTime"))) != key.modified)
         return false;
     // The size is optional; where present it must agree too.
     const QString size = image.text(QStringLiteral("Thumb::Size"));
@@ -85,8 +101,11 @@ QString SharedThumbnails::standardRoot()
 
 QString SharedThumbnails::uriOf(const QString &path)
 {
-    return QString::fromLatin1(
-        QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded(QUrl::FullyEncoded));
+    // Escaped byte for byte as GLib escapes a file name (g_filename_to_uri), since the URI's
+    // MD5 names the entry: besides letters, digits and "-._~", only "!$&'()*+,/:=@" stay.
+    return QStringLiteral("file://")
+        + QString::fromLatin1(QUrl::toPercentEncoding(
+            QFile::encodeName(QFileInfo(path).absoluteFilePath()), "!$&'()*+,/:=@"));
 }
 
 QString SharedThumbnails::nameOf(const QString &uri)
