@@ -17,7 +17,7 @@
     </message>
     <message>
         <source>Provided as it is, without warranty of any kind.</source>
-        <translation>Bereitgestellt wie besehen, ohne jegliche Gewährleistung.</translation>
+        <translation>Wie besehen, ohne jede Gewährleistung.</translation>
     </message>
 </context>
 <context>
@@ -36,6 +36,11 @@
     <message>
         <source>Help page</source>
         <translation>Hilfeseite</translation>
+    </message>
+    <message>
+        <source>help.html</source>
+        <comment>the file name of the help page in this language</comment>
+        <translation>help.de.html</translation>
     </message>
     <message>
         <source>Back</source>
@@ -326,8 +331,8 @@
         <translation>der Ordner kann nicht gelesen werden</translation>
     </message>
     <message>
-        <source>not a folder or a picture (.jpg, .jpeg, .bmp, .gif or .ico)</source>
-        <translation>weder ein Ordner noch ein Bild (.jpg, .jpeg, .bmp, .gif oder .ico)</translation>
+        <source>not a folder or a picture Ravelin can show</source>
+        <translation>weder ein Ordner noch ein Bild, das Ravelin zeigen kann</translation>
     </message>
     <message>
         <source>the picture cannot be read</source>
@@ -352,6 +357,14 @@
     <message>
         <source>The folder to open, or a picture to open its folder (the current folder when none is given).</source>
         <translation>Der zu öffnende Ordner oder ein Bild, dessen Ordner geöffnet wird (ohne Angabe der aktuelle Ordner).</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>[folder|picture]</source>
+        <translation>[Ordner|Bild]</translation>
     </message>
     <message>
         <source>give at most one folder or picture</source>

@@ -21,6 +21,17 @@ const QStringList &rawExtensions()
     return extensions;
 }
 
+const QStringList &pictureExtensions()
+{
+    static const QStringList extensions = QStringList { QStringLiteral("jpg"),
+        QStringLiteral("jpeg"), QStringLiteral("bmp"), QStringLiteral("gif"), QStringLiteral("ico"),
+        QStringLiteral("icon"), QStringLiteral("png"), QStringLiteral("webp"),
+        QStringLiteral("tif"), QStringLiteral("tiff"), QStringLiteral("heic"),
+        QStringLiteral("heif"), QStringLiteral("avif") }
+        + rawExtensions();
+    return extensions;
+}
+
 QString rawPattern()
 {
     QStringList wildcards;

@@ -11,6 +11,10 @@ namespace pictureformats
 // The extensions of camera RAW files, lower case, without the dot.
 const QStringList &rawExtensions();
 
+// The extensions of every kind of file the program can show, lower case, without the dot:
+// the four classic formats, the further ones the options offer, and camera RAW files.
+const QStringList &pictureExtensions();
+
 // The ";"-separated wildcards of camera RAW files.
 QString rawPattern();
 

@@ -1,5 +1,6 @@
 #include "core/commandline.h"
 
+#include "browser/pictureformats.h"
 #include "core/buildinfo.h"
 #include "core/platform.h"
 
@@ -11,20 +12,30 @@
 
 namespace
 {
-// The picture formats the program lists (their file-name extensions).
-const QStringList pictureSuffixes = { QStringLiteral("jpg"), QStringLiteral("jpeg"),
-    QStringLiteral("bmp"), QStringLiteral("gif"), QStringLiteral("ico") };
-
 // The options Qt's application object reads for itself.
 constexpr const char *qtOptionsWithValue[] = { "platform", "platformpluginpath", "platformtheme",
     "plugin", "qwindowgeometry", "qwindowicon", "qwindowtitle", "session", "style", "stylesheet",
     "display", "geometry", "name", "title", "visual" };
 constexpr const char *qtSwitches[] = { "reverse", "widgetcount", "nograb", "dograb" };
 
+// The text with its control characters written as escapes ("\x1b"): a name given on the
+// command line may hold some, which the terminal would obey.
+QString printable(const QString &text)
+{
+    QString shown;
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 StartRequest refuse(const QString &text)
 {
     return { false, 1,
-        QCoreApplication::applicationName().toLower() + QStringLiteral(": ") + text
+        QCoreApplication::applicationName().toLower() + QStringLiteral(": ") + printable(text)
             + QLatin1Char('\n'),
         {} };
 }
@@ -45,9 +56,9 @@ StartRequest startFolder(const QString &argument)
                 QCoreApplication::translate("commandline", "the folder cannot be read"));
         return { true, 0, {}, QDir::toNativeSeparators(QDir::cleanPath(info.absoluteFilePath())) };
     }
-    if (!info.isFile() || !pictureSuffixes.contains(info.suffix().toLower()))
+    if (!info.isFile() || !pictureformats::pictureExtensions().contains(info.suffix().toLower()))
         return refuseArgument(QCoreApplication::translate(
-            "commandline", "not a folder or a picture (.jpg, .jpeg, .bmp, .gif or .ico)"));
+            "commandline", "not a folder or a picture Ravelin can show"));
     if (!info.isReadable())
         return refuseArgument(
             QCoreApplication::translate("commandline", "the picture cannot be read"));
@@ -91,11 +102,11 @@ StartRequest readCommandLine(const QStringList &arguments)
         QCoreApplication::translate("commandline", "Shows the version and ends."));
     parser.addOption(help);
     parser.addOption(version);
-    parser.addPositionalArgument(QStringLiteral("folder"),
+    parser.addPositionalArgument(QCoreApplication::translate("commandline", "folder"),
         QCoreApplication::translate("commandline",
             "The folder to open, or a picture to open its folder (the current "
             "folder when none is given)."),
-        QStringLiteral("[folder|picture]"));
+        QCoreApplication::translate("commandline", "[folder|picture]"));
 
     if (!parser.parse(arguments))
         return refuse(parser.errorText());

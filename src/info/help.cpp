@@ -77,7 +77,9 @@ void Help::connectEvents()
 
 QString Help::helpAddress() const
 {
-    return rules::locateHelpPage(m_services.fs().programFolder());
+    // Each translation names the page in its language.
+    return rules::locateHelpPage(m_services.fs().programFolder(),
+        tr("help.html", "the file name of the help page in this language"));
 }
 
 void Help::Form_Load()

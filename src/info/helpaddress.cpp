@@ -12,14 +12,24 @@ QString helpAddress(const QString &programFolder)
     return programFolder + QStringLiteral("/help.html");
 }
 
-QString locateHelpPage(const QString &programFolder)
+QString locateHelpPage(const QString &programFolder, const QString &pageName)
 {
-    const QString beside = helpAddress(programFolder);
-    if (QFileInfo(beside).isFile())
-        return beside;
-    const QString installed = QDir::toNativeSeparators(QDir::cleanPath(QDir::fromNativeSeparators(
-        programFolder + QStringLiteral("/" RAVELIN_DATA_FROM_PROGRAM "/help.html"))));
-    return QFileInfo(installed).isFile() ? installed : beside;
+    QStringList names { QStringLiteral("help.html") };
+    // A name with a folder in it would lead elsewhere.
+    if (pageName != names.first() && !pageName.contains(QLatin1Char('/'))
+        && !pageName.contains(QLatin1Char('\\')))
+        names.prepend(pageName);
+    for (const QString &name : names) {
+        const QString beside = programFolder + QLatin1Char('/') + name;
+        if (QFileInfo(beside).isFile())
+            return beside;
+        const QString installed
+            = QDir::toNativeSeparators(QDir::cleanPath(QDir::fromNativeSeparators(
+                programFolder + QStringLiteral("/" RAVELIN_DATA_FROM_PROGRAM "/") + name)));
+        if (QFileInfo(installed).isFile())
+            return installed;
+    }
+    return helpAddress(programFolder);
 }
 
 QUrl helpUrl(const QString &address, QChar separator)

@@ -7,6 +7,7 @@
 #include "widgets/filelistbox.h"
 #include "widgets/folderlistbox.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,6 +29,8 @@ private Q_SLOTS:
         QVERIFY(testpictures::write(path("pictures/a.jpg"), Qt::red));
         QVERIFY(testpictures::write(path("pictures/B.GIF"), Qt::blue));
         QVERIFY(testpictures::writeBytes(path("pictures/notes.txt"), "text"));
+        for (const char *name : { "pictures/IMG_2927.HEIC", "pictures/DSC_0001.nef" })
+            QVERIFY(testpictures::writeBytes(path(name), "x"));
         QVERIFY(testpictures::write(path("locked/c.jpg"), Qt::green));
         QVERIFY(testpictures::write(path("top.bmp"), Qt::yellow));
         QVERIFY(faults::openToEveryone(m_temp.path()) && faults::openToEveryone(path("pictures")));
@@ -57,6 +60,8 @@ private Q_SLOTS:
         row("folder", { pictures }, -1, pictures, "");
         row("folder, untidy", { pictures + "/../pictures/" }, -1, pictures, "");
         row("picture", { path("pictures/B.GIF") }, -1, pictures, "");
+        row("HEIC picture", { path("pictures/IMG_2927.HEIC") }, -1, pictures, "");
+        row("RAW picture", { path("pictures/DSC_0001.nef") }, -1, pictures, "");
         row("session manager's option", { "-session", "1234", pictures }, -1, pictures, "");
         row("help", { "--help" }, 0, "", "[folder|picture]");
         row("-h", { "-h", pictures }, 0, "", "--version");
@@ -69,6 +74,10 @@ private Q_SLOTS:
             "c.jpg': its folder cannot be read");
         row("two", { pictures, pictures }, 1, "", "at most one folder or picture");
         row("unknown option", { "--delete-all" }, 1, "", "delete-all");
+        // The terminal would obey them: they are shown as escapes.
+        row("control characters in the name",
+            { path(QString::fromUtf16(u"\x1b]0;x\x07\x7f\u009b.jpg")) }, 1, "",
+            "\\x1b]0;x\\x07\\x7f\\x9b.jpg': no such");
     }
 
     void readCommandLine()
@@ -84,8 +93,11 @@ private Q_SLOTS:
         QCOMPARE(request.exitCode, exitCode);
         QCOMPARE(request.folder, folder);
         QVERIFY2(request.message.contains(message), qPrintable(request.message));
-        if (exitCode != 0)
+        if (exitCode != 0) {
             QVERIFY(request.message.startsWith("ravelin: "));
+            QVERIFY(!request.message.chopped(1).contains(
+                QRegularExpression("[\\x00-\\x1f\\x7f-\\x9f]")));
+        }
     }
 
     // The folder given opens as the user's own choice would: the lists follow and, in

@@ -1,5 +1,9 @@
 #include "browser/frmmain.h"
+#include "core/commandline.h"
 #include "core/undo.h"
+#include "info/about.h"
+#include "info/help.h"
+#include "info/helpbrowser.h"
 #include "options/frmoptions.h"
 #include "rename/rename.h"
 #include "support/picturefolders.h"
@@ -7,6 +11,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QMenu>
 #include <QtTest>
 
@@ -33,6 +38,23 @@ private slots:
         QCOMPARE(s.services.boxesFake.texts(),
             QStringList { "Möchten Sie die ausgewählten Dateien wirklich LÖSCHEN?" });
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
+
+        // The longer German texts keep clear of the About window's edge.
+        About *about = s.w.aboutWindow();
+        if (qEnvironmentVariableIsSet("RAVELIN_SHOTS"))
+            about->grab().save(qEnvironmentVariable("RAVELIN_SHOTS") + "/about-de.png");
+        for (const QLabel *label : { about->Label3, about->Label4 }) {
+            QVERIFY2(label->x() + label->sizeHint().width() <= about->width() - label->x(),
+                qPrintable(label->text()));
+        }
+
+        // The help page in German, and the command line's help.
+        s.services.fsFake.programFolderPath = RAVELIN_TEST_DATA "/../../resources";
+        s.w.mnuHelpContents->trigger();
+        QCOMPARE(s.w.helpWindow()->windowTitle(), "Hilfe");
+        QVERIFY(s.w.helpWindow()->WebBrowser1->toPlainText().startsWith("Ravelin-Hilfe"));
+        const QString usage = readCommandLine({ "ravelin", "--help" }).message;
+        QVERIFY2(usage.contains("[Ordner|Bild]") && usage.contains("  Ordner "), qPrintable(usage));
     }
 };
 

@@ -2,7 +2,9 @@
 #include "browser/frmmain.h"
 #include "browser/gridcells.h"
 #include "browser/imagebox.h"
+#include "browser/pictureformats.h"
 #include "browser/pictureloader.h"
+#include "core/commandline.h"
 #include "options/frmoptions.h"
 #include "support/fakeservices.h"
 #include "support/picturefolders.h"
@@ -12,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QMimeDatabase>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -242,6 +245,46 @@ private slots:
         }
         if (qEnvironmentVariableIsSet("RAVELIN_SHOTS"))
             main.grab().save(qEnvironmentVariable("RAVELIN_SHOTS") + "/grid.png");
+    }
+
+    // The options, the command line and the desktop's launcher all know the kinds of file the
+    // program can show: the launcher offers it for those files and for folders.
+    void everyPlaceKnowsTheFormats()
+    {
+        frmMain main(m_services, m_loader);
+        QVERIFY(main.Form_Load());
+        main.mnuToolsOptions->trigger();
+        frmOptions *options = main.optionsWindow();
+        QStringList offered;
+        for (const QString &pattern :
+            QStringList(options->FormatPattern.begin(), options->FormatPattern.end())
+                + QStringList(options->MoreFormatPattern.begin(), options->MoreFormatPattern.end()))
+            offered += pattern.split(';').replaceInStrings("*.", "");
+        options->close();
+        QStringList known = pictureformats::pictureExtensions();
+        offered.sort();
+        known.sort();
+        QCOMPARE(offered, known);
+
+        QTemporaryDir dir;
+        QSet<QString> types { "inode/directory" };
+        for (const QString &extension : known) {
+            const QString file = dir.filePath("IMG_0001." + extension.toUpper());
+            QVERIFY(testpictures::writeBytes(file, "x"));
+            const StartRequest start = readCommandLine({ "ravelin", file });
+            QVERIFY2(start.run, qPrintable(start.message));
+            const QMimeType type
+                = QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension);
+            if (!type.isDefault())
+                types.insert(type.name());
+        }
+        const QByteArray launcher = testpictures::bytes(
+            RAVELIN_TEST_DATA "/../../dist/io.github.ravelin.Ravelin.desktop");
+        const qsizetype line = launcher.indexOf("\nMimeType=") + 10;
+        const QStringList listed
+            = QString::fromUtf8(launcher.mid(line, launcher.indexOf('\n', line) - line))
+                  .split(';', Qt::SkipEmptyParts);
+        QCOMPARE(QSet<QString>(listed.begin(), listed.end()), types);
     }
 };
 

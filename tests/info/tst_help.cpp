@@ -111,14 +111,16 @@ private slots:
     void theShippedPageLeadsToEachOfItsSections()
     {
         const QString resources = shippedPages();
-        const QString html = QString::fromUtf8(testpictures::bytes(resources + "/help.html"));
-        int links = 0;
-        for (const auto &link : QRegularExpression("href=\"#([^\"]+)\"").globalMatch(html)) {
-            ++links;
-            QVERIFY2(html.contains(QString("name=\"%1\"").arg(link.captured(1))),
-                qPrintable(link.captured(1)));
+        for (const char *name : { "/help.html", "/help.de.html" }) {
+            const QString html = QString::fromUtf8(testpictures::bytes(resources + name));
+            int links = 0;
+            for (const auto &link : QRegularExpression("href=\"#([^\"]+)\"").globalMatch(html)) {
+                ++links;
+                QVERIFY2(html.contains(QString("name=\"%1\"").arg(link.captured(1))),
+                    qPrintable(name + link.captured(1)));
+            }
+            QVERIFY(links >= 10);
         }
-        QVERIFY(links >= 10);
         m_services.fsFake.programFolderPath = resources;
         press(m_help->Command3);
         m_services.fsFake.programFolderPath = m_folder.path();

@@ -56,7 +56,8 @@ private:
     static QStringList expectedFiles()
     {
         QStringList files = { "bin/ravelin", "share/ravelin/help.html",
-            "share/applications/" + appId + ".desktop", "share/metainfo/" + appId + ".metainfo.xml",
+            "share/ravelin/help.de.html", "share/applications/" + appId + ".desktop",
+            "share/metainfo/" + appId + ".metainfo.xml",
             "share/icons/hicolor/scalable/apps/" + appId + ".svg", "share/man/man1/ravelin.1.gz",
             "share/doc/ravelin/copyright", "share/doc/ravelin/changelog.Debian.gz" };
         for (const int size : { 16, 24, 32, 48, 64, 128, 256 })
@@ -143,7 +144,8 @@ private Q_SLOTS:
 
         // Shared-library dependencies come from the program itself.
         const Run depends = run("dpkg-deb", { "--field", deb, "Depends" });
-        for (const char *library : { "libqt6widgets6", "libexif12", "qt6-qpa-plugins" })
+        for (const char *library :
+            { "libqt6widgets6", "libexif12", "qt6-qpa-plugins", "qt6-image-formats-plugins" })
             QVERIFY2(depends.out.contains(QLatin1String(library)), qPrintable(depends.out));
     }
 };
