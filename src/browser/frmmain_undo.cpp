@@ -93,6 +93,9 @@ void frmMain::recoverUnfinishedBatch()
     if (reading.status != journal::Reading::Status::Whole || !undo::interrupted(reading.batch))
         return;
 
+    // A copy put in place before its source was removed is finished first: then it shows
+    // as done.
+    const undo::Finished copies = undo::finishCopies(reading.batch, fs);
     const undo::Examined found = undo::examine(reading.batch);
     const journal::Batch &batch = found.batch;
     const QString name = undo::batchName(batch.kind, batch.steps.size());
@@ -101,10 +104,24 @@ void frmMain::recoverUnfinishedBatch()
     QString text = undoing
         ? tr("Ravelin was stopped while it was undoing the last batch, the %1.").arg(name)
         : tr("Ravelin was stopped before it finished the last batch, the %1.").arg(name);
-    if (!removed.isEmpty()) {
+    if (!removed.isEmpty() && batch.kind == journal::Kind::Move) {
         text += tr("\n\nThe unfinished copies it was making on another drive were "
                    "removed (%1).")
                     .arg(removed.size());
+    }
+    if (const qsizetype both = copies.finished.size(); both > 0) {
+        text += batch.kind == journal::Kind::Rename
+            ? (both == 1 ? tr("\n\n1 picture was in both places; its rename was finished.")
+                         : tr("\n\n%n pictures were in both places; their renames were "
+                              "finished.",
+                             nullptr, int(both)))
+            : (both == 1 ? tr("\n\n1 picture was in both places; its move was finished.")
+                         : tr("\n\n%n pictures were in both places; their moves were finished.",
+                             nullptr, int(both)));
+    }
+    for (const auto &[from, to] : copies.kept) {
+        text += tr("\n\n%1 and %2 were both there, with different contents; both were kept.")
+                    .arg(from, to);
     }
     if (!found.changed.isEmpty()) {
         jobs::JobReport changed;

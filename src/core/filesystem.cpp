@@ -207,13 +207,13 @@ FsResult QtFileSystem::replaceFileDurably(const QString &path, const QByteArray 
     return {};
 }
 
-FsResult QtFileSystem::appendDurably(const QString &path, const QByteArray &bytes)
+FsResult QtFileSystem::appendToFile(const QString &path, const QByteArray &bytes, bool durable)
 {
     QFile file(path);
     // Only to a file that is there: a record after the start of one that is gone is no use.
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::WriteOnly | QIODevice::Append))
         return failure(FsError::Gone);
-    if (file.write(bytes) != bytes.size() || !os::flushToDisk(file))
+    if (file.write(bytes) != bytes.size() || (durable && !os::flushToDisk(file)))
         return FsResult::failure(file.errorString());
     return {};
 }

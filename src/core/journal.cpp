@@ -21,6 +21,10 @@ namespace
     constexpr qint64 largestJournal = qint64(256) << 20;
 
     const QString fileName = QStringLiteral("last-batch.journal");
+    // Records of files done are made durable together: at most this many at a time, or as
+    // old as this.
+    constexpr qsizetype syncEvery = 64;
+    constexpr qint64 syncAfterMs = 100;
 
     QString kindName(Kind kind)
     {
@@ -251,6 +255,8 @@ bool Recorder::begin(
             { "before", stateRecord(source.state) } });
     }
     m_recording = bool(m_fs.replaceFileDurably(m_path, plan));
+    m_unsynced = 0;
+    m_sinceSync.start();
     // The journal of an older batch must not pass for this one's.
     if (!m_recording && QFileInfo::exists(m_path)) {
         const platform::FsResult removed = m_fs.removeFile(m_path);
@@ -262,6 +268,8 @@ bool Recorder::begin(
 bool Recorder::resume()
 {
     m_recording = !m_path.isEmpty() && QFileInfo(m_path).isFile();
+    m_unsynced = 0;
+    m_sinceSync.start();
     return m_recording;
 }
 
@@ -270,34 +278,42 @@ void Recorder::done(qsizetype index, const QString &placedAt)
     if (!m_recording)
         return;
     append({ { "r", "done" }, { "i", qint64(index) }, { "at", placedAt },
-        { "after", stateRecord(stateOf(placedAt).state) } });
+               { "after", stateRecord(stateOf(placedAt).state) } },
+        Sync::Later);
 }
 
 void Recorder::finish()
 {
-    append({ { "r", "end" } });
+    append({ { "r", "end" } }, Sync::Now);
 }
 
 void Recorder::undoBegun()
 {
-    append({ { "r", "undo" } });
+    append({ { "r", "undo" } }, Sync::Now);
 }
 
 void Recorder::undone(qsizetype index)
 {
-    append({ { "r", "undone" }, { "i", qint64(index) } });
+    append({ { "r", "undone" }, { "i", qint64(index) } }, Sync::Later);
 }
 
 void Recorder::undoFinished()
 {
-    append({ { "r", "undo-end" } });
+    append({ { "r", "undo-end" } }, Sync::Now);
 }
 
-void Recorder::append(const QJsonObject &record)
+void Recorder::append(const QJsonObject &record, Sync sync)
 {
     if (!m_recording)
         return;
-    if (!m_fs.appendDurably(m_path, line(record))) {
+    ++m_unsynced;
+    const bool durable
+        = sync == Sync::Now || m_unsynced >= syncEvery || m_sinceSync.elapsed() >= syncAfterMs;
+    if (durable) {
+        m_unsynced = 0;
+        m_sinceSync.start();
+    }
+    if (!m_fs.appendToFile(m_path, line(record), durable)) {
         m_recording = false;
         const platform::FsResult removed = m_fs.removeFile(m_path);
         Q_UNUSED(removed);

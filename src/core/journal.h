@@ -2,6 +2,7 @@
 
 #include "core/platform.h"
 
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QList>
 #include <QStringList>
@@ -9,6 +10,8 @@
 // The journal of the last batch: before a batch changes anything its plan is on disk, and
 // each file it has dealt with is recorded there as soon as it is done, so that the batch can
 // be undone, and one the program did not finish can be told and undone at the next start.
+// The records of files done reach the disk together, at the end and every so many files:
+// after a stop they are a hint, and what the disk holds of every planned file is the truth.
 //
 // It is a text file of one record a line: eight hex digits of the record's checksum, a
 // blank, and the record as a line of JSON. A line that is cut short or altered no longer
@@ -103,11 +106,15 @@ public:
     [[nodiscard]] bool recording() const { return m_recording; }
 
 private:
-    void append(const QJsonObject &record);
+    enum class Sync { Now, Later };
+    void append(const QJsonObject &record, Sync sync);
 
     platform::FileSystem &m_fs;
     QString m_path;
     bool m_recording = false;
+    // The records written since the last that reached the disk, and since when.
+    qsizetype m_unsynced = 0;
+    QElapsedTimer m_sinceSync;
 };
 
 // A line of the journal for a record, with its checksum and its end of line.

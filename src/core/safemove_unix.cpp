@@ -112,7 +112,12 @@ namespace
         const QByteArray source = QFile::encodeName(from);
         const QByteArray dest = QFile::encodeName(to);
         // Not blocking: opening a named pipe would otherwise wait for a writer.
+        const auto called = [&hooks](const char *call) {
+            if (hooks.afterCall)
+                hooks.afterCall(call);
+        };
         const Fd in(open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+        called("open");
         if (in.get() < 0 && errno == ELOOP)
             return failure(FsError::NotPlainFile);
         if (in.get() < 0)
@@ -121,12 +126,14 @@ namespace
         };
         if (fstat(in.get(), &original) != 0)
             return FsResult::failure(reason(errno));
+        called("fstat");
         if (!S_ISREG(original.st_mode))
             return failure(FsError::NotPlainFile);
 
         const QByteArray folder = QFile::encodeName(QFileInfo(to).absolutePath());
         QByteArray temp = folder + tempPattern;
         Fd out(mkostemp(temp.data(), O_CLOEXEC));
+        called("mkostemp");
         if (out.get() < 0)
             return FsResult::failure(reason(errno));
         PartialCopy partial(QFile::decodeName(temp));
@@ -135,13 +142,16 @@ namespace
         if (fchown(out.get(), original.st_uid, original.st_gid) != 0) {
             // Not allowed for an ordinary user: the mover owns the copy.
         }
+        called("fchown");
         if (fchmod(out.get(), original.st_mode & permissionBits) != 0)
             return FsResult::failure(reason(errno));
+        called("fchmod");
 
         std::vector<char> buffer(copyBlockBytes);
         qint64 copied = 0;
         for (;;) {
             const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
+            called("read");
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0)
@@ -150,6 +160,7 @@ namespace
                 break;
             if (const int error = writeBlock(out.get(), buffer.data(), got, copied, hooks))
                 return FsResult::failure(reason(error));
+            called("write");
             copied += got;
         }
         if (copied != original.st_size)
@@ -158,32 +169,39 @@ namespace
         };
         if (fstat(out.get(), &written) != 0)
             return FsResult::failure(reason(errno));
+        called("fstat");
         if (written.st_size != copied)
             return failure(FsError::WrongSize);
         const timespec times[2] = { original.st_atim, original.st_mtim };
         if (futimens(out.get(), times) != 0)
             return FsResult::failure(reason(errno));
+        called("futimens");
         if (fsync(out.get()) != 0)
             return FsResult::failure(reason(errno));
+        called("fsync");
         if (const int error = out.close())
             return FsResult::failure(reason(error));
+        called("close");
 
         if (hooks.beforePlace)
             hooks.beforePlace();
         if (const int error = placeNoReplace(temp.constData(), dest.constData()))
             return FsResult::failure(reason(error));
         partial.release();
+        called("rename");
 
         // The copy must be safely on disk under its new name before the source goes.
         if (!flushFolder(QFile::decodeName(folder))) {
             unlink(dest.constData());
             return FsResult::failure(reason(EIO));
         }
+        called("fsync folder");
         // An edit made while the copy was read, even one that keeps the size, or another
         // file put in the source's place: the source stays, as it is now the newer one.
         struct stat now {
         };
         int error = lstat(source.constData(), &now) == 0 ? 0 : errno;
+        called("lstat");
         if (error == 0 && !sameVersion(original, now)) {
             unlink(dest.constData());
             return failure(FsError::ChangedMeanwhile);

@@ -9,8 +9,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QStandardPaths>
+#include <QStorageInfo>
+#include <QUrl>
 
 #include <algorithm>
+
+#include <unistd.h>
 
 namespace undo
 {
@@ -69,15 +74,98 @@ namespace
             && back.state.folder == step.before.folder;
     }
 
+    // The copy a move to a FAT drive makes keeps its time only to the two seconds that FAT
+    // keeps.
+    constexpr qint64 coarsestTimeNs = qint64(2'000'000'000);
+
+    // The file a step planned to deal with, as the plan saw it, is at path: the same kind,
+    // size and time (a copy's time as close as its drive keeps it).
+    bool asPlanned(const QString &path, const journal::FileState &before, bool copied)
+    {
+        if (path.isEmpty())
+            return false;
+        const journal::Found found = journal::stateOf(path);
+        if (!found.exists || found.state.link != before.link || found.state.size != before.size)
+            return false;
+        return copied ? qAbs(found.state.modified - before.modified) < coarsestTimeNs
+                      : found.state.modified == before.modified;
+    }
+
     // A rename or move whose record was not written: the file is at its target, as it was,
     // and no longer at its source.
     bool doneWithoutRecord(Kind kind, const journal::Step &step)
     {
         if (kind != Kind::Rename && kind != Kind::Move)
             return false;
-        const journal::Found source = journal::stateOf(step.from);
-        const journal::Found target = journal::stateOf(step.to);
-        return !source.exists && target.exists && sameFile(target.state, step.before);
+        return !asPlanned(step.from, step.before, false)
+            && asPlanned(step.to, step.before, kind == Kind::Move);
+    }
+
+    // The trash folders a file may have gone to: the user's, and those of its volume.
+    QStringList trashFoldersFor(const QString &path)
+    {
+        QStringList folders { QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + QStringLiteral("/Trash") };
+        const QStorageInfo volume(QFileInfo(path).absolutePath());
+        if (volume.isValid()) {
+            const QString top = volume.rootPath();
+            const QString user = QString::number(::getuid());
+            folders << QDir(top).filePath(QStringLiteral(".Trash/") + user)
+                    << QDir(top).filePath(QStringLiteral(".Trash-") + user);
+        }
+        return folders;
+    }
+
+    // The records in a trash folder that may be of the file at path: those whose names begin
+    // with its own.
+    QFileInfoList trashRecordsFor(const QString &trash, const QString &path)
+    {
+        const QString stem = QFileInfo(path).completeBaseName();
+        QFileInfoList records;
+        const QFileInfoList entries = QDir(trash + QStringLiteral("/info"))
+                                          .entryInfoList({ QStringLiteral("*.trashinfo") },
+                                              QDir::Files | QDir::Hidden | QDir::System);
+        for (const QFileInfo &entry : entries) {
+            if (entry.fileName().startsWith(stem))
+                records.append(entry);
+        }
+        return records;
+    }
+
+    // A step to the trash whose record was not written: the file is no longer at its source,
+    // and is in a trash, as it was, with a record that names its source. Its place there, or
+    // nothing.
+    QString trashedWithoutRecord(Kind kind, const journal::Step &step)
+    {
+        if (kind != Kind::Trash || asPlanned(step.from, step.before, false))
+            return {};
+        for (const QString &trash : trashFoldersFor(step.from)) {
+            for (const QFileInfo &record : trashRecordsFor(trash, step.from)) {
+                const QString inTrash = trash + QStringLiteral("/files/")
+                    + record.fileName().chopped(int(qstrlen(".trashinfo")));
+                if (asPlanned(inTrash, step.before, false)
+                    && recordNames(record.filePath(), step.from))
+                    return inTrash;
+            }
+        }
+        return {};
+    }
+
+    // Whether two files hold the same bytes, read a block at a time.
+    bool sameBytes(const QString &a, const QString &b)
+    {
+        QFile first(a);
+        QFile second(b);
+        if (QFileInfo(a).isSymLink() || QFileInfo(b).isSymLink() || !first.open(QIODevice::ReadOnly)
+            || !second.open(QIODevice::ReadOnly) || first.size() != second.size())
+            return false;
+        constexpr qint64 block = qint64(1) << 20;
+        while (!first.atEnd()) {
+            const QByteArray one = first.read(block);
+            if (one.isEmpty() || one != second.read(block))
+                return false;
+        }
+        return second.atEnd();
     }
 
     platform::FsResult takeBack(Kind kind, const journal::Step &step, platform::FileSystem &fs)
@@ -207,11 +295,14 @@ Examined examine(const journal::Batch &batch)
     found.batch = batch;
     for (qsizetype i = 0; i < batch.steps.size(); ++i) {
         journal::Step &step = found.batch.steps[i];
-        if (!step.done && !batch.finished && doneWithoutRecord(batch.kind, step)) {
-            step.done = true;
-            step.placedAt = step.to;
-            step.after = journal::stateOf(step.to).state;
-            found.foundDone.append(i);
+        if (!step.done && !batch.finished) {
+            const QString trashed = trashedWithoutRecord(batch.kind, step);
+            if (!trashed.isEmpty() || doneWithoutRecord(batch.kind, step)) {
+                step.done = true;
+                step.placedAt = trashed.isEmpty() ? step.to : trashed;
+                step.after = journal::stateOf(step.placedAt).state;
+                found.foundDone.append(i);
+            }
         }
         if (step.done && !step.undone && batch.undoBegun && !batch.undoFinished
             && backWhereItWas(step)) {
@@ -226,9 +317,41 @@ Examined examine(const journal::Batch &batch)
     return found;
 }
 
+Finished finishCopies(const journal::Batch &batch, platform::FileSystem &fs)
+{
+    Finished finished;
+    if (batch.finished || (batch.kind != Kind::Rename && batch.kind != Kind::Move))
+        return finished;
+    for (const journal::Step &step : batch.steps) {
+        if (step.done || !asPlanned(step.from, step.before, false)
+            || !asPlanned(step.to, step.before, batch.kind == Kind::Move))
+            continue;
+        if (sameBytes(step.from, step.to) && fs.removeFile(step.from))
+            finished.finished.append(step.to);
+        else
+            finished.kept.append({ step.from, step.to });
+    }
+    return finished;
+}
+
 QStringList removePartialCopies(const journal::Batch &batch, platform::FileSystem &fs)
 {
     QStringList removed;
+    if (batch.kind == Kind::Trash) {
+        // A record begun in the trash for a file that never went there.
+        for (const journal::Step &step : batch.steps) {
+            for (const QString &trash : trashFoldersFor(step.from)) {
+                for (const QFileInfo &record : trashRecordsFor(trash, step.from)) {
+                    const QString inTrash = trash + QStringLiteral("/files/")
+                        + record.fileName().chopped(int(qstrlen(".trashinfo")));
+                    if (record.size() == 0 && !record.isSymLink()
+                        && !journal::stateOf(inTrash).exists && fs.removeFile(record.filePath()))
+                        removed.append(record.filePath());
+                }
+            }
+        }
+        return removed;
+    }
     if (batch.kind != Kind::Move)
         return removed;
     QSet<QString> folders;

@@ -47,8 +47,20 @@ struct Examined {
 };
 [[nodiscard]] Examined examine(const journal::Batch &batch);
 
+// The steps of a stopped rename or move whose file is both at its source and at its target,
+// as the plan saw it: where the two hold the same bytes the step had made its copy, and is
+// finished by removing the source; otherwise both are kept.
+struct Finished {
+    // The targets of the steps finished.
+    QStringList finished;
+    // The source and the target of each step whose two files differ.
+    QList<std::pair<QString, QString>> kept;
+};
+[[nodiscard]] Finished finishCopies(const journal::Batch &batch, platform::FileSystem &fs);
+
 // Removes the partial copies a move to another drive left behind when it was stopped: only
-// plain files of the move's own temporary names, only in the folders the batch moved to.
+// plain files of the move's own temporary names, only in the folders the batch moved to;
+// and the empty records a stopped delete to the trash began for files that never went there.
 // Returns the files removed.
 [[nodiscard]] QStringList removePartialCopies(
     const journal::Batch &batch, platform::FileSystem &fs);

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 #include <QUrl>
 
@@ -482,6 +483,7 @@ void TestUndo::killedBatch_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("killAt");
+    QTest::addColumn<bool>("recordsLost");
     QTest::addColumn<platform::Answer>("answer");
     QTest::addColumn<QString>("told");
 
@@ -490,12 +492,17 @@ void TestUndo::killedBatch_data()
             + " of 5 Pictures.\n\n" + rest;
     };
     const auto row = [](const char *tag, const char *kind, const char *killAt,
-                         platform::Answer answer, const QString &told) {
-        QTest::newRow(tag) << QString(kind) << QString(killAt) << answer << told;
+                         platform::Answer answer, const QString &told, bool recordsLost = false) {
+        QTest::newRow(tag) << QString(kind) << QString(killAt) << recordsLost << answer << told;
     };
     const auto ok = platform::Answer::Ok;
-    row("rename killed before its record of a file done", "rename", "after 2", ok,
-        stopped("Rename", "Of its 5 pictures, 3 were done and 2 not."));
+    row("rename killed before its record of a file done", "rename", "after 3", ok,
+        stopped("Rename", "Of its 5 pictures, 4 were done and 1 not."));
+    row("rename killed, its records of files done not on disk", "rename", "before 4", ok,
+        stopped("Rename", "Of its 5 pictures, 4 were done and 1 not."), true);
+    // p1.jpg moved, its RAW file not yet.
+    row("move of a pair killed between its two files", "move", "after 1", ok,
+        stopped("Move", "Of its 5 pictures, 2 were done and 3 not."), true);
     // Renumbered in place: the last picture goes first, to a name no picture has.
     row("renumbering killed before its record of a file done", "renumber", "after 2", ok,
         stopped("Rename", "Of its 5 pictures, 3 were done and 2 not."));
@@ -509,69 +516,185 @@ void TestUndo::killedBatch_data()
         stopped("Move",
             "The unfinished copies it was making on another drive were removed (1).\n\nOf its 5 "
             "pictures, 1 was done and 4 not."));
+    row("move to another drive killed with a copy in place and its source not yet removed", "move",
+        "lstat 3", ok,
+        stopped("Move",
+            "1 picture was in both places; its move was finished.\n\nOf its 5 pictures, 4 were "
+            "done and 1 not."),
+        true);
+    // Every file where it was or where it went, once, or named twice; the whole run traced.
+    row("move to another drive killed after each of its system calls", "move", "*", ok, {});
     row("trash killed between two files", "trash", "before 3", ok,
         stopped("Delete", "Of its 5 pictures, 3 were done and 2 not."));
+    row("trash killed, its records of files done not on disk", "trash", "after 3", ok,
+        stopped("Delete", "Of its 5 pictures, 4 were done and 1 not."), true);
 }
 
-// The batch runs in a program of its own, which is killed where the row says; the next start
-// tells what was done, removes what the batch left half-made, and on the user's word takes
-// the batch back: every file as it was, byte for byte.
+// The batch runs in a program of its own, which is killed where the row says (a power cut
+// also loses the records not yet flushed); the next start tells what was done, finishes or
+// removes what the batch left half-made, and on the user's word takes the batch back: every
+// file as it was, byte for byte, and once.
 void TestUndo::killedBatch()
 {
     QFETCH(QString, kind);
     QFETCH(QString, killAt);
+    QFETCH(bool, recordsLost);
     QFETCH(platform::Answer, answer);
     QFETCH(QString, told);
     std::optional<faults::ScratchVolume> volume;
     if (kind == "move")
         volume.emplace(path("out"), 16 * 1024);
+    const bool sweep = killAt == "*";
     const bool renumber = kind == "renumber";
     QStringList arguments { path("state"), renumber ? "rename" : kind,
         volume && !volume->isMounted() ? "1" : "0" };
     QMap<QString, QByteArray> sums;
-    for (int i = 0; i < 5; ++i) {
-        const QString from = QStringLiteral("pics/p%1.jpg").arg(i);
+    // A RAW+JPEG pair among them, but for a renumbering, which takes the next one's name.
+    const QStringList names = renumber
+        ? QStringList { "p0.jpg", "p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg" }
+        : QStringList { "p0.jpg", "p1.jpg", "p1.CR2", "p3.jpg", "p4.jpg" };
+    for (int i = 0; i < (sweep ? 3 : 5); ++i) {
+        const QString from = "pics/" + names.at(i);
         QByteArray bytes(300000 + i, Qt::Uninitialized);
         for (qsizetype n = 0; n < bytes.size(); ++n)
             bytes[n] = char((n * (i + 3)) % 251);
-        QVERIFY(QDir().mkpath(path("pics")));
-        QVERIFY(testpictures::writeBytes(path(from), bytes));
         sums.insert(from, QCryptographicHash::hash(bytes, QCryptographicHash::Sha256));
         arguments << path(from)
                   << (renumber                  ? path(QStringLiteral("pics/p%1.jpg").arg(i + 1))
                              : kind == "rename" ? path(QStringLiteral("pics/n%1.jpg").arg(i))
-                             : kind == "move"   ? path(QStringLiteral("out/p%1.jpg").arg(i))
+                             : kind == "move"   ? path("out/" + names.at(i))
                                                 : QString("-"));
     }
+    // The pictures written afresh, and nothing else in the folders of the batch.
+    const auto reset = [&] {
+        for (const char *folder : { "pics", "state", "home" })
+            QDir(path(folder)).removeRecursively();
+        for (const QString &file : faults::filesUnder(path("out")))
+            QFile::remove(path("out/" + file));
+        QDir().mkpath(path("pics"));
+        for (int i = 0; i < sums.size(); ++i) {
+            QByteArray bytes(300000 + i, Qt::Uninitialized);
+            for (qsizetype n = 0; n < bytes.size(); ++n)
+                bytes[n] = char((n * (i + 3)) % 251);
+            if (!testpictures::writeBytes(path("pics/" + names.at(i)), bytes))
+                return false;
+        }
+        return true;
+    };
+    // Every picture under the pictures' folder and the one they went to, by its checksum.
     const auto checksums = [&] {
         QMap<QString, QByteArray> found;
-        for (const QString &file : faults::filesUnder(path("pics")))
-            found.insert("pics/" + file,
-                QCryptographicHash::hash(
-                    testpictures::bytes(path("pics/" + file)), QCryptographicHash::Sha256));
+        for (const char *folder : { "pics/", "out/" }) {
+            for (const QString &file : faults::filesUnder(path(folder)))
+                found.insert(folder + file,
+                    QCryptographicHash::hash(
+                        testpictures::bytes(path(folder + file)), QCryptographicHash::Sha256));
+        }
         return found;
     };
-    QCOMPARE(checksums(), sums);
-
-    QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("HOME", path("home"));
     environment.insert("XDG_DATA_HOME", path("home/.local/share"));
-    child.setProcessEnvironment(environment);
-    child.start(QStringLiteral(RAVELIN_UNDO_CHILD), arguments);
-    QVERIFY(child.waitForStarted());
-    for (;;) {
-        while (!child.canReadLine())
-            QVERIFY2(child.waitForReadyRead(10000), "the batch stopped on its own");
-        const QString at = QString::fromUtf8(child.readLine()).trimmed();
-        if (at == killAt)
-            break;
-        QVERIFY(child.write("\n") == 1);
+    // Runs the batch and kills it at the stop named, or at the stop of that number; without
+    // one, it runs to its end. The number of stops made.
+    const auto run = [&](const QString &stop, int stopNumber, const QStringList &tracer = {}) {
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        const QStringList command = tracer + QStringList(RAVELIN_UNDO_CHILD) + arguments;
+        child.start(command.first(), command.mid(1));
+        if (!child.waitForStarted())
+            return -1;
+        for (int stops = 0;; ++stops) {
+            while (!child.canReadLine()) {
+                if (!child.waitForReadyRead(10000)) {
+                    child.waitForFinished();
+                    return child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0
+                            && stop.isEmpty() && stopNumber < 0
+                        ? stops
+                        : -1;
+                }
+            }
+            const QString at = QString::fromUtf8(child.readLine()).trimmed();
+            if (at == stop || stops == stopNumber) {
+                child.kill();
+                child.waitForFinished();
+                return child.exitStatus() == QProcess::CrashExit ? stops : -1;
+            }
+            if (child.write("\n") != 1)
+                return -1;
+        }
+    };
+    // Only the plan, as a power cut leaves the journal when its last records did not reach
+    // the disk.
+    const auto loseRecords = [&] {
+        const QString journalPath = path("state/last-batch.journal");
+        const QByteArrayList lines = testpictures::bytes(journalPath).split('\n');
+        return testpictures::writeBytes(
+            journalPath, lines.mid(0, sums.size() + 1).join('\n') + '\n');
+    };
+
+    if (sweep) {
+        const QString strace = QStandardPaths::findExecutable("strace");
+        if (strace.isEmpty())
+            QSKIP("strace is needed to count the journal's flushes");
+        QVERIFY(reset());
+        const QString log = path("trace.log");
+        const int stops = run(
+            {}, -1, { strace, "-f", "-y", "-qq", "-e", "trace=fsync,fdatasync,write", "-o", log });
+        QVERIFY(stops > 0);
+        // The plan reaches the disk before the first file is touched, the records at the end,
+        // and the journal is flushed at most a few times for a whole batch.
+        const QStringList trace = QString::fromUtf8(testpictures::bytes(log)).split('\n');
+        QList<int> journalSyncs;
+        int firstStop = -1;
+        int lastWrite = -1;
+        for (int n = 0; n < trace.size(); ++n) {
+            const QString &line = trace.at(n);
+            if (line.contains(
+                    QRegularExpression(R"(\b(fsync|fdatasync)\(\d+<[^>]*last-batch\.journal)")))
+                journalSyncs.append(n);
+            if (firstStop < 0 && line.contains("\"before 0\\n\""))
+                firstStop = n;
+            if (line.contains("write(")
+                && (line.contains("\"after ") || line.contains("r\\\":\\\"end")))
+                lastWrite = n;
+        }
+        QVERIFY2(!journalSyncs.isEmpty() && firstStop > 0 && journalSyncs.first() < firstStop,
+            qPrintable(trace.join('\n')));
+        QVERIFY2(journalSyncs.last() > lastWrite, qPrintable(trace.join('\n')));
+        QVERIFY2(journalSyncs.size() <= 3, qPrintable(trace.join('\n')));
+        QFile::remove(log);
+
+        for (int stop = 0; stop < stops; ++stop) {
+            QVERIFY(reset());
+            QVERIFY(run({}, stop) == stop);
+            QSet<QString> twice;
+            for (const QString &name : names) {
+                if (QFileInfo::exists(path("pics/" + name))
+                    && QFileInfo::exists(path("out/" + name)))
+                    twice.insert(name);
+            }
+            MainSession session;
+            session.services.fsFake.stateFolderPath = path("state");
+            session.services.boxesFake.answers = { answer };
+            session.w.recoverUnfinishedBatch();
+            const QStringList texts = session.services.boxesFake.texts();
+            QVERIFY2(!texts.isEmpty(), qPrintable(QString::number(stop)));
+            QVERIFY2(
+                twice.isEmpty() || texts.first().contains("in both places; its move was finished."),
+                qPrintable(texts.first()));
+            QVERIFY2(checksums() == sums,
+                qPrintable(QString::number(stop) + ": " + texts.join("\n---\n")));
+        }
+        return;
     }
-    child.kill();
-    QVERIFY(child.waitForFinished());
-    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+    QVERIFY(reset());
+    QCOMPARE(checksums(), sums);
+    QVERIFY(run(killAt, -1) >= 0);
     QVERIFY(checksums() != sums);
+    if (recordsLost)
+        QVERIFY(loseRecords());
 
     const bool edited = told.contains("changed since");
     if (edited) {
@@ -599,6 +722,9 @@ void TestUndo::killedBatch()
         told + "\n\nDo you want to undo what was done? You can also do it later with Edit > Undo.");
     for (const QString &file : faults::filesUnder(path("out")))
         QVERIFY2(!platform::isPartialCopyName(QFileInfo(file).fileName()), qPrintable(file));
+    // No record of a file that never went to the trash is left in it.
+    for (const QString &file : faults::filesUnder(path("home")))
+        QVERIFY2(QFileInfo(path("home/" + file)).size() > 0, qPrintable(file));
     if (answer == platform::Answer::Cancel) {
         QCOMPARE(texts.size(), 1);
         QCOMPARE(session.w.mnuEditUndo->text(), "Undo Rename of 1 Picture");

@@ -3,8 +3,9 @@
 //   undochild STATE-FOLDER rename|move|trash COPY FROM TO [FROM TO ...]
 //
 // Before and after each file it prints "before N" or "after N" and waits for a line on its
-// standard input; a move copies as across volumes when COPY is 1 and then also prints
-// "placing N" and waits just before the finished copy takes its name.
+// standard input. A move copies as across volumes when COPY is 1; a copy also stops after
+// each of its system calls ("fsync N", "rename N", "lstat N"...) and just before the finished
+// copy takes its name ("placing N"). A RAW file after its JPEG goes with it.
 #include "core/filesystem.h"
 #include "core/jobs.h"
 #include "core/journal.h"
@@ -52,6 +53,7 @@ struct SteppedFs : platform::QtFileSystem {
             platform::MoveHooks hooks;
             hooks.alwaysCopy = copy;
             hooks.beforePlace = [index] { pause("placing", index); };
+            hooks.afterCall = [index](const char *call) { pause(call, index); };
             return platform::safeMoveFile(from, to, hooks);
         });
     }
@@ -77,9 +79,9 @@ int main(int argc, char *argv[])
     journal::Recorder journal(fs);
     jobs::JobReport report;
     if (args.at(2) == QLatin1String("rename")) {
-        report = jobs::renameFiles(files, fs, jobs::Pairs::Apart, &journal);
+        report = jobs::renameFiles(files, fs, jobs::Pairs::Together, &journal);
     } else if (args.at(2) == QLatin1String("move")) {
-        report = jobs::moveFiles(files, fs, jobs::Pairs::Apart, &journal);
+        report = jobs::moveFiles(files, fs, jobs::Pairs::Together, &journal);
     } else {
         QStringList paths;
         for (const jobs::Target &file : files)
