@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace
 {
@@ -82,10 +83,15 @@ void frmMain::recoverUnfinishedBatch()
                                : tr("It was set aside as %1.").arg(aside);
     };
     if (reading.status == journal::Reading::Status::Damaged) {
+        QString aside = setAsideText();
+        // A folder, say, where the journal goes: no batch can be recorded, nor undone.
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+            aside += tr(" Until it is gone, Ravelin keeps no record of its batches, so they "
+                        "cannot be undone.");
         m_services.boxes().MsgBox(
             tr("The record Ravelin keeps of its last batch is damaged, so nothing "
                "was done with it: %1\n\n%2")
-                .arg(reading.problem, setAsideText()),
+                .arg(reading.problem, aside),
             platform::box::Exclamation, platform::programTitle);
         updateUndo();
         return;

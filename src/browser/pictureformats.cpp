@@ -65,6 +65,17 @@ bool isSidecar(const QString &name)
     return extensionOf(name) == QLatin1String("xmp");
 }
 
+bool isPictureOrCompanion(const QString &name)
+{
+    static const QSet<QString> listed { QStringLiteral("jpg"), QStringLiteral("jpeg"),
+        QStringLiteral("bmp"), QStringLiteral("gif"), QStringLiteral("ico"), QStringLiteral("icon"),
+        QStringLiteral("png"), QStringLiteral("webp"), QStringLiteral("tif"),
+        QStringLiteral("tiff"), QStringLiteral("heic"), QStringLiteral("heif"),
+        QStringLiteral("avif"), QStringLiteral("xmp") };
+    const QString extension = extensionOf(name);
+    return listed.contains(extension) || rawExtensions().contains(extension);
+}
+
 QString baseName(const QString &name)
 {
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));

@@ -25,6 +25,10 @@ bool isJpegName(const QString &name);
 // True for an XMP sidecar (".xmp", in either case).
 bool isSidecar(const QString &name);
 
+// True for the name of a file the program can list as a picture, in any of its formats, or
+// of a file that goes with one (a RAW file, a sidecar), by its extension in either case.
+bool isPictureOrCompanion(const QString &name);
+
 // The name without its last extension ("IMG_0001.CR2" gives "IMG_0001").
 QString baseName(const QString &name);
 

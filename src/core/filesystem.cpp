@@ -128,7 +128,18 @@ FsResult QtFileSystem::moveToTrash(const QString &path)
         return FsResult::failure(problem);
     QString inTrash;
     const bool moved = QFile::moveToTrash(path, &inTrash);
-    if (moved && !QFileInfo::exists(path) && QFileInfo(inTrash).isAbsolute()) {
+    const QFileInfo inTrashInfo(inTrash);
+    if (moved && !QFileInfo::exists(path) && inTrashInfo.isAbsolute()) {
+        // A full disk leaves the trash's record of the file empty, which the system's call
+        // does not tell: the file goes back, and the empty record away.
+        const QString record = inTrashInfo.dir().filePath(
+            QStringLiteral("../info/%1.trashinfo").arg(inTrashInfo.fileName()));
+        const QFileInfo written(record);
+        if (written.exists() && !written.isSymLink() && written.size() == 0
+            && QFile::rename(inTrash, path)) {
+            QFile::remove(record);
+            return failure(FsError::TrashFull);
+        }
         writeTrashRecordPath(inTrash, QFileInfo(path).absoluteFilePath());
         FsResult trashed;
         trashed.placedAt = inTrash;
@@ -187,9 +198,13 @@ FsResult QtFileSystem::replaceFileDurably(const QString &path, const QByteArray 
     if (!QDir().mkpath(folder))
         return failure(FsError::FolderNotMade);
     const QString fresh = path + QStringLiteral(".new");
+    // What a stopped write left, or anything else in the way: a new file is always made.
+    if (QFileInfo(fresh).isSymLink() || !QFileInfo(fresh).isDir())
+        QFile::remove(fresh);
     QFile file(fresh);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return FsResult::failure(file.errorString());
+    if (const FsResult opened = os::openOwnFile(file, QIODevice::WriteOnly | QIODevice::NewOnly);
+        !opened)
+        return opened;
     if (file.write(bytes) != bytes.size() || !os::flushToDisk(file)) {
         const QString why = file.errorString();
         file.close();
@@ -211,8 +226,9 @@ FsResult QtFileSystem::appendToFile(const QString &path, const QByteArray &bytes
 {
     QFile file(path);
     // Only to a file that is there: a record after the start of one that is gone is no use.
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return failure(FsError::Gone);
+    if (const FsResult opened = os::openOwnFile(file, QIODevice::WriteOnly | QIODevice::Append);
+        !opened)
+        return opened;
     if (file.write(bytes) != bytes.size() || (durable && !os::flushToDisk(file)))
         return FsResult::failure(file.errorString());
     return {};

@@ -47,6 +47,11 @@ struct Stamp {
 // error only, as some file systems cannot flush a folder at all.
 [[nodiscard]] bool flushFolder(const QString &folder);
 
+// Opens a file of the program's own: never through a link, never waiting on a named pipe, and
+// only a plain file of the user's; with QIODevice::NewOnly it makes the file, which must not
+// be there yet. The reason when it is refused.
+[[nodiscard]] FsResult openOwnFile(QFile &file, QIODevice::OpenMode mode);
+
 // Renames a file of the program's own over another one of its own, in one step.
 [[nodiscard]] bool replaceWith(const QString &from, const QString &to);
 

@@ -135,6 +135,34 @@ bool replaceWith(const QString &from, const QString &to)
     return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
+FsResult openOwnFile(QFile &file, QIODevice::OpenMode mode)
+{
+    int flags = O_CLOEXEC | O_NOFOLLOW;
+    if (mode.testFlag(QIODevice::WriteOnly))
+        flags |= mode.testFlag(QIODevice::ReadOnly) ? O_RDWR : O_WRONLY;
+    if (mode.testFlag(QIODevice::Append))
+        flags |= O_APPEND;
+    if (mode.testFlag(QIODevice::NewOnly))
+        flags |= O_CREAT | O_EXCL;
+    const int fd = ::open(
+        QFile::encodeName(file.fileName()).constData(), flags | O_NONBLOCK, S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        return FsResult::failure(
+            errno == ELOOP || errno == ENXIO ? errorText(FsError::NotOwnFile) : errnoText(errno));
+    struct stat info {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()
+        || ::fcntl(fd, F_SETFL, flags & ~(O_CREAT | O_EXCL | O_CLOEXEC)) != 0) {
+        ::close(fd);
+        return failure(FsError::NotOwnFile);
+    }
+    if (!file.open(fd, mode & ~QIODevice::NewOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return FsResult::failure(file.errorString());
+    }
+    return {};
+}
+
 qint64 longestName(const QString &folder)
 {
     const long longest = pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);

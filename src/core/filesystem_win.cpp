@@ -34,6 +34,16 @@ bool flushFolder(const QString &)
     return true;
 }
 
+FsResult openOwnFile(QFile &file, QIODevice::OpenMode mode)
+{
+    const QFileInfo info(file.fileName());
+    if (info.isSymLink() || (info.exists() && !info.isFile()))
+        return failure(FsError::NotOwnFile);
+    if (!file.open(mode))
+        return FsResult::failure(file.errorString());
+    return {};
+}
+
 bool replaceWith(const QString &from, const QString &to)
 {
     return MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(from).utf16()),

@@ -79,6 +79,12 @@ QString errorText(FsError error, const QString &path)
     case FsError::TrashRecordChanged:
         return QCoreApplication::translate(
             "platform", "Its record in the Recycle Bin no longer names its place.");
+    case FsError::NotOwnFile:
+        return QCoreApplication::translate("platform", "It is not a plain file of your own.");
+    case FsError::TrashFull:
+        return QCoreApplication::translate("platform",
+            "The disk of the Recycle Bin is full: its record of the picture could not be "
+            "written, so the picture stayed where it was, and nothing more was moved there.");
     }
     return {};
 }

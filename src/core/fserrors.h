@@ -36,6 +36,8 @@ enum class FsError {
     FolderChanged,
     OutOfTrash,
     TrashRecordChanged,
+    NotOwnFile,
+    TrashFull,
 };
 
 // The text for a reason; one that names a file or folder gets it in place of %1.

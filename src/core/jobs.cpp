@@ -1,6 +1,7 @@
 #include "core/jobs.h"
 
 #include "browser/pictureformats.h"
+#include "core/fserrors.h"
 #include "core/journal.h"
 #include "core/rules.h"
 
@@ -183,6 +184,9 @@ JobReport deleteFiles(const QStringList &paths, bool toTrash, platform::FileSyst
             report.done.append(path);
         } else {
             report.failed.append({ path, deleted.error });
+            // Nothing more would fit in the trash.
+            if (deleted.error == platform::errorText(platform::FsError::TrashFull))
+                break;
         }
     }
     return report;

@@ -1,5 +1,6 @@
 #include "core/journal.h"
 
+#include "browser/pictureformats.h"
 #include "core/filesystem_os.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,8 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
+#include <utility>
+
 namespace journal
 {
 
@@ -17,12 +20,15 @@ namespace
 {
     constexpr int version = 1;
     constexpr qsizetype checksumDigits = 8;
-    // A journal is the plan of one batch of pictures: far more than any batch is damage.
-    constexpr qint64 largestJournal = qint64(256) << 20;
+    // A journal is the plan of one batch of pictures: 100,000 pictures with long names take
+    // far less than this, and more is damage.
+    constexpr qint64 largestJournal = qint64(64) << 20;
+    // A record names two paths and little more.
+    constexpr qint64 largestLine = qint64(64) << 10;
 
     const QString fileName = QStringLiteral("last-batch.journal");
-    // Records of files done are made durable together: at most this many at a time, or as
-    // old as this.
+    // Records of files done are kept until this many wait and the oldest is this old, then
+    // written and made durable together, and at the end.
     constexpr qsizetype syncEvery = 64;
     constexpr qint64 syncAfterMs = 100;
 
@@ -78,72 +84,151 @@ namespace
         return sizeOk && timeOk && object.value("link").isBool();
     }
 
-    // Reads the records of a whole journal into a batch; the problem when they do not make
-    // one.
-    QString readRecords(const QList<QJsonObject> &records, Batch &batch)
+    // A name the program may have dealt with: a picture, a file that goes with one, or one of
+    // its own temporary names. A journal that names anything else was not written by it.
+    bool ownName(const QString &path)
     {
-        if (records.isEmpty())
+        const QString name = QFileInfo(path).fileName();
+        return pictureformats::isPictureOrCompanion(name)
+            || name.startsWith(QLatin1String(".ravelin-"));
+    }
+
+    // Takes the records of a journal, one at a time, into a batch; each call gives the
+    // problem when they do not make one.
+    class Records
+    {
+    public:
+        explicit Records(Batch &batch)
+            : m_batch(batch)
+        {
+        }
+        QString add(const QJsonObject &record);
+        // After the last record.
+        [[nodiscard]] QString end() const;
+
+    private:
+        QString head(const QJsonObject &record);
+        QString plan(const QJsonObject &record);
+        QString event(const QJsonObject &record);
+
+        Batch &m_batch;
+        qsizetype m_count = 0;
+        qsizetype m_files = -1;
+    };
+
+    QString Records::add(const QJsonObject &record)
+    {
+        ++m_count;
+        if (m_count == 1)
+            return head(record);
+        if (m_count <= m_files + 1)
+            return plan(record);
+        return event(record);
+    }
+
+    QString Records::end() const
+    {
+        if (m_count == 0)
             return QCoreApplication::translate("journal", "It is empty.");
-        const QJsonObject head = records.first();
-        if (head.value("r").toString() != QLatin1String("batch"))
+        if (m_count < m_files + 1)
+            return QCoreApplication::translate("journal", "Its plan is cut short.");
+        return {};
+    }
+
+    QString Records::head(const QJsonObject &record)
+    {
+        if (record.value("r").toString() != QLatin1String("batch"))
             return QCoreApplication::translate("journal", "It does not start with a batch.");
-        if (head.value("version").toInt() != version)
+        if (record.value("version").toInt() != version)
             return QCoreApplication::translate(
                 "journal", "It was written by another version of Ravelin.");
-        if (!kindOf(head.value("kind").toString(), batch.kind))
+        if (!kindOf(record.value("kind").toString(), m_batch.kind))
             return QCoreApplication::translate("journal", "It names no known kind of batch.");
-        batch.madeFolder = head.value("made").toString();
-        const qsizetype files = head.value("files").toInteger(-1);
-        if (files < 0 || files + 1 > records.size())
+        m_batch.madeFolder = record.value("made").toString();
+        m_files = record.value("files").toInteger(-1);
+        if (m_files < 0)
             return QCoreApplication::translate("journal", "Its plan is cut short.");
-        for (qsizetype i = 0; i < files; ++i) {
-            const QJsonObject plan = records.at(i + 1);
-            Step step;
-            step.from = plan.value("from").toString();
-            step.to = plan.value("to").toString();
-            if (plan.value("r").toString() != QLatin1String("plan")
-                || plan.value("i").toInteger(-1) != i || step.from.isEmpty()
-                || !readState(plan.value("before"), step.before))
-                return QCoreApplication::translate("journal", "Its plan is damaged.");
-            batch.steps.append(step);
+        return {};
+    }
+
+    QString Records::plan(const QJsonObject &record)
+    {
+        Step step;
+        step.from = record.value("from").toString();
+        step.to = record.value("to").toString();
+        if (record.value("r").toString() != QLatin1String("plan")
+            || record.value("i").toInteger(-1) != m_batch.steps.size() || step.from.isEmpty()
+            || !readState(record.value("before"), step.before))
+            return QCoreApplication::translate("journal", "Its plan is damaged.");
+        const bool renamed = m_batch.kind == Kind::Rename;
+        if (!ownName(step.from) || (!step.to.isEmpty() && !ownName(step.to))
+            || (renamed
+                && QFileInfo(step.to).absolutePath() != QFileInfo(step.from).absolutePath()))
+            return QCoreApplication::translate(
+                "journal", "Its plan names a file that is not a picture of a batch: %1")
+                .arg(step.from);
+        m_batch.steps.append(step);
+        return {};
+    }
+
+    // Where a step may have put its file: its target, a trash's folder of files, or nowhere.
+    bool placedWherePlanned(Kind kind, const Step &step, const QString &at)
+    {
+        switch (kind) {
+        case Kind::Rename:
+        case Kind::Move:
+            return at == step.to;
+        case Kind::Trash:
+            return QFileInfo(at).dir().dirName() == QLatin1String("files") && at != step.from;
+        case Kind::Delete:
+            return at.isEmpty();
         }
-        for (qsizetype n = files + 1; n < records.size(); ++n) {
-            const QJsonObject record = records.at(n);
-            const QString type = record.value("r").toString();
-            const qsizetype i = record.value("i").toInteger(-1);
-            Step *step = i >= 0 && i < batch.steps.size() ? &batch.steps[i] : nullptr;
-            if (type == QLatin1String("done") && step != nullptr && !step->done
-                && !batch.finished) {
-                step->done = true;
-                step->placedAt = record.value("at").toString();
-                if (!readState(record.value("after"), step->after))
-                    return QCoreApplication::translate(
-                        "journal", "A record of a file done is damaged.");
-            } else if (type == QLatin1String("end") && !batch.finished) {
-                batch.finished = true;
-            } else if (type == QLatin1String("undo") && batch.finished && !batch.undoBegun) {
-                batch.undoBegun = true;
-            } else if (type == QLatin1String("undone") && step != nullptr && step->done
-                && !step->undone && batch.undoBegun && !batch.undoFinished) {
-                step->undone = true;
-            } else if (type == QLatin1String("undo-end") && batch.undoBegun
-                && !batch.undoFinished) {
-                batch.undoFinished = true;
-            } else {
-                return QCoreApplication::translate("journal", "Its record %1 makes no sense.")
-                    .arg(n + 1);
-            }
+        return false;
+    }
+
+    QString Records::event(const QJsonObject &record)
+    {
+        Batch &batch = m_batch;
+        const QString type = record.value("r").toString();
+        const qsizetype i = record.value("i").toInteger(-1);
+        Step *step = i >= 0 && i < batch.steps.size() ? &batch.steps[i] : nullptr;
+        if (type == QLatin1String("done") && step != nullptr && !step->done && !batch.finished
+            && placedWherePlanned(batch.kind, *step, record.value("at").toString())) {
+            step->done = true;
+            step->placedAt = record.value("at").toString();
+            if (!readState(record.value("after"), step->after))
+                return QCoreApplication::translate(
+                    "journal", "A record of a file done is damaged.");
+        } else if (type == QLatin1String("end") && !batch.finished) {
+            batch.finished = true;
+        } else if (type == QLatin1String("undo") && batch.finished && !batch.undoBegun) {
+            batch.undoBegun = true;
+        } else if (type == QLatin1String("undone") && step != nullptr && step->done && !step->undone
+            && batch.undoBegun && !batch.undoFinished) {
+            step->undone = true;
+        } else if (type == QLatin1String("undo-end") && batch.undoBegun && !batch.undoFinished) {
+            batch.undoFinished = true;
+        } else {
+            return QCoreApplication::translate("journal", "Its record %1 makes no sense.")
+                .arg(m_count);
         }
         return {};
     }
 } // namespace
 
-Found stateOf(const QString &path)
+Found stateOf(const QString &path, QHash<QString, QString> *folders)
 {
     const platform::os::Stamp stamp = platform::os::stampOf(path);
     if (!stamp.exists)
         return {};
-    const QString folder = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    const QString absolute = QFileInfo(path).absolutePath();
+    const auto known = folders != nullptr ? folders->constFind(absolute)
+                                          : QHash<QString, QString>::const_iterator();
+    QString folder = folders != nullptr && known != folders->cend()
+        ? *known
+        : QFileInfo(absolute).canonicalFilePath();
+    if (folders != nullptr)
+        folders->insert(absolute, folder);
     return { true, { stamp.link, stamp.size, stamp.modified, folder } };
 }
 
@@ -173,40 +258,45 @@ QByteArray line(const QJsonObject &record)
 Reading read(const QString &path)
 {
     Reading reading;
-    QFile file(path);
-    if (path.isEmpty() || !QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (path.isEmpty() || (!info.exists() && !info.isSymLink()))
         return reading;
     reading.status = Reading::Status::Damaged;
+    QFile file(path);
+    if (const platform::FsResult opened = platform::os::openOwnFile(file, QIODevice::ReadOnly);
+        !opened) {
+        reading.problem = opened.error;
+        return reading;
+    }
     if (file.size() > largestJournal) {
         reading.problem = QCoreApplication::translate("journal", "It is far too large.");
         return reading;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        reading.problem = file.errorString();
-        return reading;
-    }
-    const QByteArray bytes = file.readAll();
-    if (!bytes.isEmpty() && !bytes.endsWith('\n')) {
-        reading.problem = QCoreApplication::translate("journal", "It is cut short.");
-        return reading;
-    }
-    QList<QJsonObject> records;
-    const QList<QByteArray> lines = bytes.split('\n');
-    for (qsizetype n = 0; n + 1 < lines.size(); ++n) {
-        const QByteArray &text = lines.at(n);
-        const QByteArray json = text.mid(checksumDigits + 1);
+    // A line at a time: the journal is never held whole, nor its records.
+    Records records(reading.batch);
+    for (qsizetype n = 1; !file.atEnd(); ++n) {
+        const QByteArray text = file.readLine(largestLine + 1);
+        if (!text.endsWith('\n')) {
+            reading.problem = text.size() > largestLine
+                ? QCoreApplication::translate("journal", "Its line %1 is damaged.").arg(n)
+                : QCoreApplication::translate("journal", "It is cut short.");
+            return reading;
+        }
+        const QByteArray json = text.mid(checksumDigits + 1).chopped(1);
         QJsonParseError error {};
         const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-        if (text.size() <= checksumDigits + 1 || text.at(checksumDigits) != ' '
+        if (text.size() <= checksumDigits + 2 || text.at(checksumDigits) != ' '
             || text.left(checksumDigits) != checksum(json)
             || error.error != QJsonParseError::NoError || !document.isObject()) {
             reading.problem
-                = QCoreApplication::translate("journal", "Its line %1 is damaged.").arg(n + 1);
+                = QCoreApplication::translate("journal", "Its line %1 is damaged.").arg(n);
             return reading;
         }
-        records.append(document.object());
+        reading.problem = records.add(document.object());
+        if (!reading.problem.isEmpty())
+            return reading;
     }
-    reading.problem = readRecords(records, reading.batch);
+    reading.problem = records.end();
     if (reading.problem.isEmpty())
         reading.status = Reading::Status::Whole;
     return reading;
@@ -249,12 +339,13 @@ bool Recorder::begin(
         head.insert("made", madeFolder);
     QByteArray plan = line(head);
     for (qsizetype i = 0; i < from.size(); ++i) {
-        const Found source = stateOf(from.at(i));
+        const Found source = stateOf(from.at(i), &m_folders);
         plan += line({ { "r", "plan" }, { "i", qint64(i) }, { "from", from.at(i) },
             { "to", i < to.size() ? to.at(i) : QString() },
             { "before", stateRecord(source.state) } });
     }
     m_recording = bool(m_fs.replaceFileDurably(m_path, plan));
+    m_pending.clear();
     m_unsynced = 0;
     m_sinceSync.start();
     // The journal of an older batch must not pass for this one's.
@@ -268,6 +359,7 @@ bool Recorder::begin(
 bool Recorder::resume()
 {
     m_recording = !m_path.isEmpty() && QFileInfo(m_path).isFile();
+    m_pending.clear();
     m_unsynced = 0;
     m_sinceSync.start();
     return m_recording;
@@ -278,7 +370,7 @@ void Recorder::done(qsizetype index, const QString &placedAt)
     if (!m_recording)
         return;
     append({ { "r", "done" }, { "i", qint64(index) }, { "at", placedAt },
-               { "after", stateRecord(stateOf(placedAt).state) } },
+               { "after", stateRecord(stateOf(placedAt, &m_folders).state) } },
         Sync::Later);
 }
 
@@ -306,17 +398,25 @@ void Recorder::append(const QJsonObject &record, Sync sync)
 {
     if (!m_recording)
         return;
+    m_pending += line(record);
     ++m_unsynced;
-    const bool durable
-        = sync == Sync::Now || m_unsynced >= syncEvery || m_sinceSync.elapsed() >= syncAfterMs;
-    if (durable) {
-        m_unsynced = 0;
-        m_sinceSync.start();
-    }
-    if (!m_fs.appendToFile(m_path, line(record), durable)) {
+    if (sync == Sync::Later && (m_unsynced < syncEvery || m_sinceSync.elapsed() < syncAfterMs))
+        return;
+    m_unsynced = 0;
+    m_sinceSync.start();
+    if (!m_fs.appendToFile(m_path, std::exchange(m_pending, {}), true)) {
         m_recording = false;
         const platform::FsResult removed = m_fs.removeFile(m_path);
         Q_UNUSED(removed);
+    }
+}
+
+Recorder::~Recorder()
+{
+    // What was not made durable is written all the same: a hint for a stop that follows.
+    if (m_recording && !m_pending.isEmpty()) {
+        const platform::FsResult written = m_fs.appendToFile(m_path, m_pending, false);
+        Q_UNUSED(written);
     }
 }
 

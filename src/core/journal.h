@@ -3,6 +3,7 @@
 #include "core/platform.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QJsonObject>
 #include <QList>
 #include <QStringList>
@@ -36,7 +37,8 @@ struct Found {
     bool exists = false;
     FileState state;
 };
-[[nodiscard]] Found stateOf(const QString &path);
+// The folders already resolved may be kept in folders, for a batch of files in few folders.
+[[nodiscard]] Found stateOf(const QString &path, QHash<QString, QString> *folders = nullptr);
 
 struct Step {
     QString from;
@@ -91,6 +93,9 @@ public:
     Recorder(platform::FileSystem &fs, const QString &path);
     // The journal of the last batch, in the state folder.
     explicit Recorder(platform::FileSystem &fs);
+    ~Recorder();
+    Recorder(const Recorder &) = delete;
+    Recorder &operator=(const Recorder &) = delete;
 
     // Starts a new journal with the plan of the batch, replacing the last one; false when it
     // cannot be written. to is empty for a delete.
@@ -112,9 +117,11 @@ private:
     platform::FileSystem &m_fs;
     QString m_path;
     bool m_recording = false;
-    // The records written since the last that reached the disk, and since when.
+    // The records not yet written, and since when the last were made durable.
+    QByteArray m_pending;
     qsizetype m_unsynced = 0;
     QElapsedTimer m_sinceSync;
+    QHash<QString, QString> m_folders;
 };
 
 // A line of the journal for a record, with its checksum and its end of line.

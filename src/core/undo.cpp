@@ -101,18 +101,23 @@ namespace
             && asPlanned(step.to, step.before, kind == Kind::Move);
     }
 
-    // The trash folders a file may have gone to: the user's, and those of its volume.
+    // The trash folders a file may have gone to: the user's, and those at the top of its
+    // volume (".Trash-1000", ".Trash/1000").
     QStringList trashFoldersFor(const QString &path)
     {
         QStringList folders { QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
             + QStringLiteral("/Trash") };
         const QStorageInfo volume(QFileInfo(path).absolutePath());
-        if (volume.isValid()) {
-            const QString top = volume.rootPath();
-            const QString user = QString::number(::getuid());
-            folders << QDir(top).filePath(QStringLiteral(".Trash/") + user)
-                    << QDir(top).filePath(QStringLiteral(".Trash-") + user);
-        }
+        if (!volume.isValid())
+            return folders;
+        const QDir top(volume.rootPath());
+        for (const QString &trash : top.entryList(
+                 { QStringLiteral(".Trash-*") }, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks))
+            folders.append(top.filePath(trash));
+        const QDir shared(top.filePath(QStringLiteral(".Trash")));
+        for (const QString &user :
+            shared.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks))
+            folders.append(shared.filePath(user));
         return folders;
     }
 

@@ -199,6 +199,9 @@ void TestJobs::deleteFiles_data()
     trashRow("its info folder is a file", "info", {}, none, all);
     trashRow("read-only data folder", "rodata", {}, none, all);
     trashRow("its folders there but read-only", "rotrash", {}, none, all);
+    // No room for the first record: the batch stops there, and leaves no empty record.
+    trashRow("its disk full", "full", {}, { "p/a.jpg: " + errorText(FsError::TrashFull) },
+        { "p/.Trash-0/files/", "p/.Trash-0/info/", "p/a.jpg", "p/b.jpg", "q/c.jpg" });
 }
 
 void TestJobs::deleteFiles()
@@ -216,6 +219,13 @@ void TestJobs::deleteFiles()
     const QStringList files = { "p/a.jpg", tooLong ? longName : "p/b.jpg", "q/c.jpg" };
     for (QStringList *list : { &done, &failed, &left })
         list->replaceInStrings("p/b.jpg", files[1]);
+    // Two pages, which the two pictures fill.
+    std::optional<faults::ScratchVolume> volume;
+    if (trouble == "full") {
+        volume.emplace(path("p"), 8);
+        if (!volume->isMounted())
+            QSKIP("Filling a volume of its own needs root");
+    }
     make(files);
     if (trouble == "gone" || trouble == "folder")
         QVERIFY(QFile::remove(path("p/b.jpg")));

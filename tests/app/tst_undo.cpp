@@ -9,6 +9,7 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -404,10 +405,14 @@ void TestUndo::trashRecords()
 void TestUndo::damagedJournal_data()
 {
     QTest::addColumn<Damage>("damage");
+    QTest::addColumn<Change>("plant");
     QTest::addColumn<QString>("problem");
-    const auto row = [](const char *tag, const Damage &damage, const char *problem) {
-        QTest::newRow(tag) << damage << QString(problem);
-    };
+    const auto row
+        = [](const char *tag, const Damage &damage, const char *problem, const Change &plant = {}) {
+              QTest::newRow(tag) << damage << plant << QString(problem);
+          };
+    const auto same = [](QByteArray bytes) { return bytes; };
+    const char *notOwn = "It is not a plain file of your own.";
     row(
         "cut short", [](QByteArray bytes) { return bytes.chopped(5); }, "It is cut short.");
     row(
@@ -448,6 +453,35 @@ void TestUndo::damagedJournal_data()
     row(
         "not a journal", [](QByteArray) { return QByteArray("hello\n"); },
         "Its line 1 is damaged.");
+    // Well formed, but not written by the program: it names a file that is no picture.
+    row("a plan that names a file not a picture",
+        replaced(1,
+            journal::line({ { "r", "plan" }, { "i", 0 }, { "from", "/victim/notes.txt" },
+                              { "to", "/victim/x1.jpg" },
+                              { "before",
+                                  QJsonObject { { "link", false }, { "size", "9" },
+                                      { "modified", "0" }, { "folder", "/victim" } } } })
+                .trimmed()),
+        "Its plan names a file that is not a picture of a batch: /victim/notes.txt");
+    // Read no further than its size: a sparse file, so that the test writes little.
+    row("far too large", same, "It is far too large.", [](QDir root) {
+        return QFile::resize(root.filePath("state/last-batch.journal"), qint64(65) << 20);
+    });
+    // What else may stand in the journal's place is never read, written through, or waited on.
+    row("a link in its place", same, notOwn, [](QDir root) {
+        return root.rename("state/last-batch.journal", "elsewhere.journal")
+            && QFile::link(
+                root.filePath("elsewhere.journal"), root.filePath("state/last-batch.journal"));
+    });
+    row("a pipe in its place", same, notOwn, [](QDir root) {
+        const QString journalPath = root.filePath("state/last-batch.journal");
+        return QFile::remove(journalPath)
+            && ::mkfifo(QFile::encodeName(journalPath).constData(), 0600) == 0;
+    });
+    row("a folder in its place", same, notOwn, [](QDir root) {
+        return root.remove("state/last-batch.journal")
+            && root.mkpath("state/last-batch.journal/inside");
+    });
 }
 
 // A damaged journal is never acted on: the start tells of it and sets it aside, and Undo
@@ -455,28 +489,58 @@ void TestUndo::damagedJournal_data()
 void TestUndo::damagedJournal()
 {
     QFETCH(Damage, damage);
+    QFETCH(Change, plant);
     QFETCH(QString, problem);
-    QVERIFY(runBatch("rename", { "pics/x1.jpg", "pics/x2.jpg", "pics/x3.jpg" }).failed.isEmpty());
+    // A pipe left where the new journal is written first: the batch neither waits on it nor
+    // goes without its journal.
+    QVERIFY(QDir().mkpath(path("state")));
+    QCOMPARE(
+        ::mkfifo(QFile::encodeName(path("state/last-batch.journal.new")).constData(), 0600), 0);
+    {
+        const faults::Watchdog watchdog;
+        QVERIFY(
+            runBatch("rename", { "pics/x1.jpg", "pics/x2.jpg", "pics/x3.jpg" }).failed.isEmpty());
+    }
     const QString journalPath = journal::pathFor(m_fs);
+    QVERIFY(QFileInfo(journalPath).isFile());
     const QByteArray damaged = damage(testpictures::bytes(journalPath));
     QVERIFY(testpictures::writeBytes(journalPath, damaged));
+    QVERIFY(!plant || plant(QDir(path())));
+    const bool folder = QFileInfo(journalPath).isDir();
     const QStringList before = disk();
 
     MainSession session;
     session.services.fsFake.stateFolderPath = m_fs.stateFolderPath;
-    session.w.recoverUnfinishedBatch();
+    {
+        const faults::Watchdog watchdog;
+        session.w.recoverUnfinishedBatch();
+    }
     QCOMPARE(session.services.boxesFake.shown.size(), size_t(1));
     const QString text = session.services.boxesFake.shown.front().text;
-    QVERIFY2(text.startsWith("The record Ravelin keeps of its last batch is damaged, so nothing "
-                             "was done with it: "
-                 + problem + "\n\nIt was set aside as " + journalPath + ".damaged-"),
-        qPrintable(text));
-    QVERIFY(!QFileInfo::exists(journalPath));
-    const QStringList aside = QDir(path("state")).entryList(QDir::Files);
-    QCOMPARE(aside.size(), 1);
-    QCOMPARE(QFile(QDir(path("state")).filePath(aside.first())).size(), damaged.size());
+    const QString start = "The record Ravelin keeps of its last batch is damaged, so nothing "
+                          "was done with it: "
+        + problem + "\n\n";
     QCOMPARE(disk(), before);
     QVERIFY(!session.w.mnuEditUndo->isEnabled());
+    if (folder) {
+        // It stays, and what it means is said once.
+        QCOMPARE(text,
+            start + "It could not be set aside and stays as " + journalPath
+                + ". Until it is gone, Ravelin keeps no record of its batches, so they cannot "
+                  "be undone.");
+        return;
+    }
+    QVERIFY2(text.startsWith(start + "It was set aside as " + journalPath + ".damaged-"),
+        qPrintable(text));
+    QVERIFY(!QFileInfo::exists(journalPath));
+    const QStringList aside
+        = QDir(path("state"))
+              .entryList({ "last-batch.journal.damaged-*" }, QDir::AllEntries | QDir::System);
+    QCOMPARE(aside.size(), 1);
+    // Whole, where it is a file (a link's target, or a pipe, is left as it was).
+    const QFileInfo kept(QDir(path("state")).filePath(aside.first()));
+    QVERIFY(!kept.isFile()
+        || kept.size() == (problem == "It is far too large." ? qint64(65) << 20 : damaged.size()));
 }
 
 void TestUndo::killedBatch_data()
@@ -508,7 +572,7 @@ void TestUndo::killedBatch_data()
         stopped("Rename", "Of its 5 pictures, 3 were done and 2 not."));
     row("rename killed, undo left for later", "rename", "before 1", platform::Answer::Cancel,
         stopped("Rename", "Of its 5 pictures, 1 was done and 4 not."));
-    row("rename killed, a file done edited since", "rename", "before 2", ok,
+    row("rename killed, a file done edited since", "rename", "before 3", ok,
         stopped("Rename",
             "Some of its files have changed since, so nothing of it will be undone. It was set "
             "aside as "));
@@ -521,6 +585,13 @@ void TestUndo::killedBatch_data()
         stopped("Move",
             "1 picture was in both places; its move was finished.\n\nOf its 5 pictures, 4 were "
             "done and 1 not."),
+        true);
+    // The copy in place is then changed, keeping its size and time: neither is removed.
+    row("move to another drive killed with a copy in place, which differs from its source", "move",
+        "lstat 3", platform::Answer::Cancel,
+        stopped("Move",
+            "ROOT/pics/p3.jpg and ROOT/out/p3.jpg were both there, with different contents; "
+            "both were kept.\n\nOf its 5 pictures, 3 were done and 2 not."),
         true);
     // Every file where it was or where it went, once, or named twice; the whole run traced.
     row("move to another drive killed after each of its system calls", "move", "*", ok, {});
@@ -549,11 +620,12 @@ void TestUndo::killedBatch()
     QStringList arguments { path("state"), renumber ? "rename" : kind,
         volume && !volume->isMounted() ? "1" : "0" };
     QMap<QString, QByteArray> sums;
-    // A RAW+JPEG pair among them, but for a renumbering, which takes the next one's name.
-    const QStringList names = renumber
-        ? QStringList { "p0.jpg", "p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg" }
-        : QStringList { "p0.jpg", "p1.jpg", "p1.CR2", "p3.jpg", "p4.jpg" };
-    for (int i = 0; i < (sweep ? 3 : 5); ++i) {
+    // A RAW file that goes with the JPEG before it; the killing at every call, on the pair; a
+    // renumbering, each picture taking the next one's name.
+    const QStringList names = sweep ? QStringList { "p1.jpg", "p1.CR2" }
+        : renumber ? QStringList { "p0.jpg", "p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg" }
+                   : QStringList { "p0.jpg", "p1.jpg", "p1.CR2", "p3.jpg", "p4.jpg" };
+    for (int i = 0; i < names.size(); ++i) {
         const QString from = "pics/" + names.at(i);
         QByteArray bytes(300000 + i, Qt::Uninitialized);
         for (qsizetype n = 0; n < bytes.size(); ++n)
@@ -674,17 +746,22 @@ void TestUndo::killedBatch()
                     && QFileInfo::exists(path("out/" + name)))
                     twice.insert(name);
             }
-            MainSession session;
-            session.services.fsFake.stateFolderPath = path("state");
-            session.services.boxesFake.answers = { answer };
-            session.w.recoverUnfinishedBatch();
-            const QStringList texts = session.services.boxesFake.texts();
-            QVERIFY2(!texts.isEmpty(), qPrintable(QString::number(stop)));
-            QVERIFY2(
-                twice.isEmpty() || texts.first().contains("in both places; its move was finished."),
-                qPrintable(texts.first()));
-            QVERIFY2(checksums() == sums,
-                qPrintable(QString::number(stop) + ": " + texts.join("\n---\n")));
+            // The recovery's steps, as the start runs them (its wording is the rows' above).
+            const journal::Reading reading = journal::read(journal::pathFor(m_fs));
+            QCOMPARE(reading.status, journal::Reading::Status::Whole);
+            const undo::Finished copies = undo::finishCopies(reading.batch, m_fs);
+            QCOMPARE(copies.finished.size(), twice.size());
+            QVERIFY(copies.kept.isEmpty());
+            const undo::Examined found = undo::examine(reading.batch);
+            QVERIFY(found.changed.isEmpty());
+            for (const QString &file : undo::removePartialCopies(found.batch, m_fs))
+                QVERIFY2(platform::isPartialCopyName(QFileInfo(file).fileName()), qPrintable(file));
+            journal::Batch batch = found.batch;
+            batch.finished = true;
+            journal::Recorder recorder(m_fs);
+            QVERIFY(recorder.resume());
+            QVERIFY(undo::undoBatch(batch, m_fs, recorder).failed.isEmpty());
+            QVERIFY2(checksums() == sums, qPrintable(QString::number(stop)));
         }
         return;
     }
@@ -701,6 +778,16 @@ void TestUndo::killedBatch()
         QFile file(path("pics/n1.jpg"));
         QVERIFY(file.open(QIODevice::Append) && file.write("!") == 1);
     }
+    const bool differs = told.contains("different contents");
+    if (differs) {
+        QFile file(path("out/p3.jpg"));
+        const QDateTime modified = QFileInfo(file).lastModified();
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.write("!") == 1
+            && file.setFileTime(modified, QFileDevice::FileModificationTime));
+    }
+    // What a stop in the middle of writing a record in the trash leaves.
+    if (kind == "trash")
+        QVERIFY(testpictures::writeBytes(path(trashInfo + "p4.jpg.trashinfo"), {}));
 
     MainSession session;
     session.services.fsFake.stateFolderPath = path("state");
@@ -719,12 +806,18 @@ void TestUndo::killedBatch()
         return;
     }
     QCOMPARE(texts.first(),
-        told + "\n\nDo you want to undo what was done? You can also do it later with Edit > Undo.");
+        QString(told).replace("ROOT/", path())
+            + "\n\nDo you want to undo what was done? You can also do it later with Edit > "
+              "Undo.");
     for (const QString &file : faults::filesUnder(path("out")))
         QVERIFY2(!platform::isPartialCopyName(QFileInfo(file).fileName()), qPrintable(file));
     // No record of a file that never went to the trash is left in it.
     for (const QString &file : faults::filesUnder(path("home")))
         QVERIFY2(QFileInfo(path("home/" + file)).size() > 0, qPrintable(file));
+    if (differs) {
+        QVERIFY(QFileInfo::exists(path("pics/p3.jpg")) && QFileInfo::exists(path("out/p3.jpg")));
+        return;
+    }
     if (answer == platform::Answer::Cancel) {
         QCOMPARE(texts.size(), 1);
         QCOMPARE(session.w.mnuEditUndo->text(), "Undo Rename of 1 Picture");
