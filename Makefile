@@ -8,7 +8,7 @@ TYPE    ?= RelWithDebInfo
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build run test package test-sanitize bench peers soak hostile fuzz format clean
+.PHONY: setup configure build run test package test-sanitize bench bench-batch peers soak hostile fuzz format clean
 
 setup:
 	@scripts/setup.sh
@@ -42,6 +42,12 @@ test-sanitize: setup
 # Long use: 200 cycles on a 1000-picture folder; the last line gives the memory growth.
 soak: build
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_soak $(CYCLES)
+
+# The batches on 1,000 pictures, with and without the journal, beside mv and gio trash; as
+# root also to a tmpfs and a FAT card image. RUNS=5 runs a case, the medians printed.
+RUNS ?= 5
+bench-batch: build
+	@cd $(BUILD) && ./bench/batchbench $(RUNS) 1000
 
 # Peak memory of the grid and the previews of every hostile sample picture, decoded on 2
 # threads and on 8.
