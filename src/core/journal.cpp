@@ -11,8 +11,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
-#include <utility>
-
 namespace journal
 {
 
@@ -27,8 +25,8 @@ namespace
     constexpr qint64 largestLine = qint64(64) << 10;
 
     const QString fileName = QStringLiteral("last-batch.journal");
-    // Records of files done are kept until this many wait and the oldest is this old, then
-    // written and made durable together, and at the end.
+    // Records of files done are written as they come, and made durable together once this
+    // many wait and the last were made durable this long ago, and at the end.
     constexpr qsizetype syncEvery = 64;
     constexpr qint64 syncAfterMs = 100;
 
@@ -345,7 +343,6 @@ bool Recorder::begin(
             { "before", stateRecord(source.state) } });
     }
     m_recording = bool(m_fs.replaceFileDurably(m_path, plan));
-    m_pending.clear();
     m_unsynced = 0;
     m_sinceSync.start();
     // The journal of an older batch must not pass for this one's.
@@ -359,7 +356,6 @@ bool Recorder::begin(
 bool Recorder::resume()
 {
     m_recording = !m_path.isEmpty() && QFileInfo(m_path).isFile();
-    m_pending.clear();
     m_unsynced = 0;
     m_sinceSync.start();
     return m_recording;
@@ -398,25 +394,17 @@ void Recorder::append(const QJsonObject &record, Sync sync)
 {
     if (!m_recording)
         return;
-    m_pending += line(record);
     ++m_unsynced;
-    if (sync == Sync::Later && (m_unsynced < syncEvery || m_sinceSync.elapsed() < syncAfterMs))
-        return;
-    m_unsynced = 0;
-    m_sinceSync.start();
-    if (!m_fs.appendToFile(m_path, std::exchange(m_pending, {}), true)) {
+    const bool durable
+        = sync == Sync::Now || (m_unsynced >= syncEvery && m_sinceSync.elapsed() >= syncAfterMs);
+    if (durable) {
+        m_unsynced = 0;
+        m_sinceSync.start();
+    }
+    if (!m_fs.appendToFile(m_path, line(record), durable)) {
         m_recording = false;
         const platform::FsResult removed = m_fs.removeFile(m_path);
         Q_UNUSED(removed);
-    }
-}
-
-Recorder::~Recorder()
-{
-    // What was not made durable is written all the same: a hint for a stop that follows.
-    if (m_recording && !m_pending.isEmpty()) {
-        const platform::FsResult written = m_fs.appendToFile(m_path, m_pending, false);
-        Q_UNUSED(written);
     }
 }
 

@@ -93,9 +93,6 @@ public:
     Recorder(platform::FileSystem &fs, const QString &path);
     // The journal of the last batch, in the state folder.
     explicit Recorder(platform::FileSystem &fs);
-    ~Recorder();
-    Recorder(const Recorder &) = delete;
-    Recorder &operator=(const Recorder &) = delete;
 
     // Starts a new journal with the plan of the batch, replacing the last one; false when it
     // cannot be written. to is empty for a delete.
@@ -117,8 +114,7 @@ private:
     platform::FileSystem &m_fs;
     QString m_path;
     bool m_recording = false;
-    // The records not yet written, and since when the last were made durable.
-    QByteArray m_pending;
+    // The records not yet made durable, and since when the last were.
     qsizetype m_unsynced = 0;
     QElapsedTimer m_sinceSync;
     QHash<QString, QString> m_folders;
