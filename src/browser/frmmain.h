@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <QThreadPool>
 #include <memory>
 
 class QAction;
@@ -187,6 +188,10 @@ private:
     bool m_alone = true;
     // After the cache: its reads under way use the cache.
     std::unique_ptr<GridCells> m_cells;
+    // The large preview's picture is read here, never on the window's thread; a result that
+    // comes after another picture was asked for is dropped.
+    QThreadPool m_previewReader;
+    quint64 m_previewGeneration = 0;
 
     std::unique_ptr<Rename> m_rename;
     std::unique_ptr<MoveFileWindow> m_move;

@@ -2,6 +2,7 @@
 
 #include "browser/cameraformats.h"
 #include "browser/decodelimits.h"
+#include "browser/decoderworkers.h"
 #include "browser/exifthumbnail.h"
 #include "browser/picturefile.h"
 #include "browser/pictureformats.h"
@@ -271,6 +272,22 @@ LoadedPicture readImage(QImageReader &reader, QIODevice &file, QSize declared, Q
     return result;
 }
 
+// The pictures that the worker processes decode: camera RAW by its name, as the loader reads
+// it, and HEIF, TIFF and WebP by their content.
+bool decodedApart(const QString &path)
+{
+    if (pictureformats::isRaw(path))
+        return true;
+    PictureFile file(path);
+    if (!file.openPicture())
+        return false;
+    const QByteArray start = readAt(file, 0, 12);
+    return cameraformats::isHeif(start) || start.startsWith(QByteArray("II*\0", 4))
+        || start.startsWith(QByteArray("MM\0*", 4)) || start.startsWith(QByteArray("II+\0", 4))
+        || start.startsWith(QByteArray("MM\0+", 4))
+        || (start.startsWith("RIFF") && start.mid(8, 4) == "WEBP");
+}
+
 } // namespace
 
 namespace decodememory
@@ -352,13 +369,38 @@ LoadedPicture decodeEmbedded(const QByteArray &bytes, QSize size)
 
 } // namespace decodelimits
 
+QtPictureLoader::QtPictureLoader(Decoding decoding, WorkerLimits limits)
+{
+#ifdef Q_OS_UNIX
+    if (decoding == Decoding::Apart)
+        m_workers = std::make_shared<const DecoderWorkers>(QString(), limits);
+#else
+    Q_UNUSED(decoding);
+    Q_UNUSED(limits);
+#endif
+}
+
+QtPictureLoader::Decoding QtPictureLoader::standardDecoding()
+{
+    return qEnvironmentVariableIsSet("RAVELIN_DECODE_IN_PROCESS") ? Decoding::InProcess
+                                                                  : Decoding::Apart;
+}
+
 LoadedPicture QtPictureLoader::load(const QString &path, QSize size) const
 {
+#ifdef Q_OS_UNIX
+    if (m_workers && decodedApart(path))
+        return m_workers->decode(path, size, false);
+#endif
     return read(path, [size](QSize) { return size; });
 }
 
 LoadedPicture QtPictureLoader::loadFitted(const QString &path, int side) const
 {
+#ifdef Q_OS_UNIX
+    if (m_workers && decodedApart(path))
+        return m_workers->decode(path, QSize(side, side), true);
+#endif
     return read(path, [side](QSize shape) {
         if (!shape.isValid())
             return QSize(side, side);

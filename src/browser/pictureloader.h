@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <memory>
 
 // Header sizes beyond this are refused before decoding, like a corrupt file: no camera comes
 // near it, while a few hundred bytes of hostile header could otherwise ask for gigabytes.
@@ -45,10 +46,26 @@ public:
     }
 };
 
-// The loader on top of QImageReader.
+// What a worker process that decodes pictures may take: the time it may take for one
+// picture, the processor time, and its memory (counted as addresses).
+struct WorkerLimits {
+    int wallMs = 20'000;
+    int cpuSeconds = 10;
+    qint64 memoryBytes = 2048LL * 1024 * 1024;
+};
+
+class DecoderWorkers;
+
+// The loader on top of QImageReader. Camera RAW, HEIF, TIFF and WebP pictures, whose decoders
+// are large parsers that cannot be bounded from inside, are decoded in worker processes with
+// limits (see DecoderWorkers), unless RAVELIN_DECODE_IN_PROCESS is set.
 class QtPictureLoader : public PictureLoader
 {
 public:
+    enum class Decoding { Apart, InProcess };
+    explicit QtPictureLoader(Decoding decoding = standardDecoding(), WorkerLimits limits = {});
+    static Decoding standardDecoding();
+
     LoadedPicture load(const QString &path, QSize size) const override;
     LoadedPicture loadFitted(const QString &path, int side) const override;
 
@@ -56,4 +73,6 @@ private:
     // sizeFor gives the size to read to from the picture's size, turned as it is shown.
     template <class SizeFor>
     LoadedPicture read(const QString &path, const SizeFor &sizeFor) const;
+
+    std::shared_ptr<const DecoderWorkers> m_workers;
 };

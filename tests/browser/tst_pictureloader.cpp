@@ -30,6 +30,8 @@ private Q_SLOTS:
     void workIsBounded_data();
     void workIsBounded();
     void wholeDecodesShareOneMemoryBudget();
+    void workerPastALimitIsEnded_data();
+    void workerPastALimitIsEnded();
 };
 
 namespace
@@ -240,3 +242,49 @@ void TestPictureLoader::wholeDecodesShareOneMemoryBudget()
 
 QTEST_GUILESS_MAIN(TestPictureLoader)
 #include "tst_pictureloader.moc"
+
+void TestPictureLoader::workerPastALimitIsEnded_data()
+{
+    // The worker is made to misbehave through a seam only it honours.
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("stall");
+    QTest::addColumn<int>("wallMs");
+    QTest::addColumn<QString>("reason");
+    const QString camera = QStringLiteral(RAVELIN_TEST_DATA "/camera/");
+    QTest::newRow("RAW, never answers")
+        << camera + "FujiFilm.raf" << QByteArray("sleep") << 300 << "longer than 0.3 seconds";
+    QTest::newRow("HEIC, spins") << camera + "IMG_2927.HEIC" << QByteArray("spin") << 20'000
+                                 << "more than 1 seconds of processor time";
+    QTest::newRow("TIFF, takes all memory")
+        << "tiff" << QByteArray("allocate") << 20'000 << "more than 2048 MB of memory";
+    QTest::newRow("WebP, never answers")
+        << "webp" << QByteArray("sleep") << 300 << "longer than 0.3 seconds";
+    QTest::newRow("JPEG, read in process") << "jpg" << QByteArray("sleep") << 300 << "";
+}
+
+// A worker past its time, processor time or memory is ended and the picture has none, with
+// the reason; the next picture gets a new worker. JPEG is decoded in the program itself.
+void TestPictureLoader::workerPastALimitIsEnded()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, stall);
+    QFETCH(int, wallMs);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    if (!file.contains('/')) {
+        const QString made = dir.filePath("made." + file);
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(made));
+        file = made;
+    }
+    const QtPictureLoader loader(
+        QtPictureLoader::Decoding::Apart, { wallMs, 1, 2048LL * 1024 * 1024 });
+    qputenv("RAVELIN_DECODER_TEST", stall);
+    const LoadedPicture stuck = loader.load(file, QSize(64, 64));
+    qunsetenv("RAVELIN_DECODER_TEST");
+    QCOMPARE(stuck.ok(), reason.isEmpty());
+    QVERIFY2(stuck.error.contains(reason), qPrintable(stuck.error));
+    const LoadedPicture next = loader.load(file, QSize(64, 64));
+    QVERIFY2(next.ok(), qPrintable(next.error));
+}

@@ -55,8 +55,9 @@ private:
     QString installed(const QString &relative) const { return m_prefix.filePath(relative); }
     static QStringList expectedFiles()
     {
-        QStringList files = { "bin/ravelin", "share/ravelin/help.html",
-            "share/ravelin/help.de.html", "share/applications/" + appId + ".desktop",
+        QStringList files = { "bin/ravelin", "libexec/ravelin/ravelin-decoder",
+            "share/ravelin/help.html", "share/ravelin/help.de.html",
+            "share/applications/" + appId + ".desktop",
             "share/metainfo/" + appId + ".metainfo.xml",
             "share/icons/hicolor/scalable/apps/" + appId + ".svg", "share/man/man1/ravelin.1.gz",
             "share/doc/ravelin/copyright", "share/doc/ravelin/changelog.Debian.gz" };

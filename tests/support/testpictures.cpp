@@ -1,10 +1,12 @@
 #include "support/testpictures.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <QThread>
 
 #include <libexif/exif-data.h>
 #include <zlib.h>
@@ -310,6 +312,8 @@ QStringList writeHostileCases(const QString &folder)
 LoadedPicture CountingLoader::load(const QString &path, QSize size) const
 {
     ++m_reads;
+    if (QThread::currentThread() == QCoreApplication::instance()->thread())
+        m_onWindowThread = true;
     {
         const QMutexLocker lock(&m_mutex);
         m_paths.append(path);
@@ -327,5 +331,6 @@ void CountingLoader::reset()
 {
     const QMutexLocker lock(&m_mutex);
     m_reads = 0;
+    m_onWindowThread = false;
     m_paths.clear();
 }

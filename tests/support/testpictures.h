@@ -77,11 +77,14 @@ public:
     LoadedPicture load(const QString &path, QSize size) const override;
     int reads() const { return m_reads.load(); }
     QStringList paths() const;
+    // Whether a read since the last reset ran on the thread of the windows.
+    bool readOnWindowThread() const { return m_onWindowThread.load(); }
     void reset();
 
 private:
     QtPictureLoader m_real;
     mutable std::atomic<int> m_reads { 0 };
+    mutable std::atomic<bool> m_onWindowThread { false };
     mutable QMutex m_mutex;
     mutable QStringList m_paths;
 };
