@@ -39,7 +39,11 @@ int main(int argc, char *argv[])
 #endif
     const auto bytes = rlim_t(std::strtoll(argv[2], nullptr, 10));
     const rlimit memory { bytes, bytes };
+#ifndef __SANITIZE_ADDRESS__
+    // (AddressSanitizer reserves terabytes of addresses for itself: under it, no decode could
+    // run within such a limit.)
     ::setrlimit(RLIMIT_AS, &memory);
+#endif
     // A worker ended for a limit leaves no core file behind.
     const rlimit noCore { 0, 0 };
     ::setrlimit(RLIMIT_CORE, &noCore);

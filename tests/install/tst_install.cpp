@@ -57,8 +57,7 @@ private:
     {
         QStringList files = { "bin/ravelin", "libexec/ravelin/ravelin-decoder",
             "share/ravelin/help.html", "share/ravelin/help.de.html",
-            "share/applications/" + appId + ".desktop",
-            "share/metainfo/" + appId + ".metainfo.xml",
+            "share/applications/" + appId + ".desktop", "share/metainfo/" + appId + ".metainfo.xml",
             "share/icons/hicolor/scalable/apps/" + appId + ".svg", "share/man/man1/ravelin.1.gz",
             "share/doc/ravelin/copyright", "share/doc/ravelin/changelog.Debian.gz" };
         for (const int size : { 16, 24, 32, 48, 64, 128, 256 })
