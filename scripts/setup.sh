@@ -21,6 +21,7 @@ packages=(
     desktop-file-utils appstream lintian  # the tests validate what is installed and packaged
     g++-mingw-w64-x86-64-posix          # a test compiles the Windows halves for syntax
     trash-cli libglib2.0-bin            # the tests read the trash with other programs (trash-list, gio)
+    strace                              # a test counts the journal's flushes in a batch it kills
 )
 if [ "${RAVELIN_BENCH:-}" = 1 ]; then
     packages+=(imagemagick libimage-exiftool-perl libvips-tools libjpeg-turbo-progs)
