@@ -37,11 +37,11 @@ int main(int argc, char *argv[])
 #ifdef __GLIBC__
     ::mallopt(M_ARENA_MAX, 2);
 #endif
-    const auto bytes = rlim_t(std::strtoll(argv[2], nullptr, 10));
-    const rlimit memory { bytes, bytes };
 #ifndef __SANITIZE_ADDRESS__
     // (AddressSanitizer reserves terabytes of addresses for itself: under it, no decode could
     // run within such a limit.)
+    const auto bytes = rlim_t(std::strtoll(argv[2], nullptr, 10));
+    const rlimit memory { bytes, bytes };
     ::setrlimit(RLIMIT_AS, &memory);
 #endif
     // A worker ended for a limit leaves no core file behind.
