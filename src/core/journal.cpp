@@ -280,11 +280,12 @@ Reading read(const QString &path)
                 : QCoreApplication::translate("journal", "It is cut short.");
             return reading;
         }
-        const QByteArray json = text.mid(checksumDigits + 1).chopped(1);
+        // A checksum, a space, the record and the line's end.
+        const bool framed = text.size() > checksumDigits + 2 && text.at(checksumDigits) == ' ';
+        const QByteArray json = framed ? text.mid(checksumDigits + 1).chopped(1) : QByteArray();
         QJsonParseError error {};
         const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-        if (text.size() <= checksumDigits + 2 || text.at(checksumDigits) != ' '
-            || text.left(checksumDigits) != checksum(json)
+        if (!framed || text.left(checksumDigits) != checksum(json)
             || error.error != QJsonParseError::NoError || !document.isObject()) {
             reading.problem
                 = QCoreApplication::translate("journal", "Its line %1 is damaged.").arg(n);
