@@ -5,9 +5,9 @@
 // it, beside a plain reference in the same run (mv, or a loop of rename(); gio trash for the
 // trash), and the journal's flushes are counted. One line a case, with medians of the runs.
 //   batchbench [runs] [files]
-#include "core/filesystem.h"
-#include "core/jobs.h"
-#include "core/journal.h"
+#include "core/files/filesystem.h"
+#include "core/flows/jobs.h"
+#include "core/flows/journal.h"
 
 #include <QCoreApplication>
 #include <QDir>

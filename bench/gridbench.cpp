@@ -1,15 +1,15 @@
 // Measures how fast the main window builds its thumbnail grid for one folder, against
 // vipsthumbnail on the same files, and how much memory the process needed for it.
-#include "browser/exifthumbnail.h"
-#include "browser/frmmain.h"
-#include "browser/gridcells.h"
-#include "browser/picturecache.h"
-#include "browser/pictureformats.h"
-#include "browser/pictureloader.h"
-#include "browser/sharedthumbnails.h"
-#include "widgets/filelistbox.h"
-#include "widgets/folderlistbox.h"
-#include "widgets/qtplatform.h"
+#include "core/pictures/exifthumbnail.h"
+#include "core/pictures/picturecache.h"
+#include "core/pictures/pictureformats.h"
+#include "core/pictures/pictureloader.h"
+#include "core/pictures/sharedthumbnails.h"
+#include "core/state/gridcells.h"
+#include "ui/main/frmmain.h"
+#include "ui/widgets/filelistbox.h"
+#include "ui/widgets/folderlistbox.h"
+#include "ui/widgets/qtplatform.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

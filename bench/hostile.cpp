@@ -1,13 +1,13 @@
-#include "browser/frmmain.h"
-#include "browser/gridcells.h"
-#include "browser/imagebox.h"
-#include "browser/picturecache.h"
-#include "browser/sharedthumbnails.h"
+#include "core/pictures/picturecache.h"
+#include "core/pictures/sharedthumbnails.h"
+#include "core/state/gridcells.h"
 #include "memory.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
-#include "widgets/filelistbox.h"
-#include "widgets/folderlistbox.h"
+#include "ui/main/frmmain.h"
+#include "ui/main/imagebox.h"
+#include "ui/widgets/filelistbox.h"
+#include "ui/widgets/folderlistbox.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
-#include "browser/frmmain.h"
-#include "browser/gridcells.h"
+#include "core/state/gridcells.h"
 #include "memory.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
-#include "widgets/filelistbox.h"
-#include "widgets/folderlistbox.h"
+#include "ui/main/frmmain.h"
+#include "ui/widgets/filelistbox.h"
+#include "ui/widgets/folderlistbox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "browser/cameraformats.h"
-#include "browser/pictureloader.h"
+#include "core/pictures/cameraformats.h"
+#include "core/pictures/pictureloader.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "core/rules.h"
-#include "rename/namerules.h"
+#include "core/names/rules.h"
+#include "core/names/namerules.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

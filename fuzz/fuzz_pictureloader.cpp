@@ -1,4 +1,4 @@
-#include "browser/pictureloader.h"
+#include "core/pictures/pictureloader.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,13 +1,13 @@
-#include "browser/frmmain.h"
-#include "browser/picturecache.h"
-#include "browser/pictureloader.h"
-#include "browser/sharedthumbnails.h"
-#include "core/commandline.h"
-#include "info/frmsplash.h"
-#include "widgets/fonts.h"
-#include "widgets/mainwindow.h"
-#include "widgets/qtplatform.h"
-#include "widgets/translations.h"
+#include "core/pictures/picturecache.h"
+#include "core/pictures/pictureloader.h"
+#include "core/pictures/sharedthumbnails.h"
+#include "core/state/commandline.h"
+#include "ui/info/frmsplash.h"
+#include "ui/main/frmmain.h"
+#include "ui/widgets/fonts.h"
+#include "ui/widgets/mainwindow.h"
+#include "ui/widgets/qtplatform.h"
+#include "ui/widgets/translations.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

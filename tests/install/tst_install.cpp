@@ -1,10 +1,10 @@
-#include "browser/frmmain.h"
 #include "core/buildinfo.h"
-#include "info/help.h"
-#include "info/helpbrowser.h"
-#include "reliability/faultsupport.h"
 #include "support/fakeservices.h"
+#include "support/faultsupport.h"
 #include "support/testpictures.h"
+#include "ui/info/help.h"
+#include "ui/info/helpbrowser.h"
+#include "ui/main/frmmain.h"
 
 #include <QAction>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/filesystem.h"
+#include "core/files/filesystem.h"
 
 #include <QTemporaryDir>
 #include <functional>

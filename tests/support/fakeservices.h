@@ -1,7 +1,7 @@
 #pragma once
 
 #include "support/fakefilesystem.h"
-#include "widgets/qtplatform.h"
+#include "ui/widgets/qtplatform.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 #include "support/picturefolders.h"
 
-#include "browser/frmmain.h"
-#include "browser/gridcells.h"
+#include "core/state/gridcells.h"
 #include "support/testpictures.h"
-#include "widgets/folderlistbox.h"
+#include "ui/main/frmmain.h"
+#include "ui/widgets/folderlistbox.h"
 
 #include <QDir>
 #include <QDirIterator>

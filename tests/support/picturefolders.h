@@ -1,8 +1,8 @@
 #pragma once
 
-#include "browser/frmmain.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
+#include "ui/main/frmmain.h"
 
 #include <QByteArrayList>
 #include <QColor>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/pictureloader.h"
+#include "core/pictures/pictureloader.h"
 
 #include <QByteArrayList>
 #include <QColor>

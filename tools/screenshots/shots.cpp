@@ -1,16 +1,16 @@
 // Renders every window of the program offscreen to PNG files in $SHOTS_OUT, showing the
 // pictures of $SHOTS_PICS and the help pages of $SHOTS_HELP.
-#include "browser/frmmain.h"
-#include "info/about.h"
-#include "info/frmsplash.h"
-#include "info/help.h"
-#include "move/movefilewindow.h"
-#include "options/frmoptions.h"
-#include "rename/rename.h"
+#include "ui/main/frmmain.h"
+#include "ui/info/about.h"
+#include "ui/info/frmsplash.h"
+#include "ui/info/help.h"
+#include "ui/move/movefilewindow.h"
+#include "ui/options/frmoptions.h"
+#include "ui/rename/rename.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
-#if __has_include("widgets/folderlistbox.h")
-#include "widgets/folderlistbox.h"
+#if __has_include("ui/widgets/folderlistbox.h")
+#include "ui/widgets/folderlistbox.h"
 #else
 #include "app/folderlistbox.h"
 #endif

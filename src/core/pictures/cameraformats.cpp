@@ -1,0 +1,351 @@
+#include "core/pictures/cameraformats.h"
+
+#include "core/pictures/decodelimits.h"
+#include "core/pictures/exifthumbnail.h"
+#include "core/pictures/picturefile.h"
+
+#include <QCoreApplication>
+
+#include <libheif/heif.h>
+#include <libraw/libraw.h>
+
+#include <array>
+#include <memory>
+
+namespace cameraformats
+{
+
+using namespace decodelimits;
+
+namespace
+{
+
+    // No phone or camera writes a HEIC or AVIF file near this size; it is refused unread.
+    constexpr qint64 maxHeifFileBytes = 128LL * 1024 * 1024;
+    // The largest RAW files (medium format) stay well below this.
+    constexpr qint64 maxRawFileBytes = 512LL * 1024 * 1024;
+    // libheif refuses pictures wider or higher than this before it decodes them.
+    constexpr int maxHeifSide = 32768;
+    // A decode in libheif holds the coded planes and the interleaved result.
+    constexpr int heifBytesPerPixel = 6;
+    // An ISO media file starts with the size of its first box, then its type "ftyp" and the
+    // major brand.
+    constexpr int brandOffset = 8;
+    constexpr int brandBytes = 4;
+
+    // Reads the whole file, within a limit: libheif and LibRaw parse the file from memory.
+    QByteArray readWhole(PictureFile &file, qint64 limit, QString &error)
+    {
+        const qint64 size = file.size();
+        if (size > limit) {
+            error = QCoreApplication::translate(
+                "PictureLoader", "The file is %1 MB, more than any camera writes.")
+                        .arg(size / (1024 * 1024));
+            return {};
+        }
+        file.setByteBudget(file.bytesRead() + size);
+        if (!file.seek(0)) {
+            error = file.errorString();
+            return {};
+        }
+        QByteArray bytes = file.read(size);
+        if (bytes.size() != size) {
+            error
+                = QCoreApplication::translate("PictureLoader", "The file could not be read whole.");
+            return {};
+        }
+        return bytes;
+    }
+
+    struct HeifDeleter {
+        void operator()(heif_context *context) const { heif_context_free(context); }
+        void operator()(heif_image_handle *handle) const { heif_image_handle_release(handle); }
+        void operator()(heif_image *image) const { heif_image_release(image); }
+    };
+    template <class T>
+    using HeifPtr = std::unique_ptr<T, HeifDeleter>;
+
+    QString heifError(const heif_error &error)
+    {
+        return QCoreApplication::translate("PictureLoader", "The HEIF file cannot be read: %1.")
+            .arg(QString::fromUtf8(error.message != nullptr ? error.message : "unknown error"));
+    }
+
+    QSize sizeOf(const heif_image_handle *handle)
+    {
+        return { heif_image_handle_get_width(handle), heif_image_handle_get_height(handle) };
+    }
+
+    // The smallest stored thumbnail that covers size; none when none does.
+    HeifPtr<heif_image_handle> coveringThumbnail(const heif_image_handle *primary, QSize size)
+    {
+        constexpr int maxThumbnails = 16;
+        std::array<heif_item_id, maxThumbnails> ids {};
+        const int count
+            = heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), maxThumbnails);
+        HeifPtr<heif_image_handle> best;
+        for (int i = 0; i < count; ++i) {
+            heif_image_handle *thumbnail = nullptr;
+            if (heif_image_handle_get_thumbnail(primary, ids[static_cast<size_t>(i)], &thumbnail)
+                    .code
+                != heif_error_Ok)
+                continue;
+            HeifPtr<heif_image_handle> candidate(thumbnail);
+            const QSize own = sizeOf(thumbnail);
+            if (own.width() < size.width() || own.height() < size.height())
+                continue;
+            if (best == nullptr || pixelsOf(own) < pixelsOf(sizeOf(best.get())))
+                best = std::move(candidate);
+        }
+        return best;
+    }
+
+    // LibRaw's turn of a picture (dcraw's "flip") as the EXIF orientation of the same turn.
+    int orientationOfFlip(int flip)
+    {
+        static constexpr std::array<int, 8> orientations { 1, 2, 4, 3, 5, 8, 6, 7 };
+        return flip >= 0 && flip < int(orientations.size())
+            ? orientations[static_cast<size_t>(flip)]
+            : 1;
+    }
+
+    bool quarterTurned(int orientation)
+    {
+        constexpr int firstQuarterTurn = 5;
+        return orientation >= firstQuarterTurn;
+    }
+
+    // A thumbnail LibRaw hands over as pixels: 8 or 16 bits a channel, three channels.
+    QImage bitmapThumbnail(const libraw_thumbnail_t &thumbnail, bool sixteenBits)
+    {
+        const int width = thumbnail.twidth;
+        const int height = thumbnail.theight;
+        const qint64 channelBytes = sixteenBits ? 2 : 1;
+        const qint64 needed = qint64(width) * height * 3 * channelBytes;
+        if (width <= 0 || height <= 0 || needed > thumbnail.tlength || thumbnail.thumb == nullptr)
+            return {};
+        if (!sixteenBits) {
+            return QImage(reinterpret_cast<const uchar *>(thumbnail.thumb), width, height,
+                width * 3, QImage::Format_RGB888)
+                .copy();
+        }
+        QImage image(width, height, QImage::Format_RGB888);
+        if (image.isNull())
+            return {};
+        const auto *samples = reinterpret_cast<const quint16 *>(thumbnail.thumb);
+        for (int y = 0; y < height; ++y) {
+            uchar *line = image.scanLine(y);
+            for (qint64 x = 0; x < qint64(width) * 3; ++x)
+                line[x] = static_cast<uchar>(samples[qint64(y) * width * 3 + x] >> 8);
+        }
+        return image;
+    }
+
+    // The embedded picture of a RAW file as LibRaw finds it: the bytes of a JPEG, or pixels.
+    struct Embedded {
+        QByteArray jpeg;
+        QImage bitmap;
+        QSize declared;
+        int orientation = 1;
+        QString error;
+        bool notRaw = false;
+    };
+
+    Embedded embeddedPicture(const QByteArray &bytes)
+    {
+        Embedded result;
+        // The LibRaw object is large; it lives on the heap, and only while the file is read.
+        auto raw = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
+        int code = raw->open_buffer(
+            const_cast<char *>(bytes.constData()), static_cast<size_t>(bytes.size()));
+        if (code == LIBRAW_FILE_UNSUPPORTED) {
+            result.notRaw = true;
+            return result;
+        }
+        if (code != LIBRAW_SUCCESS) {
+            result.error
+                = QCoreApplication::translate("PictureLoader", "The RAW file cannot be read: %1.")
+                      .arg(QString::fromUtf8(libraw_strerror(code)));
+            return result;
+        }
+        result.orientation = orientationOfFlip(raw->imgdata.sizes.flip);
+        const libraw_thumbnail_t &thumbnail = raw->imgdata.thumbnail;
+        result.declared = QSize(thumbnail.twidth, thumbnail.theight);
+        // The embedded picture lies inside the file: a length beyond it is a false one, and
+        // nothing is allocated for it.
+        if (thumbnail.tlength == 0 || qint64(thumbnail.tlength) > bytes.size()) {
+            result.error = QCoreApplication::translate("PictureLoader",
+                "The RAW file holds no picture that can be shown without "
+                "developing it.");
+            return result;
+        }
+        if (tooLarge(result.declared)) {
+            result.error = refusedSize(result.declared);
+            return result;
+        }
+        code = raw->unpack_thumb();
+        if (code != LIBRAW_SUCCESS) {
+            result.error = QCoreApplication::translate(
+                "PictureLoader", "The RAW file's embedded picture cannot be read: %1.")
+                               .arg(QString::fromUtf8(libraw_strerror(code)));
+            return result;
+        }
+        const libraw_thumbnail_t &unpacked = raw->imgdata.thumbnail;
+        switch (unpacked.tformat) {
+        case LIBRAW_THUMBNAIL_JPEG:
+            result.jpeg = QByteArray(unpacked.thumb, unpacked.tlength);
+            break;
+        case LIBRAW_THUMBNAIL_BITMAP:
+        case LIBRAW_THUMBNAIL_BITMAP16:
+            result.bitmap
+                = bitmapThumbnail(unpacked, unpacked.tformat == LIBRAW_THUMBNAIL_BITMAP16);
+            if (result.bitmap.isNull())
+                result.error = QCoreApplication::translate(
+                    "PictureLoader", "The RAW file's embedded picture is damaged.");
+            break;
+        default:
+            result.error = QCoreApplication::translate("PictureLoader",
+                "The RAW file's embedded picture is in a form that "
+                "cannot be shown.");
+            break;
+        }
+        return result;
+    }
+
+    // The embedded picture decoded, turned and stretched to size.
+    RawResult shown(const Embedded &embedded, QSize size)
+    {
+        RawResult result;
+        if (embedded.notRaw) {
+            result.notRaw = true;
+            return result;
+        }
+        if (!embedded.error.isEmpty()) {
+            result.picture.error = embedded.error;
+            return result;
+        }
+        QImage image = embedded.bitmap;
+        if (!embedded.jpeg.isEmpty()) {
+            const QSize stored = quarterTurned(embedded.orientation) ? size.transposed() : size;
+            const LoadedPicture decoded = decodeEmbedded(embedded.jpeg, stored);
+            if (!decoded.ok()) {
+                result.picture.error = QCoreApplication::translate(
+                    "PictureLoader", "The RAW file's embedded picture cannot be shown: %1")
+                                           .arg(decoded.error);
+                return result;
+            }
+            image = decoded.image;
+        }
+        result.picture.image = fitted(exif::oriented(image, embedded.orientation), size);
+        return result;
+    }
+
+} // namespace
+
+bool isHeif(const QByteArray &start)
+{
+    static const std::array<QByteArrayView, 11> brands { "heic", "heix", "heim", "heis", "hevc",
+        "hevx", "hevm", "hevs", "mif1", "avif", "avis" };
+    if (start.size() < brandOffset + brandBytes || start.mid(4, 4) != "ftyp")
+        return false;
+    const QByteArray brand = start.mid(brandOffset, brandBytes);
+    for (QByteArrayView known : brands) {
+        if (brand == known)
+            return true;
+    }
+    return false;
+}
+
+LoadedPicture loadHeifBytes(const QByteArray &bytes, QSize size)
+{
+    static const bool initialised = [] {
+        heif_init(nullptr);
+        return true;
+    }();
+    Q_UNUSED(initialised);
+    HeifPtr<heif_context> context(heif_context_alloc());
+    if (context == nullptr)
+        return { {},
+            QCoreApplication::translate("PictureLoader", "The HEIF reader could not start.") };
+    heif_context_set_maximum_image_size_limit(context.get(), maxHeifSide);
+    heif_error error = heif_context_read_from_memory_without_copy(
+        context.get(), bytes.constData(), static_cast<size_t>(bytes.size()), nullptr);
+    if (error.code != heif_error_Ok)
+        return { {}, heifError(error) };
+    heif_image_handle *primaryHandle = nullptr;
+    error = heif_context_get_primary_image_handle(context.get(), &primaryHandle);
+    if (error.code != heif_error_Ok)
+        return { {}, heifError(error) };
+    HeifPtr<heif_image_handle> primary(primaryHandle);
+    // Sizes as shown: the handle's size already has the file's turn applied, as the decode
+    // applies it.
+    const QSize pictureSize = sizeOf(primary.get());
+    if (tooLarge(pictureSize))
+        return { {}, refusedSize(pictureSize) };
+    HeifPtr<heif_image_handle> thumbnail = coveringThumbnail(primary.get(), size);
+    const heif_image_handle *chosen = thumbnail != nullptr ? thumbnail.get() : primary.get();
+    const QSize decoded = sizeOf(chosen);
+    if (!decoded.isValid() || decoded.isEmpty())
+        return { {},
+            QCoreApplication::translate(
+                "PictureLoader", "The HEIF file holds a picture without a size.") };
+    if (pixelsOf(decoded) > maxWholeDecodePixels)
+        return { {}, refusedSize(decoded) };
+
+    // libheif reads from the bytes until the decode ends, so they count with its memory.
+    const Reservation memory(bytes.size() + pixelsOf(decoded) * heifBytesPerPixel);
+    heif_image *imageHandle = nullptr;
+    error = heif_decode_image(
+        chosen, &imageHandle, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr);
+    if (error.code != heif_error_Ok)
+        return { {}, heifError(error) };
+    HeifPtr<heif_image> image(imageHandle);
+    int stride = 0;
+    const uint8_t *plane
+        = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
+    if (plane == nullptr || width <= 0 || height <= 0 || stride < width * bytesPerPixel)
+        return { {},
+            QCoreApplication::translate(
+                "PictureLoader", "The HEIF file's picture could not be decoded.") };
+    const QImage pixels(plane, width, height, stride, QImage::Format_RGBA8888);
+    return { fitted(pixels, size), {} };
+}
+
+LoadedPicture loadHeif(PictureFile &file, QSize size)
+{
+    LoadedPicture result;
+    const QByteArray bytes = readWhole(file, maxHeifFileBytes, result.error);
+    if (bytes.isEmpty()) {
+        if (result.error.isEmpty())
+            result.error = QCoreApplication::translate("PictureLoader", "The file is empty.");
+        return result;
+    }
+    return loadHeifBytes(bytes, size);
+}
+
+RawResult loadRawBytes(const QByteArray &bytes, QSize size)
+{
+    return shown(embeddedPicture(bytes), size);
+}
+
+RawResult loadRaw(PictureFile &file, QSize size)
+{
+    Embedded embedded;
+    {
+        // The file's bytes count with the decode memory while they are held; they are let go
+        // before the embedded picture is decoded, which reserves memory of its own.
+        const Reservation held(qMin(file.size(), maxRawFileBytes));
+        QString error;
+        const QByteArray bytes = readWhole(file, maxRawFileBytes, error);
+        if (bytes.isEmpty())
+            return { { {},
+                error.isEmpty() ? QCoreApplication::translate("PictureLoader", "The file is empty.")
+                                : error } };
+        embedded = embeddedPicture(bytes);
+    }
+    return shown(embedded, size);
+}
+
+} // namespace cameraformats

@@ -1,0 +1,33 @@
+#include "ui/main/frmmain.h"
+
+#include "core/flows/jobs.h"
+#include "core/flows/journal.h"
+#include "ui/widgets/batchrun.h"
+
+void frmMain::mnuEditDelete_Click()
+{
+    DeleteSelectedPictures();
+}
+
+void frmMain::DeleteSelectedPictures()
+{
+    const platform::Answer temp3
+        = m_services.boxes().MsgBox(tr("Are you sure you want to DELETE selected files ?"),
+            platform::box::OkCancel | platform::box::Question, platform::programTitle);
+    if (temp3 != platform::Answer::Ok)
+        return;
+
+    journal::Recorder journal(m_services.fs());
+    const QStringList files = m_state.jobFiles();
+    const jobs::JobReport report = runBatch(m_services.mouse(), tr("Deleting files… %1 of %2"),
+        files.size(), [&](jobs::Progress &progress) {
+            return jobs::deleteFiles(files, DeleteRecycle, m_services.fs(), &journal, &progress);
+        });
+    m_state.afterJob();
+
+    if (!report.failed.isEmpty()) {
+        m_services.boxes().MsgBox(
+            jobs::failureList(tr("These files could not be deleted:"), report),
+            platform::box::Exclamation, platform::programTitle);
+    }
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "core/files/platform.h"
+#include "ui/widgets/controlarray.h"
+#include "ui/widgets/secondarywindow.h"
+
+#include <array>
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+
+// Edits the program settings: picture formats, delete mode, thumbnail loading. The main
+// window is out of use while it is open, and nothing is applied until "OK" succeeds.
+class frmOptions : public SecondaryWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmOptions)
+public:
+    static constexpr int formatCount = 4;
+    static constexpr int moreFormatCount = 5;
+
+    explicit frmOptions(platform::Services &services, QWidget *parent = nullptr);
+    ~frmOptions() override;
+
+    QGroupBox *Frame4 = nullptr;
+    ControlArray<QCheckBox> Check1;
+    // The formats cameras, phones and the web write today, all off at start.
+    QGroupBox *Frame5 = nullptr;
+    ControlArray<QCheckBox> Check2;
+    // A RAW file beside a JPEG of the same name is one picture with it.
+    QCheckBox *KeepPairs = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QRadioButton *ToRecycle = nullptr;
+    QRadioButton *PermDel = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QRadioButton *AutoThumb = nullptr;
+    QRadioButton *ManualThumb = nullptr;
+    QPushButton *Command3 = nullptr;
+
+    // The file-name pattern of each format, in the order of the check boxes.
+    std::array<QString, formatCount> FormatPattern;
+    // 1 for each format the pattern in effect lists: all four at start, then as the last
+    // successful "OK" left them, so the boxes always show what the main window lists.
+    std::array<int, formatCount> FormatChecked { 1, 1, 1, 1 };
+    std::array<QString, moreFormatCount> MoreFormatPattern;
+    std::array<int, moreFormatCount> MoreFormatChecked {};
+
+protected:
+    void Form_Load() override;
+    void Form_Unload() override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private slots:
+    void Command3_Click();
+
+private:
+    void buildControls();
+    void connectEvents();
+    void keepInFrontOfMainWindow();
+    void centreOnMainWindow();
+
+    platform::Services &m_services;
+};

@@ -1,0 +1,3 @@
+#include "ui/widgets/mainwindow.h"
+
+frmMain *MainWindow = nullptr;

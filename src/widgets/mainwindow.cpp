@@ -1,3 +1,0 @@
-#include "widgets/mainwindow.h"
-
-frmMain *MainWindow = nullptr;

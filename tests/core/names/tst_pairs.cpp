@@ -1,0 +1,223 @@
+#include "core/flows/jobs.h"
+#include "core/flows/moveflow.h"
+#include "core/state/browserstate.h"
+#include "support/fakeservices.h"
+#include "support/picturefolders.h"
+#include "ui/main/frmmain.h"
+#include "ui/move/movefilewindow.h"
+#include "ui/rename/rename.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// RAW and JPEG pairs kept together: one cell for the pair, and every job on it moves, renames
+// or deletes the pair and its sidecar whole, or none of it.
+namespace
+{
+using Op = FakeFileSystem::Op;
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+}
+
+QString contentOf(const QString &path)
+{
+    return QString::fromUtf8(testpictures::bytes(path));
+}
+
+const QStringList shoot { "IMG_0001.JPG", "IMG_0001.CR2", "IMG_0001.xmp", "img_0002.jpg",
+    "IMG_0002.nef", "IMG_0003.CR2", "IMG_0003.XMP", "IMG_0004.png", "IMG_0004.dng" };
+const QString everyFormat = QStringLiteral("*.jpg;*.png;*.cr2;*.nef;*.dng");
+} // namespace
+
+class TestPairs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listingShowsOneCellForAPair_data()
+    {
+        QTest::addColumn<bool>("keep");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("apart") << false
+                               << QStringList { "IMG_0001.CR2", "IMG_0001.JPG", "img_0002.jpg",
+                                      "IMG_0002.nef", "IMG_0003.CR2", "IMG_0004.dng",
+                                      "IMG_0004.png" };
+        // A RAW file without a JPEG, or beside a PNG, keeps its own cell.
+        QTest::newRow("together") << true
+                                  << QStringList { "IMG_0001.JPG", "img_0002.jpg", "IMG_0003.CR2",
+                                         "IMG_0004.dng", "IMG_0004.png" };
+    }
+    void listingShowsOneCellForAPair()
+    {
+        QFETCH(bool, keep);
+        QFETCH(QStringList, listed);
+        QTemporaryDir dir;
+        QVERIFY(testpictures::writeOwnPaths(dir.path(), shoot));
+        BrowserState state;
+        state.settings().imageFormat = everyFormat;
+        state.settings().keepPairs = keep;
+        state.showFolder(dir.path());
+        QCOMPARE(state.fileNames(), listed);
+
+        // A job on the selection takes each picture's RAW file and sidecar after it.
+        state.select({ dir.filePath("img_0002.jpg"), dir.filePath("IMG_0003.CR2") });
+        const QStringList expected = keep
+            ? QStringList { "img_0002.jpg", "IMG_0002.nef", "IMG_0003.CR2", "IMG_0003.XMP" }
+            : QStringList { "img_0002.jpg", "IMG_0003.CR2" };
+        QStringList names;
+        for (const QString &path : state.jobFiles())
+            names.append(QFileInfo(path).fileName());
+        QCOMPARE(names, expected);
+    }
+
+    void movePlan_data()
+    {
+        QTest::addColumn<bool>("keep");
+        QTest::addColumn<QStringList>("pictures");
+        QTest::addColumn<QString>("destination"); // "" none, "." the pictures' own folder
+        QTest::addColumn<int>("problem");
+        QTest::addColumn<QStringList>("moved");
+        using Problem = flows::MovePlan::Problem;
+        const QStringList two { "img_0002.jpg", "IMG_0003.CR2" };
+        QTest::newRow("apart") << false << two << "to" << int(Problem::None) << two;
+        QTest::newRow("together") << true << two << "to" << int(Problem::None)
+                                  << QStringList { "img_0002.jpg", "IMG_0002.nef", "IMG_0003.CR2",
+                                         "IMG_0003.XMP" };
+        QTest::newRow("no destination")
+            << true << two << "" << int(Problem::NoDestination) << QStringList {};
+        QTest::newRow("already there")
+            << true << two << "." << int(Problem::NothingToMove) << QStringList {};
+        QTest::newRow("nothing chosen")
+            << true << QStringList {} << "to" << int(Problem::NothingToMove) << QStringList {};
+    }
+    void movePlan()
+    {
+        // The one move both the move window and a drop run, on the shoot.
+        QFETCH(bool, keep);
+        QFETCH(QStringList, pictures);
+        QFETCH(QString, destination);
+        QFETCH(int, problem);
+        QFETCH(QStringList, moved);
+        QTemporaryDir dir;
+        QVERIFY(testpictures::writeOwnPaths(dir.path(), shoot));
+        QVERIFY(QDir(dir.path()).mkdir("to"));
+        QStringList paths;
+        for (const QString &name : pictures)
+            paths.append(dir.filePath(name));
+        const QString folder = destination.isEmpty() ? QString() : dir.filePath(destination);
+        const flows::MovePlan plan = flows::movePlan(
+            paths, QDir::cleanPath(folder), keep ? jobs::Pairs::Together : jobs::Pairs::Apart);
+        QCOMPARE(int(plan.problem), problem);
+        FakeFileSystem fs;
+        const jobs::JobReport report = flows::move(plan, fs);
+        QVERIFY(report.failed.isEmpty());
+        QCOMPARE(filesIn(dir.filePath("to")), moved);
+        QCOMPARE(filesIn(dir.path()).size() + moved.size(), shoot.size());
+    }
+
+    void renameKeepsEachExtension()
+    {
+        // Through the window: the preview lists every file that changes, a pair under one
+        // number.
+        QTemporaryDir dir;
+        QVERIFY(testpictures::writeOwnPaths(dir.path(), shoot));
+        MainSession session;
+        frmMain &main = session.w;
+        QVERIFY(main.Form_Load());
+        main.state().settings().imageFormat = everyFormat;
+        main.state().settings().keepPairs = true;
+        main.state().showFolder(dir.path());
+        main.state().select({ dir.filePath("IMG_0001.JPG"), dir.filePath("img_0002.jpg") });
+        main.mnuRename->trigger();
+        Rename *window = main.renameWindow();
+        window->Text2->setText("Trip");
+        window->Text3->setText("1");
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        const QStringList newNames { "Trip 001.JPG", "Trip 001.CR2", "Trip 001.xmp", "Trip 002.jpg",
+            "Trip 002.nef" };
+        QStringList previewed;
+        for (const QString &path : listTexts(window->List2))
+            previewed.append(QFileInfo(path).fileName());
+        QCOMPARE(previewed, newNames);
+        session.services.boxesFake.answer = platform::Answer::Ok;
+        QTest::mouseClick(window->Go, Qt::LeftButton);
+        QCOMPARE(filesIn(dir.path()),
+            QStringList({ "IMG_0003.CR2", "IMG_0003.XMP", "IMG_0004.dng", "IMG_0004.png",
+                "Trip 001.CR2", "Trip 001.JPG", "Trip 001.xmp", "Trip 002.jpg", "Trip 002.nef" }));
+        QCOMPARE(contentOf(dir.filePath("Trip 001.CR2")), QStringLiteral("IMG_0001.CR2"));
+        // Two pictures were renamed, whatever went along with them.
+        QCOMPARE(main.mnuEditUndo->text(), "Undo Rename of 2 Pictures");
+    }
+
+    void aPairIsNeverSplit_data()
+    {
+        QTest::addColumn<bool>("move");
+        QTest::addColumn<QString>("failing"); // the file whose step fails
+        QTest::addColumn<QStringList>("changed"); // the files that end renamed or moved
+        const QStringList first { "IMG_0001.JPG", "IMG_0001.CR2", "IMG_0001.xmp" };
+        // A rename stops at the failing pair; a move goes on with the others.
+        QTest::newRow("rename: RAW of the first pair") << false << "IMG_0001.CR2" << QStringList {};
+        QTest::newRow("rename: sidecar of the first pair")
+            << false << "IMG_0001.xmp" << QStringList {};
+        QTest::newRow("rename: JPEG of the second pair") << false << "img_0002.jpg" << first;
+        QTest::newRow("move: RAW of the first pair")
+            << true << "IMG_0001.CR2" << QStringList { "img_0002.jpg", "IMG_0002.nef" };
+        QTest::newRow("move: RAW of the second pair") << true << "IMG_0002.nef" << first;
+        // Its name is taken at the destination: the pair is checked whole before any of it
+        // moves.
+        QTest::newRow("move: RAW of the first pair taken")
+            << true << "taken IMG_0001.CR2" << QStringList { "img_0002.jpg", "IMG_0002.nef" };
+    }
+    void aPairIsNeverSplit()
+    {
+        QFETCH(bool, move);
+        QFETCH(QString, failing);
+        QFETCH(QStringList, changed);
+        QTemporaryDir dir;
+        QVERIFY(testpictures::writeOwnPaths(dir.path(), shoot));
+        const QString to = dir.filePath("to");
+        QVERIFY(QDir().mkpath(to));
+        const bool taken = failing.startsWith("taken ");
+        failing.remove("taken ");
+        if (taken)
+            QVERIFY(testpictures::writeBytes(QDir(to).filePath(failing), "kept"));
+        FakeFileSystem fs;
+        fs.fault
+            = [&](Op, const QString &from, const QString &) -> std::optional<platform::FsResult> {
+            if (!taken && QFileInfo(from).fileName() == failing)
+                return platform::FsResult::failure(QStringLiteral("injected"));
+            return std::nullopt;
+        };
+        QList<jobs::Target> files;
+        const QStringList names { "IMG_0001.JPG", "IMG_0001.CR2", "IMG_0001.xmp", "img_0002.jpg",
+            "IMG_0002.nef" };
+        const auto target = [&](const QString &name) {
+            return move ? QDir(to).filePath(name) : dir.filePath("new " + name);
+        };
+        for (const QString &name : names)
+            files.append({ dir.filePath(name), target(name) });
+        const jobs::JobReport report = move ? jobs::moveFiles(files, fs, jobs::Pairs::Together)
+                                            : jobs::renameFiles(files, fs, jobs::Pairs::Together);
+        QVERIFY(!report.failed.isEmpty());
+        QCOMPARE(report.failed.first().path, dir.filePath(taken ? "IMG_0001.JPG" : failing));
+        for (const QString &name : names) {
+            const bool wasChanged = changed.contains(name);
+            QVERIFY2(QFile::exists(dir.filePath(name)) != wasChanged, qPrintable(name));
+            if (!taken || name != failing)
+                QCOMPARE(QFile::exists(target(name)), wasChanged);
+        }
+        QCOMPARE(report.done.size(), changed.size());
+        QVERIFY(!taken || testpictures::bytes(target(failing)) == "kept");
+    }
+};
+
+QTEST_MAIN(TestPairs)
+#include "tst_pairs.moc"

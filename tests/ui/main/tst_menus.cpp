@@ -1,0 +1,212 @@
+#include "support/fakeservices.h"
+#include "support/picturefolders.h"
+#include "support/testpictures.h"
+#include "ui/info/frmsplash.h"
+#include "ui/info/help.h"
+#include "ui/main/frmmain.h"
+#include "ui/move/movefilewindow.h"
+#include "ui/options/frmoptions.h"
+#include "ui/rename/rename.h"
+#include "ui/widgets/folderlistbox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace
+{
+// The top-level windows of a class, all of them or only those on screen.
+int windows(const QByteArray &className, bool shownOnly = false)
+{
+    int count = 0;
+    for (const QWidget *window : QApplication::topLevelWidgets()) {
+        if (className == window->metaObject()->className() && (!shownOnly || window->isVisible()))
+            ++count;
+    }
+    return count;
+}
+
+// The texts of a window that do not show whole inside it, with their indicators, whichever
+// font stands in for the design's. (A push button's own hint asks for more room than its text
+// needs; a label that wraps needs its height at its width.)
+QStringList cutOff(const QWidget *window)
+{
+    QStringList texts;
+    for (const QWidget *child : window->findChildren<QWidget *>()) {
+        const auto *label = qobject_cast<const QLabel *>(child);
+        const auto *button = qobject_cast<const QAbstractButton *>(child);
+        const QString text = label ? label->text() : button ? button->text() : QString();
+        QSize needed = child->sizeHint();
+        if (qobject_cast<const QPushButton *>(child))
+            needed = { child->fontMetrics().horizontalAdvance(QString(text).remove('&')), 0 };
+        else if (label != nullptr && label->wordWrap())
+            needed = { 0, label->heightForWidth(label->width()) };
+        const QRect place(child->mapTo(window, QPoint(0, 0)), child->size());
+        if (!text.isEmpty() && child->isVisibleTo(window)
+            && (child->width() < needed.width() || child->height() < needed.height()
+                || !window->rect().contains(place)))
+            texts.append(QStringLiteral("%1 (%2 pt)").arg(text).arg(child->font().pointSizeF()));
+    }
+    return texts;
+}
+} // namespace
+
+// The main window's menu bar: its keys, and that every secondary window it opens exists
+// once, shows its texts whole, and ends the program when it is the last one unloaded.
+class TestMenus : public QObject
+{
+    Q_OBJECT
+
+private:
+    PictureFolders m_pictures;
+    std::optional<MainSession> m_session;
+    frmMain *m_main = nullptr;
+
+    // Selects a picture, then shows the window of the class by its menu command.
+    QAction *openWith(const QByteArray &className)
+    {
+        if (m_main->List1->count() == 0)
+            clickThumbnail(*m_main, 0);
+        const std::map<QByteArray, QAction *> commands { { "Rename", m_main->mnuRename },
+            { "MoveFileWindow", m_main->mnuMovePictures },
+            { "frmOptions", m_main->mnuToolsOptions }, { "Help", m_main->mnuHelpContents },
+            { "About", m_main->mnuHelpAbout } };
+        QAction *command = commands.at(className);
+        command->trigger();
+        return command;
+    }
+
+private slots:
+    // The main window on screen and active, showing two pictures.
+    void init()
+    {
+        m_session.emplace();
+        m_main = &m_session->w;
+        QVERIFY(m_pictures.open(*m_main, m_pictures.make("pics", { "a.jpg", "b.jpg" })));
+        QCOMPARE(m_main->gridNames().size(), 2);
+    }
+    void cleanup() { m_session.reset(); }
+
+    void keysWorkOnlyForCommandsThatCanBeChosen()
+    {
+        const auto key = [this](Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}) {
+            m_main->activateWindow();
+            QTRY_VERIFY(m_main->isActiveWindow());
+            QTest::keyClick(m_main, pressed, modifiers);
+        };
+        key(Qt::Key_R, Qt::ControlModifier);
+        key(Qt::Key_M, Qt::ControlModifier);
+        key(Qt::Key_Delete);
+        QCOMPARE(windows("Rename") + windows("MoveFileWindow"), 0);
+        QVERIFY(m_session->services.boxesFake.shown.empty());
+
+        key(Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(m_main->List1->count(), 2);
+        key(Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(windows("Rename", true), 1);
+        QVERIFY(m_main->renameWindow()->close());
+        key(Qt::Key_M, Qt::ControlModifier);
+        QCOMPARE(windows("MoveFileWindow", true), 1);
+        QTest::mouseClick(m_main->moveWindow()->Command1, Qt::LeftButton);
+        key(Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(m_main->List1->count(), 0);
+        key(Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(windows("frmOptions", true), 1);
+        QVERIFY(m_main->optionsWindow()->close());
+        // Ctrl+Q ends the program as well as the design's Ctrl+X (tst_grid presses that).
+        key(Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(m_session->services.programFake.ended, 1);
+    }
+
+    void eachSecondaryWindowStaysOne_data()
+    {
+        QTest::addColumn<QByteArray>("className");
+        for (const char *name : { "Rename", "MoveFileWindow", "frmOptions", "Help", "About" })
+            QTest::newRow(name) << QByteArray(name);
+    }
+
+    void eachSecondaryWindowStaysOne()
+    {
+        QFETCH(QByteArray, className);
+        QAction *command = openWith(className);
+        QVERIFY(command->isEnabled());
+        command->trigger();
+        QCOMPARE(windows(className, true), 1);
+        QCOMPARE(windows(className), 1);
+        QVERIFY(m_main->isVisible());
+        // The splash does nothing of its own.
+        frmSplash splash;
+        splash.show();
+        QTest::mouseClick(splash.lblProductName, Qt::LeftButton);
+        QTest::keyClick(&splash, Qt::Key_Escape);
+        QVERIFY(splash.isVisible());
+    }
+
+    // Every window shows its texts whole with the desktop's font at the common sizes.
+    void textsShowWholeAtEachFontSize_data()
+    {
+        QTest::addColumn<int>("points");
+        for (int points = 9; points <= 12; ++points)
+            QTest::addRow("%d pt", points) << points;
+    }
+    void textsShowWholeAtEachFontSize()
+    {
+        QFETCH(int, points);
+        const QFont desktop = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(desktop); });
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), points));
+        cleanup();
+        init();
+        QStringList cut = cutOff(m_main);
+        for (const char *name : { "Rename", "MoveFileWindow", "frmOptions", "Help", "About" }) {
+            openWith(name);
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                if (window->isVisible() && QByteArray(name) == window->metaObject()->className()) {
+                    cut += cutOff(window);
+                    window->close();
+                }
+            }
+        }
+        frmSplash splash;
+        splash.show();
+        cut += cutOff(&splash);
+        QCOMPARE(cut, QStringList());
+    }
+
+    // The main window closed by its close box leaves the other window open, as designed; that
+    // window's own button, which unloads it, then ends the program as its close box does.
+    void lastWindowUnloadedEndsTheProgram_data()
+    {
+        QTest::addColumn<QByteArray>("className");
+        QTest::newRow("Rename's Exit") << QByteArray("Rename");
+        QTest::newRow("Move's Cancel") << QByteArray("MoveFileWindow");
+        QTest::newRow("Help's door") << QByteArray("Help");
+    }
+
+    void lastWindowUnloadedEndsTheProgram()
+    {
+        QFETCH(QByteArray, className);
+        openWith(className);
+        const std::map<QByteArray, QPushButton *> buttons { { "Rename",
+                                                                m_main->renameWindow()->Command2 },
+            { "MoveFileWindow", m_main->moveWindow()->Command1 },
+            { "Help", m_main->helpWindow()->Command4 } };
+        QPushButton *button = buttons.at(className);
+        QVERIFY(m_main->close());
+        QCOMPARE(windows(className, true), 1);
+
+        QTimer stillRunning;
+        connect(&stillRunning, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        stillRunning.start(5000);
+        QTimer::singleShot(0, button, [button] { QTest::mouseClick(button, Qt::LeftButton); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(windows(className, true), 0);
+    }
+};
+
+QTEST_MAIN(TestMenus)
+#include "tst_menus.moc"

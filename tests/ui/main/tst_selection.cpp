@@ -1,0 +1,222 @@
+#include "support/picturefolders.h"
+#include "ui/main/frmmain.h"
+#include "ui/main/imagebox.h"
+#include "ui/widgets/filelistbox.h"
+#include "ui/widgets/folderlistbox.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QWindow>
+
+// Selecting thumbnails, the large preview and deleting, driven by mouse and keys on the real
+// main window: the marks, the selection list and the commands follow the state. The trash is
+// the test's own.
+class TestSelection : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_folders.emplace();
+        m_trash.emplace(m_folders->path("home"));
+    }
+    void cleanup()
+    {
+        m_trash.reset();
+        m_folders.reset();
+    }
+    void clicksMarksAndCommands();
+    void thumbnailStandsForTheFileItShows();
+    void previewOpensAndCloses();
+    void deleteToTheTrash();
+    void deletePermanentlyThenAgain();
+
+private:
+    std::optional<PictureFolders> m_folders;
+    std::optional<OwnTrash> m_trash;
+};
+
+namespace
+{
+// Per thumbnail whether it is marked, then whether Select None, Delete, Rename and Move,
+// which always go together, are in use (-1 when they disagree).
+QList<int> marks(const frmMain &w)
+{
+    QList<int> result;
+    for (int i = 0; i < w.Image1.ubound(); ++i)
+        result.append(int(w.Image1(i)->isMarked()));
+    const int enabled = int(w.mnuEditSelectNone->isEnabled()) + int(w.mnuEditDelete->isEnabled())
+        + int(w.mnuRename->isEnabled()) + int(w.mnuMovePictures->isEnabled());
+    result.append(enabled == 4 ? 1 : enabled == 0 ? 0 : -1);
+    return result;
+}
+const QString question = QStringLiteral("Are you sure you want to DELETE selected files ?");
+} // namespace
+
+void TestSelection::clicksMarksAndCommands()
+{
+    const QString first = m_folders->make("first", { "a.jpg", "b.jpg", "c.jpg" });
+    const QString second = m_folders->make("second", { "a.jpg", "b.jpg" });
+    MainSession s;
+    frmMain &w = s.w;
+    QVERIFY(m_folders->open(w, first));
+    QCOMPARE(marks(w), QList<int>({ 0, 0, 0, 0 }));
+    // A disabled command's keys do nothing.
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QVERIFY(s.services.boxesFake.shown.empty());
+
+    clickThumbnail(w, 1);
+    QCOMPARE(marks(w), QList<int>({ 0, 1, 0, 1 }));
+    // Clicking the last selected thumbnail again leaves nothing selected.
+    clickThumbnail(w, 1);
+    QCOMPARE(marks(w), QList<int>({ 0, 0, 0, 0 }));
+    clickThumbnail(w, 0);
+    clickThumbnail(w, 2);
+    // The same names in another folder are other files: not marked.
+    QVERIFY(w.Dir1->setPath(second));
+    QCOMPARE(marks(w), QList<int>({ 0, 0, 1 }));
+    clickThumbnail(w, 1);
+    QCOMPARE(
+        listTexts(w.List1), QStringList({ first + "/a.jpg", first + "/c.jpg", second + "/b.jpg" }));
+    // Back in the first folder, the rebuilt grid marks what is selected there.
+    QVERIFY(w.Dir1->setPath(first));
+    QCOMPARE(marks(w), QList<int>({ 1, 0, 1, 1 }));
+    // Select None empties the list, entries of other folders too.
+    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(w.List1->count(), 0);
+    QCOMPARE(marks(w), QList<int>({ 0, 0, 0, 0 }));
+    // Select All with no grid shown changes nothing.
+    w.UnloadThumbnails();
+    w.mnuEditSelectAll->trigger();
+    QCOMPARE(w.List1->count(), 0);
+    // The list and the commands follow the selection whoever changes it.
+    w.state().select({ first + "/c.jpg" });
+    QCOMPARE(listTexts(w.List1), QStringList({ first + "/c.jpg" }));
+    QVERIFY(w.mnuRename->isEnabled());
+}
+
+void TestSelection::thumbnailStandsForTheFileItShows()
+{
+    const QString first = m_folders->make("first", { "a.jpg", "b.jpg" });
+    const QString second = m_folders->make("second", { "x.jpg", "y.jpg", "z.jpg" });
+    MainSession s;
+    frmMain &w = s.w;
+    QVERIFY(m_folders->open(w, first));
+    w.setThumbnailsManual(true);
+    QVERIFY(w.Dir1->setPath(second));
+    // The grid still shows the first folder: a click selects what the user sees.
+    clickThumbnail(w, 1);
+    w.mnuEditSelectAll->trigger();
+    QCOMPARE(listTexts(w.List1), QStringList({ first + "/b.jpg", first + "/a.jpg" }));
+    w.Image1_Click(2);
+    w.Image1_Click(-1);
+    w.Image1_DblClick(7);
+    QCOMPARE(w.List1->count(), 2);
+    QVERIFY(!w.isPreviewShown());
+    // Back to automatic, the grid follows the folder again.
+    w.setThumbnailsManual(false);
+    QVERIFY(w.ButtonLoadThumbs->isHidden() && w.Dir1->setPath(first) && w.Dir1->setPath(second));
+    QCOMPARE(w.gridNames(), QStringList({ "x.jpg", "y.jpg", "z.jpg" }));
+}
+
+void TestSelection::previewOpensAndCloses()
+{
+    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
+    MainSession s;
+    frmMain &w = s.w;
+    QVERIFY(m_folders->open(w, folder));
+    w.setThumbnailsManual(true);
+
+    s.loader.reset();
+    // The mouse as the window system sends it, to the window: a double-click is press,
+    // release, press (with the double-click), release, each to the widget under the pointer.
+    QWindow *window = w.windowHandle();
+    const auto at = [&](int i) { return w.picInner->mapTo(&w, w.Image1(i)->geometry().center()); };
+    QTest::mouseDClick(window, Qt::LeftButton, {}, at(1));
+    QVERIFY(w.isPreviewShown() && w.Image4->isVisible() && !w.picOuter->isVisible());
+    // The preview reads the file at its own size rather than stretching the thumbnail, and
+    // not on the windows' thread, which a damaged file could hold up for minutes.
+    QTRY_COMPARE(w.Image4->picture().size(), QSize(577, 505));
+    QCOMPARE(s.loader.paths().last(), folder + "/b.jpg");
+    QVERIFY(!s.loader.readOnWindowThread());
+
+    QTest::mouseClick(window, Qt::LeftButton, {}, w.Image4->mapTo(&w, QPoint(100, 100)));
+    QVERIFY(!w.isPreviewShown() && w.picOuter->isVisible() && w.ButtonLoadThumbs->isVisible());
+    // The double-click's first click selected the picture, and that stays; the next click,
+    // the first since the preview, counts.
+    QTest::mouseClick(window, Qt::LeftButton, {}, at(0));
+    QCOMPARE(listTexts(w.List1), QStringList({ folder + "/b.jpg", folder + "/a.jpg" }));
+    // Left by Esc, the same.
+    QTest::mouseDClick(window, Qt::LeftButton, {}, at(0));
+    QTest::keyClick(window, Qt::Key_Escape);
+    QVERIFY(!w.isPreviewShown());
+    QTest::mouseClick(window, Qt::LeftButton, {}, at(0));
+    QCOMPARE(listTexts(w.List1), QStringList({ folder + "/b.jpg", folder + "/a.jpg" }));
+
+    // A file gone since its thumbnail was made shows the thumbnail, and no message.
+    QVERIFY(QFile::remove(folder + "/a.jpg"));
+    w.Image1_DblClick(0);
+    QVERIFY(w.isPreviewShown() && !w.Image4->picture().isNull());
+    QVERIFY(s.services.boxesFake.shown.empty());
+}
+
+void TestSelection::deleteToTheTrash()
+{
+    const QString first = m_folders->make("first", { "a.jpg", "b.jpg", "c.jpg" });
+    const QString second = m_folders->make("second", { "d.jpg" });
+    MainSession s;
+    auto &[services, loader, w] = s;
+    QVERIFY(m_folders->open(w, second));
+    clickThumbnail(w, 0);
+    QVERIFY(w.Dir1->setPath(first));
+    clickThumbnail(w, 0);
+    clickThumbnail(w, 2);
+
+    // c.jpg sits where no trash can be made: it is reported, and the others go all the same.
+    services.fsFake.fault = [](FakeFileSystem::Op op, const QString &path,
+                                const QString &) -> std::optional<platform::FsResult> {
+        if (op == FakeFileSystem::Op::Trash && path.endsWith(QLatin1String("c.jpg")))
+            return platform::FsResult::failure(QStringLiteral("No Recycle Bin here."));
+        return std::nullopt;
+    };
+
+    QTest::keyClick(&w, Qt::Key_Delete);
+    const auto &shown = services.boxesFake.shown;
+    QCOMPARE(shown.size(), 2u);
+    QCOMPARE(shown[0], (FakeBoxes::Shown { question, 33, "Ravelin" }));
+    QCOMPARE(shown[1].text,
+        "These files could not be deleted:\n\n" + first + "/c.jpg\nNo Recycle Bin here.");
+    QCOMPARE(m_folders->files().filter("/files/"),
+        QStringList(
+            { "home/.local/share/Trash/files/a.jpg", "home/.local/share/Trash/files/d.jpg" }));
+    // The grid shows what is left, and the commands that need a selection are out of use.
+    QCOMPARE(w.gridNames(), QStringList({ "b.jpg", "c.jpg" }));
+    QVERIFY(!w.mnuEditDelete->isEnabled());
+}
+
+void TestSelection::deletePermanentlyThenAgain()
+{
+    const QString folder = m_folders->make("pics", { "a.jpg", "b.jpg" });
+    MainSession s;
+    auto &[services, loader, w] = s;
+    QVERIFY(m_folders->open(w, folder));
+    w.DeleteRecycle = false;
+    w.setThumbnailsManual(true);
+    clickThumbnail(w, 1);
+    // Cancel changes nothing.
+    services.boxesFake.answers = { platform::Answer::Cancel };
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QVERIFY(QFile::exists(folder + "/b.jpg") && w.Label1(1)->isOpaque());
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QCOMPARE(m_folders->files(), QStringList({ "pics/a.jpg" }));
+    QCOMPARE(services.boxesFake.texts(), QStringList({ question, question }));
+    // Built by hand, the grid waits for the button.
+    QVERIFY(w.gridNames().isEmpty());
+}
+
+QTEST_MAIN(TestSelection)
+#include "tst_selection.moc"

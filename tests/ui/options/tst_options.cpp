@@ -1,0 +1,165 @@
+#include "core/state/gridcells.h"
+#include "support/picturefolders.h"
+#include "ui/main/frmmain.h"
+#include "ui/move/movefilewindow.h"
+#include "ui/options/frmoptions.h"
+#include "ui/widgets/filelistbox.h"
+#include "ui/widgets/folderlistbox.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWindow>
+#include <QtTest>
+
+namespace
+{
+const QString startPattern = QStringLiteral("*.jpg;*.jpeg;*.bmp;*.gif;*.ico");
+
+// Clicks a check box or option button on its indicator, as a user does.
+void click(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+} // namespace
+
+// The options window driven through its controls, checked by what the main window then does.
+class TestOptions : public QObject
+{
+    Q_OBJECT
+
+    std::optional<MainSession> m_s;
+    frmOptions *m_options = nullptr;
+
+    void open()
+    {
+        m_s->w.mnuToolsOptions->trigger();
+        m_options = m_s->w.optionsWindow();
+    }
+    void ok() { QTest::mouseClick(m_options->Command3, Qt::LeftButton); }
+    // The format boxes as "1" and "0", the delete and thumbnail choices as "P" (permanent)
+    // and "M" (by hand) when they are made.
+    QString choices() const
+    {
+        QString shown;
+        for (int i = 0; i < frmOptions::formatCount; ++i)
+            shown += m_options->Check1(i)->isChecked() ? '1' : '0';
+        return shown + (m_options->PermDel->isChecked() ? "P" : "")
+            + (m_options->ManualThumb->isChecked() ? "M" : "");
+    }
+    void choose(const QString &wanted)
+    {
+        for (int i = 0; i < frmOptions::formatCount; ++i) {
+            if (m_options->Check1(i)->isChecked() != (wanted[i] == '1'))
+                click(m_options->Check1(i));
+        }
+        click(wanted.contains('P') ? m_options->PermDel : m_options->ToRecycle);
+        click(wanted.contains('M') ? m_options->ManualThumb : m_options->AutoThumb);
+    }
+
+private slots:
+    void init()
+    {
+        m_s.emplace();
+        QVERIFY(m_s->w.Form_Load());
+        m_s->w.show();
+        open();
+    }
+    void cleanup() { m_s.reset(); }
+
+    void okAppliesEveryChoice_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("JPEG, GIF; permanent, by hand")
+            << "1010PM"
+            << "*.jpeg;*.jpg;*.gif" << QStringList { "a.jpg", "b.jpeg", "d.gif" };
+        QTest::newRow("BMP; to the trash, by hand") << "0100M"
+                                                    << "*.bmp" << QStringList { "c.bmp" };
+        QTest::newRow("ICO; permanent, at once")
+            << "0001P"
+            << "*.ico;*.icon" << QStringList { "e.ico", "f.icon" };
+    }
+    void okAppliesEveryChoice()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, pattern);
+        QFETCH(QStringList, listed);
+        QTemporaryDir dir;
+        for (const char *name : { "a.jpg", "b.jpeg", "c.bmp", "d.gif", "e.ico", "f.icon", "g.txt" })
+            QVERIFY(testpictures::writeBytes(dir.filePath(name), "only listed"));
+        frmMain &w = m_s->w;
+        QVERIFY(w.Dir1->setPath(dir.path()) && w.gridCells().waitUntilBuilt());
+        const QStringList before = w.gridNames();
+        choose(chosen);
+        ok();
+        QVERIFY(!m_options->isVisible() && w.isEnabled());
+        QCOMPARE(w.ImageFormat, pattern);
+        QCOMPARE(w.DeleteRecycle, !chosen.contains('P'));
+        QCOMPARE(w.ButtonLoadThumbs->isVisible(), chosen.contains('M'));
+        // The folder on screen follows at once: its list, and its grid unless built by hand.
+        QCOMPARE(w.File1->fileNames(), listed);
+        QVERIFY(w.gridCells().waitUntilBuilt());
+        QCOMPARE(w.gridNames(), chosen.contains('M') ? before : listed);
+        open();
+        QCOMPARE(choices(), chosen);
+    }
+
+    // With no format, OK says so and applies nothing; opening it again while it is open keeps
+    // the user's changes, and Esc, the close box, applies nothing either.
+    void noFormatOrCloseBoxAppliesNothing()
+    {
+        QCOMPARE(choices(), "1111");
+        QVERIFY(!m_s->w.isEnabled());
+        choose("0000PM");
+        ok();
+        QCOMPARE(
+            m_s->services.boxesFake.texts(), QStringList { "You must select a Picture Format" });
+        QVERIFY(m_options->isVisible() && !m_s->w.isEnabled());
+        choose("0010PM");
+        open();
+        QCOMPARE(choices(), "0010PM");
+        QTest::keyClick(m_options, Qt::Key_Escape);
+        QVERIFY(!m_options->isVisible() && m_s->w.isEnabled());
+        QCOMPARE(m_s->w.ImageFormat, startPattern);
+        QVERIFY(m_s->w.DeleteRecycle && !m_s->w.ButtonLoadThumbs->isVisible());
+        open();
+        QCOMPARE(choices(), "1111");
+    }
+
+    void holdsTheMainWindowUntilItCloses()
+    {
+        // The window system keeps it in front of the main window, which a click there would
+        // otherwise bring over it; and the main window cannot be closed meanwhile.
+        frmMain &w = m_s->w;
+        QCOMPARE(m_options->windowHandle()->transientParent(), w.windowHandle());
+        QVERIFY(!w.close() && w.isVisible());
+        // Cancel in a move window opened before does not put the main window back in use.
+        ok();
+        PictureFolders dir;
+        QVERIFY(w.Dir1->setPath(dir.make("p", { "a.jpg" })));
+        clickThumbnail(w, 0);
+        w.mnuMovePictures->trigger();
+        open();
+        QTest::mouseClick(w.moveWindow()->Command1, Qt::LeftButton);
+        QVERIFY(!w.moveWindow()->isVisible() && !w.isEnabled());
+        ok();
+        QVERIFY(w.isEnabled());
+    }
+
+    void opensWithoutAMainWindow()
+    {
+        // It shows the start settings and applies them to nothing.
+        m_s.reset();
+        FakeServices services;
+        frmOptions options(services);
+        options.showWindow();
+        QVERIFY(options.isVisible() && options.ToRecycle->isChecked());
+        QTest::mouseClick(options.Command3, Qt::LeftButton);
+        QVERIFY(!options.isLoaded());
+    }
+};
+
+QTEST_MAIN(TestOptions)
+#include "tst_options.moc"
