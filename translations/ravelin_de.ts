@@ -143,6 +143,14 @@
         <source>These files were not moved:</source>
         <translation>Diese Dateien wurden nicht verschoben:</translation>
     </message>
+    <message>
+        <source>No destination was chosen.</source>
+        <translation>Es wurde kein Ziel gewählt.</translation>
+    </message>
+    <message>
+        <source>Moving files… %1 of %2</source>
+        <translation>Dateien werden verschoben… %1 von %2</translation>
+    </message>
 </context>
 <context>
     <name>PictureFile</name>
@@ -307,6 +315,10 @@
     <message>
         <source>The new names must stay in the folder of each picture. Please build the Preview again.</source>
         <translation>Die neuen Namen müssen im Ordner des jeweiligen Bildes bleiben. Bitte erstellen Sie die Vorschau neu.</translation>
+    </message>
+    <message>
+        <source>Renaming files… %1 of %2</source>
+        <translation>Dateien werden umbenannt… %1 von %2</translation>
     </message>
 </context>
 <context>
@@ -507,15 +519,15 @@
     </message>
     <message>
         <source>Are you sure you want to MOVE these files ?</source>
-        <translation>Möchten Sie diese Dateien wirklich VERSCHIEBEN?</translation>
+        <translation type="vanished">Möchten Sie diese Dateien wirklich VERSCHIEBEN?</translation>
     </message>
     <message>
         <source> Files moved!</source>
-        <translation> Dateien verschoben!</translation>
+        <translation type="vanished"> Dateien verschoben!</translation>
     </message>
     <message>
         <source>These files were not moved:</source>
-        <translation>Diese Dateien wurden nicht verschoben:</translation>
+        <translation type="vanished">Diese Dateien wurden nicht verschoben:</translation>
     </message>
     <message>
         <source>Undo</source>
@@ -662,6 +674,68 @@ Do you want to undo what was done? You can also do it later with Edit &gt; Undo.
 
 Möchten Sie rückgängig machen, was schon erledigt wurde? Sie können das auch später mit Bearbeiten &gt; Rückgängig tun.</translation>
     </message>
+    <message>
+        <source>Deleting files… %1 of %2</source>
+        <translation>Dateien werden gelöscht… %1 von %2</translation>
+    </message>
+    <message>
+        <source>Undoing the %1… %2 of %3</source>
+        <translation>Das %1 wird rückgängig gemacht… %2 von %3</translation>
+    </message>
+    <message>
+        <source> Until it is gone, Ravelin keeps no record of its batches, so they cannot be undone.</source>
+        <translation> Solange es dort ist, führt Ravelin kein Protokoll seiner Vorgänge, und sie lassen sich nicht rückgängig machen.</translation>
+    </message>
+    <message>
+        <source>
+
+1 picture was in both places; its rename was finished.</source>
+        <translation>
+
+1 Bild war an beiden Orten; sein Umbenennen wurde abgeschlossen.</translation>
+    </message>
+    <message numerus="yes">
+        <source>
+
+%n pictures were in both places; their renames were finished.</source>
+        <translation>
+            <numerusform>
+
+%n Bild war an beiden Orten; sein Umbenennen wurde abgeschlossen.</numerusform>
+            <numerusform>
+
+%n Bilder waren an beiden Orten; ihr Umbenennen wurde abgeschlossen.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>
+
+1 picture was in both places; its move was finished.</source>
+        <translation>
+
+1 Bild war an beiden Orten; sein Verschieben wurde abgeschlossen.</translation>
+    </message>
+    <message numerus="yes">
+        <source>
+
+%n pictures were in both places; their moves were finished.</source>
+        <translation>
+            <numerusform>
+
+%n Bild war an beiden Orten; sein Verschieben wurde abgeschlossen.</numerusform>
+            <numerusform>
+
+%n Bilder waren an beiden Orten; ihr Verschieben wurde abgeschlossen.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>
+
+%1 and %2 were both there, with different contents; both were kept.</source>
+        <translation>
+
+%1 und %2 waren beide vorhanden, mit verschiedenem Inhalt; beide wurden behalten.</translation>
+    </message>
 </context>
 <context>
     <name>frmOptions</name>
@@ -749,7 +823,7 @@ Möchten Sie rückgängig machen, was schon erledigt wurde? Sie können das auch
     </message>
     <message>
         <source>Its new name, %1, is still taken by a picture further down the list.</source>
-        <translation>Der neue Name %1 ist noch von einem Bild weiter unten in der Liste belegt.</translation>
+        <translation type="vanished">Der neue Name %1 ist noch von einem Bild weiter unten in der Liste belegt.</translation>
     </message>
     <message>
         <source>A file named %1 is already there.</source>
@@ -782,6 +856,10 @@ Es wurde kein Bild umbenannt.</translation>
     <message>
         <source>It has no destination.</source>
         <translation>Sie hat kein Ziel.</translation>
+    </message>
+    <message>
+        <source>Its new name, %1, is taken by another picture of this rename, which can give it up only after this one is renamed.</source>
+        <translation>Ihr neuer Name %1 gehört einem anderen Bild dieses Umbenennens, das ihn erst abgeben kann, nachdem dieses umbenannt ist.</translation>
     </message>
 </context>
 <context>
@@ -829,6 +907,10 @@ Es wurde kein Bild umbenannt.</translation>
     <message>
         <source>Its line %1 is damaged.</source>
         <translation>Seine Zeile %1 ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>Its plan names a file that is not a picture of a batch: %1</source>
+        <translation>Sein Plan nennt eine Datei, die kein Bild eines Vorgangs ist: %1</translation>
     </message>
 </context>
 <context>
@@ -964,6 +1046,18 @@ Es wurde kein Bild umbenannt.</translation>
     <message>
         <source>Its record in the Recycle Bin no longer names its place.</source>
         <translation>Ihr Eintrag im Papierkorb nennt ihren Ort nicht mehr.</translation>
+    </message>
+    <message>
+        <source>The folder is not empty or is gone.</source>
+        <translation>Der Ordner ist nicht leer oder nicht mehr vorhanden.</translation>
+    </message>
+    <message>
+        <source>It is not a plain file of your own.</source>
+        <translation>Sie ist keine gewöhnliche Datei, die Ihnen gehört.</translation>
+    </message>
+    <message>
+        <source>The disk of the Recycle Bin is full: its record of the picture could not be written, so the picture stayed where it was, and nothing more was moved there.</source>
+        <translation>Das Laufwerk des Papierkorbs ist voll: Sein Eintrag zum Bild konnte nicht geschrieben werden, daher blieb das Bild, wo es war, und nichts weiter wurde dorthin verschoben.</translation>
     </message>
 </context>
 <context>

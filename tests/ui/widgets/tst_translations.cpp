@@ -55,6 +55,13 @@ private slots:
         QVERIFY(s.w.helpWindow()->WebBrowser1->toPlainText().startsWith("Ravelin-Hilfe"));
         const QString usage = readCommandLine({ "ravelin", "--help" }).message;
         QVERIFY2(usage.contains("[Ordner|Bild]") && usage.contains("  Ordner "), qPrintable(usage));
+
+        // Every text the catalogue holds has its German words: none is left unfinished.
+        QFile catalogue(RAVELIN_TEST_DATA "/../../translations/ravelin_de.ts");
+        QVERIFY(catalogue.open(QIODevice::ReadOnly));
+        const QByteArray entries = catalogue.readAll();
+        const qsizetype unfinished = entries.indexOf("type=\"unfinished\"");
+        QVERIFY2(unfinished < 0, entries.mid(qMax(0, unfinished - 120), 200).constData());
     }
 };
 
