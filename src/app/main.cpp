@@ -14,7 +14,6 @@
 #include <QLocale>
 #include <QWindow>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 namespace
@@ -80,12 +79,5 @@ int main(int argc, char *argv[])
             &window, [&window, &request] { window.openFolder(request.folder); },
             Qt::QueuedConnection);
     }
-    const int code = QApplication::exec();
-    // Ended: the lock goes at once, and decodes under way on the loading threads are
-    // abandoned rather than waited for (a damaged picture can keep a decoder busy for
-    // minutes). A thumbnail that was being stored then is not stored: the shared cache's files
-    // are replaced whole or not at all.
-    services.instance().release();
-    std::fflush(nullptr);
-    std::_Exit(code);
+    platform::endProcess(services.instance(), QApplication::exec());
 }

@@ -9,6 +9,9 @@
 #include <QStandardPaths>
 #include <QWidget>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace platform
 {
 
@@ -112,6 +115,13 @@ void QtProgram::end()
     // start out.
     m_instance.release();
     QCoreApplication::exit(0);
+}
+
+void endProcess(QtInstance &instance, int code)
+{
+    instance.release();
+    std::fflush(nullptr);
+    std::_Exit(code);
 }
 
 bool QtProgram::openExternal(const QUrl &url)

@@ -86,6 +86,12 @@ private:
     QtInstance &m_instance;
 };
 
+// Ends the process once its event loop is left, the lock let go first: what still runs on other
+// threads (a decode a damaged picture keeps busy for minutes) is abandoned rather than waited
+// for. A thumbnail being stored then is not stored: the shared cache's files are replaced whole
+// or not at all.
+[[noreturn]] void endProcess(QtInstance &instance, int code);
+
 class QtServices : public Services
 {
 public:

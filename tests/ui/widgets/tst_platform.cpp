@@ -9,10 +9,12 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <dlfcn.h>
@@ -54,6 +56,7 @@ class TestPlatform : public QObject
 
 private Q_SLOTS:
     void secondInstanceIsDetected();
+    void endingAbandonsDecodes();
     void lockLivesInTheUsersOwnFolder_data();
     void lockLivesInTheUsersOwnFolder();
     void messageBoxShowsNamesAsText();
@@ -89,6 +92,36 @@ void TestPlatform::secondInstanceIsDetected()
         QCOMPARE(platform::QtInstance(crashed).claim().outcome, platform::InstanceClaim::Claimed);
         QFile::remove(crashed);
     }
+}
+
+// The end does not wait for what runs on other threads: here, in a copy of this test, a decode
+// that never returns, on a pool that waits for its tasks when it is destroyed on the way out.
+void TestPlatform::endingAbandonsDecodes()
+{
+    const QString childLock = qEnvironmentVariable("RAVELIN_ENDING_CHILD");
+    if (!childLock.isEmpty()) {
+        static QThreadPool decoders;
+        static QSemaphore started;
+        decoders.start([] {
+            started.release();
+            QSemaphore().acquire();
+        });
+        started.acquire();
+        platform::QtInstance instance(childLock);
+        QCOMPARE(instance.claim().outcome, platform::InstanceClaim::Claimed);
+        platform::endProcess(instance, 7);
+    }
+    QTemporaryDir dir;
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("RAVELIN_ENDING_CHILD", dir.filePath("ravelin.lock"));
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), { "endingAbandonsDecodes" });
+    // A watchdog only: the copy ends at once, or never.
+    QVERIFY2(child.waitForFinished(60000), "the end waited for the decode");
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 7);
+    QVERIFY(!QFile::exists(dir.filePath("ravelin.lock")));
 }
 
 void TestPlatform::lockLivesInTheUsersOwnFolder_data()
