@@ -1,3 +1,5 @@
+#include "core/files/filesystem.h"
+#include "core/flows/journal.h"
 #include "core/pictures/picturecache.h"
 #include "core/pictures/sharedthumbnails.h"
 #include "core/state/gridcells.h"
@@ -129,6 +131,43 @@ int main(int argc, char *argv[])
         std::printf("hostile: %s: cache entry %lld ms, peak_mb +%.1f, %s\n", qPrintable(name),
             static_cast<long long>(clock.elapsed()), benchmemory::peakMb() - resident,
             used ? "used" : "not used");
+    }
+
+    // The journal of the last batch as the next start reads it: that of a rename of 100,000
+    // pictures, then one grown past 101 MB, which is refused unread.
+    {
+        platform::QtFileSystem fs;
+        const QString path = dir.filePath(QStringLiteral("last-batch.journal"));
+        constexpr int journalPictures = 100000;
+        QStringList from;
+        QStringList to;
+        for (int i = 0; i < journalPictures; ++i) {
+            from << QStringLiteral("/home/someone/Pictures/2026-12-07 Holidays/IMG_%1.JPG").arg(i);
+            to << QStringLiteral("/home/someone/Pictures/2026-12-07 Holidays/Beach %1.JPG").arg(i);
+        }
+        journal::Recorder recorder(fs, path);
+        (void)recorder.begin(journal::Kind::Rename, from, to);
+        const auto readJournal = [&](const char *what) {
+            settle();
+            const double resident = benchmemory::residentMb();
+            benchmemory::resetPeak();
+            clock.restart();
+            const journal::Reading reading = journal::read(path);
+            std::printf("hostile: journal of %s, %.1f MB: read %lld ms, peak_mb +%.1f, %s\n", what,
+                double(QFileInfo(path).size()) / 1e6, static_cast<long long>(clock.elapsed()),
+                benchmemory::peakMb() - resident,
+                reading.status == journal::Reading::Status::Whole ? "whole"
+                                                                  : qPrintable(reading.problem));
+        };
+        readJournal("100000 pictures");
+        QFile grown(path);
+        if (grown.open(QIODevice::Append)) {
+            const QByteArray block(1 << 20, 'x');
+            while (grown.size() < 101 * 1000 * 1000)
+                grown.write(block);
+            grown.close();
+            readJournal("101 MB");
+        }
     }
 
     std::printf("hostile: files=%d cells=%d broken=%d previews=%d messages=%zu threads=%d\n", files,
