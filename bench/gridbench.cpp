@@ -585,6 +585,10 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef RAVELIN_BENCH_DECODER
+    if (qEnvironmentVariableIsEmpty("RAVELIN_DECODER"))
+        qputenv("RAVELIN_DECODER", RAVELIN_BENCH_DECODER);
+#endif
     QApplication app(argc, argv);
 
     QCommandLineParser parser;
