@@ -1,6 +1,6 @@
 #include "ui/main/frmmain.h"
 
-#include "core/flows/jobs.h"
+#include "core/flows/deleteflow.h"
 #include "core/flows/journal.h"
 #include "ui/widgets/batchrun.h"
 
@@ -18,10 +18,11 @@ void frmMain::DeleteSelectedPictures()
         return;
 
     journal::Recorder journal(m_services.fs());
-    const QStringList files = m_state.jobFiles();
+    const flows::DeletePlan plan
+        = flows::deletePlan(m_state.selection(), m_state.pairs(), DeleteRecycle);
     const jobs::JobReport report = runBatch(m_services.mouse(), tr("Deleting files… %1 of %2"),
-        files.size(), [&](jobs::Progress &progress) {
-            return jobs::deleteFiles(files, DeleteRecycle, m_services.fs(), &journal, &progress);
+        plan.files.size(), [&](jobs::Progress &progress) {
+            return flows::deletePictures(plan, m_services.fs(), &journal, &progress);
         });
     m_state.afterJob();
 

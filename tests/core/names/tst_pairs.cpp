@@ -1,3 +1,4 @@
+#include "core/flows/deleteflow.h"
 #include "core/flows/jobs.h"
 #include "core/flows/moveflow.h"
 #include "core/state/browserstate.h"
@@ -78,7 +79,7 @@ private slots:
         QCOMPARE(names, expected);
     }
 
-    void movePlan_data()
+    void plans_data()
     {
         QTest::addColumn<bool>("keep");
         QTest::addColumn<QStringList>("pictures");
@@ -97,10 +98,15 @@ private slots:
             << true << two << "." << int(Problem::NothingToMove) << QStringList {};
         QTest::newRow("nothing chosen")
             << true << QStringList {} << "to" << int(Problem::NothingToMove) << QStringList {};
+        // Without a destination: deleted for good.
+        QTest::newRow("delete apart") << false << two << "" << -1 << two;
+        QTest::newRow("delete together")
+            << true << two << "" << -1
+            << QStringList { "img_0002.jpg", "IMG_0002.nef", "IMG_0003.CR2", "IMG_0003.XMP" };
     }
-    void movePlan()
+    void plans()
     {
-        // The one move both the move window and a drop run, on the shoot.
+        // The one move both the move window and a drop run, and the one delete, on the shoot.
         QFETCH(bool, keep);
         QFETCH(QStringList, pictures);
         QFETCH(QString, destination);
@@ -112,11 +118,22 @@ private slots:
         QStringList paths;
         for (const QString &name : pictures)
             paths.append(dir.filePath(name));
-        const QString folder = destination.isEmpty() ? QString() : dir.filePath(destination);
-        const flows::MovePlan plan = flows::movePlan(
-            paths, QDir::cleanPath(folder), keep ? jobs::Pairs::Together : jobs::Pairs::Apart);
-        QCOMPARE(int(plan.problem), problem);
+        const jobs::Pairs pairs = keep ? jobs::Pairs::Together : jobs::Pairs::Apart;
         FakeFileSystem fs;
+        if (problem < 0) {
+            const jobs::JobReport report
+                = flows::deletePictures(flows::deletePlan(paths, pairs, false), fs);
+            QVERIFY(report.failed.isEmpty());
+            QStringList deleted;
+            for (const QString &path : report.done)
+                deleted.append(QFileInfo(path).fileName());
+            QCOMPARE(deleted, moved);
+            QCOMPARE(filesIn(dir.path()).size() + moved.size(), shoot.size());
+            return;
+        }
+        const QString folder = destination.isEmpty() ? QString() : dir.filePath(destination);
+        const flows::MovePlan plan = flows::movePlan(paths, QDir::cleanPath(folder), pairs);
+        QCOMPARE(int(plan.problem), problem);
         const jobs::JobReport report = flows::move(plan, fs);
         QVERIFY(report.failed.isEmpty());
         QCOMPARE(filesIn(dir.filePath("to")), moved);
