@@ -2,6 +2,7 @@
 #include "core/files/safemove.h"
 #include "core/flows/jobs.h"
 #include "core/flows/journal.h"
+#include "core/flows/recoveryflow.h"
 #include "core/flows/undo.h"
 #include "support/faultsupport.h"
 #include "support/picturefolders.h"
@@ -73,6 +74,7 @@ private slots:
     void damagedJournal();
     void killedBatch_data();
     void killedBatch();
+    void recoveryInTheWindow();
     void undoFromTheMenu();
 
 private:
@@ -484,8 +486,7 @@ void TestUndo::damagedJournal_data()
     });
 }
 
-// A damaged journal is never acted on: the start tells of it and sets it aside, and Undo
-// offers nothing.
+// A damaged journal is never acted on: the start sets it aside, and tells why.
 void TestUndo::damagedJournal()
 {
     QFETCH(Damage, damage);
@@ -509,29 +510,22 @@ void TestUndo::damagedJournal()
     const bool folder = QFileInfo(journalPath).isDir();
     const QStringList before = disk();
 
-    MainSession session;
-    session.services.fsFake.stateFolderPath = m_fs.stateFolderPath;
+    std::optional<flows::Recovery> found;
     {
         const faults::Watchdog watchdog;
-        session.w.recoverUnfinishedBatch();
+        found = flows::recover(m_fs);
     }
-    QCOMPARE(session.services.boxesFake.shown.size(), size_t(1));
-    const QString text = session.services.boxesFake.shown.front().text;
-    const QString start = "The record Ravelin keeps of its last batch is damaged, so nothing "
-                          "was done with it: "
-        + problem + "\n\n";
+    QCOMPARE(found->found, flows::Recovery::Found::Damaged);
+    QCOMPARE(found->problem, problem);
     QCOMPARE(disk(), before);
-    QVERIFY(!session.w.mnuEditUndo->isEnabled());
-    if (folder) {
-        // It stays, and what it means is said once.
-        QCOMPARE(text,
-            start + "It could not be set aside and stays as " + journalPath
-                + ". Until it is gone, Ravelin keeps no record of its batches, so they cannot "
-                  "be undone.");
+    QCOMPARE(journal::read(journalPath).status == journal::Reading::Status::Whole, false);
+    // A folder stays, and is in the way.
+    QCOMPARE(found->inTheWay, folder);
+    QCOMPARE(found->setAsideAs.isEmpty(), folder);
+    if (folder)
         return;
-    }
-    QVERIFY2(text.startsWith(start + "It was set aside as " + journalPath + ".damaged-"),
-        qPrintable(text));
+    QVERIFY2(
+        found->setAsideAs.startsWith(journalPath + ".damaged-"), qPrintable(found->setAsideAs));
     QVERIFY(!QFileInfo::exists(journalPath));
     const QStringList aside
         = QDir(path("state"))
@@ -551,9 +545,9 @@ void TestUndo::killedBatch_data()
     QTest::addColumn<platform::Answer>("answer");
     QTest::addColumn<QString>("told");
 
+    // The report in short: the batch, its files done, and what was found and cleaned.
     const auto stopped = [](const char *batch, const QString &rest) {
-        return "Ravelin was stopped before it finished the last batch, the " + QString(batch)
-            + " of 5 Pictures.\n\n" + rest;
+        return QString(batch) + " of 5 Pictures: " + rest;
     };
     const auto row = [](const char *tag, const char *kind, const char *killAt,
                          platform::Answer answer, const QString &told, bool recordsLost = false) {
@@ -561,44 +555,33 @@ void TestUndo::killedBatch_data()
     };
     const auto ok = platform::Answer::Ok;
     row("rename killed before its record of a file done", "rename", "after 3", ok,
-        stopped("Rename", "Of its 5 pictures, 4 were done and 1 not."));
+        stopped("Rename", "4 done"));
     row("rename killed, its records of files done not on disk", "rename", "before 4", ok,
-        stopped("Rename", "Of its 5 pictures, 4 were done and 1 not."), true);
+        stopped("Rename", "4 done"), true);
     // p1.jpg moved, its RAW file not yet.
     row("move of a pair killed between its two files", "move", "after 1", ok,
-        stopped("Move", "Of its 5 pictures, 2 were done and 3 not."), true);
+        stopped("Move", "2 done"), true);
     // Renumbered in place: the last picture goes first, to a name no picture has.
     row("renumbering killed before its record of a file done", "renumber", "after 2", ok,
-        stopped("Rename", "Of its 5 pictures, 3 were done and 2 not."));
+        stopped("Rename", "3 done"));
     row("rename killed, undo left for later", "rename", "before 1", platform::Answer::Cancel,
-        stopped("Rename", "Of its 5 pictures, 1 was done and 4 not."));
+        stopped("Rename", "1 done"));
     row("rename killed, a file done edited since", "rename", "before 3", ok,
-        stopped("Rename",
-            "Some of its files have changed since, so nothing of it will be undone. It was set "
-            "aside as "));
+        stopped("Rename", "3 done, changed pics/n1.jpg"));
     row("move to another drive killed while copying", "move", "placing 1", ok,
-        stopped("Move",
-            "The unfinished copies it was making on another drive were removed (1).\n\nOf its 5 "
-            "pictures, 1 was done and 4 not."));
+        stopped("Move", "1 done, removed 1"));
     row("move to another drive killed with a copy in place and its source not yet removed", "move",
-        "lstat 3", ok,
-        stopped("Move",
-            "1 picture was in both places; its move was finished.\n\nOf its 5 pictures, 4 were "
-            "done and 1 not."),
-        true);
+        "lstat 3", ok, stopped("Move", "4 done, finished 1"), true);
     // The copy in place is then changed, keeping its size and time: neither is removed.
     row("move to another drive killed with a copy in place, which differs from its source", "move",
         "lstat 3", platform::Answer::Cancel,
-        stopped("Move",
-            "ROOT/pics/p3.jpg and ROOT/out/p3.jpg were both there, with different contents; "
-            "both were kept.\n\nOf its 5 pictures, 3 were done and 2 not."),
-        true);
+        stopped("Move", "3 done, kept pics/p3.jpg and out/p3.jpg"), true);
     // Every file where it was or where it went, once, or named twice; the whole run traced.
     row("move to another drive killed after each of its system calls", "move", "*", ok, {});
     row("trash killed between two files", "trash", "before 3", ok,
-        stopped("Delete", "Of its 5 pictures, 3 were done and 2 not."));
+        stopped("Delete", "3 done, removed 1"));
     row("trash killed, its records of files done not on disk", "trash", "after 3", ok,
-        stopped("Delete", "Of its 5 pictures, 4 were done and 1 not."), true);
+        stopped("Delete", "4 done, removed 1"), true);
 }
 
 // The batch runs in a program of its own, which is killed where the row says (a power cut
@@ -779,12 +762,12 @@ void TestUndo::killedBatch()
     if (recordsLost)
         QVERIFY(loseRecords());
 
-    const bool edited = told.contains("changed since");
+    const bool edited = told.contains("changed ");
     if (edited) {
         QFile file(path("pics/n1.jpg"));
         QVERIFY(file.open(QIODevice::Append) && file.write("!") == 1);
     }
-    const bool differs = told.contains("different contents");
+    const bool differs = told.contains("kept ");
     if (differs) {
         QFile file(path("out/p3.jpg"));
         const QDateTime modified = QFileInfo(file).lastModified();
@@ -795,26 +778,29 @@ void TestUndo::killedBatch()
     if (kind == "trash")
         QVERIFY(testpictures::writeBytes(path(trashInfo + "p4.jpg.trashinfo"), {}));
 
-    MainSession session;
-    session.services.fsFake.stateFolderPath = path("state");
-    session.services.boxesFake.answers = { answer };
-    session.w.recoverUnfinishedBatch();
-    const QStringList texts = session.services.boxesFake.texts();
-    QVERIFY(!texts.isEmpty());
+    const flows::Recovery found = flows::recover(m_fs);
+    QString shown = undo::batchName(found.batch.kind, found.batch.steps.size()) + ": "
+        + QString::number(found.done) + " done";
+    if (!found.cleaned.isEmpty())
+        shown += ", removed " + QString::number(found.cleaned.size());
+    if (!found.copies.finished.isEmpty())
+        shown += ", finished " + QString::number(found.copies.finished.size());
+    for (const auto &[from, to] : found.copies.kept)
+        shown += ", kept " + QDir(path()).relativeFilePath(from) + " and "
+            + QDir(path()).relativeFilePath(to);
+    for (const jobs::Failure &file : found.changed)
+        shown += ", changed " + QDir(path()).relativeFilePath(file.path);
+    QCOMPARE(shown, told);
+    const QString journalPath = journal::pathFor(m_fs);
     if (edited) {
-        QCOMPARE(texts.size(), 1);
-        QVERIFY2(texts.first().startsWith(told), qPrintable(texts.first()));
-        QVERIFY(texts.first().endsWith("The files that changed:\n\n" + path("pics/n1.jpg") + "\n"
-            + platform::errorText(FsError::ChangedSince)));
-        QVERIFY(!QFileInfo::exists(journal::pathFor(session.services.fsFake)));
+        // Nothing of it is undone, and its journal is set aside.
+        QCOMPARE(found.found, flows::Recovery::Found::Changed);
+        QCOMPARE(found.changed.first().reason, platform::errorText(FsError::ChangedSince));
+        QVERIFY(found.setAsideAs.startsWith(journalPath) && !QFileInfo::exists(journalPath));
         QVERIFY(QFileInfo::exists(path("pics/n0.jpg")));
-        QVERIFY(!session.w.mnuEditUndo->isEnabled());
         return;
     }
-    QCOMPARE(texts.first(),
-        QString(told).replace("ROOT/", path() + "/")
-            + "\n\nDo you want to undo what was done? You can also do it later with Edit > "
-              "Undo.");
+    QCOMPARE(found.found, flows::Recovery::Found::Stopped);
     for (const QString &file : faults::filesUnder(path("out")))
         QVERIFY2(!platform::isPartialCopyName(QFileInfo(file).fileName()), qPrintable(file));
     // No record of a file that never went to the trash is left in it.
@@ -824,22 +810,62 @@ void TestUndo::killedBatch()
         QVERIFY(QFileInfo::exists(path("pics/p3.jpg")) && QFileInfo::exists(path("out/p3.jpg")));
         return;
     }
+    QVERIFY(found.canUndo());
     if (answer == platform::Answer::Cancel) {
-        QCOMPARE(texts.size(), 1);
-        QCOMPARE(session.w.mnuEditUndo->text(), "Undo Rename of 1 Picture");
-        QVERIFY(session.w.mnuEditUndo->isEnabled());
+        // Left for later: Edit > Undo offers it.
+        flows::putOffUndo(found, m_fs);
+        const journal::Reading reading = journal::read(journalPath);
+        QVERIFY(reading.batch.canUndo());
+        QCOMPARE(undo::picturesToUndo(reading.batch), 1);
         return;
     }
-    QCOMPARE(texts.size(), 2);
-    QVERIFY2(texts.at(1).startsWith("The ") && texts.at(1).endsWith(" was undone."),
-        qPrintable(texts.at(1)));
+    journal::Recorder recorder(m_fs);
+    QVERIFY(recorder.resume());
+    QCOMPARE(failures(undo::undoBatch(found.toTakeBack(), m_fs, recorder)), QStringList());
     QCOMPARE(checksums(), sums);
+    QVERIFY(!journal::read(journalPath).batch.canUndo());
+    // Nothing is found again at the next start.
+    QCOMPARE(flows::recover(m_fs).found, flows::Recovery::Found::Nothing);
+}
+
+// The start words what a stopped batch left and takes it back on the user's word, and tells of
+// a damaged journal, and of one that cannot be set aside.
+void TestUndo::recoveryInTheWindow()
+{
+    QVERIFY(runBatch("rename", { "pics/x1.jpg", "pics/x2.jpg", "pics/x3.jpg" }).failed.isEmpty());
+    // Its end not recorded: stopped with every file done.
+    const QString journalPath = journal::pathFor(m_fs);
+    QByteArrayList lines = testpictures::bytes(journalPath).split('\n');
+    lines.removeAt(lines.size() - 2);
+    QVERIFY(testpictures::writeBytes(journalPath, lines.join('\n')));
+    MainSession session;
+    session.services.fsFake.stateFolderPath = m_fs.stateFolderPath;
+    session.w.recoverUnfinishedBatch();
+    QCOMPARE(session.services.boxesFake.texts(),
+        QStringList({ "Ravelin was stopped before it finished the last batch, the Rename of 3 "
+                      "Pictures.\n\nOf its 3 pictures, 3 were done and 0 not.\n\nDo you want to "
+                      "undo what was done? You can also do it later with Edit > Undo.",
+            "The Rename of 3 Pictures was undone." }));
+    QCOMPARE(disk(), sources);
     QVERIFY(!session.w.mnuEditUndo->isEnabled());
-    // Nothing is told again at the next start.
-    MainSession next;
-    next.services.fsFake.stateFolderPath = path("state");
-    next.w.recoverUnfinishedBatch();
-    QVERIFY(next.services.boxesFake.shown.empty());
+
+    const QString damaged = "The record Ravelin keeps of its last batch is damaged, so nothing "
+                            "was done with it: ";
+    QVERIFY(testpictures::writeBytes(journalPath, "hello\n"));
+    session.services.boxesFake.shown.clear();
+    session.w.recoverUnfinishedBatch();
+    QVERIFY(QDir().mkpath(journalPath + "/inside"));
+    session.w.recoverUnfinishedBatch();
+    const QStringList texts = session.services.boxesFake.texts();
+    QCOMPARE(texts.size(), 2);
+    QVERIFY2(texts[0].startsWith(damaged + "Its line 1 is damaged.\n\nIt was set aside as "
+                 + journalPath + ".damaged-"),
+        qPrintable(texts[0]));
+    QCOMPARE(texts[1],
+        damaged + "It is not a plain file of your own.\n\nIt could not be set aside and stays as "
+            + journalPath
+            + ". Until it is gone, Ravelin keeps no record of its batches, so they cannot be "
+              "undone.");
 }
 
 // Edit > Undo names the last batch, Ctrl+Z asks and takes it back, and after an undo or a
