@@ -5,7 +5,6 @@
 #include "ui/info/frmsplash.h"
 #include "ui/main/frmmain.h"
 #include "ui/widgets/fonts.h"
-#include "ui/widgets/mainwindow.h"
 #include "ui/widgets/qtplatform.h"
 #include "ui/widgets/translations.h"
 

@@ -15,7 +15,6 @@
 #include "ui/widgets/filelistbox.h"
 #include "ui/widgets/folderlistbox.h"
 #include "ui/widgets/fonts.h"
-#include "ui/widgets/mainwindow.h"
 #include "ui/widgets/waitcursor.h"
 
 #include <QAction>
@@ -53,7 +52,6 @@ frmMain::frmMain(platform::Services &services, const PictureLoader &loader, QWid
     , m_cells(std::make_unique<GridCells>(*m_cache))
 {
     installFontSubstitutes();
-    MainWindow = this;
     buildControls();
     buildMenus();
     fixSize();

@@ -179,6 +179,8 @@ private:
     // Edit > Undo names the last batch while it can be undone.
     void updateUndo();
     void runUndo(const journal::Batch &batch);
+    // A secondary window that holds this one out of use stays in front of it, centred on it.
+    void keepInFront(QWidget &window);
 
     platform::Services &m_services;
     const PictureLoader &m_loader;

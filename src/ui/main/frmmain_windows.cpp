@@ -7,12 +7,14 @@
 #include "ui/move/movefilewindow.h"
 #include "ui/options/frmoptions.h"
 #include "ui/rename/rename.h"
-#include "ui/widgets/mainwindow.h"
+#include <QWindow>
 
 frmMain::~frmMain()
 {
-    if (MainWindow == this)
-        MainWindow = nullptr;
+    // The windows still loaded close after this one is gone, and reach it no more.
+    m_state.disconnect(this);
+    if (m_options)
+        m_options->disconnect(this);
 }
 
 // Each secondary window is made the first time its command is used and kept from then on.
@@ -20,21 +22,30 @@ frmMain::~frmMain()
 Rename *frmMain::renameWindow()
 {
     if (!m_rename)
-        m_rename = std::make_unique<Rename>(m_services);
+        m_rename = std::make_unique<Rename>(m_services, m_state);
     return m_rename.get();
 }
 
 MoveFileWindow *frmMain::moveWindow()
 {
-    if (!m_move)
-        m_move = std::make_unique<MoveFileWindow>(m_services);
+    if (!m_move) {
+        m_move = std::make_unique<MoveFileWindow>(m_services, m_state);
+        connect(m_move.get(), &MoveFileWindow::moved, this, [this] {
+            show();
+            raise();
+            activateWindow();
+        });
+    }
     return m_move.get();
 }
 
 frmOptions *frmMain::optionsWindow()
 {
-    if (!m_options)
-        m_options = std::make_unique<frmOptions>(m_services);
+    if (!m_options) {
+        m_options = std::make_unique<frmOptions>(m_services, m_state);
+        connect(m_options.get(), &frmOptions::loaded, this, [this] { keepInFront(*m_options); });
+        connect(m_options.get(), &frmOptions::unloaded, this, &QWidget::activateWindow);
+    }
     return m_options.get();
 }
 
@@ -77,12 +88,18 @@ void frmMain::mnuHelpAbout_Click()
     aboutWindow()->showWindow();
 }
 
-BrowserState *mainState()
+void frmMain::keepInFront(QWidget &window)
 {
-    return MainWindow != nullptr ? &MainWindow->state() : nullptr;
-}
-
-QWidget *mainWidget()
-{
-    return MainWindow;
+    // Without an owner, a click on the main window would bury the window behind it, and the
+    // program would look frozen. A child widget would be disabled with the main window, so the
+    // main window owns it only as the window system sees it.
+    if (QWindow *owner = windowHandle()) {
+        window.winId();
+        window.windowHandle()->setTransientParent(owner);
+    }
+    if (!isVisible())
+        return;
+    QRect frame = window.geometry();
+    frame.moveCenter(frameGeometry().center());
+    window.move(frame.topLeft());
 }

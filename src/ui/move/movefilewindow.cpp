@@ -7,7 +7,6 @@
 #include "ui/widgets/batchrun.h"
 #include "ui/widgets/drivelistbox.h"
 #include "ui/widgets/folderlistbox.h"
-#include "ui/widgets/mainwindow.h"
 #include "ui/widgets/units.h"
 #include "ui/widgets/waitcursor.h"
 
@@ -24,9 +23,10 @@ constexpr int clientWidth = 9825;
 constexpr int clientHeight = 5385;
 } // namespace
 
-MoveFileWindow::MoveFileWindow(platform::Services &services, QWidget *parent)
+MoveFileWindow::MoveFileWindow(platform::Services &services, BrowserState &state, QWidget *parent)
     : SecondaryWindow(parent)
     , m_services(services)
+    , m_state(state)
 {
     buildControls();
     connectEvents();
@@ -98,14 +98,13 @@ void MoveFileWindow::connectEvents()
 
 void MoveFileWindow::Form_Load()
 {
-    const BrowserState *state = mainState();
-    m_pictures = state != nullptr ? state->selection() : QStringList();
+    m_pictures = m_state.selection();
     // The destination starts at the main window's folder, with the preview still empty.
     showPlan({});
     Drive2->refresh();
     {
         const QSignalBlocker blocker(Dir2);
-        if (Dir2->setPath(state != nullptr ? state->folder() : m_services.fs().currentFolder()))
+        if (Dir2->setPath(m_state.folder()))
             Dir2->refresh();
     }
     Drive2->showDriveOf(Dir2->path());
@@ -125,9 +124,7 @@ void MoveFileWindow::Form_Unload()
 
 void MoveFileWindow::showPlan(const QString &destination)
 {
-    const BrowserState *state = mainState();
-    m_plan = flows::movePlan(
-        m_pictures, destination, state != nullptr ? state->pairs() : jobs::Pairs::Apart);
+    m_plan = flows::movePlan(m_pictures, destination, m_state.pairs());
     // A folder made here is taken back with the move's undo.
     if (m_madeFolders.contains(QDir::cleanPath(destination)))
         m_plan.madeFolder = destination;
@@ -174,15 +171,13 @@ void MoveFileWindow::MakeDir_Click()
     }
     m_madeFolders.insert(QDir::cleanPath(folder));
     Dir2->refresh();
-    if (BrowserState *state = mainState())
-        state->folderMade();
+    m_state.folderMade();
 }
 
 void MoveFileWindow::Command1_Click()
 {
     unload();
-    if (BrowserState *state = mainState())
-        state->backInUse();
+    m_state.backInUse();
 }
 
 void MoveFileWindow::MoveFolderOK_Click()
@@ -198,7 +193,11 @@ void MoveFileWindow::MoveFolderOK_Click()
             List2->clear();
         }))
         return;
-    returnToMainWindow();
+    // In manual mode the old thumbnails and their marks stay until the next build.
+    m_state.afterJob(BrowserState::ManualGrid::Keep);
+    m_state.backInUse();
+    Q_EMIT moved();
+    unload();
 }
 
 bool MoveFileWindow::askAndMove(platform::Services &services, const flows::MovePlan &plan,
@@ -222,23 +221,4 @@ bool MoveFileWindow::askAndMove(platform::Services &services, const flows::MoveP
             platform::box::Exclamation, platform::programTitle);
     }
     return true;
-}
-
-void MoveFileWindow::returnToMainWindow()
-{
-    BrowserState *state = mainState();
-    QWidget *main = mainWidget();
-    if (state == nullptr || main == nullptr) {
-        unload();
-        return;
-    }
-    // In manual mode the old thumbnails and their marks stay until the next build.
-    state->afterJob(BrowserState::ManualGrid::Keep);
-    // The main window is shown before this one closes, so that the program does not end in
-    // between when the main window had been closed.
-    state->backInUse();
-    main->show();
-    unload();
-    main->raise();
-    main->activateWindow();
 }

@@ -12,6 +12,7 @@ class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class BrowserState;
 class DriveListBox;
 class FolderListBox;
 
@@ -21,7 +22,7 @@ class MoveFileWindow : public SecondaryWindow
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MoveFileWindow)
 public:
-    explicit MoveFileWindow(platform::Services &services, QWidget *parent = nullptr);
+    MoveFileWindow(platform::Services &services, BrowserState &state, QWidget *parent = nullptr);
 
     // Asks, runs the plan through the journal and reports how many files moved and why the
     // others did not: the one way a move runs, from this window or from a drop onto a folder.
@@ -44,6 +45,11 @@ public:
     QPushButton *MoveFolderOK = nullptr;
     QPushButton *Command1 = nullptr;
 
+Q_SIGNALS:
+    // The pictures moved, and the window is about to close: the main window comes to the
+    // front again, and is shown first if it had been closed, so that the program does not end.
+    void moved();
+
 protected:
     void Form_Load() override;
     void Form_Unload() override;
@@ -59,11 +65,11 @@ private slots:
 private:
     void buildControls();
     void connectEvents();
-    void returnToMainWindow();
     // Plans the move of the pictures to the destination chosen, if any, and shows the plan.
     void showPlan(const QString &destination);
 
     platform::Services &m_services;
+    BrowserState &m_state;
     // The pictures the window was opened with, and the move of them the lists show.
     QStringList m_pictures;
     flows::MovePlan m_plan;

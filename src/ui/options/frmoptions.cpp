@@ -3,7 +3,6 @@
 #include "core/pictures/pictureformats.h"
 #include "core/state/browserstate.h"
 #include "ui/widgets/fonts.h"
-#include "ui/widgets/mainwindow.h"
 #include "ui/widgets/units.h"
 
 #include <QCheckBox>
@@ -12,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringList>
-#include <QWindow>
 
 #include <algorithm>
 
@@ -69,9 +67,10 @@ void widenToChildren(QWidget *container)
 }
 } // namespace
 
-frmOptions::frmOptions(platform::Services &services, QWidget *parent)
+frmOptions::frmOptions(platform::Services &services, BrowserState &state, QWidget *parent)
     : SecondaryWindow(parent)
     , m_services(services)
+    , m_state(state)
 {
     buildControls();
     connectEvents();
@@ -180,14 +179,11 @@ void frmOptions::connectEvents()
 void frmOptions::Form_Load()
 {
     // Option buttons of a group cannot be cleared directly, so the other one is selected.
-    BrowserState *state = mainState();
-    const BrowserSettings settings = state != nullptr ? state->settings() : BrowserSettings();
+    const BrowserSettings &settings = m_state.settings();
     (settings.deleteRecycle ? ToRecycle : PermDel)->setChecked(true);
     (settings.autoThumbnails ? AutoThumb : ManualThumb)->setChecked(true);
     KeepPairs->setChecked(settings.keepPairs);
-    if (state != nullptr)
-        state->holdOutOfUse(true);
-    keepInFrontOfMainWindow();
+    m_state.holdOutOfUse(true);
     for (std::size_t i = 0; i < formats.size(); ++i) {
         Check1(static_cast<int>(i))->setChecked(FormatChecked[i] == 1);
         FormatPattern[i] = QString::fromLatin1(formats[i].pattern);
@@ -198,7 +194,7 @@ void frmOptions::Form_Load()
             ? QString::fromLatin1(moreFormats[i].pattern)
             : pictureformats::rawPattern();
     }
-    centreOnMainWindow();
+    Q_EMIT loaded();
     ManualThumb->setFocus();
 }
 
@@ -227,20 +223,18 @@ void frmOptions::Command3_Click()
     }
     FormatChecked = checked;
     MoreFormatChecked = moreChecked;
-    if (BrowserState *state = mainState()) {
-        BrowserSettings &settings = state->settings();
-        const QString pattern = patterns.join(QLatin1Char(';'));
-        const bool relist
-            = pattern != settings.imageFormat || KeepPairs->isChecked() != settings.keepPairs;
-        settings.imageFormat = pattern;
-        settings.deleteRecycle = ToRecycle->isChecked();
-        state->setThumbManual(ManualThumb->isChecked());
-        settings.autoThumbnails = AutoThumb->isChecked();
-        settings.keepPairs = KeepPairs->isChecked();
-        // A format just ticked shows in the folder on screen, not only in the next one.
-        if (relist)
-            state->formatsChanged();
-    }
+    BrowserSettings &settings = m_state.settings();
+    const QString pattern = patterns.join(QLatin1Char(';'));
+    const bool relist
+        = pattern != settings.imageFormat || KeepPairs->isChecked() != settings.keepPairs;
+    settings.imageFormat = pattern;
+    settings.deleteRecycle = ToRecycle->isChecked();
+    m_state.setThumbManual(ManualThumb->isChecked());
+    settings.autoThumbnails = AutoThumb->isChecked();
+    settings.keepPairs = KeepPairs->isChecked();
+    // A format just ticked shows in the folder on screen, not only in the next one.
+    if (relist)
+        m_state.formatsChanged();
     unload();
 }
 
@@ -256,31 +250,6 @@ void frmOptions::keyPressEvent(QKeyEvent *event)
 
 void frmOptions::Form_Unload()
 {
-    BrowserState *state = mainState();
-    if (state == nullptr)
-        return;
-    state->holdOutOfUse(false);
-    mainWidget()->activateWindow();
-}
-
-void frmOptions::keepInFrontOfMainWindow()
-{
-    // Without an owner, a click on the main window would bury this window behind it, and the
-    // program would look frozen. A child widget would be disabled with the main window, so the
-    // main window owns it only as the window system sees it.
-    QWindow *owner = mainWidget() != nullptr ? mainWidget()->windowHandle() : nullptr;
-    if (owner == nullptr)
-        return;
-    winId();
-    windowHandle()->setTransientParent(owner);
-}
-
-void frmOptions::centreOnMainWindow()
-{
-    const QWidget *main = mainWidget();
-    if (main == nullptr || !main->isVisible())
-        return;
-    QRect frame = geometry();
-    frame.moveCenter(main->frameGeometry().center());
-    move(frame.topLeft());
+    m_state.holdOutOfUse(false);
+    Q_EMIT unloaded();
 }

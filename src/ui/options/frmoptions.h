@@ -10,6 +10,7 @@ class QCheckBox;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
+class BrowserState;
 
 // Edits the program settings: picture formats, delete mode, thumbnail loading. The main
 // window is out of use while it is open, and nothing is applied until "OK" succeeds.
@@ -21,7 +22,7 @@ public:
     static constexpr int formatCount = 4;
     static constexpr int moreFormatCount = 5;
 
-    explicit frmOptions(platform::Services &services, QWidget *parent = nullptr);
+    frmOptions(platform::Services &services, BrowserState &state, QWidget *parent = nullptr);
     ~frmOptions() override;
 
     QGroupBox *Frame4 = nullptr;
@@ -47,6 +48,12 @@ public:
     std::array<QString, moreFormatCount> MoreFormatPattern;
     std::array<int, moreFormatCount> MoreFormatChecked {};
 
+Q_SIGNALS:
+    // Loaded, with its controls set: the main window keeps it in front of itself and centres
+    // it on itself. Unloaded: the main window, back in use, takes the focus again.
+    void loaded();
+    void unloaded();
+
 protected:
     void Form_Load() override;
     void Form_Unload() override;
@@ -58,8 +65,7 @@ private slots:
 private:
     void buildControls();
     void connectEvents();
-    void keepInFrontOfMainWindow();
-    void centreOnMainWindow();
 
     platform::Services &m_services;
+    BrowserState &m_state;
 };

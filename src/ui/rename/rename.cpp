@@ -5,7 +5,6 @@
 #include "core/state/browserstate.h"
 #include "ui/widgets/batchrun.h"
 #include "ui/widgets/colours.h"
-#include "ui/widgets/mainwindow.h"
 #include "ui/widgets/units.h"
 #include "ui/widgets/waitcursor.h"
 
@@ -70,9 +69,10 @@ QPushButton *pictureButton(
 }
 } // namespace
 
-Rename::Rename(platform::Services &services, QWidget *parent)
+Rename::Rename(platform::Services &services, BrowserState &state, QWidget *parent)
     : SecondaryWindow(parent)
     , m_services(services)
+    , m_state(state)
 {
     buildControls();
     connectEvents();
@@ -155,8 +155,7 @@ void Rename::connectEvents()
 
 void Rename::Form_Load()
 {
-    const BrowserState *state = mainState();
-    m_plan = flows::unnamed(state != nullptr ? state->jobFiles() : QStringList(), pairs());
+    m_plan = flows::unnamed(m_state.jobFiles(), m_state.pairs());
     for (const jobs::Target &file : std::as_const(m_plan.files))
         List1->addItem(file.from);
     Command1->setFocus();
@@ -179,7 +178,8 @@ void Rename::Command1_Click()
         files.append(file.from);
     {
         const WaitCursor busy(m_services.mouse());
-        m_plan = flows::renamePlan(files, Text2->text(), Text3->text(), pairs(), m_services.fs());
+        m_plan = flows::renamePlan(
+            files, Text2->text(), Text3->text(), m_state.pairs(), m_services.fs());
     }
     if (m_plan.problem != rules::NameProblem::None) {
         refuseName(m_plan.problem, m_plan.nameRules);
@@ -210,8 +210,8 @@ void Rename::Go_Click()
     if (!report.failed.isEmpty()) {
         const jobs::Failure &failure = report.failed.first();
         // The files before the failure have their new names, which Edit > Undo takes back.
-        if (BrowserState *state = mainState(); state != nullptr && !report.done.isEmpty())
-            state->batchRan();
+        if (!report.done.isEmpty())
+            m_state.batchRan();
         m_services.boxes().MsgBox(tr("Unable to Rename. File may already exist!\n\n") + failure.path
                 + QLatin1Char('\n') + failure.reason,
             platform::box::OkOnly, platform::programTitle);
@@ -221,14 +221,7 @@ void Rename::Go_Click()
     List1->clear();
     List2->clear();
     m_plan = {};
-    if (BrowserState *state = mainState())
-        state->afterJob();
-}
-
-jobs::Pairs Rename::pairs() const
-{
-    const BrowserState *state = mainState();
-    return state != nullptr ? state->pairs() : jobs::Pairs::Apart;
+    m_state.afterJob();
 }
 
 void Rename::refuseName(rules::NameProblem problem, rules::NameRules nameRules)

@@ -9,6 +9,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class BrowserState;
 
 // Batch rename: copies the selection and renames the files to a prefix and a running number.
 class Rename : public SecondaryWindow
@@ -16,7 +17,7 @@ class Rename : public SecondaryWindow
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Rename)
 public:
-    explicit Rename(platform::Services &services, QWidget *parent = nullptr);
+    Rename(platform::Services &services, BrowserState &state, QWidget *parent = nullptr);
 
     QGroupBox *Frame1 = nullptr;
     QListWidget *List1 = nullptr;
@@ -47,10 +48,8 @@ private:
     void connectEvents();
     // Shows why a name cannot be used under the rules of its volume.
     void refuseName(rules::NameProblem problem, rules::NameRules nameRules);
-    // Whether the main window keeps RAW and JPEG pairs together.
-    jobs::Pairs pairs() const;
-
     platform::Services &m_services;
+    BrowserState &m_state;
     // The files List1 shows, with the new names List2 shows once the preview is built.
     flows::RenamePlan m_plan;
 };

@@ -150,10 +150,11 @@ private slots:
 
     void opensWithoutAMainWindow()
     {
-        // It shows the start settings and applies them to nothing.
+        // It shows the start settings and applies them to the state alone.
         m_s.reset();
         FakeServices services;
-        frmOptions options(services);
+        BrowserState state;
+        frmOptions options(services, state);
         options.showWindow();
         QVERIFY(options.isVisible() && options.ToRecycle->isChecked());
         QTest::mouseClick(options.Command3, Qt::LeftButton);

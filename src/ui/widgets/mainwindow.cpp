@@ -1,3 +1,0 @@
-#include "ui/widgets/mainwindow.h"
-
-frmMain *MainWindow = nullptr;
