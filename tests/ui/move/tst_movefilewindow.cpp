@@ -93,7 +93,7 @@ void TestMoveFileWindow::moves()
         QTest::keyClicks(s.window->Text4, "New");
         QTest::mouseClick(s.window->MakeDir, Qt::LeftButton);
     }
-    QVERIFY(s.window->Dir2->setPath(s.folders.path(destination)));
+    QVERIFY(s.window->Dir2->setPath(s.folders.path(destination)) && s.w.close());
     QTest::mouseClick(s.window->MoveFolderOK, Qt::LeftButton);
 
     const auto &shown = s.services.boxesFake.shown;
@@ -102,7 +102,7 @@ void TestMoveFileWindow::moves()
     QCOMPARE(shown.size(), 2u);
     QCOMPARE(s.folders.files(), after);
 
-    // The main window is back in use, with no selection and its folder re-read.
+    // The main window, closed meanwhile, is back in use, with no selection and its folder re-read.
     QVERIFY(!s.window->isLoaded() && s.window->isHidden());
     QVERIFY(s.w.isEnabled() && s.w.isVisible());
     QCOMPARE(s.w.List1->count(), 0);
