@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSet>
 
 #include <algorithm>
 #include <functional>
@@ -37,11 +39,6 @@ namespace
         case rules::BatchProblem::SameAsOther:
             return QCoreApplication::translate(
                 "jobs", "Another picture of this rename gets the same new name, %1.")
-                .arg(name);
-        case rules::BatchProblem::Circular:
-            return QCoreApplication::translate("jobs",
-                "Its new name, %1, is taken by another picture of this rename, which can "
-                "give it up only after this one is renamed.")
                 .arg(name);
         case rules::BatchProblem::Taken:
             return QCoreApplication::translate("jobs", "A file named %1 is already there.")
@@ -76,10 +73,11 @@ namespace
         }
         Journaled(const Journaled &) = delete;
         Journaled &operator=(const Journaled &) = delete;
-        void done(qsizetype index, const QString &placedAt)
+        void done(qsizetype index, const QString &placedAt,
+            const std::optional<journal::FileState> &after = std::nullopt)
         {
             if (m_recorder != nullptr)
-                m_recorder->done(index, placedAt);
+                m_recorder->done(index, placedAt, after);
         }
         // A picture and the files that go with it are recorded once all of them are done, so
         // that a shot put back after a failure leaves nothing in the journal.
@@ -96,6 +94,25 @@ namespace
     bool taken(const QString &path)
     {
         return !path.isEmpty() && (QFileInfo::exists(path) || QFileInfo(path).isSymLink());
+    }
+
+    // A free name in the folder of the file at path for it to wait under while a circle of
+    // renames is broken: hidden, the program's own, and kept apart by the batch's token and
+    // the file's place in the batch.
+    QString temporaryName(
+        const QString &path, qsizetype index, const QString &token, QSet<QString> &used)
+    {
+        // Kept in step with journal::isTemporaryName().
+        const QString stem = rules::folderPart(path)
+            + QStringLiteral(".ravelin-rename-%1-%2").arg(token).arg(index);
+        for (int n = 0;; ++n) {
+            const QString name = stem + (n == 0 ? QString() : QStringLiteral("-%1").arg(n))
+                + rules::keptExtension(path);
+            if (!taken(name) && !used.contains(name)) {
+                used.insert(name);
+                return name;
+            }
+        }
     }
 
     // The files of a batch cut into shots: a picture with the files that go with it.
@@ -224,25 +241,100 @@ JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs, Pair
         return report;
     }
 
-    // The journal has the files in the order they are renamed, which its undo reverses.
+    // The renames in the order they are made, a shot's files together: a shot on a circle
+    // goes to temporary names, then later from them to its new names.
+    struct Leg {
+        QList<Target> files;
+        QStringList originals;
+        rules::Leg leg = rules::Leg::Straight;
+        qsizetype first = 0; // its first step in the journal
+    };
+    QList<Leg> legs;
     QList<Target> ordered;
-    QList<QList<Target>> cut;
+    QHash<qsizetype, QString> temporary;
+    QSet<QString> used;
+    const QString token = QString::number(QRandomGenerator::global()->generate(), 36);
     for (qsizetype k = 0; k < qsizetype(check.order.size()); ++k) {
-        const qsizetype i = check.order[k];
-        if (k == 0 || batch[i].shot != batch[check.order[k - 1]].shot)
-            cut.append(QList<Target>());
-        cut.last().append(files[i]);
-        ordered.append(files[i]);
+        const auto [i, leg] = check.order[k];
+        if (k == 0 || batch[i].shot != batch[check.order[k - 1].index].shot
+            || leg != check.order[k - 1].leg) {
+            legs.append({ {}, {}, leg, ordered.size() });
+        }
+        Target step = files[i];
+        if (leg == rules::Leg::ToTemporary) {
+            step.to = temporaryName(step.from, i, token, used);
+            temporary.insert(i, step.to);
+        } else if (leg == rules::Leg::FromTemporary) {
+            step.from = temporary.value(i);
+        }
+        legs.last().files.append(step);
+        legs.last().originals.append(files[i].from);
+        ordered.append(step);
     }
+    // Files that already have their new names are done as they are.
+    for (const rules::PlannedRename &file : batch) {
+        if (!file.to.isEmpty() && file.to == file.from) {
+            report.done.append(file.from);
+            if (progress != nullptr)
+                progress->add();
+        }
+    }
+
+    // The journal has the renames in the order they are made, which its undo reverses.
     Journaled journaled(journal, journal::Kind::Rename, ordered);
     const Step rename
         = [&fs](const QString &from, const QString &to) { return fs.renameFile(from, to); };
-    qsizetype first = 0;
-    for (const QList<Target> &shot : std::as_const(cut)) {
-        if (!runShot(shot, rename, report, progress))
+    // The shots at temporary names, by shot: they are recorded done once at their new names.
+    // The state of each of their files there is taken as they get there.
+    struct Parked {
+        const Leg *leg = nullptr;
+        QList<journal::FileState> states;
+    };
+    QHash<qsizetype, Parked> parked;
+    for (const Leg &leg : std::as_const(legs)) {
+        const qsizetype shot = batch[check.order[leg.first].index].shot;
+        JobReport legReport;
+        const bool straight = leg.leg == rules::Leg::Straight;
+        const bool ran = runShot(leg.files, rename, straight ? report : legReport,
+            leg.leg == rules::Leg::ToTemporary ? nullptr : progress);
+        for (Failure failure : std::as_const(legReport.failed)) {
+            // The reports name the files by their old names.
+            const auto at = std::find_if(leg.files.begin(), leg.files.end(),
+                [&](const Target &file) { return file.from == failure.path; });
+            if (at != leg.files.end())
+                failure.path = leg.originals.at(at - leg.files.begin());
+            report.failed.append(failure);
+        }
+        if (!ran)
             break;
-        journaled.done(first, shot);
-        first += shot.size();
+        if (leg.leg == rules::Leg::ToTemporary) {
+            Parked park { &leg, {} };
+            for (const Target &file : leg.files)
+                park.states.append(journal::stateOf(file.to).state);
+            parked.insert(shot, park);
+            continue;
+        }
+        if (leg.leg == rules::Leg::FromTemporary) {
+            const Parked park = parked.take(shot);
+            for (qsizetype k = 0; k < park.leg->files.size(); ++k)
+                journaled.done(park.leg->first + k, park.leg->files.at(k).to, park.states.at(k));
+            report.done.append(leg.originals);
+        }
+        journaled.done(leg.first, leg.files);
+    }
+    // A stopped run gives the shots at temporary names their old names back where it can; one
+    // that stays is kept in the journal for the undo, and reported with where it is.
+    for (const Parked &park : std::as_const(parked)) {
+        for (qsizetype k = park.leg->files.size() - 1; k >= 0; --k) {
+            const Target &file = park.leg->files.at(k);
+            const platform::FsResult back = fs.renameFile(file.to, file.from);
+            if (back)
+                continue;
+            journaled.done(park.leg->first + k, file.to, park.states.at(k));
+            report.failed.append({ file.from,
+                QCoreApplication::translate("jobs", "It is now %1 and could not be put back: %2")
+                    .arg(file.to, back.error) });
+        }
     }
     return report;
 }

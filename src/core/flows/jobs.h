@@ -62,10 +62,13 @@ private:
 enum class Pairs { Apart, Together };
 
 // Renames the files in order, never replacing a file; a file whose new name another file of
-// the batch still has waits until that one is renamed. A batch that would fail for a cause
+// the batch still has waits until that one is renamed, and a shot of files that take each
+// other's names goes by temporary names in its folder. A file that has its new name already is
+// done. A batch that would fail for a cause
 // known beforehand is refused before the first rename; otherwise the run stops at the first
 // file that fails, and the files after it keep their names. When a file of a pair fails, the
-// files of the pair already renamed get their names back.
+// files of the pair already renamed get their names back, and so do files at temporary names
+// where they can; one that cannot is reported with where it is.
 [[nodiscard]] JobReport renameFiles(const QList<Target> &files, platform::FileSystem &fs,
     Pairs pairs = Pairs::Apart, journal::Recorder *journal = nullptr, Progress *progress = nullptr);
 

@@ -230,10 +230,15 @@ Found stateOf(const QString &path, QHash<QString, QString> *folders)
     return { true, { stamp.link, stamp.size, stamp.modified, folder } };
 }
 
+bool isTemporaryName(const QString &path)
+{
+    return QFileInfo(path).fileName().startsWith(QLatin1String(".ravelin-rename-"));
+}
+
 qsizetype Batch::toUndo() const
 {
-    return std::count_if(
-        steps.begin(), steps.end(), [](const Step &step) { return step.done && !step.undone; });
+    return std::count_if(steps.begin(), steps.end(),
+        [](const Step &step) { return step.done && !step.undone && !isTemporaryName(step.from); });
 }
 
 bool Batch::canUndo() const
@@ -337,11 +342,18 @@ bool Recorder::begin(
     if (!madeFolder.isEmpty())
         head.insert("made", madeFolder);
     QByteArray plan = line(head);
+    // A file an earlier step puts where a later one takes it from (a temporary name) is, for
+    // the later step, as it was before the earlier one.
+    QHash<QString, FileState> putThere;
     for (qsizetype i = 0; i < from.size(); ++i) {
-        const Found source = stateOf(from.at(i), &m_folders);
+        const QString target = i < to.size() ? to.at(i) : QString();
+        const auto earlier = putThere.constFind(from.at(i));
+        const FileState before
+            = earlier != putThere.cend() ? *earlier : stateOf(from.at(i), &m_folders).state;
+        if (!target.isEmpty())
+            putThere.insert(target, before);
         plan += line({ { "r", "plan" }, { "i", qint64(i) }, { "from", from.at(i) },
-            { "to", i < to.size() ? to.at(i) : QString() },
-            { "before", stateRecord(source.state) } });
+            { "to", target }, { "before", stateRecord(before) } });
     }
     m_recording = bool(m_fs.replaceFileDurably(m_path, plan));
     m_unsynced = 0;
@@ -362,12 +374,12 @@ bool Recorder::resume()
     return m_recording;
 }
 
-void Recorder::done(qsizetype index, const QString &placedAt)
+void Recorder::done(qsizetype index, const QString &placedAt, const std::optional<FileState> &after)
 {
     if (!m_recording)
         return;
     append({ { "r", "done" }, { "i", qint64(index) }, { "at", placedAt },
-               { "after", stateRecord(stateOf(placedAt, &m_folders).state) } },
+               { "after", stateRecord(after ? *after : stateOf(placedAt, &m_folders).state) } },
         Sync::Later);
 }
 

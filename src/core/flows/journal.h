@@ -8,6 +8,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <optional>
+
 // The journal of the last batch: before a batch changes anything its plan is on disk, and
 // each file it has dealt with is recorded there as soon as it is done, so that the batch can
 // be undone, and one the program did not finish can be told and undone at the next start.
@@ -62,7 +64,8 @@ struct Batch {
     bool undoBegun = false;
     bool undoFinished = false;
 
-    // The files that were dealt with and have not been taken back.
+    // The files that were dealt with and have not been taken back (a file at a temporary name
+    // and then at its new one, once).
     [[nodiscard]] qsizetype toUndo() const;
     // The batch is over, no undo of it has begun, and it left something to take back.
     [[nodiscard]] bool canUndo() const;
@@ -100,7 +103,9 @@ public:
         Kind kind, const QStringList &from, const QStringList &to, const QString &madeFolder = {});
     // Goes on with the journal there is, for its undo.
     bool resume();
-    void done(qsizetype index, const QString &placedAt);
+    // The state of the file where it was placed is taken now, unless it is given.
+    void done(qsizetype index, const QString &placedAt,
+        const std::optional<FileState> &after = std::nullopt);
     void finish();
     void undoBegun();
     void undone(qsizetype index);
@@ -119,6 +124,10 @@ private:
     QElapsedTimer m_sinceSync;
     QHash<QString, QString> m_folders;
 };
+
+// Whether a file's name is one a rename gives a file only while it breaks a circle of new
+// names: a step from such a name finishes the rename of a file another step began.
+[[nodiscard]] bool isTemporaryName(const QString &path);
 
 // A line of the journal for a record, with its checksum and its end of line.
 [[nodiscard]] QByteArray line(const QJsonObject &record);

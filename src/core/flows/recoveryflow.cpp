@@ -37,8 +37,12 @@ Recovery recover(platform::FileSystem &fs)
     const journal::Batch &batch = report.batch;
     report.undoing = batch.undoBegun;
     report.cleaned = undo::removePartialCopies(batch, fs);
-    for (const journal::Step &step : batch.steps)
-        report.done += step.done ? 1 : 0;
+    for (const journal::Step &step : batch.steps) {
+        if (!journal::isTemporaryName(step.to)) {
+            ++report.files;
+            report.done += step.done ? 1 : 0;
+        }
+    }
     if (!found.changed.isEmpty()) {
         report.found = Recovery::Found::Changed;
         report.changed = found.changed;
@@ -51,7 +55,7 @@ Recovery recover(platform::FileSystem &fs)
     journal::Recorder recorder(fs, path);
     recorder.resume();
     for (const qsizetype i : found.foundDone)
-        recorder.done(i, batch.steps.at(i).placedAt);
+        recorder.done(i, batch.steps.at(i).placedAt, batch.steps.at(i).after);
     for (const qsizetype i : found.foundUndone)
         recorder.undone(i);
     if (!batch.finished)

@@ -35,7 +35,9 @@ struct Recovery {
     undo::Finished copies;
     // Changed: the files no longer as the batch left them.
     QList<jobs::Failure> changed;
-    // The files done of the batch; Stopped: those still to be brought back.
+    // The files of the batch (one renamed by way of a temporary name once), those done (at
+    // their new names); Stopped: those still to be brought back.
+    qsizetype files = 0;
     qsizetype done = 0;
     qsizetype left = 0;
 

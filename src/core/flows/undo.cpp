@@ -66,12 +66,13 @@ namespace
     }
 
     // The file left where it came from, as it was when the step took it: a step taken back.
+    // Another file may have come where it was since, as a circle of renames taken back does.
     bool backWhereItWas(const journal::Step &step)
     {
         const journal::Found there = journal::stateOf(step.placedAt);
         const journal::Found back = journal::stateOf(step.from);
-        return !there.exists && back.exists && sameFile(back.state, step.after)
-            && back.state.folder == step.before.folder;
+        return (!there.exists || !sameFile(there.state, step.after)) && back.exists
+            && sameFile(back.state, step.after) && back.state.folder == step.before.folder;
     }
 
     // The copy a move to a FAT drive makes keeps its time only to the two seconds that FAT
@@ -227,7 +228,9 @@ qsizetype picturesToUndo(const journal::Batch &batch)
     const QList<qsizetype> shots = pictureformats::shotsOf(files, true);
     QSet<qsizetype> left;
     for (qsizetype i = 0; i < batch.steps.size(); ++i) {
-        if (batch.steps.at(i).done && !batch.steps.at(i).undone)
+        // A file at a temporary name is counted by the step that put it there.
+        if (batch.steps.at(i).done && !batch.steps.at(i).undone
+            && !journal::isTemporaryName(batch.steps.at(i).from))
             left.insert(shots.at(i));
     }
     return left.size();
@@ -271,7 +274,7 @@ jobs::JobReport undoBatch(const journal::Batch &batch, platform::FileSystem &fs,
         if (!step.done || step.undone)
             continue;
         const platform::FsResult back = takeBack(batch.kind, step, fs);
-        if (progress != nullptr)
+        if (progress != nullptr && !journal::isTemporaryName(step.from))
             progress->add();
         if (back) {
             recorder.undone(i);
@@ -298,8 +301,9 @@ Examined examine(const journal::Batch &batch)
 {
     Examined found;
     found.batch = batch;
-    for (qsizetype i = 0; i < batch.steps.size(); ++i) {
-        journal::Step &step = found.batch.steps[i];
+    QList<journal::Step> &steps = found.batch.steps;
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        journal::Step &step = steps[i];
         if (!step.done && !batch.finished) {
             const QString trashed = trashedWithoutRecord(batch.kind, step);
             if (!trashed.isEmpty() || doneWithoutRecord(batch.kind, step)) {
@@ -309,16 +313,40 @@ Examined examine(const journal::Batch &batch)
                 found.foundDone.append(i);
             }
         }
+    }
+    // Where a later step took a file from, as from a temporary name, the step that put it
+    // there was done, and the undo of the later one puts it back there.
+    QSet<QString> refilled;
+    for (qsizetype i = steps.size() - 1; i >= 0; --i) {
+        journal::Step &step = steps[i];
+        if (!step.done && !batch.finished && refilled.contains(step.to)) {
+            step.done = true;
+            step.placedAt = step.to;
+            step.after = step.before;
+            found.foundDone.append(i);
+        }
+        if (step.done && !step.undone)
+            refilled.insert(step.from);
+    }
+    std::sort(found.foundDone.begin(), found.foundDone.end());
+    refilled.clear();
+    for (qsizetype i = steps.size() - 1; i >= 0; --i) {
+        journal::Step &step = steps[i];
         if (step.done && !step.undone && batch.undoBegun && !batch.undoFinished
             && backWhereItWas(step)) {
             step.undone = true;
             found.foundUndone.append(i);
         }
-        if (step.done && !step.undone && batch.kind != Kind::Delete) {
+        if (step.done && !step.undone && batch.kind != Kind::Delete
+            && !refilled.contains(step.placedAt)) {
             if (const std::optional<FsError> problem = cannotTakeBack(batch.kind, step))
                 found.changed.append({ step.placedAt, platform::errorText(*problem) });
         }
+        if (step.done && !step.undone)
+            refilled.insert(step.from);
     }
+    std::sort(found.foundUndone.begin(), found.foundUndone.end());
+    std::reverse(found.changed.begin(), found.changed.end());
     return found;
 }
 

@@ -250,6 +250,7 @@ BatchCheck batchProblem(const std::vector<PlannedRename> &batch, QChar separator
     std::vector<std::vector<qsizetype>> shots;
     std::vector<qsizetype> shotOf(batch.size());
     std::vector<qsizetype> holder(batch.size(), -1);
+    std::vector<bool> unchanged(batch.size(), false);
     for (qsizetype i = 0; i < count; ++i) {
         const PlannedRename &file = batch[i];
         if (i == 0 || file.shot != batch[i - 1].shot)
@@ -273,7 +274,7 @@ BatchCheck batchProblem(const std::vector<PlannedRename> &batch, QChar separator
         } else if (*source != i) {
             holder[i] = *source;
         } else if (file.to == file.from) {
-            return problem(BatchProblem::Taken);
+            unchanged[i] = true;
         }
     }
 
@@ -282,10 +283,12 @@ BatchCheck batchProblem(const std::vector<PlannedRename> &batch, QChar separator
     const qsizetype shotCount = qsizetype(shots.size());
     std::vector<qsizetype> waits(shots.size(), 0);
     std::vector<std::vector<qsizetype>> waiting(shots.size());
+    std::vector<std::vector<qsizetype>> waitsFor(shots.size());
     for (qsizetype i = 0; i < count; ++i) {
         if (holder[i] >= 0 && shotOf[holder[i]] != shotOf[i]) {
             ++waits[shotOf[i]];
             waiting[shotOf[holder[i]]].push_back(shotOf[i]);
+            waitsFor[shotOf[i]].push_back(shotOf[holder[i]]);
         }
     }
     std::set<qsizetype> ready;
@@ -293,21 +296,47 @@ BatchCheck batchProblem(const std::vector<PlannedRename> &batch, QChar separator
         if (waits[s] == 0)
             ready.insert(s);
     }
+    // A shot is placed once renamed to its new names, parked while it has temporary ones.
+    std::vector<bool> placed(shots.size(), false);
+    std::vector<bool> parked(shots.size(), false);
+    const auto gone = [&](qsizetype s) { return placed[s] || parked[s]; };
     BatchCheck check;
-    while (!ready.empty()) {
-        const qsizetype s = *ready.begin();
-        ready.erase(ready.begin());
-        check.order.insert(check.order.end(), shots[s].begin(), shots[s].end());
+    const auto add = [&](qsizetype s, Leg leg) {
+        for (const qsizetype i : shots[s]) {
+            if (!unchanged[i])
+                check.order.push_back({ i, leg });
+        }
+    };
+    // The shots waiting for these names may go once no other holds them up.
+    const auto release = [&](qsizetype s) {
         for (const qsizetype next : waiting[s]) {
             if (--waits[next] == 0)
                 ready.insert(next);
         }
-    }
-    if (qsizetype(check.order.size()) == count)
-        return check;
-    for (qsizetype i = 0; i < count; ++i) {
-        if (waits[shotOf[i]] > 0 && holder[i] >= 0)
-            return { BatchProblem::Circular, i, {} };
+    };
+    for (qsizetype placedCount = 0; placedCount < shotCount;) {
+        if (ready.empty()) {
+            // Every shot left waits for another that is left: going from the first along whom
+            // it waits for comes back to a shot on a circle, which gives its names up first.
+            qsizetype s = 0;
+            while (gone(s))
+                ++s;
+            std::set<qsizetype> seen;
+            while (seen.insert(s).second)
+                s = *std::find_if(waitsFor[s].begin(), waitsFor[s].end(),
+                    [&](qsizetype other) { return !gone(other); });
+            add(s, Leg::ToTemporary);
+            parked[s] = true;
+            release(s);
+            continue;
+        }
+        const qsizetype s = *ready.begin();
+        ready.erase(ready.begin());
+        add(s, parked[s] ? Leg::FromTemporary : Leg::Straight);
+        if (!parked[s])
+            release(s);
+        placed[s] = true;
+        ++placedCount;
     }
     return check;
 }

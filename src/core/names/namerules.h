@@ -91,23 +91,35 @@ enum class BatchProblem {
     None,
     TooLong, // the new name is longer than its volume takes
     SameAsOther, // an earlier file of the batch gets the same new path
-    Circular, // files of the batch would take each other's names: none can go first
-    Taken, // a file not renamed away first has the name, the renamed file itself too
+    Taken, // a file not renamed away first has the name
+};
+
+// How a file is renamed: straight to its new name, or, to break a circle of shots that take
+// each other's names, first to a temporary name that frees its own, and later from there.
+enum class Leg { Straight, ToTemporary, FromTemporary };
+
+struct RenameStep {
+    qsizetype index = -1; // the file of the batch
+    Leg leg = Leg::Straight;
+    bool operator==(const RenameStep &) const = default;
 };
 
 struct BatchCheck {
     BatchProblem problem = BatchProblem::None;
     qsizetype index = -1; // the file of the batch that meets it
-    // Without a problem, the order to rename the files in: the batch's own, except that a
+    // Without a problem, the renames in the order to make them: the batch's own, except that a
     // shot whose new name another shot of the batch still has waits until that one is
-    // renamed, so that a batch can renumber its own files.
-    std::vector<qsizetype> order;
+    // renamed, so that a batch can renumber its own files. When the shots left all wait for
+    // each other, the first of them on the circle goes to temporary names first. A file that
+    // already has its new name has no step.
+    std::vector<RenameStep> order;
 };
 
 // The first file of a batch, in its order, whose rename would fail for a cause that is
 // known before the batch starts, or the order that avoids them. Names on a Windows volume
 // are compared ignoring case, as that volume does; renaming a file to its own name in another
-// case is no problem. An empty "to" is left to the rename itself, which refuses it.
+// case is no problem, and to its very own name is nothing to do. An empty "to" is left to the
+// rename itself, which refuses it.
 BatchCheck batchProblem(
     const std::vector<PlannedRename> &batch, QChar separator = nativeSeparator());
 

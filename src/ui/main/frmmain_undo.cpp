@@ -96,7 +96,7 @@ void frmMain::recoverUnfinishedBatch()
     }
 
     const journal::Batch &batch = found.batch;
-    const QString name = undo::batchName(batch.kind, batch.steps.size());
+    const QString name = undo::batchName(batch.kind, found.files);
     const bool undoing = found.undoing;
     QString text = undoing
         ? tr("Ravelin was stopped while it was undoing the last batch, the %1.").arg(name)
@@ -139,7 +139,7 @@ void frmMain::recoverUnfinishedBatch()
         text += left == 1 ? tr("\n\n1 picture is still to be brought back.")
                           : tr("\n\n%n pictures are still to be brought back.", nullptr, int(left));
     } else {
-        const qsizetype steps = batch.steps.size();
+        const qsizetype steps = found.files;
         text
             += (steps == 1 ? tr("\n\nOf its 1 picture, %1 done and %2 not.")
                            : tr("\n\nOf its %n pictures, %1 done and %2 not.", nullptr, int(steps)))

@@ -313,12 +313,21 @@ void TestJobs::renameFiles_data()
     row("a name held later, by case on a card", { "p/a.jpg", "p/b.jpg", "p/x 1.JPG" },
         { "p/a.jpg>p/X 0.jpg", "p/b.jpg>p/X 1.jpg", "p/x 1.JPG>p/X 2.JPG" }, "exfat", 3, {},
         { "p/X 0.jpg: p/a.jpg", "p/X 1.jpg: p/b.jpg", "p/X 2.JPG: p/x 1.JPG" });
+    // Names taken round a circle: one shot waits under a temporary name, none is left.
     row("two files swapping names", abc,
-        { "p/a.jpg>p/N.jpg", "p/b.jpg>p/c.jpg", "p/c.jpg>p/b.jpg" }, "", 0,
-        "p/b.jpg: Its new name, c.jpg, is taken by another picture of this rename, which can "
-        "give it up only after this one is renamed."
-            + refused,
-        abc);
+        { "p/a.jpg>p/N.jpg", "p/b.jpg>p/c.jpg", "p/c.jpg>p/b.jpg" }, "", 3, {},
+        { "p/N.jpg: p/a.jpg", "p/b.jpg: p/c.jpg", "p/c.jpg: p/b.jpg" });
+    // The middle one keeps its name.
+    row("renumbered in reverse", { "p/T 002.jpg", "p/T 001.jpg", "p/T 000.jpg" },
+        { "p/T 002.jpg>p/T 000.jpg", "p/T 001.jpg>p/T 001.jpg", "p/T 000.jpg>p/T 002.jpg" }, "", 3,
+        {}, { "p/T 000.jpg: p/T 002.jpg", "p/T 001.jpg", "p/T 002.jpg: p/T 000.jpg" });
+    row("pairs swapping names", { "p/a.jpg", "p/a.CR2", "p/b.jpg", "p/b.CR2" },
+        { "p/a.jpg>p/b.jpg", "p/a.CR2>p/b.CR2", "p/b.jpg>p/a.jpg", "p/b.CR2>p/a.CR2" }, "pairs", 4,
+        {}, { "p/a.CR2: p/b.CR2", "p/a.jpg: p/b.jpg", "p/b.CR2: p/a.CR2", "p/b.jpg: p/a.jpg" });
+    // The one waiting under a temporary name gets its old name back.
+    row("a swap refused half-way", { "p/a.jpg", "p/b.jpg" },
+        { "p/a.jpg>p/b.jpg", "p/b.jpg>p/a.jpg" }, "refused", 0, "p/b.jpg: Permission denied",
+        { "p/a.jpg", "p/b.jpg" });
     // 255 bytes fit.
     row("a name too long for the disk", abc,
         { "p/a.jpg>p/N.jpg", "p/b.jpg>p/" + QString(251, u'L') + ".jpg",
@@ -367,7 +376,10 @@ void TestJobs::renameFiles()
     };
     const QList<jobs::Target> batch = targets(pairs);
 
-    const jobs::JobReport report = run(trouble, [&] { return jobs::renameFiles(batch, m_fs); });
+    const jobs::JobReport report = run(trouble, [&] {
+        return jobs::renameFiles(
+            batch, m_fs, trouble == "pairs" ? jobs::Pairs::Together : jobs::Pairs::Apart);
+    });
 
     QStringList done;
     for (qsizetype i = 0; i < renamed; ++i)
