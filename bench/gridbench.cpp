@@ -456,7 +456,7 @@ std::unique_ptr<frmMain> openWindow(platform::Services &services, const PictureL
     if (!window->Form_Load())
         return {};
     // Every format the program reads, so that the RAW and HEIC folders are listed.
-    window->ImageFormat = morePatterns;
+    window->state().setSettings({ .imageFormat = morePatterns, .thumbManual = true });
     window->show();
     if (!window->Dir1->setPath(folder))
         return {};

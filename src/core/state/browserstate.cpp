@@ -5,15 +5,37 @@
 #include <QDir>
 #include <QSet>
 
+#include <utility>
+
 BrowserState::BrowserState(QObject *parent)
     : QObject(parent)
 {
 }
 
+void BrowserState::setSettings(const BrowserSettings &settings)
+{
+    if (settings == m_settings)
+        return;
+    const BrowserSettings before = std::exchange(m_settings, settings);
+    if (settings.thumbManual != before.thumbManual)
+        Q_EMIT thumbManualChanged(settings.thumbManual);
+    Q_EMIT settingsChanged();
+    // A format just ticked shows in the folder on screen, not only in the next one.
+    if (!m_folder.isEmpty()
+        && (settings.imageFormat != before.imageFormat || settings.keepPairs != before.keepPairs))
+        formatsChanged();
+}
+
 void BrowserState::setThumbManual(bool manual)
 {
-    m_settings.thumbManual = manual;
-    Q_EMIT thumbManualChanged(manual);
+    // Said even when the mode stays, so that what shows the mode follows it again.
+    if (manual == m_settings.thumbManual) {
+        Q_EMIT thumbManualChanged(manual);
+        return;
+    }
+    BrowserSettings settings = m_settings;
+    settings.thumbManual = manual;
+    setSettings(settings);
 }
 
 void BrowserState::showFolder(const QString &folder)

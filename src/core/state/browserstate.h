@@ -6,17 +6,19 @@
 #include <QSet>
 #include <QStringList>
 
-// The program's settings, as the options window sets them.
+// The program's settings, as the options window sets them, with their start values.
 struct BrowserSettings {
     // The picture formats listed: ";"-separated wildcards.
-    QString imageFormat;
+    QString imageFormat = QStringLiteral("*.jpg;*.jpeg;*.bmp;*.gif;*.ico");
     // Deleted pictures go to the trash rather than away for good.
     bool deleteRecycle = true;
-    bool autoThumbnails = true;
     // True while thumbnails load only when the View Thumbnails button is pressed.
     bool thumbManual = false;
     // A RAW file beside a JPEG of the same name is shown, renamed, moved and deleted with it.
     bool keepPairs = false;
+
+    bool autoThumbnails() const { return !thumbManual; }
+    bool operator==(const BrowserSettings &) const = default;
 };
 
 // What the main window shows and the other windows work on: the settings, the folder shown
@@ -29,8 +31,10 @@ class BrowserState : public QObject
 public:
     explicit BrowserState(QObject *parent = nullptr);
 
-    BrowserSettings &settings() { return m_settings; }
     const BrowserSettings &settings() const { return m_settings; }
+    // Changes the settings, and says so; when the formats or the pairing changed, the folder
+    // shown is listed again with them (formatsChanged).
+    void setSettings(const BrowserSettings &settings);
     void setThumbManual(bool manual);
 
     // The folder shown and its files that match the picture formats, as bare names in
@@ -81,6 +85,7 @@ public:
     void backInUse() { Q_EMIT usableChanged(!m_held); }
 
 Q_SIGNALS:
+    void settingsChanged();
     void selectionChanged();
     void filesChanged();
     void thumbManualChanged(bool manual);

@@ -256,9 +256,6 @@ void frmMain::connectState()
 
 bool frmMain::Form_Load()
 {
-    AutoThumbnails = true;
-    DeleteRecycle = true;
-    ImageFormat = QStringLiteral("*.jpg;*.jpeg;*.bmp;*.gif;*.ico");
     const platform::InstanceClaim claim = m_services.instance().claim();
     if (claim.outcome == platform::InstanceClaim::AnotherRunning) {
         m_services.boxes().MsgBox(

@@ -59,11 +59,10 @@ public:
 
     // The settings, the folder shown and the selection, which the windows show and change.
     BrowserState &state() { return m_state; }
-    // The settings by their old names.
-    QString &ImageFormat = m_state.settings().imageFormat;
-    bool &DeleteRecycle = m_state.settings().deleteRecycle;
-    bool &AutoThumbnails = m_state.settings().autoThumbnails;
-    bool &ThumbManual = m_state.settings().thumbManual;
+    // The settings by their old names, to read; they change through the state.
+    const QString &ImageFormat = m_state.settings().imageFormat;
+    const bool &DeleteRecycle = m_state.settings().deleteRecycle;
+    const bool &ThumbManual = m_state.settings().thumbManual;
     int PreviousFileCount = 0;
 
     // Controls.

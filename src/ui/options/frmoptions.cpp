@@ -52,6 +52,15 @@ constexpr int clientHeight = 4290 + moreFramePush;
 constexpr int margin = 120;
 constexpr double fontPoints = 8;
 
+// Whether a pattern lists a format: any of the format's wildcards is one of the pattern's.
+bool lists(const QString &pattern, const QString &format)
+{
+    const QStringList listed = pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const QStringList wildcards = format.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    return std::any_of(wildcards.begin(), wildcards.end(),
+        [&](const QString &wildcard) { return listed.contains(wildcard, Qt::CaseInsensitive); });
+}
+
 int rightOfChildren(const QWidget *container)
 {
     int right = 0;
@@ -181,18 +190,18 @@ void frmOptions::Form_Load()
     // Option buttons of a group cannot be cleared directly, so the other one is selected.
     const BrowserSettings &settings = m_state.settings();
     (settings.deleteRecycle ? ToRecycle : PermDel)->setChecked(true);
-    (settings.autoThumbnails ? AutoThumb : ManualThumb)->setChecked(true);
+    (settings.autoThumbnails() ? AutoThumb : ManualThumb)->setChecked(true);
     KeepPairs->setChecked(settings.keepPairs);
     m_state.holdOutOfUse(true);
     for (std::size_t i = 0; i < formats.size(); ++i) {
-        Check1(static_cast<int>(i))->setChecked(FormatChecked[i] == 1);
         FormatPattern[i] = QString::fromLatin1(formats[i].pattern);
+        Check1(static_cast<int>(i))->setChecked(lists(settings.imageFormat, FormatPattern[i]));
     }
     for (std::size_t i = 0; i < moreFormats.size(); ++i) {
-        Check2(static_cast<int>(i))->setChecked(MoreFormatChecked[i] == 1);
         MoreFormatPattern[i] = moreFormats[i].pattern != nullptr
             ? QString::fromLatin1(moreFormats[i].pattern)
             : pictureformats::rawPattern();
+        Check2(static_cast<int>(i))->setChecked(lists(settings.imageFormat, MoreFormatPattern[i]));
     }
     Q_EMIT loaded();
     ManualThumb->setFocus();
@@ -200,20 +209,14 @@ void frmOptions::Form_Load()
 
 void frmOptions::Command3_Click()
 {
-    std::array<int, formatCount> checked {};
     QStringList patterns;
     for (std::size_t i = 0; i < formats.size(); ++i) {
-        if (Check1(static_cast<int>(i))->isChecked()) {
-            checked[i] = 1;
+        if (Check1(static_cast<int>(i))->isChecked())
             patterns.append(FormatPattern[i]);
-        }
     }
-    std::array<int, moreFormatCount> moreChecked {};
     for (std::size_t i = 0; i < moreFormats.size(); ++i) {
-        if (Check2(static_cast<int>(i))->isChecked()) {
-            moreChecked[i] = 1;
+        if (Check2(static_cast<int>(i))->isChecked())
             patterns.append(MoreFormatPattern[i]);
-        }
     }
     // Without a format the main window would list nothing useful, so nothing is applied.
     if (patterns.isEmpty()) {
@@ -221,20 +224,12 @@ void frmOptions::Command3_Click()
             tr("You must select a Picture Format"), platform::box::Exclamation, tr("Options"));
         return;
     }
-    FormatChecked = checked;
-    MoreFormatChecked = moreChecked;
-    BrowserSettings &settings = m_state.settings();
-    const QString pattern = patterns.join(QLatin1Char(';'));
-    const bool relist
-        = pattern != settings.imageFormat || KeepPairs->isChecked() != settings.keepPairs;
-    settings.imageFormat = pattern;
+    BrowserSettings settings = m_state.settings();
+    settings.imageFormat = patterns.join(QLatin1Char(';'));
     settings.deleteRecycle = ToRecycle->isChecked();
-    m_state.setThumbManual(ManualThumb->isChecked());
-    settings.autoThumbnails = AutoThumb->isChecked();
+    settings.thumbManual = ManualThumb->isChecked();
     settings.keepPairs = KeepPairs->isChecked();
-    // A format just ticked shows in the folder on screen, not only in the next one.
-    if (relist)
-        m_state.formatsChanged();
+    m_state.setSettings(settings);
     unload();
 }
 

@@ -40,13 +40,10 @@ public:
     QRadioButton *ManualThumb = nullptr;
     QPushButton *Command3 = nullptr;
 
-    // The file-name pattern of each format, in the order of the check boxes.
+    // The file-name pattern of each format, in the order of the check boxes. A box is ticked
+    // when the pattern in effect lists its format, so the boxes show what the main window lists.
     std::array<QString, formatCount> FormatPattern;
-    // 1 for each format the pattern in effect lists: all four at start, then as the last
-    // successful "OK" left them, so the boxes always show what the main window lists.
-    std::array<int, formatCount> FormatChecked { 1, 1, 1, 1 };
     std::array<QString, moreFormatCount> MoreFormatPattern;
-    std::array<int, moreFormatCount> MoreFormatChecked {};
 
 Q_SIGNALS:
     // Loaded, with its controls set: the main window keeps it in front of itself and centres

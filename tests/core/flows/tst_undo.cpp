@@ -50,7 +50,7 @@ void runJob(frmMain &w, const QString &job)
         QTest::mouseClick(w.renameWindow()->Command1, Qt::LeftButton);
         QTest::mouseClick(w.renameWindow()->Go, Qt::LeftButton);
     } else {
-        w.DeleteRecycle = job == "trash";
+        w.state().setSettings({ .deleteRecycle = job == "trash" });
         w.mnuEditDelete->trigger();
     }
 }

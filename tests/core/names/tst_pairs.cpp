@@ -63,8 +63,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(testpictures::writeOwnPaths(dir.path(), shoot));
         BrowserState state;
-        state.settings().imageFormat = everyFormat;
-        state.settings().keepPairs = keep;
+        state.setSettings({ .imageFormat = everyFormat, .keepPairs = keep });
         state.showFolder(dir.path());
         QCOMPARE(state.fileNames(), listed);
 
@@ -149,8 +148,7 @@ private slots:
         MainSession session;
         frmMain &main = session.w;
         QVERIFY(main.Form_Load());
-        main.state().settings().imageFormat = everyFormat;
-        main.state().settings().keepPairs = true;
+        main.state().setSettings({ .imageFormat = everyFormat, .keepPairs = true });
         main.state().showFolder(dir.path());
         main.state().select({ dir.filePath("IMG_0001.JPG"), dir.filePath("img_0002.jpg") });
         main.mnuRename->trigger();

@@ -65,7 +65,8 @@ private Q_SLOTS:
         m_listed.sort();
         m_session.emplace();
         QVERIFY(m_session->w.Form_Load());
-        m_session->w.ImageFormat += QStringLiteral(";*.heic;*.avif;*.cr2;*.dng;*.raf;*.rw2");
+        m_session->w.state().setSettings(
+            { .imageFormat = m_session->w.ImageFormat + ";*.heic;*.avif;*.cr2;*.dng;*.raf;*.rw2" });
         m_session->w.pictureCache().useShared(shared);
         m_session->w.show();
         // Every cell keeps its thumbnail, near the screen or not.

@@ -163,7 +163,7 @@ private slots:
         // The RAW file of a.jpg goes with it, as in the move window.
         QVERIFY(testpictures::writeBytes(m_pictures + "/a.nef", "raw"));
         frmMain &w = openMain();
-        w.state().settings().keepPairs = true;
+        w.state().setSettings({ .keepPairs = true });
         FakeBoxes &boxes = m_session->services.boxesFake;
         w.mnuEditSelectAll->trigger();
         const QList<QListWidgetItem *> found = w.Dir1->findItems("dest", Qt::MatchExactly);

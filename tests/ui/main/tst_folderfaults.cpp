@@ -144,7 +144,7 @@ private Q_SLOTS:
                 == 0);
         }
         BrowserState state;
-        state.settings().imageFormat = "*.jpg;*.jpeg";
+        state.setSettings({ .imageFormat = "*.jpg;*.jpeg" });
         state.showFolder(pics);
         QStringList listed;
         for (const QByteArray &name : names.mid(0, 4))
