@@ -23,24 +23,6 @@ void clickThumbnail(frmMain &w, int i)
     QTest::mouseClick(w.picInner, Qt::LeftButton, {}, w.Image1(i)->geometry().center());
 }
 
-OwnTrash::OwnTrash(const QString &home)
-    : m_home(qgetenv("HOME"))
-    , m_dataHome(qgetenv("XDG_DATA_HOME"))
-{
-    QDir().mkpath(home + "/.local/share");
-    qputenv("HOME", QFile::encodeName(home));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home + "/.local/share"));
-}
-
-OwnTrash::~OwnTrash()
-{
-    qputenv("HOME", m_home);
-    if (m_dataHome.isEmpty())
-        qunsetenv("XDG_DATA_HOME");
-    else
-        qputenv("XDG_DATA_HOME", m_dataHome);
-}
-
 QStringList listTexts(const QListWidget *list)
 {
     QStringList texts;

@@ -23,21 +23,6 @@ struct MainSession {
 // Clicks thumbnail i as the user would, inside its picture.
 void clickThumbnail(frmMain &w, int i);
 
-// A trash of the test's own while it lives: HOME and XDG_DATA_HOME point into the folder
-// given, which gets the data folder .local/share.
-class OwnTrash
-{
-public:
-    explicit OwnTrash(const QString &home);
-    ~OwnTrash();
-    OwnTrash(const OwnTrash &) = delete;
-    OwnTrash &operator=(const OwnTrash &) = delete;
-
-private:
-    QByteArray m_home;
-    QByteArray m_dataHome;
-};
-
 // The texts of a list's entries, in order.
 QStringList listTexts(const QListWidget *list);
 

@@ -334,3 +334,21 @@ void CountingLoader::reset()
     m_onWindowThread = false;
     m_paths.clear();
 }
+
+OwnTrash::OwnTrash(const QString &home)
+    : m_home(qgetenv("HOME"))
+    , m_dataHome(qgetenv("XDG_DATA_HOME"))
+{
+    QDir().mkpath(home + "/.local/share");
+    qputenv("HOME", QFile::encodeName(home));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home + "/.local/share"));
+}
+
+OwnTrash::~OwnTrash()
+{
+    qputenv("HOME", m_home);
+    if (m_dataHome.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", m_dataHome);
+}

@@ -70,6 +70,21 @@ inline const QString markupName = QStringLiteral("<font color=red size=6>BIG RED
 
 } // namespace testpictures
 
+// A trash of the test's own while it lives: HOME and XDG_DATA_HOME point into the folder
+// given, which gets the data folder .local/share.
+class OwnTrash
+{
+public:
+    explicit OwnTrash(const QString &home);
+    ~OwnTrash();
+    OwnTrash(const OwnTrash &) = delete;
+    OwnTrash &operator=(const OwnTrash &) = delete;
+
+private:
+    QByteArray m_home;
+    QByteArray m_dataHome;
+};
+
 // A picture loader that counts and records every file it reads.
 class CountingLoader : public PictureLoader
 {

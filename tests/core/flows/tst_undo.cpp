@@ -4,18 +4,17 @@
 #include "core/flows/journal.h"
 #include "core/flows/recoveryflow.h"
 #include "core/flows/undo.h"
+#include "support/fakefilesystem.h"
 #include "support/faultsupport.h"
-#include "support/picturefolders.h"
-#include "ui/rename/rename.h"
+#include "support/testpictures.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QJsonObject>
-#include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
@@ -38,22 +37,6 @@ using Damage = std::function<QByteArray(QByteArray)>;
 // What is done to the files in the test's folder between a batch and its undo; false when
 // it could not be done.
 using Change = std::function<bool(QDir)>;
-
-// Runs a batch on the selection as the user does: "rename" to Holiday numbered from 1, "trash"
-// or "delete".
-void runJob(frmMain &w, const QString &job)
-{
-    if (job == "rename") {
-        w.mnuRename->trigger();
-        QTest::keyClicks(w.renameWindow()->Text2, QStringLiteral("Holiday"));
-        QTest::keyClicks(w.renameWindow()->Text3, QStringLiteral("1"));
-        QTest::mouseClick(w.renameWindow()->Command1, Qt::LeftButton);
-        QTest::mouseClick(w.renameWindow()->Go, Qt::LeftButton);
-    } else {
-        w.state().setSettings({ .deleteRecycle = job == "trash" });
-        w.mnuEditDelete->trigger();
-    }
-}
 } // namespace
 
 // The undo of the last batch from its journal, the journal's defence against damage, and a
@@ -74,8 +57,6 @@ private slots:
     void damagedJournal();
     void killedBatch_data();
     void killedBatch();
-    void recoveryInTheWindow();
-    void undoFromTheMenu();
 
 private:
     QString path(const QString &relative = {}) const { return m_root->filePath(relative); }
@@ -843,83 +824,6 @@ void TestUndo::killedBatch()
     QVERIFY(!journal::read(journalPath).batch.canUndo());
     // Nothing is found again at the next start.
     QCOMPARE(flows::recover(m_fs).found, flows::Recovery::Found::Nothing);
-}
-
-// The start words what a stopped batch left and takes it back on the user's word, and tells of
-// a damaged journal, and of one that cannot be set aside.
-void TestUndo::recoveryInTheWindow()
-{
-    QVERIFY(runBatch("rename", { "pics/x1.jpg", "pics/x2.jpg", "pics/x3.jpg" }).failed.isEmpty());
-    // Its end not recorded: stopped with every file done.
-    const QString journalPath = journal::pathFor(m_fs);
-    QByteArrayList lines = testpictures::bytes(journalPath).split('\n');
-    lines.removeAt(lines.size() - 2);
-    QVERIFY(testpictures::writeBytes(journalPath, lines.join('\n')));
-    MainSession session;
-    session.services.fsFake.stateFolderPath = m_fs.stateFolderPath;
-    session.w.recoverUnfinishedBatch();
-    QCOMPARE(session.services.boxesFake.texts(),
-        QStringList({ "Ravelin was stopped before it finished the last batch, the Rename of 3 "
-                      "Pictures.\n\nOf its 3 pictures, 3 were done and 0 not.\n\nDo you want to "
-                      "undo what was done? You can also do it later with Edit > Undo.",
-            "The Rename of 3 Pictures was undone." }));
-    QCOMPARE(disk(), sources);
-    QVERIFY(!session.w.mnuEditUndo->isEnabled());
-
-    const QString damaged = "The record Ravelin keeps of its last batch is damaged, so nothing "
-                            "was done with it: ";
-    QVERIFY(testpictures::writeBytes(journalPath, "hello\n"));
-    session.services.boxesFake.shown.clear();
-    session.w.recoverUnfinishedBatch();
-    QVERIFY(QDir().mkpath(journalPath + "/inside"));
-    session.w.recoverUnfinishedBatch();
-    const QStringList texts = session.services.boxesFake.texts();
-    QCOMPARE(texts.size(), 2);
-    QVERIFY2(texts[0].startsWith(damaged + "Its line 1 is damaged.\n\nIt was set aside as "
-                 + journalPath + ".damaged-"),
-        qPrintable(texts[0]));
-    QCOMPARE(texts[1],
-        damaged + "It is not a plain file of your own.\n\nIt could not be set aside and stays as "
-            + journalPath
-            + ". Until it is gone, Ravelin keeps no record of its batches, so they cannot be "
-              "undone.");
-}
-
-// Edit > Undo names the last batch, Ctrl+Z asks and takes it back, and after an undo or a
-// delete for good it offers nothing.
-void TestUndo::undoFromTheMenu()
-{
-    PictureFolders dir;
-    const QString folder = dir.make("pics", { "a.jpg", "b.jpg" });
-    MainSession session;
-    frmMain &w = session.w;
-    QVERIFY(dir.open(w, folder));
-    QCOMPARE(w.mnuEditUndo->text(), "Undo");
-    QVERIFY(!w.mnuEditUndo->isEnabled());
-
-    QVERIFY(dir.select(w, { "pics/a.jpg", "pics/b.jpg" }));
-    runJob(w, "rename");
-    QCOMPARE(dir.files(), QStringList({ "pics/Holiday 001.jpg", "pics/Holiday 002.jpg" }));
-    QCOMPARE(w.mnuEditUndo->text(), "Undo Rename of 2 Pictures");
-    QVERIFY(w.mnuEditUndo->isEnabled());
-    session.services.boxesFake.shown.clear();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(session.services.boxesFake.texts(),
-        QStringList({ "Are you sure you want to UNDO the Rename of 2 Pictures ?",
-            "The Rename of 2 Pictures was undone." }));
-    QCOMPARE(dir.files(), QStringList({ "pics/a.jpg", "pics/b.jpg" }));
-    QCOMPARE(w.mnuEditUndo->text(), "Undo");
-    QVERIFY(!w.mnuEditUndo->isEnabled());
-
-    QVERIFY(dir.select(w, { "pics/a.jpg" }));
-    runJob(w, "trash");
-    QCOMPARE(w.mnuEditUndo->text(), "Undo Delete of 1 Picture");
-    QVERIFY(dir.select(w, { "pics/b.jpg" }));
-    runJob(w, "delete");
-    QCOMPARE(w.mnuEditUndo->text(), "Undo");
-    QVERIFY(!w.mnuEditUndo->isEnabled());
 }
 
 QTEST_MAIN(TestUndo)

@@ -1,3 +1,4 @@
+#include "core/flows/journal.h"
 #include "support/fakeservices.h"
 #include "support/picturefolders.h"
 #include "support/testpictures.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
@@ -205,6 +207,85 @@ private slots:
         QTimer::singleShot(0, button, [button] { QTest::mouseClick(button, Qt::LeftButton); });
         QCOMPARE(QCoreApplication::exec(), 0);
         QCOMPARE(windows(className, true), 0);
+    }
+    // Edit > Undo names the last batch, Ctrl+Z asks and takes it back, and after an undo or a
+    // delete for good it offers nothing. The start words what a stopped batch left and takes
+    // it back on the user's word, and tells of a damaged journal.
+    void undoAndRecovery()
+    {
+        frmMain &w = *m_main;
+        auto &boxes = m_session->services.boxesFake;
+        const QString journalPath = journal::pathFor(m_session->services.fsFake);
+        const auto run = [&](const QString &job, const QStringList &files) {
+            QVERIFY(m_pictures.select(w, files));
+            if (job == "rename") {
+                w.mnuRename->trigger();
+                QTest::keyClicks(w.renameWindow()->Text2, QStringLiteral("Holiday"));
+                QTest::keyClicks(w.renameWindow()->Text3, QStringLiteral("1"));
+                QTest::mouseClick(w.renameWindow()->Command1, Qt::LeftButton);
+                QTest::mouseClick(w.renameWindow()->Go, Qt::LeftButton);
+            } else {
+                w.state().setSettings({ .deleteRecycle = job == "trash" });
+                w.mnuEditDelete->trigger();
+            }
+            boxes.shown.clear();
+        };
+        const QStringList both { "pics/a.jpg", "pics/b.jpg" };
+        QCOMPARE(w.mnuEditUndo->text(), "Undo");
+        QVERIFY(!w.mnuEditUndo->isEnabled());
+        run("rename", both);
+        QCOMPARE(m_pictures.files().filter("pics/"),
+            QStringList({ "pics/Holiday 001.jpg", "pics/Holiday 002.jpg" }));
+        QCOMPARE(w.mnuEditUndo->text(), "Undo Rename of 2 Pictures");
+        QVERIFY(w.mnuEditUndo->isEnabled());
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(boxes.texts(),
+            QStringList({ "Are you sure you want to UNDO the Rename of 2 Pictures ?",
+                "The Rename of 2 Pictures was undone." }));
+        QCOMPARE(m_pictures.files().filter("pics/"), both);
+        QCOMPARE(w.mnuEditUndo->text(), "Undo");
+        QVERIFY(!w.mnuEditUndo->isEnabled());
+
+        // Its end not recorded: stopped with every file done.
+        run("trash", both);
+        QByteArrayList lines = testpictures::bytes(journalPath).split('\n');
+        lines.removeAt(lines.size() - 2);
+        QVERIFY(testpictures::writeBytes(journalPath, lines.join('\n')));
+        w.recoverUnfinishedBatch();
+        QCOMPARE(boxes.texts(),
+            QStringList({ "Ravelin was stopped before it finished the last batch, the Delete of "
+                          "2 Pictures.\n\nOf its 2 pictures, 2 were done and 0 not.\n\nDo you "
+                          "want to undo what was done? You can also do it later with Edit > "
+                          "Undo.",
+                "The Delete of 2 Pictures was undone." }));
+        QCOMPARE(m_pictures.files().filter("pics/"), both);
+
+        run("trash", { "pics/a.jpg" });
+        QCOMPARE(w.mnuEditUndo->text(), "Undo Delete of 1 Picture");
+        run("delete", { "pics/b.jpg" });
+        QCOMPARE(w.mnuEditUndo->text(), "Undo");
+        QVERIFY(!w.mnuEditUndo->isEnabled());
+
+        const QString damaged = "The record Ravelin keeps of its last batch is damaged, so "
+                                "nothing was done with it: ";
+        QVERIFY(testpictures::writeBytes(journalPath, "hello\n"));
+        w.recoverUnfinishedBatch();
+        QVERIFY(QDir().mkpath(journalPath + "/inside"));
+        w.recoverUnfinishedBatch();
+        const QStringList texts = boxes.texts();
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts[0].startsWith(damaged + "Its line 1 is damaged.\n\nIt was set aside as "
+                     + journalPath + ".damaged-"),
+            qPrintable(texts[0]));
+        QCOMPARE(texts[1],
+            damaged
+                + "It is not a plain file of your own.\n\nIt could not be set aside and stays as "
+                + journalPath
+                + ". Until it is gone, Ravelin keeps no record of its batches, so they cannot be "
+                  "undone.");
+        QVERIFY(QDir(journalPath).removeRecursively());
     }
 };
 
