@@ -19,6 +19,9 @@
 #include <climits>
 #include <cstdlib>
 #include <vector>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 using namespace decodelimits;
 
@@ -31,6 +34,9 @@ namespace
 constexpr qint64 maxProgressivePixels = 64LL * 1024 * 1024;
 // A JPEG's frame header follows its other header segments; a file with more is not read.
 constexpr int maxJpegSegments = 256;
+// Blocks of this size and more are mapped apart and given back to the system when freed:
+// every picture but a thumbnail.
+constexpr int mappedFromBytes = 1024 * 1024;
 // An icon file lists its images in a directory; more than this is not a real icon.
 constexpr int maxIconImages = 64;
 
@@ -371,6 +377,14 @@ LoadedPicture decodeEmbedded(const QByteArray &bytes, QSize size)
 
 QtPictureLoader::QtPictureLoader(Decoding decoding, WorkerLimits limits)
 {
+#ifdef __GLIBC__
+    // A freed picture goes back to the system. Left to itself, the allocator raises the size
+    // it maps apart to that of each large block freed (up to 32 MB), and then keeps pictures
+    // up to that size in the heaps of the loading threads, one heap each, resident once freed:
+    // the grid and the previews of a folder took 390 MB on 8 threads instead of 194.
+    static const bool mapped = ::mallopt(M_MMAP_THRESHOLD, mappedFromBytes) != 0;
+    Q_UNUSED(mapped);
+#endif
 #ifdef Q_OS_UNIX
     if (decoding == Decoding::Apart)
         m_workers = std::make_shared<const DecoderWorkers>(QString(), limits);

@@ -14,6 +14,9 @@
 #include <functional>
 
 #include <fcntl.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -238,6 +241,14 @@ void TestPictureLoader::wholeDecodesShareOneMemoryBudget()
         QVERIFY2(picture.ok(), qPrintable(picture.error));
     QVERIFY(decodememory::peakBytes() > 0);
     QVERIFY(decodememory::peakBytes() <= decodememory::budgetBytes);
+#ifdef __GLIBC__
+    // And a freed picture goes back to the system, even one smaller than a picture freed
+    // before (which the allocator would otherwise keep in a heap once freed).
+    (void)QImage(2000, 1000, QImage::Format_RGB32).bits();
+    const size_t mapped = ::mallinfo2().hblkhd;
+    const QImage preview(1000, 1000, QImage::Format_RGB32);
+    QVERIFY(::mallinfo2().hblkhd >= mapped + size_t(preview.sizeInBytes()));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestPictureLoader)
