@@ -1,9 +1,7 @@
-#include "core/pictures/picturecache.h"
 #include "core/pictures/pictureloader.h"
-#include "core/pictures/sharedthumbnails.h"
 #include "core/state/commandline.h"
 #include "ui/info/frmsplash.h"
-#include "ui/main/frmmain.h"
+#include "ui/main/startup.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/qtplatform.h"
 #include "ui/widgets/translations.h"
@@ -61,22 +59,5 @@ int main(int argc, char *argv[])
     auto splash = std::make_unique<frmSplash>();
     showAtOnce(*splash);
 
-    frmMain window(services, loader);
-    // The thumbnails desktop programs share serve this one, and its serve them.
-    window.pictureCache().useShared(
-        std::make_shared<SharedThumbnails>(SharedThumbnails::standardRoot()));
-    if (!window.Form_Load())
-        return 0;
-    splash.reset();
-    window.show();
-    // Once the window is on screen: what is left of a batch the last run did not finish.
-    QMetaObject::invokeMethod(
-        &window, [&window] { window.recoverUnfinishedBatch(); }, Qt::QueuedConnection);
-    if (!request.folder.isEmpty()) {
-        // Once the window is on screen, as if the user had opened the folder there.
-        QMetaObject::invokeMethod(
-            &window, [&window, &request] { window.openFolder(request.folder); },
-            Qt::QueuedConnection);
-    }
-    platform::endProcess(services.instance(), QApplication::exec());
+    return runMainWindow(services, loader, std::move(splash), request.folder);
 }
