@@ -54,8 +54,9 @@ namespace
     public:
         Journaled(journal::Recorder *recorder, journal::Kind kind, const QList<Target> &files,
             const QString &madeFolder = {})
-            : m_recorder(recorder)
+            : m_recorder(files.isEmpty() ? nullptr : recorder)
         {
+            // A batch of nothing is not recorded: the last batch's undo stays as it was.
             if (m_recorder == nullptr)
                 return;
             QStringList from;

@@ -293,6 +293,10 @@ void TestUndo::undo()
     const journal::Reading reading = journal::read(journal::pathFor(m_fs));
     QCOMPARE(reading.status, journal::Reading::Status::Whole);
     QCOMPARE(reading.batch.toUndo(), 3);
+    // A batch of nothing (Go in a window whose lists were emptied) leaves the last one's undo.
+    journal::Recorder nothing(m_fs);
+    QCOMPARE(failures(jobs::renameFiles({}, m_fs, jobs::Pairs::Apart, &nothing)), QStringList());
+    QCOMPARE(journal::read(journal::pathFor(m_fs)).batch.toUndo(), 3);
 
     QVERIFY(meanwhile(QDir(path())));
 
