@@ -41,6 +41,10 @@ QVariant HelpBrowser::loadResource(int type, const QUrl &name)
     const QVariant found = QTextBrowser::loadResource(type, name);
     if (type != QTextDocument::HtmlResource)
         return found;
+    // Links take the scheme's link colour, which many dark schemes leave dark blue.
+    const QColor link
+        = colours::readableOn(palette().color(QPalette::Link), palette().color(QPalette::Base));
+    document()->setDefaultStyleSheet(QStringLiteral("a { color: %1; }").arg(link.name()));
     if (!found.toByteArray().isEmpty())
         return withReadableColours(QString::fromUtf8(found.toByteArray()), palette());
     return tr("<html><head><title>Page not found</title></head><body>"

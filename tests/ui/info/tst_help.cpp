@@ -129,16 +129,16 @@ private slots:
         QVERIFY(m_help->WebBrowser1->verticalScrollBar()->value() > 0);
     }
 
-    // The shipped page's headings stand out on the page in a light and in a dark scheme,
-    // also when the scheme changes while the page is shown.
-    void headingsReadableInEachScheme_data()
+    // The shipped page's headings and links stand out on the page in a light and in a dark
+    // scheme, also when the scheme changes while the page is shown.
+    void readableInEachScheme_data()
     {
         QTest::addColumn<QColor>("page");
         QTest::addColumn<QColor>("text");
         QTest::newRow("light") << QColor(Qt::white) << QColor(Qt::black);
         QTest::newRow("dark") << QColor(0x39, 0x39, 0x41) << QColor(0xd3, 0xd3, 0xd3);
     }
-    void headingsReadableInEachScheme()
+    void readableInEachScheme()
     {
         QFETCH(QColor, page);
         QFETCH(QColor, text);
@@ -150,16 +150,24 @@ private slots:
         palette.setColor(QPalette::Text, text);
         m_help->WebBrowser1->setPalette(palette);
         int headings = 0;
+        int links = 0;
         for (QTextBlock block = m_help->WebBrowser1->document()->begin(); block.isValid();
              block = block.next()) {
-            if (block.blockFormat().headingLevel() == 0)
-                continue;
-            ++headings;
-            const QBrush brush = block.begin().fragment().charFormat().foreground();
-            const QColor shown = brush.style() == Qt::NoBrush ? text : brush.color();
-            QVERIFY2(colours::contrast(shown, page) >= 4.5, qPrintable(block.text()));
+            const bool heading = block.blockFormat().headingLevel() != 0;
+            headings += heading;
+            for (auto piece = block.begin(); !piece.atEnd(); ++piece) {
+                const QTextCharFormat format = piece.fragment().charFormat();
+                if (!(heading && piece == block.begin()) && !format.isAnchor())
+                    continue;
+                links += format.isAnchor();
+                const QBrush brush = format.foreground();
+                const QColor shown = brush.style() == Qt::NoBrush ? text : brush.color();
+                QVERIFY2(
+                    colours::contrast(shown, page) >= 4.5, qPrintable(piece.fragment().text()));
+            }
         }
         QVERIFY(headings >= 10);
+        QVERIFY(links >= 10);
     }
 };
 
