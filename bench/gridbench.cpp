@@ -6,6 +6,7 @@
 #include "core/pictures/pictureloader.h"
 #include "core/pictures/sharedthumbnails.h"
 #include "core/state/gridcells.h"
+#include "environment.h"
 #include "ui/main/frmmain.h"
 #include "ui/widgets/filelistbox.h"
 #include "ui/widgets/folderlistbox.h"
@@ -583,12 +584,7 @@ GridFigures measureColdDisk(const QString &folder, const QStringList &files, int
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-#ifdef RAVELIN_BENCH_DECODER
-    if (qEnvironmentVariableIsEmpty("RAVELIN_DECODER"))
-        qputenv("RAVELIN_DECODER", RAVELIN_BENCH_DECODER);
-#endif
+    setBenchEnvironment();
     QApplication app(argc, argv);
 
     QCommandLineParser parser;

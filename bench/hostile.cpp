@@ -3,6 +3,7 @@
 #include "core/pictures/picturecache.h"
 #include "core/pictures/sharedthumbnails.h"
 #include "core/state/gridcells.h"
+#include "environment.h"
 #include "memory.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
@@ -39,12 +40,7 @@ void settle()
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-#ifdef RAVELIN_BENCH_DECODER
-    if (qEnvironmentVariableIsEmpty("RAVELIN_DECODER"))
-        qputenv("RAVELIN_DECODER", RAVELIN_BENCH_DECODER);
-#endif
+    setBenchEnvironment();
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
     const QStringList args = QCoreApplication::arguments();

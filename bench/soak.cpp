@@ -1,4 +1,5 @@
 #include "core/state/gridcells.h"
+#include "environment.h"
 #include "memory.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
@@ -70,8 +71,7 @@ bool cycle(frmMain &w, const QString &pictures, const QString &other, int round)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    setBenchEnvironment();
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     const int cycles = args.size() > 1 ? args[1].toInt() : defaultCycles;
