@@ -6,17 +6,10 @@
 #include "ui/widgets/folderlistbox.h"
 
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
-
-namespace
-{
-constexpr int hueStep = 47;
-} // namespace
 
 void clickThumbnail(frmMain &w, int i)
 {
@@ -50,33 +43,9 @@ PictureFolders::~PictureFolders()
     QDir::setCurrent(m_startFolder);
 }
 
-QString PictureFolders::path(const QString &relative) const
-{
-    return QDir::toNativeSeparators(relative.isEmpty() ? m_dir.path() : m_dir.filePath(relative));
-}
-
-QStringList PictureFolders::paths(const QStringList &relative) const
-{
-    QStringList result;
-    for (const QString &file : relative)
-        result.append(path(file));
-    return result;
-}
-
-QString PictureFolders::make(const QString &name, const QStringList &files, QSize size)
-{
-    const QString folder = path(name);
-    QDir().mkpath(folder);
-    for (const QString &file : files) {
-        testpictures::write(QDir(folder).filePath(file), QColor::fromHsv(m_hue, 200, 220), size);
-        m_hue = (m_hue + hueStep) % 360;
-    }
-    return folder;
-}
-
 bool PictureFolders::open(frmMain &w, const QString &folder) const
 {
-    QDir::setCurrent(m_dir.path());
+    QDir::setCurrent(path());
     if (!w.Form_Load())
         return false;
     w.show();
@@ -101,23 +70,4 @@ bool PictureFolders::select(frmMain &w, const QStringList &files) const
         clickThumbnail(w, static_cast<int>(index));
     }
     return true;
-}
-
-QStringList PictureFolders::files() const
-{
-    QStringList result;
-    QDirIterator it(
-        m_dir.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        result.append(QDir(m_dir.path()).relativeFilePath(it.next()));
-    result.sort();
-    return result;
-}
-
-QByteArrayList PictureFolders::bytes(const QStringList &files) const
-{
-    QByteArrayList result;
-    for (const QString &relative : files)
-        result.append(testpictures::bytes(m_dir.filePath(relative)));
-    return result;
 }

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
@@ -308,6 +309,51 @@ QStringList writeHostileCases(const QString &folder)
 }
 
 } // namespace testpictures
+
+QString TestFolders::path(const QString &relative) const
+{
+    return QDir::toNativeSeparators(relative.isEmpty() ? m_dir.path() : m_dir.filePath(relative));
+}
+
+QStringList TestFolders::paths(const QStringList &relative) const
+{
+    QStringList result;
+    for (const QString &file : relative)
+        result.append(path(file));
+    return result;
+}
+
+QString TestFolders::make(const QString &name, const QStringList &files, QSize size)
+{
+    // Hues far apart on the wheel, so that each picture is told from its neighbours.
+    constexpr int hueStep = 47;
+    const QString folder = path(name);
+    QDir().mkpath(folder);
+    for (const QString &file : files) {
+        testpictures::write(QDir(folder).filePath(file), QColor::fromHsv(m_hue, 200, 220), size);
+        m_hue = (m_hue + hueStep) % 360;
+    }
+    return folder;
+}
+
+QStringList TestFolders::files() const
+{
+    QStringList result;
+    QDirIterator it(
+        m_dir.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        result.append(QDir(m_dir.path()).relativeFilePath(it.next()));
+    result.sort();
+    return result;
+}
+
+QByteArrayList TestFolders::bytes(const QStringList &files) const
+{
+    QByteArrayList result;
+    for (const QString &relative : files)
+        result.append(testpictures::bytes(m_dir.filePath(relative)));
+    return result;
+}
 
 LoadedPicture CountingLoader::load(const QString &path, QSize size) const
 {

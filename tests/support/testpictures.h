@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <atomic>
 
 // Helpers that make real picture files for tests, and a loader that counts what it reads.
@@ -69,6 +70,25 @@ QStringList writeHostileCases(const QString &folder);
 inline const QString markupName = QStringLiteral("<font color=red size=6>BIG RED.jpg");
 
 } // namespace testpictures
+
+// Folders of real pictures under one temporary folder, each picture of its own colour.
+class TestFolders
+{
+public:
+    // The temporary folder, or a path inside it, with native separators.
+    QString path(const QString &relative = {}) const;
+    QStringList paths(const QStringList &relative) const;
+    // Makes the folder with the named pictures in it; returns its path.
+    QString make(const QString &name, const QStringList &files, QSize size = QSize(64, 48));
+    // Every file under the temporary folder, hidden ones too, by relative path in name order.
+    QStringList files() const;
+    // The contents of the files, by relative path; empty for a file that is not there.
+    QByteArrayList bytes(const QStringList &files) const;
+
+private:
+    QTemporaryDir m_dir;
+    int m_hue = 0;
+};
 
 // A trash of the test's own while it lives: HOME and XDG_DATA_HOME point into the folder
 // given, which gets the data folder .local/share.

@@ -1,6 +1,6 @@
 #include "core/files/safemove.h"
 #include "support/faultsupport.h"
-#include "support/picturefolders.h"
+#include "support/testpictures.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -95,7 +95,7 @@ void TestSafeMove::move()
     QFETCH(QString, error);
     QFETCH(int, fault);
     QFETCH(qsizetype, failAt);
-    PictureFolders dir;
+    TestFolders dir;
     dir.make("pics", {});
     dir.make("out", {});
     std::optional<faults::ScratchVolume> volume;

@@ -2,18 +2,11 @@
 #include "core/flows/jobs.h"
 #include "core/flows/moveflow.h"
 #include "core/state/browserstate.h"
-#include "support/fakeservices.h"
-#include "support/picturefolders.h"
-#include "ui/main/frmmain.h"
-#include "ui/move/movefilewindow.h"
-#include "ui/rename/rename.h"
+#include "support/fakefilesystem.h"
+#include "support/testpictures.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,11 +19,6 @@ using Op = FakeFileSystem::Op;
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
-}
-
-QString contentOf(const QString &path)
-{
-    return QString::fromUtf8(testpictures::bytes(path));
 }
 
 const QStringList shoot { "IMG_0001.JPG", "IMG_0001.CR2", "IMG_0001.xmp", "img_0002.jpg",
@@ -137,39 +125,6 @@ private slots:
         QVERIFY(report.failed.isEmpty());
         QCOMPARE(filesIn(dir.filePath("to")), moved);
         QCOMPARE(filesIn(dir.path()).size() + moved.size(), shoot.size());
-    }
-
-    void renameKeepsEachExtension()
-    {
-        // Through the window: the preview lists every file that changes, a pair under one
-        // number.
-        QTemporaryDir dir;
-        QVERIFY(testpictures::writeOwnPaths(dir.path(), shoot));
-        MainSession session;
-        frmMain &main = session.w;
-        QVERIFY(main.Form_Load());
-        main.state().setSettings({ .imageFormat = everyFormat, .keepPairs = true });
-        main.state().showFolder(dir.path());
-        main.state().select({ dir.filePath("IMG_0001.JPG"), dir.filePath("img_0002.jpg") });
-        main.mnuRename->trigger();
-        Rename *window = main.renameWindow();
-        window->Text2->setText("Trip");
-        window->Text3->setText("1");
-        QTest::mouseClick(window->Command1, Qt::LeftButton);
-        const QStringList newNames { "Trip 001.JPG", "Trip 001.CR2", "Trip 001.xmp", "Trip 002.jpg",
-            "Trip 002.nef" };
-        QStringList previewed;
-        for (const QString &path : listTexts(window->List2))
-            previewed.append(QFileInfo(path).fileName());
-        QCOMPARE(previewed, newNames);
-        session.services.boxesFake.answer = platform::Answer::Ok;
-        QTest::mouseClick(window->Go, Qt::LeftButton);
-        QCOMPARE(filesIn(dir.path()),
-            QStringList({ "IMG_0003.CR2", "IMG_0003.XMP", "IMG_0004.dng", "IMG_0004.png",
-                "Trip 001.CR2", "Trip 001.JPG", "Trip 001.xmp", "Trip 002.jpg", "Trip 002.nef" }));
-        QCOMPARE(contentOf(dir.filePath("Trip 001.CR2")), QStringLiteral("IMG_0001.CR2"));
-        // Two pictures were renamed, whatever went along with them.
-        QCOMPARE(main.mnuEditUndo->text(), "Undo Rename of 2 Pictures");
     }
 
     void aPairIsNeverSplit_data()

@@ -2,20 +2,10 @@
 #include "core/pictures/pictureformats.h"
 #include "core/pictures/pictureloader.h"
 #include "core/state/commandline.h"
-#include "core/state/gridcells.h"
-#include "support/fakeservices.h"
-#include "support/picturefolders.h"
 #include "support/testpictures.h"
-#include "ui/main/frmmain.h"
-#include "ui/main/imagebox.h"
-#include "ui/options/frmoptions.h"
-#include "ui/widgets/filelistbox.h"
-#include "ui/widgets/folderlistbox.h"
 
-#include <QCheckBox>
 #include <QFile>
 #include <QMimeDatabase>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -61,9 +51,6 @@ QByteArray bigEndian32(quint32 value)
 class TestFormats : public QObject
 {
     Q_OBJECT
-
-    FakeServices m_services;
-    CountingLoader m_loader;
 
 private slots:
     void newFormatsLoad_data()
@@ -197,75 +184,11 @@ private slots:
         }
     }
 
-    // The options offer the new formats and keeping pairs, none of them on at first; with the
-    // classic four off and the new ones on, a folder as a camera owner has it today shows a
-    // cell for each of those, and a RAW file without an embedded picture says why.
-    void optionsAndGridWithTheNewFormats()
-    {
-        QTemporaryDir dir;
-        QVERIFY(QFile::copy(
-            testpictures::data("orientation/Landscape_6.jpg"), dir.filePath("IMG_0001.JPG")));
-        QVERIFY(testpictures::write(dir.filePath("Screenshot.png"), Qt::darkCyan, QSize(160, 90)));
-        for (const char *sample : { "IMG_2927.HEIC", "32Bit-72dpi-sRGB-800x600.avif",
-                 "FujiFilm.raf", "Panasonic.rw2", "Nikon.nef" }) {
-            QVERIFY(QFile::copy(testpictures::data(QStringLiteral("camera/") + sample),
-                dir.filePath(QString::fromLatin1(sample))));
-        }
-        frmMain main(m_services, m_loader);
-        QVERIFY(main.Form_Load());
-        main.mnuToolsOptions->trigger();
-        frmOptions *options = main.optionsWindow();
-        if (qEnvironmentVariableIsSet("RAVELIN_SHOTS"))
-            options->grab().save(qEnvironmentVariable("RAVELIN_SHOTS") + "/options.png");
-        QVERIFY(!options->KeepPairs->isChecked());
-        for (int i = 0; i < frmOptions::moreFormatCount; ++i) {
-            QVERIFY(!options->Check2(i)->isChecked());
-            options->Check2(i)->setChecked(true);
-        }
-        for (int i = 0; i < frmOptions::formatCount; ++i)
-            options->Check1(i)->setChecked(false);
-        options->KeepPairs->setChecked(true);
-        QTest::mouseClick(options->Command3, Qt::LeftButton);
-        QVERIFY(main.ImageFormat.startsWith(QLatin1String("*.png;")));
-        QVERIFY(!main.ImageFormat.contains(QLatin1String("*.jpg")));
-        QVERIFY(main.state().settings().keepPairs);
-        main.mnuToolsOptions->trigger();
-        QVERIFY(options->Check2(4)->isChecked() && options->KeepPairs->isChecked());
-        options->close();
-
-        main.show();
-        QVERIFY(main.Dir1->setPath(dir.path()));
-        QVERIFY(main.gridCells().waitUntilBuilt());
-        QCOMPARE(main.File1->count(), 6);
-        for (int i = 0; i < main.File1->count(); ++i) {
-            const bool noPicture = main.File1->fileName(i) == QLatin1String("Nikon.nef");
-            QCOMPARE(main.Image1(i)->isBroken(), noPicture);
-            if (noPicture)
-                QVERIFY(shownTip(main.Image1(i)->toolTip()).contains(QLatin1String("RAW file")));
-        }
-        if (qEnvironmentVariableIsSet("RAVELIN_SHOTS"))
-            main.grab().save(qEnvironmentVariable("RAVELIN_SHOTS") + "/grid.png");
-    }
-
-    // The options, the command line and the desktop's launcher all know the kinds of file the
-    // program can show: the launcher offers it for those files and for folders.
+    // The command line and the desktop's launcher know every kind of file the program can
+    // show: the launcher offers it for those files and for folders.
     void everyPlaceKnowsTheFormats()
     {
-        frmMain main(m_services, m_loader);
-        QVERIFY(main.Form_Load());
-        main.mnuToolsOptions->trigger();
-        frmOptions *options = main.optionsWindow();
-        QStringList offered;
-        for (const QString &pattern :
-            QStringList(options->FormatPattern.begin(), options->FormatPattern.end())
-                + QStringList(options->MoreFormatPattern.begin(), options->MoreFormatPattern.end()))
-            offered += pattern.split(';').replaceInStrings("*.", "");
-        options->close();
-        QStringList known = pictureformats::pictureExtensions();
-        offered.sort();
-        known.sort();
-        QCOMPARE(offered, known);
-
+        const QStringList known = pictureformats::pictureExtensions();
         QTemporaryDir dir;
         QSet<QString> types { "inode/directory" };
         for (const QString &extension : known) {

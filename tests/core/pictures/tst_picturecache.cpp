@@ -1,12 +1,7 @@
 #include "core/pictures/picturecache.h"
-#include "core/state/gridcells.h"
-#include "support/picturefolders.h"
-#include "ui/widgets/folderlistbox.h"
+#include "support/testpictures.h"
 
 #include <QDateTime>
-#include <QListWidget>
-#include <QMouseEvent>
-#include <QPushButton>
 #include <QThread>
 #include <QtTest>
 

@@ -1,6 +1,10 @@
+#include "core/pictures/picturecache.h"
+#include "core/pictures/pictureformats.h"
+#include "core/pictures/sharedthumbnails.h"
 #include "core/state/gridcells.h"
 #include "support/picturefolders.h"
 #include "ui/main/frmmain.h"
+#include "ui/main/imagebox.h"
 #include "ui/move/movefilewindow.h"
 #include "ui/options/frmoptions.h"
 #include "ui/widgets/filelistbox.h"
@@ -126,6 +130,56 @@ private slots:
         QVERIFY(m_s->w.DeleteRecycle && !m_s->w.ButtonLoadThumbs->isVisible());
         open();
         QCOMPARE(choices(), "1111");
+    }
+
+    // Every kind of file the program can show is offered; the kinds beyond the classic four
+    // and keeping pairs start off. With the four off and the others on, a folder as a camera
+    // owner has it shows a cell for each kind; a RAW file without a picture says why, and a
+    // reason noted by another program is shown as the text it is.
+    void newFormatsAndPairs()
+    {
+        QStringList offered;
+        for (const QString &pattern :
+            QStringList(m_options->FormatPattern.begin(), m_options->FormatPattern.end())
+                + QStringList(
+                    m_options->MoreFormatPattern.begin(), m_options->MoreFormatPattern.end()))
+            offered += pattern.split(';').replaceInStrings("*.", "");
+        QStringList known = pictureformats::pictureExtensions();
+        offered.sort();
+        known.sort();
+        QCOMPARE(offered, known);
+        QTemporaryDir dir;
+        for (const char *sample : { "orientation/Landscape_6.jpg", "camera/IMG_2927.HEIC",
+                 "camera/32Bit-72dpi-sRGB-800x600.avif", "camera/FujiFilm.raf",
+                 "camera/Panasonic.rw2", "camera/Nikon.nef" })
+            QVERIFY(QFile::copy(testpictures::data(sample),
+                dir.filePath(QString::fromLatin1(sample).section('/', -1))));
+        QVERIFY(testpictures::write(dir.filePath("noted.png"), Qt::darkCyan));
+        const auto shared = std::make_shared<SharedThumbnails>(dir.filePath("thumbnails"));
+        QVERIFY(shared->writeFailure(SharedThumbnails::keyOf(dir.filePath("noted.png")), "<b>x"));
+        m_s->w.pictureCache().useShared(shared);
+        QVERIFY(!m_options->KeepPairs->isChecked());
+        for (int i = 0; i < frmOptions::moreFormatCount; ++i) {
+            QVERIFY(!m_options->Check2(i)->isChecked());
+            click(m_options->Check2(i));
+        }
+        choose("0000");
+        click(m_options->KeepPairs);
+        ok();
+        QVERIFY(m_s->w.state().settings().keepPairs);
+        open();
+        QVERIFY(m_options->Check2(4)->isChecked() && m_options->KeepPairs->isChecked());
+        ok();
+        frmMain &w = m_s->w;
+        QVERIFY(w.Dir1->setPath(dir.path()) && w.gridCells().waitUntilBuilt());
+        QCOMPARE(w.File1->count(), 6);
+        for (int i = 0; i < w.File1->count(); ++i) {
+            const QString name = w.File1->fileName(i);
+            const QString tip = shownTip(w.Image1(i)->toolTip());
+            QCOMPARE(w.Image1(i)->isBroken(), name == "Nikon.nef" || name == "noted.png");
+            QVERIFY2(name != "Nikon.nef" || tip.contains("RAW file"), qPrintable(tip));
+            QVERIFY2(name != "noted.png" || tip == "<b>x", qPrintable(tip));
+        }
     }
 
     void holdsTheMainWindowUntilItCloses()

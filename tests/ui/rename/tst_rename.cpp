@@ -68,6 +68,7 @@ private slots:
     void refused_data();
     void refused();
     void openingAgainOnlyShows();
+    void pairsKeepTheirExtensions();
 };
 
 void TestRename::renames_data()
@@ -210,6 +211,30 @@ void TestRename::openingAgainOnlyShows()
     s.w.mnuRename->trigger();
     QCOMPARE(listTexts(s.window->List1), s.folders.paths({ "p/a.jpg", "p/b.jpg" }));
     QVERIFY(s.window->Text2->text().isEmpty() && s.window->List2->count() == 0);
+}
+
+void TestRename::pairsKeepTheirExtensions()
+{
+    // With pairs kept together the preview lists every file that changes, a RAW file and a
+    // sidecar under their picture's number; the batch counts the pictures.
+    Session s;
+    const QStringList shoot { "p/IMG_1.JPG", "p/IMG_1.CR2", "p/IMG_1.xmp", "p/img_2.jpg" };
+    QVERIFY(testpictures::writeOwnPaths(s.folders.path(), shoot));
+    QVERIFY(s.w.Form_Load());
+    s.w.state().setSettings({ .keepPairs = true });
+    s.w.state().showFolder(s.folders.path("p"));
+    s.w.state().select(s.folders.paths({ "p/IMG_1.JPG", "p/img_2.jpg" }));
+    s.w.mnuRename->trigger();
+    s.window = s.w.renameWindow();
+    s.preview("Trip", "1");
+    const QStringList renamed { "p/Trip 001.CR2", "p/Trip 001.JPG", "p/Trip 001.xmp",
+        "p/Trip 002.jpg" };
+    QCOMPARE(listTexts(s.window->List2),
+        s.folders.paths({ renamed[1], renamed[0], renamed[2], renamed[3] }));
+    s.go();
+    QCOMPARE(s.folders.files(), renamed);
+    QCOMPARE(s.folders.bytes({ renamed[0] }).first(), "p/IMG_1.CR2");
+    QCOMPARE(s.w.mnuEditUndo->text(), "Undo Rename of 2 Pictures");
 }
 
 QTEST_MAIN(TestRename)

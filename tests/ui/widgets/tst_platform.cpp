@@ -1,5 +1,6 @@
 #include "support/faultsupport.h"
-#include "support/testpictures.h"
+#include "support/picturefolders.h"
+#include "ui/widgets/folderlistbox.h"
 #include "ui/widgets/qtplatform.h"
 
 #include <QApplication>
@@ -60,6 +61,7 @@ private Q_SLOTS:
     void lockLivesInTheUsersOwnFolder_data();
     void lockLivesInTheUsersOwnFolder();
     void messageBoxShowsNamesAsText();
+    void folderListShowsOnlyFolders();
     void fileOperationsRefuse();
     void drivesComeFromTheMountTable();
 };
@@ -193,6 +195,19 @@ void TestPlatform::lockLivesInTheUsersOwnFolder()
         claimed ? platform::InstanceClaim::AnotherRunning : platform::InstanceClaim::Failed);
     QVERIFY(!claimed || !instance.lockPath().startsWith(shared));
     QVERIFY(!claimed || QFileInfo::exists(instance.lockPath()));
+}
+
+void TestPlatform::folderListShowsOnlyFolders()
+{
+    // Links to a FIFO and to a device pass a listing's folder filter, and are no folders.
+    QTemporaryDir dir;
+    QVERIFY(
+        QDir(dir.path()).mkdir("sub") && !testpictures::writeHostileCases(dir.path()).isEmpty());
+    FolderListBox list;
+    QVERIFY(list.setPath(dir.path()));
+    const QStringList shown = listTexts(&list);
+    QCOMPARE(shown.last().trimmed(), "sub");
+    QVERIFY(!shown.join('/').contains("-folder"));
 }
 
 void TestPlatform::messageBoxShowsNamesAsText()
