@@ -791,6 +791,14 @@ Möchten Sie rückgängig machen, was schon erledigt wurde? Sie können das auch
         <source>Keep RAW and JPEG pairs together</source>
         <translation>RAW- und JPEG-Paare zusammenhalten</translation>
     </message>
+    <message>
+        <source>Remember these choices at the next start</source>
+        <translation>Diese Auswahl für den nächsten Start merken</translation>
+    </message>
+    <message>
+        <source>Your choices apply now, but Ravelin cannot keep them for the next start: %1 cannot be written.</source>
+        <translation>Ihre Auswahl gilt jetzt, aber Ravelin kann sie nicht für den nächsten Start aufbewahren: %1 kann nicht geschrieben werden.</translation>
+    </message>
 </context>
 <context>
     <name>frmSplash</name>

@@ -16,6 +16,9 @@ struct BrowserSettings {
     bool thumbManual = false;
     // A RAW file beside a JPEG of the same name is shown, renamed, moved and deleted with it.
     bool keepPairs = false;
+    // These choices are kept for the next start (savedsettings); every run starts from the
+    // values above otherwise.
+    bool rememberChoices = false;
 
     bool autoThumbnails() const { return !thumbManual; }
     bool operator==(const BrowserSettings &) const = default;

@@ -3,6 +3,7 @@
 #include "core/pictures/picturecache.h"
 #include "core/pictures/pictureloader.h"
 #include "core/pictures/sharedthumbnails.h"
+#include "core/state/savedsettings.h"
 #include "ui/info/frmsplash.h"
 #include "ui/main/frmmain.h"
 #include "ui/widgets/qtplatform.h"
@@ -16,6 +17,9 @@ int runMainWindow(platform::QtServices &services, const QtPictureLoader &loader,
     // The thumbnails desktop programs share serve this one, and its serve them.
     window.pictureCache().useShared(
         std::make_shared<SharedThumbnails>(SharedThumbnails::standardRoot()));
+    // The choices of the last run, when the user asked for them to be kept; otherwise (and
+    // from a file that cannot be read) the start values.
+    window.state().setSettings(savedsettings::load(savedsettings::standardFile()));
     if (!window.Form_Load())
         return 0;
     splash.reset();

@@ -2,10 +2,12 @@
 
 #include "core/pictures/pictureformats.h"
 #include "core/state/browserstate.h"
+#include "core/state/savedsettings.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/units.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -44,11 +46,14 @@ constexpr std::array<MoreFormat, frmOptions::moreFormatCount> moreFormats { {
 } };
 // The new frame takes this much room above the thumbnail frame, which moves down by it.
 constexpr int moreFramePush = 2040;
+// The box that keeps the choices lies below the thumbnail frame, and "OK" moves down by it.
+constexpr int rememberTop = 3615 + moreFramePush;
+constexpr int rememberPush = 360;
 constexpr int checkLeft = 120;
 constexpr int checkWidth = 1815;
 constexpr int checkHeight = 195;
 constexpr int clientWidth = 5085;
-constexpr int clientHeight = 4290 + moreFramePush;
+constexpr int clientHeight = 4290 + moreFramePush + rememberPush;
 constexpr int margin = 120;
 constexpr double fontPoints = 8;
 
@@ -146,8 +151,12 @@ void frmOptions::buildControls()
     ManualThumb = new QRadioButton(tr("Manually Load Thumbnails."), Frame3);
     ManualThumb->setGeometry(twips(240, 720, 2415, 255));
 
+    RememberChoices = new QCheckBox(tr("Remember these choices at the next start"), this);
+    RememberChoices->setGeometry(twips(240, rememberTop, 4575, checkHeight));
+    growToText(RememberChoices);
+
     Command3 = new QPushButton(tr("OK"), this);
-    Command3->setGeometry(twips(1800, 3720 + moreFramePush, 1335, 375));
+    Command3->setGeometry(twips(1800, 3720 + moreFramePush + rememberPush, 1335, 375));
 
     // A caption is never cut off: a control grows to its text, a frame or the window to its
     // contents.
@@ -178,6 +187,7 @@ void frmOptions::buildControls()
     for (int i = 1; i < moreFormatCount; ++i)
         setTabOrder(Check2(i - 1), Check2(i));
     setTabOrder(Check2(moreFormatCount - 1), KeepPairs);
+    setTabOrder(KeepPairs, RememberChoices);
 }
 
 void frmOptions::connectEvents()
@@ -192,6 +202,7 @@ void frmOptions::Form_Load()
     (settings.deleteRecycle ? ToRecycle : PermDel)->setChecked(true);
     (settings.autoThumbnails() ? AutoThumb : ManualThumb)->setChecked(true);
     KeepPairs->setChecked(settings.keepPairs);
+    RememberChoices->setChecked(settings.rememberChoices);
     m_state.holdOutOfUse(true);
     for (std::size_t i = 0; i < formats.size(); ++i) {
         FormatPattern[i] = QString::fromLatin1(formats[i].pattern);
@@ -229,7 +240,18 @@ void frmOptions::Command3_Click()
     settings.deleteRecycle = ToRecycle->isChecked();
     settings.thumbManual = ManualThumb->isChecked();
     settings.keepPairs = KeepPairs->isChecked();
+    settings.rememberChoices = RememberChoices->isChecked();
+    const bool kept = m_state.settings().rememberChoices;
     m_state.setSettings(settings);
+    // Kept as they are applied, and forgotten when they are no longer to be kept; a user who
+    // never asked for it finds nothing written.
+    const QString file = savedsettings::standardFile();
+    if ((settings.rememberChoices || kept) && !savedsettings::save(file, settings)) {
+        m_services.boxes().MsgBox(tr("Your choices apply now, but Ravelin cannot keep them for "
+                                     "the next start: %1 cannot be written.")
+                                      .arg(QDir::toNativeSeparators(file)),
+            platform::box::Exclamation, tr("Options"));
+    }
     unload();
 }
 

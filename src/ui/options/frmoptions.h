@@ -12,8 +12,9 @@ class QPushButton;
 class QRadioButton;
 class BrowserState;
 
-// Edits the program settings: picture formats, delete mode, thumbnail loading. The main
-// window is out of use while it is open, and nothing is applied until "OK" succeeds.
+// Edits the program settings: picture formats, delete mode, thumbnail loading, and whether
+// they are kept for the next start. The main window is out of use while it is open, and
+// nothing is applied until "OK" succeeds.
 class frmOptions : public SecondaryWindow
 {
     Q_OBJECT
@@ -38,6 +39,9 @@ public:
     QGroupBox *Frame3 = nullptr;
     QRadioButton *AutoThumb = nullptr;
     QRadioButton *ManualThumb = nullptr;
+    // The choices are kept for the next start, off at start: each run starts from the start
+    // values otherwise.
+    QCheckBox *RememberChoices = nullptr;
     QPushButton *Command3 = nullptr;
 
     // The file-name pattern of each format, in the order of the check boxes. A box is ticked

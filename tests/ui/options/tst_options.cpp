@@ -2,6 +2,7 @@
 #include "core/pictures/pictureformats.h"
 #include "core/pictures/sharedthumbnails.h"
 #include "core/state/gridcells.h"
+#include "core/state/savedsettings.h"
 #include "support/picturefolders.h"
 #include "ui/main/frmmain.h"
 #include "ui/main/imagebox.h"
@@ -13,6 +14,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QWindow>
 #include <QtTest>
 
@@ -62,6 +64,13 @@ class TestOptions : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        // The choices kept go to a test folder, never to the user's own settings.
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(savedsettings::standardFile().contains("/.qttest/"));
+        QDir(QFileInfo(savedsettings::standardFile()).path()).removeRecursively();
+    }
     void init()
     {
         m_s.emplace();
@@ -108,6 +117,40 @@ private slots:
         QCOMPARE(w.gridNames(), chosen.contains('M') ? before : listed);
         open();
         QCOMPARE(choices(), chosen);
+        // Not asked to keep them, it writes nothing.
+        QVERIFY(!QFileInfo::exists(savedsettings::standardFile()));
+    }
+
+    // Kept for the next start when asked, forgotten when no longer; where they cannot be kept
+    // the user is told, and they apply all the same.
+    void keepsTheChoicesWhenAsked()
+    {
+        const QString file = savedsettings::standardFile();
+        choose("0100PM");
+        click(m_options->RememberChoices);
+        ok();
+        const BrowserSettings kept = savedsettings::load(file);
+        QVERIFY(kept.rememberChoices && kept == m_s->w.state().settings());
+        QCOMPARE(kept.imageFormat, "*.bmp");
+        // The next start begins with them, as the window shows.
+        m_s.emplace();
+        m_s->w.state().setSettings(savedsettings::load(file));
+        QVERIFY(m_s->w.Form_Load());
+        m_s->w.show();
+        open();
+        QVERIFY(m_options->RememberChoices->isChecked() && choices() == "0100PM");
+        click(m_options->RememberChoices);
+        ok();
+        QVERIFY(savedsettings::load(file) == BrowserSettings {});
+        QVERIFY(QFile::remove(file) && QDir().mkpath(file));
+        open();
+        click(m_options->RememberChoices);
+        choose("0010");
+        ok();
+        QCOMPARE(m_s->services.boxesFake.texts().size(), 1);
+        QVERIFY(m_s->services.boxesFake.texts().first().startsWith("Your choices apply now"));
+        QVERIFY(!m_options->isVisible() && m_s->w.ImageFormat == "*.gif");
+        QVERIFY(QDir(QFileInfo(file).path()).removeRecursively());
     }
 
     // With no format, OK says so and applies nothing; opening it again while it is open keeps
