@@ -7,6 +7,7 @@
 #include "core/pictures/sharedthumbnails.h"
 #include "core/state/gridcells.h"
 #include "environment.h"
+#include "support/picturefolders.h"
 #include "ui/main/frmmain.h"
 #include "ui/widgets/filelistbox.h"
 #include "ui/widgets/folderlistbox.h"
@@ -413,8 +414,8 @@ BuildTimes build(frmMain &window)
     QElapsedTimer clock;
     clock.start();
     const InputProbe probe;
-    window.ButtonLoadThumbs_Click();
-    GridCells &cells = window.gridCells();
+    control<ThumbnailGrid>(window).ButtonLoadThumbs_Click();
+    GridCells &cells = control<ThumbnailGrid>(window).cells();
     const int screen = std::min(firstScreenCells, cells.count());
     const auto screenShown = [&] {
         for (int i = 0; i < screen; ++i) {
@@ -453,13 +454,13 @@ std::unique_ptr<frmMain> openWindow(platform::Services &services, const PictureL
     auto window = std::make_unique<frmMain>(services, loader);
     window->pictureCache().useShared(std::make_shared<SharedThumbnails>(cacheRoot));
     // Built only when asked, as with the View Thumbnails button.
-    window->setThumbnailsManual(true);
+    window->state().setThumbManual(true);
     if (!window->Form_Load())
         return {};
     // Every format the program reads, so that the RAW and HEIC folders are listed.
     window->state().setSettings({ .imageFormat = morePatterns, .thumbManual = true });
     window->show();
-    if (!window->Dir1->setPath(folder))
+    if (!control<FolderListBox>(*window, "Dir1").setPath(folder))
         return {};
     // The last window may have left the folder to open at start: listed then with the
     // default formats, it is listed again with these.
@@ -489,7 +490,7 @@ GridFigures measureGrid(const QString &folder, const GridRuns &how)
         if (!opened)
             return {};
         frmMain &window = *opened;
-        figures.pictures = window.File1->count();
+        figures.pictures = control<FileListBox>(window, "File1").count();
         figures.threads = window.pictureCache().threadCount();
         const double pictures = qMax(1, figures.pictures);
 
@@ -513,20 +514,21 @@ GridFigures measureGrid(const QString &folder, const GridRuns &how)
             loader.reset();
             warm.push_back(build(window).wholeMs);
             figures.warmReads = qMax(figures.warmReads, loader.reads());
-            const int last = window.VBar->maximum();
+            const int last = control<QScrollBar>(window, "VBar").maximum();
             std::vector<double> steps;
             for (int step = 1; step <= scrollSteps; ++step) {
                 steps.push_back(millisecondsOf([&] {
-                    window.VBar->setValue(static_cast<int>(qint64(last) * step / scrollSteps));
+                    control<QScrollBar>(window, "VBar")
+                        .setValue(static_cast<int>(qint64(last) * step / scrollSteps));
                     window.repaint();
                 }));
             }
             scroll.push_back(median(steps));
             selectAll.push_back(millisecondsOf([&] {
-                window.mnuEditSelectAll->trigger();
+                control<QAction>(window, "mnuEditSelectAll").trigger();
                 window.repaint();
             }));
-            window.mnuEditSelectNone->trigger();
+            control<QAction>(window, "mnuEditSelectNone").trigger();
             std::printf(", warm %.0f ms, %d reads when warm", warm.back(), loader.reads());
         }
         std::printf(", peak memory so far %.0f MB\n", peakRssMb());

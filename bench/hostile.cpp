@@ -6,6 +6,7 @@
 #include "environment.h"
 #include "memory.h"
 #include "support/fakeservices.h"
+#include "support/picturefolders.h"
 #include "support/testpictures.h"
 #include "ui/main/frmmain.h"
 #include "ui/main/imagebox.h"
@@ -81,22 +82,24 @@ int main(int argc, char *argv[])
 
     QElapsedTimer clock;
     clock.start();
-    if (!w.Dir1->setPath(folder) || !w.gridCells().waitUntilBuilt(600000))
+    if (!control<FolderListBox>(w, "Dir1").setPath(folder)
+        || !control<ThumbnailGrid>(w).cells().waitUntilBuilt(600000))
         return 2;
     settle();
     const qint64 gridMs = clock.elapsed();
     const double gridPeak = benchmemory::peakMb();
-    const int cells = w.File1->count();
+    const int cells = control<FileListBox>(w, "File1").count();
     int broken = 0;
     for (int i = 0; i < cells; ++i)
-        broken += w.Image1(i)->isBroken() ? 1 : 0;
+        broken += (control<ThumbnailGrid>(w).cells().cell(i).shown == GridCells::Shown::Broken) ? 1
+                                                                                                : 0;
 
     clock.restart();
     int previews = 0;
     for (int i = 0; i < cells; ++i) {
-        w.Image1_DblClick(i);
-        previews += w.isPreviewShown() ? 1 : 0;
-        w.Image4_Click();
+        control<PicturePreview>(w).Image1_DblClick(i);
+        previews += control<PicturePreview>(w).isShown() ? 1 : 0;
+        control<PicturePreview>(w).Image4_Click();
         settle();
     }
     const qint64 previewMs = clock.elapsed();

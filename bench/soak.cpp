@@ -2,6 +2,7 @@
 #include "environment.h"
 #include "memory.h"
 #include "support/fakeservices.h"
+#include "support/picturefolders.h"
 #include "support/testpictures.h"
 #include "ui/main/frmmain.h"
 #include "ui/widgets/filelistbox.h"
@@ -55,15 +56,16 @@ void settle()
 
 bool cycle(frmMain &w, const QString &pictures, const QString &other, int round)
 {
-    if (!w.Dir1->setPath(pictures) || !w.gridCells().waitUntilBuilt(600000))
+    if (!control<FolderListBox>(w, "Dir1").setPath(pictures)
+        || !control<ThumbnailGrid>(w).cells().waitUntilBuilt(600000))
         return false;
     settle();
-    w.mnuEditSelectAll->trigger();
-    w.Image1_DblClick(round % w.File1->count());
+    control<QAction>(w, "mnuEditSelectAll").trigger();
+    control<PicturePreview>(w).Image1_DblClick(round % control<FileListBox>(w, "File1").count());
     settle();
-    w.Image4_Click();
-    w.mnuEditSelectNone->trigger();
-    const bool switched = w.Dir1->setPath(other);
+    control<PicturePreview>(w).Image4_Click();
+    control<QAction>(w, "mnuEditSelectNone").trigger();
+    const bool switched = control<FolderListBox>(w, "Dir1").setPath(other);
     settle();
     return switched;
 }
@@ -105,7 +107,7 @@ int main(int argc, char *argv[])
     clock.start();
     double start = 0;
     for (int i = 1; i <= cycles; ++i) {
-        if (!cycle(w, pictures, other, i) || w.Label1(count - 1) != nullptr
+        if (!cycle(w, pictures, other, i) || control<ThumbnailGrid>(w).cells().count() >= count
             || !services.boxesFake.shown.empty()) {
             std::fprintf(stderr, "soak: cycle %d left the grid or a message behind\n", i);
             return 1;

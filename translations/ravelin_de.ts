@@ -418,22 +418,6 @@
         <translation>Bilddateien</translation>
     </message>
     <message>
-        <source>Thumbnails</source>
-        <translation>Miniaturbilder</translation>
-    </message>
-    <message>
-        <source>Scroll thumbnails</source>
-        <translation>Miniaturbilder blättern</translation>
-    </message>
-    <message>
-        <source>View Thumbnails</source>
-        <translation>Miniaturbilder anzeigen</translation>
-    </message>
-    <message>
-        <source>Loading thumbnails</source>
-        <translation>Miniaturbilder werden geladen</translation>
-    </message>
-    <message>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -502,22 +486,6 @@
         <translation>Das Laufwerk wurde nicht gefunden.</translation>
     </message>
     <message>
-        <source>Are you sure you want to DELETE selected files ?</source>
-        <translation>Möchten Sie die ausgewählten Dateien wirklich LÖSCHEN?</translation>
-    </message>
-    <message>
-        <source>These files could not be deleted:</source>
-        <translation>Diese Dateien konnten nicht gelöscht werden:</translation>
-    </message>
-    <message>
-        <source>Show in file manager</source>
-        <translation>Im Dateimanager anzeigen</translation>
-    </message>
-    <message>
-        <source>No file manager could be started to show the folder %1.</source>
-        <translation>Es konnte kein Dateimanager gestartet werden, um den Ordner %1 anzuzeigen.</translation>
-    </message>
-    <message>
         <source>Are you sure you want to MOVE these files ?</source>
         <translation type="vanished">Möchten Sie diese Dateien wirklich VERSCHIEBEN?</translation>
     </message>
@@ -528,6 +496,21 @@
     <message>
         <source>These files were not moved:</source>
         <translation type="vanished">Diese Dateien wurden nicht verschoben:</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+</context>
+<context>
+    <name>FileCommands</name>
+    <message>
+        <source>Are you sure you want to DELETE selected files ?</source>
+        <translation>Möchten Sie die ausgewählten Dateien wirklich LÖSCHEN?</translation>
+    </message>
+    <message>
+        <source>These files could not be deleted:</source>
+        <translation>Diese Dateien konnten nicht gelöscht werden:</translation>
     </message>
     <message>
         <source>Undo</source>
@@ -735,6 +718,33 @@ Möchten Sie rückgängig machen, was schon erledigt wurde? Sie können das auch
         <translation>
 
 %1 und %2 waren beide vorhanden, mit verschiedenem Inhalt; beide wurden behalten.</translation>
+    </message>
+</context>
+<context>
+    <name>ThumbnailGrid</name>
+    <message>
+        <source>Thumbnails</source>
+        <translation>Miniaturbilder</translation>
+    </message>
+    <message>
+        <source>Scroll thumbnails</source>
+        <translation>Miniaturbilder blättern</translation>
+    </message>
+    <message>
+        <source>View Thumbnails</source>
+        <translation>Miniaturbilder anzeigen</translation>
+    </message>
+    <message>
+        <source>Loading thumbnails</source>
+        <translation>Miniaturbilder werden geladen</translation>
+    </message>
+    <message>
+        <source>Show in file manager</source>
+        <translation>Im Dateimanager anzeigen</translation>
+    </message>
+    <message>
+        <source>No file manager could be started to show the folder %1.</source>
+        <translation>Es konnte kein Dateimanager gestartet werden, um den Ordner %1 anzuzeigen.</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 #include "core/buildinfo.h"
 #include "support/fakeservices.h"
 #include "support/faultsupport.h"
+#include "support/picturefolders.h"
 #include "support/testpictures.h"
 #include "ui/info/help.h"
 #include "ui/info/helpbrowser.h"
@@ -119,7 +120,7 @@ private Q_SLOTS:
             CountingLoader loader;
             frmMain window(services, loader);
             QVERIFY(window.Form_Load());
-            window.mnuHelpContents->trigger();
+            control<QAction>(window, "mnuHelpContents").trigger();
             HelpBrowser *browser = window.helpWindow()->WebBrowser1;
             QCOMPARE(browser->source(), QUrl::fromLocalFile(page));
             QVERIFY(browser->toPlainText().contains("Ravelin Help"));

@@ -13,7 +13,8 @@
 
 void clickThumbnail(frmMain &w, int i)
 {
-    QTest::mouseClick(w.picInner, Qt::LeftButton, {}, w.Image1(i)->geometry().center());
+    QTest::mouseClick(&control<ThumbnailView>(w, "picInner"), Qt::LeftButton, {},
+        ThumbnailView::pictureRect(i).center());
 }
 
 QStringList listTexts(const QListWidget *list)
@@ -50,21 +51,22 @@ bool PictureFolders::open(frmMain &w, const QString &folder) const
         return false;
     w.show();
     w.activateWindow();
-    return QTest::qWaitForWindowActive(&w) && w.Dir1->setPath(folder)
-        && w.gridCells().waitUntilBuilt();
+    return QTest::qWaitForWindowActive(&w) && control<FolderListBox>(w, "Dir1").setPath(folder)
+        && control<ThumbnailGrid>(w).cells().waitUntilBuilt();
 }
 
 bool PictureFolders::select(frmMain &w, const QStringList &files) const
 {
     for (const QString &file : files) {
         const QString folder = path(file.section(QLatin1Char('/'), 0, -2));
-        if (QDir(w.Dir1->path()) != QDir(folder)) {
-            if (!w.Dir1->setPath(folder))
+        if (QDir(control<FolderListBox>(w, "Dir1").path()) != QDir(folder)) {
+            if (!control<FolderListBox>(w, "Dir1").setPath(folder))
                 return false;
-            if (w.ThumbManual)
-                QTest::mouseClick(w.ButtonLoadThumbs, Qt::LeftButton);
+            if (w.state().settings().thumbManual)
+                QTest::mouseClick(&control<QPushButton>(w, "ButtonLoadThumbs"), Qt::LeftButton);
         }
-        const qsizetype index = w.gridNames().indexOf(file.section(QLatin1Char('/'), -1));
+        const qsizetype index
+            = control<ThumbnailGrid>(w).cells().names().indexOf(file.section(QLatin1Char('/'), -1));
         if (index < 0)
             return false;
         clickThumbnail(w, static_cast<int>(index));

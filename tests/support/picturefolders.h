@@ -1,8 +1,12 @@
 #pragma once
 
+#include "core/state/gridcells.h"
 #include "support/fakeservices.h"
 #include "support/testpictures.h"
 #include "ui/main/frmmain.h"
+#include "ui/main/picturepreview.h"
+#include "ui/main/thumbnailgrid.h"
+#include "ui/main/thumbnailview.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,6 +19,18 @@ struct MainSession {
     CountingLoader loader;
     frmMain w { services, loader };
 };
+
+// A window's control, or part, by its name (any name when none is given), as the user's tools
+// find it. A test that asks for one the window does not have stops there, naming it.
+template <class T>
+T &control(const QObject &window, const char *name = "")
+{
+    T *found = window.findChild<T *>(QLatin1String(name));
+    if (found == nullptr)
+        qFatal("%s has no %s named \"%s\"", window.metaObject()->className(),
+            T::staticMetaObject.className(), name);
+    return *found;
+}
 
 // Clicks thumbnail i as the user would, inside its picture.
 void clickThumbnail(frmMain &w, int i);

@@ -2,11 +2,14 @@
 
 #include "core/buildinfo.h"
 #include "core/names/rules.h"
-#include "core/pictures/picturecache.h"
 #include "core/state/gridcells.h"
 #include "ui/info/about.h"
 #include "ui/info/help.h"
+#include "ui/main/filecommands.h"
 #include "ui/main/imagebox.h"
+#include "ui/main/picturepreview.h"
+#include "ui/main/thumbnailgrid.h"
+#include "ui/main/thumbnailview.h"
 #include "ui/move/movefilewindow.h"
 #include "ui/options/frmoptions.h"
 #include "ui/rename/rename.h"
@@ -24,11 +27,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
-#include <QWheelEvent>
 
 namespace
 {
@@ -47,29 +46,27 @@ QFont listFont()
 frmMain::frmMain(platform::Services &services, const PictureLoader &loader, QWidget *parent)
     : QMainWindow(parent)
     , m_services(services)
-    , m_loader(loader)
-    , m_cache(std::make_unique<PictureCache>(loader, ThumbnailView::pictureSize))
-    , m_cells(std::make_unique<GridCells>(*m_cache))
 {
     installFontSubstitutes();
-    buildControls();
+    buildControls(loader);
     buildMenus();
+    m_commands = std::make_unique<FileCommands>(m_services, m_state, *mnuEditUndo, this);
+    m_grid->setMenu({ mnuEditSelectAll, mnuEditSelectNone, nullptr, mnuEditDelete, nullptr,
+        mnuRename, mnuMovePictures });
+    nameControls();
     fixSize();
     connectEvents();
-    connectState();
 }
 
-void frmMain::buildControls()
+void frmMain::buildControls(const PictureLoader &loader)
 {
     setWindowTitle(platform::programTitle);
     setWindowIcon(QIcon(QStringLiteral(":/icons/camera.svg")));
     auto *client = new QWidget(this);
     client->setFixedSize(clientSize);
     setCentralWidget(client);
-
-    Image4 = new ImageBox(client);
-    Image4->setGeometry(192, 8, 577, 505);
-    Image4->hide();
+    // The preview lies under the other controls until it is shown.
+    m_preview = std::make_unique<PicturePreview>(loader, *client);
 
     Image5 = new ImageBox(client);
     Image5->setGeometry(8, 8, 32, 32);
@@ -114,42 +111,12 @@ void frmMain::buildControls()
     File1->setAccessibleName(tr("Picture files"));
     File1->hide();
 
-    picOuter = new QWidget(client);
-    picOuter->setGeometry(192, 8, 561, 505);
-    picOuter->setAccessibleName(tr("Thumbnails"));
-    picInner = new ThumbnailView(*m_cells, m_state, picOuter);
-    picInner->setGeometry(10, 10, 545, 110);
-    // The grid takes the keys, so a screen reader names it when it gets them.
-    picInner->setAccessibleName(tr("Thumbnails"));
-    Image1 = GridCellArray(picInner, m_cells.get(), false);
-    Label1 = GridCellArray(picInner, m_cells.get(), true);
-
-    VBar = new QScrollBar(Qt::Vertical, client);
-    VBar->setGeometry(752, 8, 17, 505);
-    VBar->setRange(0, 0);
-    VBar->setSingleStep(30);
-    VBar->setPageStep(450);
-    VBar->setAccessibleName(tr("Scroll thumbnails"));
-
-    ButtonLoadThumbs = new QPushButton(client);
-    ButtonLoadThumbs->setGeometry(704, 464, 41, 41);
-    ButtonLoadThumbs->setIcon(QIcon(QStringLiteral(":/icons/thumbnails.svg")));
-    ButtonLoadThumbs->setIconSize(QSize(32, 32));
-    ButtonLoadThumbs->setToolTip(tr("View Thumbnails"));
-    ButtonLoadThumbs->setAccessibleName(ButtonLoadThumbs->toolTip());
-    ButtonLoadThumbs->hide();
-
-    ProgressBar1 = new QProgressBar(client);
-    ProgressBar1->setGeometry(192, 515, 577, 9);
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
-    ProgressBar1->setAccessibleName(tr("Loading thumbnails"));
-
+    m_grid = std::make_unique<ThumbnailGrid>(m_services, loader, m_state, *client);
+    m_preview->showFrom(*m_grid);
     // The keys go from the folder list to the grid, then to the selection list.
     setTabOrder(Drive1, Dir1);
-    setTabOrder(Dir1, picInner);
-    setTabOrder(picInner, List1);
+    setTabOrder(Dir1, &m_grid->view());
+    setTabOrder(&m_grid->view(), List1);
     // The folder list has the keys at start: the drive list would change the drive on them.
     Dir1->setFocus();
 }
@@ -209,49 +176,47 @@ void frmMain::connectEvents()
     connect(Drive1, &DriveListBox::changed, this, &frmMain::Drive1_Change);
     connect(Dir1, &FolderListBox::changed, this, &frmMain::Dir1_Change);
     connect(Dir1, &FolderListBox::openFailed, this, &frmMain::openFailed);
-    connect(ButtonLoadThumbs, &QPushButton::clicked, this, &frmMain::ButtonLoadThumbs_Click);
-    connect(VBar, &QScrollBar::valueChanged, this, &frmMain::VBar_Change);
-    connect(Image4, &ImageBox::clicked, this, &frmMain::Image4_Click);
-    connect(picInner, &ThumbnailView::clicked, this, &frmMain::Image1_Click);
-    connect(picInner, &ThumbnailView::doubleClicked, this, &frmMain::Image1_DblClick);
-    connect(picInner, &ThumbnailView::rangeClicked, this, &frmMain::Image1_RangeClick);
-    connect(picInner, &ThumbnailView::activated, this, &frmMain::Image1_DblClick);
-    connect(picInner, &ThumbnailView::focusCellMoved, this, &frmMain::scrollToCell);
-    connect(picInner, &ThumbnailView::draggedOut, this, &frmMain::thumbnailsDraggedOut);
-    Image4->installEventFilter(this);
-    connect(m_cells.get(), &GridCells::progress, this, &frmMain::showProgress);
-    connect(m_cells.get(), &GridCells::cellChanged, this, &frmMain::showCell);
-    picOuter->installEventFilter(this);
+    Dir1->acceptFileDrops();
+    // After the drop has ended, so that the file manager is not kept waiting by the question.
+    connect(Dir1, &FolderListBox::filesDropped, m_commands.get(), &FileCommands::moveDroppedFiles,
+        Qt::QueuedConnection);
 
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     connect(mnuEditSelectAll, &QAction::triggered, this, &frmMain::mnuEditSelectAll_Click);
     connect(mnuEditSelectNone, &QAction::triggered, this, &frmMain::mnuEditSelectNone_Click);
-    connect(mnuEditDelete, &QAction::triggered, this, &frmMain::mnuEditDelete_Click);
+    connect(
+        mnuEditDelete, &QAction::triggered, m_commands.get(), &FileCommands::mnuEditDelete_Click);
     connect(mnuRename, &QAction::triggered, this, &frmMain::mnuRename_Click);
     connect(mnuMovePictures, &QAction::triggered, this, &frmMain::mnuMovePictures_Click);
-    connect(mnuEditUndo, &QAction::triggered, this, &frmMain::mnuEditUndo_Click);
-    connect(mnuEdit, &QMenu::aboutToShow, this, &frmMain::updateUndo);
+    connect(mnuEditUndo, &QAction::triggered, m_commands.get(), &FileCommands::mnuEditUndo_Click);
+    connect(mnuEdit, &QMenu::aboutToShow, m_commands.get(), &FileCommands::updateUndo);
     connect(mnuToolsOptions, &QAction::triggered, this, &frmMain::mnuToolsOptions_Click);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
-    connectDesktop();
-}
 
-void frmMain::connectState()
-{
-    // The selection list, the commands that need a selection, the file list and the grid
-    // follow the state, whichever window changed it.
+    // The selection list, the commands that need a selection and the file list follow the
+    // state, whichever window changed it.
     connect(&m_state, &BrowserState::selectionChanged, this, &frmMain::showSelection);
     connect(&m_state, &BrowserState::filesChanged, this,
         [this] { File1->showFiles(m_state.folder(), m_state.fileNames()); });
-    connect(&m_state, &BrowserState::thumbManualChanged, this,
-        [this](bool manual) { ButtonLoadThumbs->setVisible(manual && !isPreviewShown()); });
-    connect(&m_state, &BrowserState::rebuildRequested, this, &frmMain::rebuildGrid);
-    connect(&m_state, &BrowserState::unloadRequested, this, &frmMain::UnloadThumbnails);
     connect(&m_state, &BrowserState::foldersChanged, Dir1, &FolderListBox::refresh);
     connect(&m_state, &BrowserState::usableChanged, this, &QWidget::setEnabled);
-    connect(&m_state, &BrowserState::lastBatchChanged, this, &frmMain::updateUndo);
-    updateUndo();
+}
+
+void frmMain::nameControls()
+{
+    // The names the controls have always had, by which tests and tools find them.
+    const std::pair<QObject *, const char *> named[] = { { Image5, "Image5" }, { Label3, "Label3" },
+        { Label4, "Label4" }, { Drive1, "Drive1" }, { Dir1, "Dir1" }, { List1, "List1" },
+        { File1, "File1" }, { mnuFile, "mnuFile" }, { mnuFileExit, "mnuFileExit" },
+        { mnuEdit, "mnuEdit" }, { mnuEditSelectAll, "mnuEditSelectAll" },
+        { mnuEditSelectNone, "mnuEditSelectNone" }, { mnuEditDelete, "mnuEditDelete" },
+        { mnuRename, "mnuRename" }, { mnuMovePictures, "mnuMovePictures" },
+        { mnuEditUndo, "mnuEditUndo" }, { mnuTools, "mnuTools" },
+        { mnuToolsOptions, "mnuToolsOptions" }, { mnuHelp, "mnuHelp" },
+        { mnuHelpContents, "mnuHelpContents" }, { mnuHelpAbout, "mnuHelpAbout" } };
+    for (const auto &[control, name] : named)
+        control->setObjectName(QLatin1String(name));
 }
 
 bool frmMain::Form_Load()
@@ -315,8 +280,8 @@ void frmMain::Dir1_Change()
     const platform::FsResult moved = m_services.fs().setCurrentFolder(Dir1->path());
     Q_UNUSED(moved);
     Drive1->showDriveOf(Dir1->path());
-    if (!ThumbManual)
-        rebuildGrid();
+    if (!m_state.settings().thumbManual)
+        m_grid->rebuild();
 }
 
 void frmMain::openFailed(const QString &path)
@@ -325,27 +290,16 @@ void frmMain::openFailed(const QString &path)
         FolderListBox::cannotOpenText(path), platform::box::Critical, platform::programTitle);
 }
 
-void frmMain::ButtonLoadThumbs_Click()
+PictureCache &frmMain::pictureCache()
 {
-    rebuildGrid();
+    return m_grid->cache();
 }
 
-void frmMain::rebuildGrid()
+void frmMain::recoverUnfinishedBatch()
 {
-    const WaitCursor busy(m_services.mouse());
-    UnloadThumbnails();
-    LoadThumbnails();
-    PreviousFileCount = static_cast<int>(m_state.fileNames().size());
-}
-
-void frmMain::setThumbnailsManual(bool manual)
-{
-    m_state.setThumbManual(manual);
-}
-
-QString frmMain::PathString(const QString &folder, const QString &name) const
-{
-    return rules::joinPath(folder, name);
+    // The journal may be that of a batch another copy is running now.
+    if (m_alone)
+        m_commands->recoverUnfinishedBatch();
 }
 
 void frmMain::mnuFileExit_Click()
@@ -365,22 +319,34 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->accept();
 }
 
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
+void frmMain::mnuEditSelectAll_Click()
 {
-    // The mouse wheel over the grid scrolls it, as users expect of a scrolled view.
-    if (watched == picOuter && event->type() == QEvent::Wheel) {
-        const auto *wheel = static_cast<QWheelEvent *>(event);
-        const int notches = wheel->angleDelta().y() / 120;
-        VBar->setValue(VBar->value() - notches * 3 * VBar->singleStep());
-        return true;
-    }
-    // Enter or Esc closes the large preview, as Enter on a thumbnail opened it.
-    if (watched == Image4 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
-            Image4_Click();
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
+    if (m_grid->cells().count() == 0)
+        return;
+    QStringList paths;
+    paths.reserve(m_grid->cells().count());
+    for (int i = 0; i < m_grid->cells().count(); ++i)
+        paths.append(m_grid->cells().path(i));
+    m_state.select(paths);
+}
+
+void frmMain::mnuEditSelectNone_Click()
+{
+    m_state.clearSelection();
+}
+
+void frmMain::showSelection()
+{
+    List1->clear();
+    List1->addItems(m_state.selection());
+    updateActions();
+}
+
+void frmMain::updateActions()
+{
+    const bool selected = !m_state.selection().isEmpty();
+    mnuEditSelectNone->setEnabled(selected);
+    mnuEditDelete->setEnabled(selected);
+    mnuMovePictures->setEnabled(selected);
+    mnuRename->setEnabled(selected);
 }

@@ -1,9 +1,10 @@
 #include "ui/main/frmmain.h"
 
-#include "core/pictures/picturecache.h"
-#include "core/state/gridcells.h"
 #include "ui/info/about.h"
 #include "ui/info/help.h"
+#include "ui/main/filecommands.h"
+#include "ui/main/picturepreview.h"
+#include "ui/main/thumbnailgrid.h"
 #include "ui/move/movefilewindow.h"
 #include "ui/options/frmoptions.h"
 #include "ui/rename/rename.h"
@@ -12,7 +13,9 @@
 frmMain::~frmMain()
 {
     // The windows still loaded close after this one is gone, and reach it no more.
-    m_state.disconnect(this);
+    for (const QObject *part : { static_cast<QObject *>(this), static_cast<QObject *>(m_grid.get()),
+             static_cast<QObject *>(m_commands.get()) })
+        m_state.disconnect(part);
     if (m_options)
         m_options->disconnect(this);
 }

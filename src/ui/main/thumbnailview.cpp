@@ -388,11 +388,11 @@ bool ThumbnailView::event(QEvent *event)
     const auto [first, last] = cellsIn(QRect(point, QSize(1, 1)));
     QString tip;
     if (index >= 0) {
-        tip = GridCell(*this, m_cells, index).pictureTip();
+        tip = pictureTip(index);
     } else {
         for (int i = first; i <= last; ++i) {
             if (captionRect(i).contains(point))
-                tip = GridCell(*this, m_cells, i).captionTip();
+                tip = captionTip(i);
         }
     }
     if (tip.isEmpty())
@@ -402,59 +402,19 @@ bool ThumbnailView::event(QEvent *event)
     return true;
 }
 
-QPixmap GridCell::picture() const
-{
-    return QPixmap::fromImage(m_cells.cell(m_index).image);
-}
-
-bool GridCell::isBroken() const
-{
-    return m_cells.cell(m_index).shown == GridCells::Shown::Broken;
-}
-
-bool GridCell::isPending() const
-{
-    return m_cells.cell(m_index).shown == GridCells::Shown::Pending;
-}
-
-QString GridCell::caption() const
-{
-    return m_index < m_cells.count() ? m_cells.names()[m_index] : QString();
-}
-
-QString GridCell::pictureTip() const
+QString ThumbnailView::pictureTip(int index) const
 {
     // Why a picture could not be read may come from another program's cache: shown as text.
-    const QString error = isBroken() ? m_cells.cell(m_index).error : QString();
+    const GridCells::Cell &cell = m_cells.cell(index);
+    const QString error = cell.shown == GridCells::Shown::Broken ? cell.error : QString();
     return error.isEmpty() ? QString() : Qt::convertFromPlainText(error);
 }
 
-QString GridCell::captionTip() const
+QString ThumbnailView::captionTip(int index) const
 {
     // A name is shown as it is: a tooltip that looks like markup would be drawn as markup.
-    const QString name = caption();
-    return name.isEmpty() ? QString() : Qt::convertFromPlainText(name, Qt::WhiteSpaceNoWrap);
-}
-
-QStringList GridCell::shownLines() const
-{
-    return m_view.captionLines(caption());
-}
-
-bool GridCell::isMarked() const
-{
-    return m_view.isMarked(m_index);
-}
-
-GridCellArray::Ref::Ref(const ThumbnailView *view, const GridCells *cells, int index, bool caption)
-    : m_cell(*view, *cells, index, caption)
-    , m_valid(index == 0 || (index > 0 && index < cells->count()))
-{
-}
-
-int GridCellArray::ubound() const
-{
-    return std::max(1, m_cells->count());
+    const QString shown = name(index);
+    return shown.isEmpty() ? QString() : Qt::convertFromPlainText(shown, Qt::WhiteSpaceNoWrap);
 }
 
 namespace

@@ -1,9 +1,5 @@
 #pragma once
 
-#include "ui/widgets/colours.h"
-
-#include <QColor>
-#include <QPixmap>
 #include <QRect>
 #include <QStringList>
 #include <QWidget>
@@ -42,6 +38,10 @@ public:
     bool isMarked(int index) const;
     // The file name a cell shows, empty past the grid's end.
     QString name(int index) const;
+    // The tips over a cell's picture (why it could not be read) and its caption (the name),
+    // as rich text; empty for none.
+    QString pictureTip(int index) const;
+    QString captionTip(int index) const;
 
     // The cell the keys work on: framed while the view has the focus. Moving it marks nothing.
     int focusCell() const { return m_focus; }
@@ -100,73 +100,3 @@ private:
 
 // Screen readers see each cell of the grid as an item of a list.
 void installThumbnailAccessibility();
-
-// Thumbnail i as the window's code names it, Image1(i) and Label1(i): a view of one cell.
-class GridCell
-{
-public:
-    // The caption's side answers for the tip with the name, the picture's with the reason
-    // it could not be read.
-    GridCell(const ThumbnailView &view, const GridCells &cells, int index, bool caption = false)
-        : m_view(view)
-        , m_cells(cells)
-        , m_index(index)
-        , m_caption(caption)
-    {
-    }
-    // The picture, null while it is not read or not held.
-    QPixmap picture() const;
-    bool isBroken() const;
-    bool isPending() const;
-    QString caption() const;
-    QString toolTip() const { return m_caption ? captionTip() : pictureTip(); }
-    QString pictureTip() const;
-    QString captionTip() const;
-    QStringList shownLines() const;
-    bool isMarked() const;
-    bool isOpaque() const { return isMarked(); }
-    bool hasBorder() const { return isMarked(); }
-    QColor backColor() const { return colours::markBack; }
-    QRect geometry() const { return ThumbnailView::pictureRect(m_index); }
-    QPoint pos() const { return geometry().topLeft(); }
-
-private:
-    const ThumbnailView &m_view;
-    const GridCells &m_cells;
-    int m_index;
-    bool m_caption;
-};
-
-// Image1 and Label1: thumbnail i, or nothing (== nullptr) past the grid's end. Thumbnail 0
-// is always there, with an empty caption when the grid is empty.
-class GridCellArray
-{
-public:
-    class Ref
-    {
-    public:
-        Ref(const ThumbnailView *view, const GridCells *cells, int index, bool caption);
-        const GridCell *operator->() const { return &m_cell; }
-        bool operator==(std::nullptr_t) const { return !m_valid; }
-
-    private:
-        GridCell m_cell;
-        bool m_valid;
-    };
-
-    GridCellArray() = default;
-    GridCellArray(const ThumbnailView *view, const GridCells *cells, bool captions)
-        : m_view(view)
-        , m_cells(cells)
-        , m_captions(captions)
-    {
-    }
-    Ref operator()(int index) const { return Ref(m_view, m_cells, index, m_captions); }
-    // One past the last thumbnail.
-    int ubound() const;
-
-private:
-    const ThumbnailView *m_view = nullptr;
-    const GridCells *m_cells = nullptr;
-    bool m_captions = false;
-};

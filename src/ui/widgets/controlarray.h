@@ -5,7 +5,7 @@
 #include <vector>
 
 // A group of like controls addressed by index, as Image1(i). Element 0 is made with the
-// window; load(i) adds a hidden copy made by the window's factory, unload(i) removes it.
+// window; load(i) adds a hidden copy made by the window's factory.
 template <class W>
 class ControlArray
 {
@@ -37,19 +37,6 @@ public:
             slot->hide();
         }
         return slot;
-    }
-
-    // deleteLater keeps this safe inside the control's own event handler.
-    void unload(int index)
-    {
-        W *item = (*this)(index);
-        if (item == nullptr || index == 0)
-            return;
-        item->hide();
-        item->deleteLater();
-        m_items[static_cast<size_t>(index)] = nullptr;
-        while (m_items.size() > 1 && m_items.back() == nullptr)
-            m_items.pop_back();
     }
 
     // One past the highest loaded index.

@@ -2,6 +2,7 @@
 #include "core/state/gridcells.h"
 #include "support/fakeservices.h"
 #include "support/faultsupport.h"
+#include "support/picturefolders.h"
 #include "support/testpictures.h"
 #include "ui/main/frmmain.h"
 #include "ui/widgets/filelistbox.h"
@@ -110,12 +111,13 @@ private Q_SLOTS:
             QVERIFY(QDir::setCurrent(m_temp.path()));
             frmMain window(services, loader);
             QVERIFY(window.Form_Load());
-            QVERIFY(window.gridNames().isEmpty());
+            QVERIFY(control<ThumbnailGrid>(window).cells().names().isEmpty());
             window.openFolder(start);
-            QCOMPARE(window.Dir1->path(), start);
-            QCOMPARE(window.gridCells().folder(), start);
-            QVERIFY(!window.gridNames().isEmpty());
-            QCOMPARE(window.gridNames(), window.File1->fileNames());
+            QCOMPARE(control<FolderListBox>(window, "Dir1").path(), start);
+            QCOMPARE(control<ThumbnailGrid>(window).cells().folder(), start);
+            QVERIFY(!control<ThumbnailGrid>(window).cells().names().isEmpty());
+            QCOMPARE(control<ThumbnailGrid>(window).cells().names(),
+                control<FileListBox>(window, "File1").fileNames());
             QCOMPARE(QDir::currentPath(), start);
         }
         QVERIFY(services.boxesFake.shown.empty());

@@ -1,5 +1,4 @@
-#include "support/fakeservices.h"
-#include "support/testpictures.h"
+#include "support/picturefolders.h"
 #include "ui/info/help.h"
 #include "ui/info/helpbrowser.h"
 #include "ui/main/frmmain.h"
@@ -25,7 +24,7 @@ class TestHelp : public QObject
 
     void open()
     {
-        m_main->mnuHelpContents->trigger();
+        control<QAction>(*m_main, "mnuHelpContents").trigger();
         m_help = m_main->helpWindow();
     }
     QUrl page(const char *name) const { return QUrl::fromLocalFile(m_folder.filePath(name)); }

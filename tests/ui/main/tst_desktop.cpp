@@ -128,25 +128,28 @@ private slots:
                                QPalette::ColorRole back) {
             return colours::contrast(widget->palette().color(text), widget->palette().color(back));
         };
-        QVERIFY(check(w.Label3, QPalette::WindowText, QPalette::Window) >= readable);
+        QVERIFY(check(&control<QLabel>(w, "Label3"), QPalette::WindowText, QPalette::Window)
+            >= readable);
         QVERIFY(check(w.renameWindow()->List2, QPalette::Text, QPalette::Base) >= readable);
 
         // A marked caption is dark on its light yellow.
-        w.mnuEditSelectAll->trigger();
-        QVERIFY(w.Label1(0)->isOpaque());
-        QVERIFY(colours::contrast(darkest(w.picInner, w.Label1(0)->geometry()), colours::markBack)
+        control<QAction>(w, "mnuEditSelectAll").trigger();
+        QVERIFY(control<ThumbnailView>(w, "picInner").isMarked(0));
+        QVERIFY(colours::contrast(
+                    darkest(&control<ThumbnailView>(w, "picInner"), ThumbnailView::pictureRect(0)),
+                    colours::markBack)
             >= readable);
     }
 
     void contextMenuOnTheGrid()
     {
         frmMain &w = openMain();
-        QContextMenuEvent click(
-            QContextMenuEvent::Mouse, QPoint(300, 300), w.picOuter->mapToGlobal(QPoint(300, 300)));
-        QApplication::sendEvent(w.picOuter, &click);
-        QMenu *menu = w.gridMenu();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(300, 300),
+            control<QWidget>(w, "picOuter").mapToGlobal(QPoint(300, 300)));
+        QApplication::sendEvent(&control<QWidget>(w, "picOuter"), &click);
+        QMenu *menu = &control<QMenu>(w, "gridMenu");
         QTRY_VERIFY(menu->isVisible());
-        QVERIFY(menu->actions().contains(w.mnuEditDelete));
+        QVERIFY(menu->actions().contains(&control<QAction>(w, "mnuEditDelete")));
         menu->close();
 
         QAction *showFolder = menu->actions().last();
@@ -165,21 +168,23 @@ private slots:
         frmMain &w = openMain();
         w.state().setSettings({ .keepPairs = true });
         FakeBoxes &boxes = m_session->services.boxesFake;
-        w.mnuEditSelectAll->trigger();
-        const QList<QListWidgetItem *> found = w.Dir1->findItems("dest", Qt::MatchExactly);
+        control<QAction>(w, "mnuEditSelectAll").trigger();
+        const QList<QListWidgetItem *> found
+            = control<FolderListBox>(w, "Dir1").findItems("dest", Qt::MatchExactly);
         QCOMPARE(found.size(), 1);
 
         QMimeData files;
         files.setUrls({ QUrl::fromLocalFile(m_pictures + "/a.jpg"),
             QUrl::fromLocalFile(m_pictures + "/b.jpg") });
         // As a drag from a file manager comes: it enters over the folder and is dropped there.
-        const QPoint onFolder = w.Dir1->visualItemRect(found.first()).center();
+        const QPoint onFolder
+            = control<FolderListBox>(w, "Dir1").visualItemRect(found.first()).center();
         const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
         QDragEnterEvent enter(onFolder, offered, &files, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(w.Dir1->viewport(), &enter);
+        QApplication::sendEvent(control<FolderListBox>(w, "Dir1").viewport(), &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(onFolder, offered, &files, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(w.Dir1->viewport(), &drop);
+        QApplication::sendEvent(control<FolderListBox>(w, "Dir1").viewport(), &drop);
         QVERIFY(drop.isAccepted());
         // The file manager is told of a copy, so that it removes nothing itself.
         QCOMPARE(drop.dropAction(), Qt::CopyAction);
@@ -190,8 +195,8 @@ private slots:
             QFile::exists(m_pictures + "/dest/a.jpg") && QFile::exists(m_pictures + "/dest/a.nef"));
         // The file of the same name already there is kept, and so is the one dropped.
         QVERIFY(testpictures::centre(QImage(m_pictures + "/dest/b.jpg")).green() > 128);
-        QCOMPARE(w.gridNames(), QStringList { "b.jpg" });
-        QCOMPARE(w.List1->count(), 0);
+        QCOMPARE(control<ThumbnailGrid>(w).cells().names(), QStringList { "b.jpg" });
+        QCOMPARE(control<QListWidget>(w, "List1").count(), 0);
     }
 };
 

@@ -69,20 +69,22 @@ private Q_SLOTS:
         QVERIFY(m_pics->open(s.w, pics));
         QVERIFY(QDir(pics).removeRecursively());
         // The cells stay, as "no picture": the button builds from the list it has.
-        s.w.setThumbnailsManual(true);
-        QTest::mouseClick(s.w.ButtonLoadThumbs, Qt::LeftButton);
-        QVERIFY(s.w.gridCells().waitUntilBuilt());
-        QVERIFY(s.w.Image1(1)->isBroken() && s.w.Label1(1)->caption() == "b.jpg");
+        s.w.state().setThumbManual(true);
+        QTest::mouseClick(&control<QPushButton>(s.w, "ButtonLoadThumbs"), Qt::LeftButton);
+        QVERIFY(control<ThumbnailGrid>(s.w).cells().waitUntilBuilt());
+        QVERIFY((control<ThumbnailGrid>(s.w).cells().cell(1).shown == GridCells::Shown::Broken)
+            && control<ThumbnailView>(s.w, "picInner").name(1) == "b.jpg");
         const auto &shown = s.services.boxesFake.shown;
         QVERIFY(shown.empty());
         // A folder under it cannot be opened; the one above it can.
-        QVERIFY(openInFolderList(s.w.Dir1, "sub"));
+        QVERIFY(openInFolderList(&control<FolderListBox>(s.w, "Dir1"), "sub"));
         QCOMPARE(shown,
             (std::vector<FakeBoxes::Shown> { { cannotOpen.arg(pics + "/sub"), 16, "Ravelin" } }));
-        QCOMPARE(s.w.Dir1->path(), pics);
-        QVERIFY(openInFolderList(s.w.Dir1, QFileInfo(m_pics->path()).fileName()));
-        QCOMPARE(s.w.Dir1->path(), m_pics->path());
-        QCOMPARE(s.w.File1->fileNames(), QStringList({ "top.jpg" }));
+        QCOMPARE(control<FolderListBox>(s.w, "Dir1").path(), pics);
+        QVERIFY(openInFolderList(
+            &control<FolderListBox>(s.w, "Dir1"), QFileInfo(m_pics->path()).fileName()));
+        QCOMPARE(control<FolderListBox>(s.w, "Dir1").path(), m_pics->path());
+        QCOMPARE(control<FileListBox>(s.w, "File1").fileNames(), QStringList({ "top.jpg" }));
         QCOMPARE(shown.size(), 1u);
     }
 
@@ -98,13 +100,15 @@ private Q_SLOTS:
             const faults::Unprivileged user;
             QVERIFY(m_pics->open(s.w, pics));
             // A file that cannot be read is a cell without a picture; no box for it.
-            QCOMPARE(s.w.File1->fileNames(), QStringList({ "a.jpg", "secret.jpg" }));
-            QVERIFY(!s.w.Image1(0)->isBroken() && s.w.Image1(1)->isBroken());
+            QCOMPARE(control<FileListBox>(s.w, "File1").fileNames(),
+                QStringList({ "a.jpg", "secret.jpg" }));
+            QVERIFY(!(control<ThumbnailGrid>(s.w).cells().cell(0).shown == GridCells::Shown::Broken)
+                && (control<ThumbnailGrid>(s.w).cells().cell(1).shown == GridCells::Shown::Broken));
             QVERIFY(s.services.boxesFake.shown.empty());
-            QVERIFY(openInFolderList(s.w.Dir1, "locked"));
+            QVERIFY(openInFolderList(&control<FolderListBox>(s.w, "Dir1"), "locked"));
         }
         QCOMPARE(s.services.boxesFake.texts(), QStringList { cannotOpen.arg(locked) });
-        QCOMPARE(s.w.Dir1->path(), pics);
+        QCOMPARE(control<FolderListBox>(s.w, "Dir1").path(), pics);
     }
 
     void symbolicLinkLoop()
@@ -117,16 +121,18 @@ private Q_SLOTS:
         MainSession s;
         QVERIFY(m_pics->open(s.w, pics));
         // Links that lead nowhere are not pictures.
-        QCOMPARE(s.w.File1->fileNames(), QStringList({ "a.jpg" }));
+        QCOMPARE(control<FileListBox>(s.w, "File1").fileNames(), QStringList({ "a.jpg" }));
         // Going round the loop gets deeper until the system stops following the links there
         // (the link is then no folder to list); the program never hangs.
         const auto &shown = s.services.boxesFake.shown;
         for (int i = 0; i < 60 && shown.empty(); ++i) {
-            QVERIFY(openInFolderList(s.w.Dir1, "loop", true));
-            QVERIFY2(!shown.empty() || s.w.Label1(0)->caption() == "a.jpg",
-                qPrintable(s.w.Dir1->path() + ": " + s.w.File1->fileNames().join(',')));
+            QVERIFY(openInFolderList(&control<FolderListBox>(s.w, "Dir1"), "loop", true));
+            QVERIFY2(!shown.empty() || control<ThumbnailView>(s.w, "picInner").name(0) == "a.jpg",
+                qPrintable(control<FolderListBox>(s.w, "Dir1").path() + ": "
+                    + control<FileListBox>(s.w, "File1").fileNames().join(',')));
         }
-        QVERIFY2(s.w.Dir1->path().endsWith("/loop/loop"), qPrintable(s.w.Dir1->path()));
+        QVERIFY2(control<FolderListBox>(s.w, "Dir1").path().endsWith("/loop/loop"),
+            qPrintable(control<FolderListBox>(s.w, "Dir1").path()));
         QVERIFY(shown.empty() || shown[0].code == 16);
     }
 

@@ -58,17 +58,16 @@ struct GatedSession {
 
 QStringList captions(const frmMain &w)
 {
+    const auto &view = control<ThumbnailView>(w, "picInner");
     QStringList result;
-    for (int i = 0; i < w.Image1.ubound(); ++i) {
-        if (!w.Label1(i)->caption().isEmpty())
-            result.append(w.Label1(i)->caption());
-    }
+    for (int i = 0; i < view.cellCount(); ++i)
+        result.append(view.name(i));
     return result;
 }
 
 QColor centreOf(const frmMain &w, int i)
 {
-    return testpictures::centre(w.Image1(i)->picture().toImage());
+    return testpictures::centre(control<ThumbnailGrid>(w).cells().cell(i).image);
 }
 
 QStringList numbered(int count)
@@ -105,7 +104,7 @@ struct PaintCounter : QObject {
 
 void clickAt(frmMain &w, QPoint at)
 {
-    QTest::mouseClick(w.picInner, Qt::LeftButton, {}, at);
+    QTest::mouseClick(&control<ThumbnailView>(w, "picInner"), Qt::LeftButton, {}, at);
 }
 } // namespace
 
@@ -138,7 +137,7 @@ private:
             return false;
         w.show();
         w.activateWindow();
-        return QTest::qWaitForWindowActive(&w) && w.Dir1->setPath(folder);
+        return QTest::qWaitForWindowActive(&w) && control<FolderListBox>(w, "Dir1").setPath(folder);
     }
 
     std::unique_ptr<PictureFolders> m_folders;
@@ -152,8 +151,8 @@ void TestGrid::startsWithNoGrid()
     frmMain &w = s.w;
     QVERIFY(w.Form_Load());
     // The lists show the folder current at start; no thumbnails are built yet.
-    QCOMPARE(w.Dir1->path(), folder);
-    QCOMPARE(w.File1->fileNames(), QStringList({ "A.jpg", "b.jpg" }));
+    QCOMPARE(control<FolderListBox>(w, "Dir1").path(), folder);
+    QCOMPARE(control<FileListBox>(w, "File1").fileNames(), QStringList({ "A.jpg", "b.jpg" }));
     QVERIFY(captions(w).isEmpty());
     QCOMPARE(s.loader.reads(), 0);
 
@@ -161,9 +160,9 @@ void TestGrid::startsWithNoGrid()
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QCOMPARE(QApplication::focusWidget(), w.Dir1);
+    QCOMPARE(QApplication::focusWidget(), &control<FolderListBox>(w, "Dir1"));
     QVERIFY(write(QDir(folder).filePath("new.jpg"), Qt::red));
-    QTest::keyClick(w.Dir1, Qt::Key_Return);
+    QTest::keyClick(&control<FolderListBox>(w, "Dir1"), Qt::Key_Return);
     QCOMPARE(captions(w), QStringList({ "A.jpg", "b.jpg", "new.jpg" }));
 
     QTest::keyClick(&w, Qt::Key_X, Qt::ControlModifier);
@@ -198,43 +197,43 @@ void TestGrid::drives()
     const auto &shown = s.services.boxesFake.shown;
     s.services.drivesFake.list = { { "c: [disk]", m_folders->path() },
         { "z: [no disc]", m_folders->path("gone") }, { "d: [card]", second } };
-    w.Drive1->refresh();
+    control<DriveListBox>(w, "Drive1").refresh();
     QVERIFY(m_folders->open(w, first));
 
     // Keys and the wheel only move through the drives until Enter; leaving the list shows the
     // drive of the folder again.
-    w.Drive1->setFocus();
-    QTest::keyClick(w.Drive1, Qt::Key_Down);
-    QWheelEvent wheel(QPointF(5, 5), w.Drive1->mapToGlobal(QPointF(5, 5)), {}, { 0, -120 },
-        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(w.Drive1, &wheel);
-    QCOMPARE(w.Drive1->currentIndex(), 1);
-    w.Dir1->setFocus();
-    QCOMPARE(w.Drive1->currentIndex(), 0);
+    control<DriveListBox>(w, "Drive1").setFocus();
+    QTest::keyClick(&control<DriveListBox>(w, "Drive1"), Qt::Key_Down);
+    QWheelEvent wheel(QPointF(5, 5), control<DriveListBox>(w, "Drive1").mapToGlobal(QPointF(5, 5)),
+        {}, { 0, -120 }, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&control<DriveListBox>(w, "Drive1"), &wheel);
+    QCOMPARE(control<DriveListBox>(w, "Drive1").currentIndex(), 1);
+    control<FolderListBox>(w, "Dir1").setFocus();
+    QCOMPARE(control<DriveListBox>(w, "Drive1").currentIndex(), 0);
 
     // A drive without a medium: one message, and everything still shows the folder before.
-    w.Drive1->setFocus();
-    QTest::keyClick(w.Drive1, Qt::Key_Down);
-    QTest::keyClick(w.Drive1, Qt::Key_Return);
+    control<DriveListBox>(w, "Drive1").setFocus();
+    QTest::keyClick(&control<DriveListBox>(w, "Drive1"), Qt::Key_Down);
+    QTest::keyClick(&control<DriveListBox>(w, "Drive1"), Qt::Key_Return);
     QVERIFY(
         shown == std::vector<FakeBoxes::Shown>({ { "Drive Can not be found.", 16, "Ravelin" } }));
-    QCOMPARE(w.File1->path(), first);
+    QCOMPARE(control<FileListBox>(w, "File1").path(), first);
     QCOMPARE(captions(w), QStringList({ "a.jpg" }));
 
     // A drive with a medium opens its root; up from there the list shows the drive holding it.
-    QTest::keyClick(w.Drive1, Qt::Key_Down);
-    QTest::keyClick(w.Drive1, Qt::Key_Return);
-    QCOMPARE(w.Dir1->path(), second);
+    QTest::keyClick(&control<DriveListBox>(w, "Drive1"), Qt::Key_Down);
+    QTest::keyClick(&control<DriveListBox>(w, "Drive1"), Qt::Key_Return);
+    QCOMPARE(control<FolderListBox>(w, "Dir1").path(), second);
     QCOMPARE(captions(w), QStringList({ "x.jpg" }));
     QCOMPARE(s.services.mouseFake.depth, 0);
-    QTest::keyClick(w.Dir1, Qt::Key_Up);
-    QTest::keyClick(w.Dir1, Qt::Key_Return);
-    QCOMPARE(w.Drive1->currentText(), QStringLiteral("c: [disk]"));
+    QTest::keyClick(&control<FolderListBox>(w, "Dir1"), Qt::Key_Up);
+    QTest::keyClick(&control<FolderListBox>(w, "Dir1"), Qt::Key_Return);
+    QCOMPARE(control<DriveListBox>(w, "Drive1").currentText(), QStringLiteral("c: [disk]"));
 
     // A card put in after the start is there when the list opens.
     s.services.drivesFake.list.push_back({ "e: [new card]", first });
-    QTest::keyClick(w.Drive1, Qt::Key_Down, Qt::AltModifier);
-    QCOMPARE(w.Drive1->count(), 4);
+    QTest::keyClick(&control<DriveListBox>(w, "Drive1"), Qt::Key_Down, Qt::AltModifier);
+    QCOMPARE(control<DriveListBox>(w, "Drive1").count(), 4);
 }
 
 void TestGrid::gridGeometryAndHits_data()
@@ -255,7 +254,7 @@ void TestGrid::gridGeometryAndHits()
     frmMain &w = s.w;
     QVERIFY(m_folders->open(w, m_folders->make("grid", numbered(count))));
     QCOMPARE(captions(w), numbered(count));
-    QCOMPARE(w.VBar->maximum(), scrollMax);
+    QCOMPARE(control<QScrollBar>(w, "VBar").maximum(), scrollMax);
 
     // Only a picture takes a click: not its caption, nor the gaps, nor the space past the end.
     const int last = count - 1;
@@ -266,18 +265,19 @@ void TestGrid::gridGeometryAndHits()
     for (const auto &[at, cell] : hits) {
         w.state().clearSelection();
         clickAt(w, at);
-        QCOMPARE(listTexts(w.List1),
+        QCOMPARE(listTexts(&control<QListWidget>(w, "List1")),
             cell < 0 ? QStringList()
-                     : QStringList(QDir(w.Dir1->path()).filePath(numbered(count)[cell])));
+                     : QStringList(QDir(control<FolderListBox>(w, "Dir1").path())
+                                       .filePath(numbered(count)[cell])));
     }
 
     // The wheel and the scroll bar move the canvas; a new grid starts at its top.
-    QWheelEvent wheel(QPointF(50, 50), w.picOuter->mapToGlobal(QPointF(50, 50)), {}, { 0, -120 },
-        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(w.picOuter, &wheel);
-    QCOMPARE(w.picInner->y(), 10 - std::min(90, scrollMax));
-    w.ButtonLoadThumbs_Click();
-    QCOMPARE(w.picInner->y(), 10);
+    QWheelEvent wheel(QPointF(50, 50), control<QWidget>(w, "picOuter").mapToGlobal(QPointF(50, 50)),
+        {}, { 0, -120 }, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&control<QWidget>(w, "picOuter"), &wheel);
+    QCOMPARE(control<ThumbnailView>(w, "picInner").y(), 10 - std::min(90, scrollMax));
+    control<ThumbnailGrid>(w).ButtonLoadThumbs_Click();
+    QCOMPARE(control<ThumbnailView>(w, "picInner").y(), 10);
 }
 
 void TestGrid::answersWhileTheGridBuilds()
@@ -290,33 +290,35 @@ void TestGrid::answersWhileTheGridBuilds()
     // The folder is open at once: every cell with its caption, no picture read yet, and the
     // pointer says the window is busy but usable.
     QCOMPARE(captions(w), numbered(60));
-    QVERIFY(w.Image1(0)->isPending());
-    QCOMPARE(w.ProgressBar1->value(), 0);
-    QCOMPARE(w.picOuter->cursor().shape(), Qt::BusyCursor);
+    QVERIFY((control<ThumbnailGrid>(w).cells().cell(0).shown == GridCells::Shown::Pending));
+    QCOMPARE(control<QProgressBar>(w, "ProgressBar1").value(), 0);
+    QCOMPARE(control<QWidget>(w, "picOuter").cursor().shape(), Qt::BusyCursor);
 
     // A click on a cell not read yet selects it, at once; so does Select All.
-    clickAt(w, w.Image1(7)->geometry().center());
-    QCOMPARE(listTexts(w.List1), QStringList(QDir(folder).filePath("IMG_00007.JPG")));
-    QVERIFY(w.Label1(7)->isOpaque());
-    w.mnuEditSelectAll->trigger();
-    QCOMPARE(w.List1->count(), 60);
+    clickAt(w, ThumbnailView::pictureRect(7).center());
+    QCOMPARE(listTexts(&control<QListWidget>(w, "List1")),
+        QStringList(QDir(folder).filePath("IMG_00007.JPG")));
+    QVERIFY(control<ThumbnailView>(w, "picInner").isMarked(7));
+    control<QAction>(w, "mnuEditSelectAll").trigger();
+    QCOMPARE(control<QListWidget>(w, "List1").count(), 60);
 
     // The rows on screen are read first; scrolled to the end, the last rows go next.
     s.loader.let(20);
-    QTRY_COMPARE(w.gridCells().done(), 20);
+    QTRY_COMPARE(control<ThumbnailGrid>(w).cells().done(), 20);
     QCOMPARE(s.loader.asked().mid(0, 20), numbered(20));
-    QVERIFY(w.ProgressBar1->value() > 0 && w.ProgressBar1->value() < 100);
-    w.VBar->setValue(w.VBar->maximum());
+    QVERIFY(control<QProgressBar>(w, "ProgressBar1").value() > 0
+        && control<QProgressBar>(w, "ProgressBar1").value() < 100);
+    control<QScrollBar>(w, "VBar").setValue(control<QScrollBar>(w, "VBar").maximum());
     s.loader.let(22);
-    QTRY_COMPARE(w.gridCells().done(), 42);
+    QTRY_COMPARE(control<ThumbnailGrid>(w).cells().done(), 42);
     // Cells 20 and 21 were under way when the grid scrolled.
     QCOMPARE(s.loader.asked().mid(22, 15), numbered(60).mid(45, 15));
 
     s.loader.let(1 << 20);
-    QVERIFY(w.gridCells().waitUntilBuilt());
-    QCOMPARE(w.ProgressBar1->value(), 100);
-    QCOMPARE(w.picOuter->cursor().shape(), Qt::ArrowCursor);
-    QVERIFY(!w.Image1(59)->picture().isNull());
+    QVERIFY(control<ThumbnailGrid>(w).cells().waitUntilBuilt());
+    QCOMPARE(control<QProgressBar>(w, "ProgressBar1").value(), 100);
+    QCOMPARE(control<QWidget>(w, "picOuter").cursor().shape(), Qt::ArrowCursor);
+    QVERIFY(!control<ThumbnailGrid>(w).cells().cell(59).image.isNull());
 }
 
 void TestGrid::folderChangeCancelsTheBuild()
@@ -329,13 +331,13 @@ void TestGrid::folderChangeCancelsTheBuild()
     frmMain &w = s.w;
     QVERIFY(openUnbuilt(w, big));
     s.loader.let(3);
-    QTRY_COMPARE(w.gridCells().done(), 3);
+    QTRY_COMPARE(control<ThumbnailGrid>(w).cells().done(), 3);
 
-    QVERIFY(w.Dir1->setPath(small));
+    QVERIFY(control<FolderListBox>(w, "Dir1").setPath(small));
     QCOMPARE(captions(w), names);
     s.loader.let(1 << 20);
-    QVERIFY(w.gridCells().waitUntilBuilt());
-    QCOMPARE(w.ProgressBar1->value(), 100);
+    QVERIFY(control<ThumbnailGrid>(w).cells().waitUntilBuilt());
+    QCOMPARE(control<QProgressBar>(w, "ProgressBar1").value(), 100);
     // Every cell shows its own picture, none of the folder left.
     for (int i = 0; i < names.size(); ++i) {
         const QColor own = testpictures::centre(QImage(QDir(small).filePath(names[i])));
@@ -352,33 +354,34 @@ void TestGrid::heldThumbnailsStayNearTheScreen()
     const QString folder = tinyPictures(*m_folders, "large", 400);
     MainSession s;
     frmMain &w = s.w;
-    GridCells &cells = w.gridCells();
+    GridCells &cells = control<ThumbnailGrid>(w).cells();
     cells.setMargin(25);
     w.pictureCache().setBudget(0);
     QVERIFY(m_folders->open(w, folder));
     QCOMPARE(cells.done(), 400);
     // The screen's 20 cells and 25 after them hold their thumbnails; the rest let go of them.
     QCOMPARE(cells.heldThumbnails(), 45);
-    QVERIFY(w.Image1(399)->picture().isNull() && !w.Image1(399)->isBroken());
+    QVERIFY(control<ThumbnailGrid>(w).cells().cell(399).image.isNull()
+        && !(control<ThumbnailGrid>(w).cells().cell(399).shown == GridCells::Shown::Broken));
 
     // Scrolled to the end, the cells there read theirs again and those at the top let go.
-    w.VBar->setValue(w.VBar->maximum());
+    control<QScrollBar>(w, "VBar").setValue(control<QScrollBar>(w, "VBar").maximum());
     QVERIFY(cells.waitUntilBuilt());
-    QVERIFY(!w.Image1(399)->picture().isNull());
-    QVERIFY(w.Image1(0)->picture().isNull());
+    QVERIFY(!control<ThumbnailGrid>(w).cells().cell(399).image.isNull());
+    QVERIFY(control<ThumbnailGrid>(w).cells().cell(0).image.isNull());
     QVERIFY(cells.heldThumbnails() <= 20 + 25);
 
     // Select All is one repaint of the grid, whatever its size.
-    PaintCounter paints(w.picInner);
-    w.mnuEditSelectAll->trigger();
-    QCOMPARE(w.List1->count(), 400);
+    PaintCounter paints(&control<ThumbnailView>(w, "picInner"));
+    control<QAction>(w, "mnuEditSelectAll").trigger();
+    QCOMPARE(control<QListWidget>(w, "List1").count(), 400);
     QTRY_VERIFY(paints.count > 0);
     QTest::qWait(20);
     QCOMPARE(paints.count, 1);
 
     // Leaving the folder lets go of its cells and their thumbnails; the cache keeps only what
     // its budget allows.
-    QVERIFY(w.Dir1->setPath(m_folders->path()));
+    QVERIFY(control<FolderListBox>(w, "Dir1").setPath(m_folders->path()));
     QCOMPARE(cells.count(), 0);
     QCOMPARE(cells.heldThumbnails(), 0);
     QCOMPARE(w.pictureCache().size(), 0);
@@ -395,11 +398,11 @@ void TestGrid::sameNameInTwoFolders()
     frmMain &w = s.w;
     QVERIFY(m_folders->open(w, first));
     const QColor firstColour = centreOf(w, 0);
-    QVERIFY(w.Dir1->setPath(second));
-    QVERIFY(w.gridCells().waitUntilBuilt());
+    QVERIFY(control<FolderListBox>(w, "Dir1").setPath(second));
+    QVERIFY(control<ThumbnailGrid>(w).cells().waitUntilBuilt());
     QVERIFY(testpictures::near(centreOf(w, 0), Qt::blue));
-    QVERIFY(w.Dir1->setPath(first));
-    QVERIFY(w.gridCells().waitUntilBuilt());
+    QVERIFY(control<FolderListBox>(w, "Dir1").setPath(first));
+    QVERIFY(control<ThumbnailGrid>(w).cells().waitUntilBuilt());
     QVERIFY(testpictures::near(centreOf(w, 0), firstColour));
     QCOMPARE(s.loader.reads(), 2);
 }
@@ -411,20 +414,27 @@ void TestGrid::longNamesAreCutShort()
     MainSession s;
     frmMain &w = s.w;
     QVERIFY(m_folders->open(w, m_folders->make("long", names)));
-    const QFontMetricsF metrics(w.picInner->font());
+    const QFontMetricsF metrics(control<ThumbnailView>(w, "picInner").font());
     for (int i = 0; i < names.size(); ++i) {
-        const QStringList lines = w.Label1(i)->shownLines();
+        const QStringList lines = control<ThumbnailView>(w, "picInner")
+                                      .captionLines(control<ThumbnailView>(w, "picInner").name(i));
         // Only whole lines, none wider than the caption, the last cut short; the tip gives the
         // whole name.
         QVERIFY(lines.size() * metrics.lineSpacing() <= 33 - 2);
         for (const QString &line : lines)
             QVERIFY2(metrics.horizontalAdvance(line) <= 101 - 4, qPrintable(line));
         QVERIFY(lines.last().endsWith(QChar(0x2026)));
-        QCOMPARE(shownTip(w.Label1(i)->captionTip()), names[i]);
+        QCOMPARE(shownTip(control<ThumbnailView>(w, "picInner").captionTip(i)), names[i]);
     }
     // A long name takes the lines that fit; a word too long for a line is not broken inside.
-    QVERIFY(w.Label1(0)->shownLines().size() >= 2);
-    QCOMPARE(w.Label1(1)->shownLines().size(), 1);
+    QVERIFY(control<ThumbnailView>(w, "picInner")
+                .captionLines(control<ThumbnailView>(w, "picInner").name(0))
+                .size()
+        >= 2);
+    QCOMPARE(control<ThumbnailView>(w, "picInner")
+                 .captionLines(control<ThumbnailView>(w, "picInner").name(1))
+                 .size(),
+        1);
 }
 
 void TestGrid::goneFolderLeavesTheList()
@@ -436,11 +446,13 @@ void TestGrid::goneFolderLeavesTheList()
     // A folder gone since the list was read: the message, then the list as the disk has it,
     // at the folder shown.
     QVERIFY(QDir(pics).rmdir("trip"));
-    s.w.Dir1->setCurrentItem(s.w.Dir1->findItems("trip", Qt::MatchExactly).value(0));
-    QTest::keyClick(s.w.Dir1, Qt::Key_Return);
+    control<FolderListBox>(s.w, "Dir1")
+        .setCurrentItem(
+            control<FolderListBox>(s.w, "Dir1").findItems("trip", Qt::MatchExactly).value(0));
+    QTest::keyClick(&control<FolderListBox>(s.w, "Dir1"), Qt::Key_Return);
     QCOMPARE(s.services.boxesFake.shown.size(), 1u);
-    QVERIFY(s.w.Dir1->findItems("trip", Qt::MatchExactly).isEmpty());
-    QCOMPARE(s.w.Dir1->currentItem()->text(), QStringLiteral("pics"));
+    QVERIFY(control<FolderListBox>(s.w, "Dir1").findItems("trip", Qt::MatchExactly).isEmpty());
+    QCOMPARE(control<FolderListBox>(s.w, "Dir1").currentItem()->text(), QStringLiteral("pics"));
 }
 
 QTEST_MAIN(TestGrid)

@@ -36,8 +36,8 @@ bool inView(frmMain &w, int index)
 {
     const QRect cell = ThumbnailView::pictureRect(index)
                            .united(ThumbnailView::captionRect(index))
-                           .translated(w.picInner->pos());
-    return w.picOuter->rect().contains(cell);
+                           .translated(control<ThumbnailView>(w, "picInner").pos());
+    return control<QWidget>(w, "picOuter").rect().contains(cell);
 }
 } // namespace
 
@@ -71,13 +71,14 @@ private:
         if (what.startsWith(QLatin1String("ctrl")))
             modifiers |= Qt::ControlModifier;
         if (what.endsWith(QLatin1String("click"))) {
-            QTest::mouseClick(w.picInner, Qt::LeftButton, modifiers,
+            QTest::mouseClick(&control<ThumbnailView>(w, "picInner"), Qt::LeftButton, modifiers,
                 ThumbnailView::pictureRect(arg.toInt()).center());
             return;
         }
         const QMetaEnum keys = QMetaEnum::fromType<Qt::Key>();
         const int key = keys.keyToValue(("Key_" + arg).toLatin1().constData());
-        QTest::keyClick(w.picInner, static_cast<Qt::Key>(key), modifiers);
+        QTest::keyClick(
+            &control<ThumbnailView>(w, "picInner"), static_cast<Qt::Key>(key), modifiers);
     }
 
 private slots:
@@ -112,11 +113,11 @@ private slots:
         QFETCH(QString, key);
         QFETCH(int, focus);
         frmMain &w = openMain();
-        w.picInner->setFocus();
-        w.picInner->setFocusCell(start);
-        w.scrollToCell(start);
+        control<ThumbnailView>(w, "picInner").setFocus();
+        control<ThumbnailView>(w, "picInner").setFocusCell(start);
+        control<ThumbnailGrid>(w).scrollToCell(start);
         run(w, QStringLiteral("key ") + key);
-        QCOMPARE(w.picInner->focusCell(), focus);
+        QCOMPARE(control<ThumbnailView>(w, "picInner").focusCell(), focus);
         QVERIFY(inView(w, focus));
         // The focus is not a mark.
         QCOMPARE(selectedNames(w), QStringList());
@@ -125,32 +126,34 @@ private slots:
     void tabAndTheFocusFrame()
     {
         frmMain &w = openMain();
-        QTest::keyClick(w.picInner, Qt::Key_Right);
+        QTest::keyClick(&control<ThumbnailView>(w, "picInner"), Qt::Key_Right);
         // Tab after the folder list reaches the grid.
-        w.Dir1->setFocus();
-        QTRY_VERIFY(w.Dir1->hasFocus());
-        QTest::keyClick(w.Dir1, Qt::Key_Tab);
-        QTRY_VERIFY(w.picInner->hasFocus());
+        control<FolderListBox>(w, "Dir1").setFocus();
+        QTRY_VERIFY(control<FolderListBox>(w, "Dir1").hasFocus());
+        QTest::keyClick(&control<FolderListBox>(w, "Dir1"), Qt::Key_Tab);
+        QTRY_VERIFY(control<ThumbnailView>(w, "picInner").hasFocus());
         // The gap round the cell, where only the frame is drawn.
         const QRect around = ThumbnailView::pictureRect(1).adjusted(-3, -3, 3, 3);
-        const QImage framed = w.picInner->grab(around).toImage();
-        w.Dir1->setFocus();
-        QTRY_VERIFY(framed != w.picInner->grab(around).toImage());
+        const QImage framed = control<ThumbnailView>(w, "picInner").grab(around).toImage();
+        control<FolderListBox>(w, "Dir1").setFocus();
+        QTRY_VERIFY(framed != control<ThumbnailView>(w, "picInner").grab(around).toImage());
     }
 
     void spaceMarksEnterAndEscPreview()
     {
         frmMain &w = openMain();
-        w.picInner->setFocus();
+        control<ThumbnailView>(w, "picInner").setFocus();
         run(w, "key Right");
         run(w, "key Space");
         QCOMPARE(selectedNames(w), QStringList { "p01.jpg" });
         run(w, "key Space");
         for (const Qt::Key close : { Qt::Key_Escape, Qt::Key_Return }) {
             run(w, "key Return");
-            QTRY_VERIFY(w.isPreviewShown() && w.Image4->hasFocus());
-            QTest::keyClick(w.Image4, close);
-            QTRY_VERIFY(!w.isPreviewShown() && w.picInner->hasFocus());
+            QTRY_VERIFY(
+                control<PicturePreview>(w).isShown() && control<ImageBox>(w, "Image4").hasFocus());
+            QTest::keyClick(&control<ImageBox>(w, "Image4"), close);
+            QTRY_VERIFY(!control<PicturePreview>(w).isShown()
+                && control<ThumbnailView>(w, "picInner").hasFocus());
         }
         // Enter shows the picture without marking it.
         QCOMPARE(selectedNames(w), QStringList());
@@ -181,7 +184,7 @@ private slots:
         QFETCH(QStringList, steps);
         QFETCH(QStringList, selected);
         frmMain &w = openMain();
-        w.picInner->setFocus();
+        control<ThumbnailView>(w, "picInner").setFocus();
         QSignalSpy changes(&w.state(), &BrowserState::selectionChanged);
         for (const QString &step : steps)
             run(w, step);
@@ -189,7 +192,8 @@ private slots:
         // One change of the selection for each step that changed it: one repaint.
         QVERIFY(changes.count() <= steps.count());
         for (int i = 0; i < pictures; ++i)
-            QCOMPARE(w.Image1(i)->isMarked(), selected.contains(w.gridNames()[i]));
+            QCOMPARE(control<ThumbnailView>(w, "picInner").isMarked(i),
+                selected.contains(control<ThumbnailGrid>(w).cells().names()[i]));
     }
 
     void dragOutCarriesTheMarkedFiles()
@@ -197,7 +201,7 @@ private slots:
         frmMain &w = openMain();
         run(w, QStringLiteral("click 3"));
         run(w, QStringLiteral("click 1"));
-        const std::unique_ptr<QMimeData> data(w.picInner->dragData());
+        const std::unique_ptr<QMimeData> data(control<ThumbnailView>(w, "picInner").dragData());
         const QDir folder(QDir::fromNativeSeparators(m_folder));
         QCOMPARE(data->urls(),
             (QList<QUrl> { QUrl::fromLocalFile(folder.filePath("p01.jpg")),
@@ -205,15 +209,15 @@ private slots:
 
         // A copy leaves all as it was; after a move the folder is read again, the selection
         // emptied.
-        Q_EMIT w.picInner->draggedOut(Qt::CopyAction);
+        Q_EMIT control<ThumbnailView>(w, "picInner").draggedOut(Qt::CopyAction);
         QCOMPARE(selectedNames(w), (QStringList { "p03.jpg", "p01.jpg" }));
         const QString moved = m_folders->make(QStringLiteral("moved"), {});
         for (const QString &name : QStringList { "p01.jpg", "p03.jpg" })
             QVERIFY(QFile::rename(folder.filePath(name), QDir(moved).filePath(name)));
-        Q_EMIT w.picInner->draggedOut(Qt::MoveAction);
-        QVERIFY(w.gridCells().waitUntilBuilt());
+        Q_EMIT control<ThumbnailView>(w, "picInner").draggedOut(Qt::MoveAction);
+        QVERIFY(control<ThumbnailGrid>(w).cells().waitUntilBuilt());
         QCOMPARE(selectedNames(w), QStringList());
-        QCOMPARE(w.gridNames().count(), pictures - 2);
+        QCOMPARE(control<ThumbnailGrid>(w).cells().names().count(), pictures - 2);
         for (const QString &name : QStringList { "p01.jpg", "p03.jpg" })
             QVERIFY(QFile::rename(QDir(moved).filePath(name), folder.filePath(name)));
     }
@@ -221,7 +225,8 @@ private slots:
     void cellsForScreenReaders()
     {
         frmMain &w = openMain();
-        QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(w.picInner);
+        QAccessibleInterface *grid
+            = QAccessible::queryAccessibleInterface(&control<ThumbnailView>(w, "picInner"));
         QVERIFY(grid != nullptr);
         QCOMPARE(grid->childCount(), pictures);
         QAccessibleInterface *cell = grid->child(4);
@@ -231,12 +236,13 @@ private slots:
         clickThumbnail(w, 4);
         QVERIFY(cell->state().selected && !grid->child(3)->state().selected);
         QCOMPARE(cell->text(QAccessible::Description), QStringLiteral("marked"));
-        const QPoint centre = w.picInner->mapToGlobal(ThumbnailView::pictureRect(4).center());
+        const QPoint centre = control<ThumbnailView>(w, "picInner")
+                                  .mapToGlobal(ThumbnailView::pictureRect(4).center());
         QCOMPARE(grid->childAt(centre.x(), centre.y()), cell);
 
         // Read once more after the folder is gone: no cells left.
-        w.mnuEditSelectNone->trigger();
-        w.UnloadThumbnails();
+        control<QAction>(w, "mnuEditSelectNone").trigger();
+        control<ThumbnailGrid>(w).UnloadThumbnails();
         QCOMPARE(grid->childCount(), 0);
         QVERIFY(!cell->isValid());
     }

@@ -71,12 +71,15 @@ private:
     // Selects a picture, then shows the window of the class by its menu command.
     QAction *openWith(const QByteArray &className)
     {
-        if (m_main->List1->count() == 0)
+        if (control<QListWidget>(*m_main, "List1").count() == 0)
             clickThumbnail(*m_main, 0);
-        const std::map<QByteArray, QAction *> commands { { "Rename", m_main->mnuRename },
-            { "MoveFileWindow", m_main->mnuMovePictures },
-            { "frmOptions", m_main->mnuToolsOptions }, { "Help", m_main->mnuHelpContents },
-            { "About", m_main->mnuHelpAbout } };
+        const std::map<QByteArray, QAction *> commands {
+            { "Rename", &control<QAction>(*m_main, "mnuRename") },
+            { "MoveFileWindow", &control<QAction>(*m_main, "mnuMovePictures") },
+            { "frmOptions", &control<QAction>(*m_main, "mnuToolsOptions") },
+            { "Help", &control<QAction>(*m_main, "mnuHelpContents") },
+            { "About", &control<QAction>(*m_main, "mnuHelpAbout") }
+        };
         QAction *command = commands.at(className);
         command->trigger();
         return command;
@@ -89,7 +92,7 @@ private slots:
         m_session.emplace();
         m_main = &m_session->w;
         QVERIFY(m_pictures.open(*m_main, m_pictures.make("pics", { "a.jpg", "b.jpg" })));
-        QCOMPARE(m_main->gridNames().size(), 2);
+        QCOMPARE(control<ThumbnailGrid>(*m_main).cells().names().size(), 2);
     }
     void cleanup() { m_session.reset(); }
 
@@ -107,7 +110,7 @@ private slots:
         QVERIFY(m_session->services.boxesFake.shown.empty());
 
         key(Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(m_main->List1->count(), 2);
+        QCOMPARE(control<QListWidget>(*m_main, "List1").count(), 2);
         key(Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(windows("Rename", true), 1);
         QVERIFY(m_main->renameWindow()->close());
@@ -115,7 +118,7 @@ private slots:
         QCOMPARE(windows("MoveFileWindow", true), 1);
         QTest::mouseClick(m_main->moveWindow()->Command1, Qt::LeftButton);
         key(Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(m_main->List1->count(), 0);
+        QCOMPARE(control<QListWidget>(*m_main, "List1").count(), 0);
         key(Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(windows("frmOptions", true), 1);
         QVERIFY(m_main->optionsWindow()->close());
@@ -219,25 +222,25 @@ private slots:
         const auto run = [&](const QString &job, const QStringList &files) {
             QVERIFY(m_pictures.select(w, files));
             if (job == "rename") {
-                w.mnuRename->trigger();
+                control<QAction>(w, "mnuRename").trigger();
                 QTest::keyClicks(w.renameWindow()->Text2, QStringLiteral("Holiday"));
                 QTest::keyClicks(w.renameWindow()->Text3, QStringLiteral("1"));
                 QTest::mouseClick(w.renameWindow()->Command1, Qt::LeftButton);
                 QTest::mouseClick(w.renameWindow()->Go, Qt::LeftButton);
             } else {
                 w.state().setSettings({ .deleteRecycle = job == "trash" });
-                w.mnuEditDelete->trigger();
+                control<QAction>(w, "mnuEditDelete").trigger();
             }
             boxes.shown.clear();
         };
         const QStringList both { "pics/a.jpg", "pics/b.jpg" };
-        QCOMPARE(w.mnuEditUndo->text(), "Undo");
-        QVERIFY(!w.mnuEditUndo->isEnabled());
+        QCOMPARE(control<QAction>(w, "mnuEditUndo").text(), "Undo");
+        QVERIFY(!control<QAction>(w, "mnuEditUndo").isEnabled());
         run("rename", both);
         QCOMPARE(m_pictures.files().filter("pics/"),
             QStringList({ "pics/Holiday 001.jpg", "pics/Holiday 002.jpg" }));
-        QCOMPARE(w.mnuEditUndo->text(), "Undo Rename of 2 Pictures");
-        QVERIFY(w.mnuEditUndo->isEnabled());
+        QCOMPARE(control<QAction>(w, "mnuEditUndo").text(), "Undo Rename of 2 Pictures");
+        QVERIFY(control<QAction>(w, "mnuEditUndo").isEnabled());
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
@@ -245,8 +248,8 @@ private slots:
             QStringList({ "Are you sure you want to UNDO the Rename of 2 Pictures ?",
                 "The Rename of 2 Pictures was undone." }));
         QCOMPARE(m_pictures.files().filter("pics/"), both);
-        QCOMPARE(w.mnuEditUndo->text(), "Undo");
-        QVERIFY(!w.mnuEditUndo->isEnabled());
+        QCOMPARE(control<QAction>(w, "mnuEditUndo").text(), "Undo");
+        QVERIFY(!control<QAction>(w, "mnuEditUndo").isEnabled());
 
         // Its end not recorded: stopped with every file done.
         run("trash", both);
@@ -263,10 +266,10 @@ private slots:
         QCOMPARE(m_pictures.files().filter("pics/"), both);
 
         run("trash", { "pics/a.jpg" });
-        QCOMPARE(w.mnuEditUndo->text(), "Undo Delete of 1 Picture");
+        QCOMPARE(control<QAction>(w, "mnuEditUndo").text(), "Undo Delete of 1 Picture");
         run("delete", { "pics/b.jpg" });
-        QCOMPARE(w.mnuEditUndo->text(), "Undo");
-        QVERIFY(!w.mnuEditUndo->isEnabled());
+        QCOMPARE(control<QAction>(w, "mnuEditUndo").text(), "Undo");
+        QVERIFY(!control<QAction>(w, "mnuEditUndo").isEnabled());
 
         const QString damaged = "The record Ravelin keeps of its last batch is damaged, so "
                                 "nothing was done with it: ";

@@ -46,10 +46,13 @@ namespace
 QList<int> marks(const frmMain &w)
 {
     QList<int> result;
-    for (int i = 0; i < w.Image1.ubound(); ++i)
-        result.append(int(w.Image1(i)->isMarked()));
-    const int enabled = int(w.mnuEditSelectNone->isEnabled()) + int(w.mnuEditDelete->isEnabled())
-        + int(w.mnuRename->isEnabled()) + int(w.mnuMovePictures->isEnabled());
+    const auto &view = control<ThumbnailView>(w, "picInner");
+    for (int i = 0; i < view.cellCount(); ++i)
+        result.append(int(view.isMarked(i)));
+    const int enabled = int(control<QAction>(w, "mnuEditSelectNone").isEnabled())
+        + int(control<QAction>(w, "mnuEditDelete").isEnabled())
+        + int(control<QAction>(w, "mnuRename").isEnabled())
+        + int(control<QAction>(w, "mnuMovePictures").isEnabled());
     result.append(enabled == 4 ? 1 : enabled == 0 ? 0 : -1);
     return result;
 }
@@ -76,26 +79,26 @@ void TestSelection::clicksMarksAndCommands()
     clickThumbnail(w, 0);
     clickThumbnail(w, 2);
     // The same names in another folder are other files: not marked.
-    QVERIFY(w.Dir1->setPath(second));
+    QVERIFY(control<FolderListBox>(w, "Dir1").setPath(second));
     QCOMPARE(marks(w), QList<int>({ 0, 0, 1 }));
     clickThumbnail(w, 1);
-    QCOMPARE(
-        listTexts(w.List1), QStringList({ first + "/a.jpg", first + "/c.jpg", second + "/b.jpg" }));
+    QCOMPARE(listTexts(&control<QListWidget>(w, "List1")),
+        QStringList({ first + "/a.jpg", first + "/c.jpg", second + "/b.jpg" }));
     // Back in the first folder, the rebuilt grid marks what is selected there.
-    QVERIFY(w.Dir1->setPath(first));
+    QVERIFY(control<FolderListBox>(w, "Dir1").setPath(first));
     QCOMPARE(marks(w), QList<int>({ 1, 0, 1, 1 }));
     // Select None empties the list, entries of other folders too.
     QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
-    QCOMPARE(w.List1->count(), 0);
+    QCOMPARE(control<QListWidget>(w, "List1").count(), 0);
     QCOMPARE(marks(w), QList<int>({ 0, 0, 0, 0 }));
     // Select All with no grid shown changes nothing.
-    w.UnloadThumbnails();
-    w.mnuEditSelectAll->trigger();
-    QCOMPARE(w.List1->count(), 0);
+    control<ThumbnailGrid>(w).UnloadThumbnails();
+    control<QAction>(w, "mnuEditSelectAll").trigger();
+    QCOMPARE(control<QListWidget>(w, "List1").count(), 0);
     // The list and the commands follow the selection whoever changes it.
     w.state().select({ first + "/c.jpg" });
-    QCOMPARE(listTexts(w.List1), QStringList({ first + "/c.jpg" }));
-    QVERIFY(w.mnuRename->isEnabled());
+    QCOMPARE(listTexts(&control<QListWidget>(w, "List1")), QStringList({ first + "/c.jpg" }));
+    QVERIFY(control<QAction>(w, "mnuRename").isEnabled());
 }
 
 void TestSelection::thumbnailStandsForTheFileItShows()
@@ -105,21 +108,24 @@ void TestSelection::thumbnailStandsForTheFileItShows()
     MainSession s;
     frmMain &w = s.w;
     QVERIFY(m_folders->open(w, first));
-    w.setThumbnailsManual(true);
-    QVERIFY(w.Dir1->setPath(second));
+    w.state().setThumbManual(true);
+    QVERIFY(control<FolderListBox>(w, "Dir1").setPath(second));
     // The grid still shows the first folder: a click selects what the user sees.
     clickThumbnail(w, 1);
-    w.mnuEditSelectAll->trigger();
-    QCOMPARE(listTexts(w.List1), QStringList({ first + "/b.jpg", first + "/a.jpg" }));
-    w.Image1_Click(2);
-    w.Image1_Click(-1);
-    w.Image1_DblClick(7);
-    QCOMPARE(w.List1->count(), 2);
-    QVERIFY(!w.isPreviewShown());
+    control<QAction>(w, "mnuEditSelectAll").trigger();
+    QCOMPARE(listTexts(&control<QListWidget>(w, "List1")),
+        QStringList({ first + "/b.jpg", first + "/a.jpg" }));
+    control<ThumbnailGrid>(w).Image1_Click(2);
+    control<ThumbnailGrid>(w).Image1_Click(-1);
+    control<PicturePreview>(w).Image1_DblClick(7);
+    QCOMPARE(control<QListWidget>(w, "List1").count(), 2);
+    QVERIFY(!control<PicturePreview>(w).isShown());
     // Back to automatic, the grid follows the folder again.
-    w.setThumbnailsManual(false);
-    QVERIFY(w.ButtonLoadThumbs->isHidden() && w.Dir1->setPath(first) && w.Dir1->setPath(second));
-    QCOMPARE(w.gridNames(), QStringList({ "x.jpg", "y.jpg", "z.jpg" }));
+    w.state().setThumbManual(false);
+    QVERIFY(control<QPushButton>(w, "ButtonLoadThumbs").isHidden()
+        && control<FolderListBox>(w, "Dir1").setPath(first)
+        && control<FolderListBox>(w, "Dir1").setPath(second));
+    QCOMPARE(control<ThumbnailGrid>(w).cells().names(), QStringList({ "x.jpg", "y.jpg", "z.jpg" }));
 }
 
 void TestSelection::previewOpensAndCloses()
@@ -128,38 +134,47 @@ void TestSelection::previewOpensAndCloses()
     MainSession s;
     frmMain &w = s.w;
     QVERIFY(m_folders->open(w, folder));
-    w.setThumbnailsManual(true);
+    w.state().setThumbManual(true);
 
     s.loader.reset();
     // The mouse as the window system sends it, to the window: a double-click is press,
     // release, press (with the double-click), release, each to the widget under the pointer.
     QWindow *window = w.windowHandle();
-    const auto at = [&](int i) { return w.picInner->mapTo(&w, w.Image1(i)->geometry().center()); };
+    const auto at = [&](int i) {
+        return control<ThumbnailView>(w, "picInner")
+            .mapTo(&w, ThumbnailView::pictureRect(i).center());
+    };
     QTest::mouseDClick(window, Qt::LeftButton, {}, at(1));
-    QVERIFY(w.isPreviewShown() && w.Image4->isVisible() && !w.picOuter->isVisible());
+    QVERIFY(control<PicturePreview>(w).isShown() && control<ImageBox>(w, "Image4").isVisible()
+        && !control<QWidget>(w, "picOuter").isVisible());
     // The preview reads the file at its own size rather than stretching the thumbnail, and
     // not on the windows' thread, which a damaged file could hold up for minutes.
-    QTRY_COMPARE(w.Image4->picture().size(), QSize(577, 505));
+    QTRY_COMPARE(control<ImageBox>(w, "Image4").picture().size(), QSize(577, 505));
     QCOMPARE(s.loader.paths().last(), folder + "/b.jpg");
     QVERIFY(!s.loader.readOnWindowThread());
 
-    QTest::mouseClick(window, Qt::LeftButton, {}, w.Image4->mapTo(&w, QPoint(100, 100)));
-    QVERIFY(!w.isPreviewShown() && w.picOuter->isVisible() && w.ButtonLoadThumbs->isVisible());
+    QTest::mouseClick(
+        window, Qt::LeftButton, {}, control<ImageBox>(w, "Image4").mapTo(&w, QPoint(100, 100)));
+    QVERIFY(!control<PicturePreview>(w).isShown() && control<QWidget>(w, "picOuter").isVisible()
+        && control<QPushButton>(w, "ButtonLoadThumbs").isVisible());
     // The double-click's first click selected the picture, and that stays; the next click,
     // the first since the preview, counts.
     QTest::mouseClick(window, Qt::LeftButton, {}, at(0));
-    QCOMPARE(listTexts(w.List1), QStringList({ folder + "/b.jpg", folder + "/a.jpg" }));
+    QCOMPARE(listTexts(&control<QListWidget>(w, "List1")),
+        QStringList({ folder + "/b.jpg", folder + "/a.jpg" }));
     // Left by Esc, the same.
     QTest::mouseDClick(window, Qt::LeftButton, {}, at(0));
     QTest::keyClick(window, Qt::Key_Escape);
-    QVERIFY(!w.isPreviewShown());
+    QVERIFY(!control<PicturePreview>(w).isShown());
     QTest::mouseClick(window, Qt::LeftButton, {}, at(0));
-    QCOMPARE(listTexts(w.List1), QStringList({ folder + "/b.jpg", folder + "/a.jpg" }));
+    QCOMPARE(listTexts(&control<QListWidget>(w, "List1")),
+        QStringList({ folder + "/b.jpg", folder + "/a.jpg" }));
 
     // A file gone since its thumbnail was made shows the thumbnail, and no message.
     QVERIFY(QFile::remove(folder + "/a.jpg"));
-    w.Image1_DblClick(0);
-    QVERIFY(w.isPreviewShown() && !w.Image4->picture().isNull());
+    control<PicturePreview>(w).Image1_DblClick(0);
+    QVERIFY(
+        control<PicturePreview>(w).isShown() && !control<ImageBox>(w, "Image4").picture().isNull());
     QVERIFY(s.services.boxesFake.shown.empty());
 }
 
@@ -171,7 +186,7 @@ void TestSelection::deleteToTheTrash()
     auto &[services, loader, w] = s;
     QVERIFY(m_folders->open(w, second));
     clickThumbnail(w, 0);
-    QVERIFY(w.Dir1->setPath(first));
+    QVERIFY(control<FolderListBox>(w, "Dir1").setPath(first));
     clickThumbnail(w, 0);
     clickThumbnail(w, 2);
 
@@ -197,8 +212,8 @@ void TestSelection::deleteToTheTrash()
         QStringList(
             { "home/.local/share/Trash/files/a.jpg", "home/.local/share/Trash/files/d.jpg" }));
     // The grid shows what is left, and the commands that need a selection are out of use.
-    QCOMPARE(w.gridNames(), QStringList({ "b.jpg", "c.jpg" }));
-    QVERIFY(!w.mnuEditDelete->isEnabled());
+    QCOMPARE(control<ThumbnailGrid>(w).cells().names(), QStringList({ "b.jpg", "c.jpg" }));
+    QVERIFY(!control<QAction>(w, "mnuEditDelete").isEnabled());
 }
 
 QTEST_MAIN(TestSelection)

@@ -29,10 +29,10 @@ struct Session : MainSession {
         folders.make("out", { "keep.jpg" });
         if (!folders.open(w, folders.path("src1")))
             return false;
-        w.setThumbnailsManual(manual);
+        w.state().setThumbManual(manual);
         if (!folders.select(w, selection))
             return false;
-        w.mnuMovePictures->trigger();
+        control<QAction>(w, "mnuMovePictures").trigger();
         window = w.moveWindow();
         return window->isVisible() && listTexts(window->List1) == folders.paths(selection);
     }
@@ -87,7 +87,7 @@ void TestMoveFileWindow::moves()
     Session s;
     QVERIFY(s.start(selection, manual));
     const QStringList before = s.folders.files();
-    const QStringList grid = s.w.gridNames();
+    const QStringList grid = control<ThumbnailGrid>(s.w).cells().names();
     if (made) {
         QVERIFY(s.window->Dir2->setPath(s.folders.path("out")));
         QTest::keyClicks(s.window->Text4, "New");
@@ -105,15 +105,15 @@ void TestMoveFileWindow::moves()
     // The main window, closed meanwhile, is back in use, with no selection and its folder re-read.
     QVERIFY(!s.window->isLoaded() && s.window->isHidden());
     QVERIFY(s.w.isEnabled() && s.w.isVisible());
-    QCOMPARE(s.w.List1->count(), 0);
-    const QStringList listed
-        = QDir(s.w.Dir1->path()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
-    QCOMPARE(s.w.File1->fileNames(), listed);
+    QCOMPARE(control<QListWidget>(s.w, "List1").count(), 0);
+    const QStringList listed = QDir(control<FolderListBox>(s.w, "Dir1").path())
+                                   .entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    QCOMPARE(control<FileListBox>(s.w, "File1").fileNames(), listed);
     QCOMPARE(s.services.mouseFake.depth, 0);
     if (!manual) {
-        QCOMPARE(s.w.gridNames(), listed);
+        QCOMPARE(control<ThumbnailGrid>(s.w).cells().names(), listed);
         if (made) {
-            s.w.mnuEditUndo->trigger();
+            control<QAction>(s.w, "mnuEditUndo").trigger();
             QCOMPARE(s.folders.files(), before);
             QVERIFY(!QFileInfo::exists(s.folders.path(destination)));
         }
@@ -121,9 +121,10 @@ void TestMoveFileWindow::moves()
     }
     // By hand, the old thumbnails stay until the grid is next built; their marks show the
     // selection, which is empty.
-    QCOMPARE(s.w.gridNames(), grid);
+    QCOMPARE(control<ThumbnailGrid>(s.w).cells().names(), grid);
     for (const QString &file : selection)
-        QVERIFY(!s.w.Label1(static_cast<int>(grid.indexOf(file.section('/', -1))))->isOpaque());
+        QVERIFY(!control<ThumbnailView>(s.w, "picInner")
+                     .isMarked(static_cast<int>(grid.indexOf(file.section('/', -1)))));
 }
 
 void TestMoveFileWindow::withoutMoving()
@@ -142,7 +143,7 @@ void TestMoveFileWindow::withoutMoving()
         shown, (std::vector<FakeBoxes::Shown> { { "No destination was chosen.", 48, "Ravelin" } }));
     QVERIFY(s.window->isVisible());
     QCOMPARE(listTexts(s.window->List1), s.folders.paths(two));
-    QCOMPARE(listTexts(s.w.List1), s.folders.paths(two));
+    QCOMPARE(listTexts(&control<QListWidget>(s.w, "List1")), s.folders.paths(two));
 
     QVERIFY(s.window->Dir2->setPath(s.folders.path("out")));
     const QStringList preview = s.folders.paths({ "out/a.jpg", "out/b.jpg" });
@@ -177,12 +178,12 @@ void TestMoveFileWindow::withoutMoving()
     QTest::mouseClick(s.window->Command1, Qt::LeftButton);
     QVERIFY(!s.window->isLoaded() && s.window->isHidden());
     QVERIFY(QDir::setCurrent(s.folders.path("out")));
-    s.w.mnuMovePictures->trigger();
+    control<QAction>(s.w, "mnuMovePictures").trigger();
     QCOMPARE(s.window->List2->count(), 0);
     QCOMPARE(s.window->Text5->text(), s.folders.path("src1"));
     QCOMPARE(shown.size(), 4u);
     QCOMPARE(s.folders.files(), files);
-    QCOMPARE(listTexts(s.w.List1), s.folders.paths(two));
+    QCOMPARE(listTexts(&control<QListWidget>(s.w, "List1")), s.folders.paths(two));
 }
 
 QTEST_MAIN(TestMoveFileWindow)

@@ -39,7 +39,7 @@ class TestOptions : public QObject
 
     void open()
     {
-        m_s->w.mnuToolsOptions->trigger();
+        control<QAction>(m_s->w, "mnuToolsOptions").trigger();
         m_options = m_s->w.optionsWindow();
     }
     void ok() { QTest::mouseClick(m_options->Command3, Qt::LeftButton); }
@@ -103,18 +103,19 @@ private slots:
         for (const char *name : { "a.jpg", "b.jpeg", "c.bmp", "d.gif", "e.ico", "f.icon", "g.txt" })
             QVERIFY(testpictures::writeBytes(dir.filePath(name), "only listed"));
         frmMain &w = m_s->w;
-        QVERIFY(w.Dir1->setPath(dir.path()) && w.gridCells().waitUntilBuilt());
-        const QStringList before = w.gridNames();
+        QVERIFY(control<FolderListBox>(w, "Dir1").setPath(dir.path())
+            && control<ThumbnailGrid>(w).cells().waitUntilBuilt());
+        const QStringList before = control<ThumbnailGrid>(w).cells().names();
         choose(chosen);
         ok();
         QVERIFY(!m_options->isVisible() && w.isEnabled());
-        QCOMPARE(w.ImageFormat, pattern);
-        QCOMPARE(w.DeleteRecycle, !chosen.contains('P'));
-        QCOMPARE(w.ButtonLoadThumbs->isVisible(), chosen.contains('M'));
+        QCOMPARE(w.state().settings().imageFormat, pattern);
+        QCOMPARE(w.state().settings().deleteRecycle, !chosen.contains('P'));
+        QCOMPARE(control<QPushButton>(w, "ButtonLoadThumbs").isVisible(), chosen.contains('M'));
         // The folder on screen follows at once: its list, and its grid unless built by hand.
-        QCOMPARE(w.File1->fileNames(), listed);
-        QVERIFY(w.gridCells().waitUntilBuilt());
-        QCOMPARE(w.gridNames(), chosen.contains('M') ? before : listed);
+        QCOMPARE(control<FileListBox>(w, "File1").fileNames(), listed);
+        QVERIFY(control<ThumbnailGrid>(w).cells().waitUntilBuilt());
+        QCOMPARE(control<ThumbnailGrid>(w).cells().names(), chosen.contains('M') ? before : listed);
         open();
         QCOMPARE(choices(), chosen);
         // Not asked to keep them, it writes nothing.
@@ -149,7 +150,7 @@ private slots:
         ok();
         QCOMPARE(m_s->services.boxesFake.texts().size(), 1);
         QVERIFY(m_s->services.boxesFake.texts().first().startsWith("Your choices apply now"));
-        QVERIFY(!m_options->isVisible() && m_s->w.ImageFormat == "*.gif");
+        QVERIFY(!m_options->isVisible() && m_s->w.state().settings().imageFormat == "*.gif");
         QVERIFY(QDir(QFileInfo(file).path()).removeRecursively());
     }
 
@@ -169,8 +170,9 @@ private slots:
         QCOMPARE(choices(), "0010PM");
         QTest::keyClick(m_options, Qt::Key_Escape);
         QVERIFY(!m_options->isVisible() && m_s->w.isEnabled());
-        QCOMPARE(m_s->w.ImageFormat, startPattern);
-        QVERIFY(m_s->w.DeleteRecycle && !m_s->w.ButtonLoadThumbs->isVisible());
+        QCOMPARE(m_s->w.state().settings().imageFormat, startPattern);
+        QVERIFY(m_s->w.state().settings().deleteRecycle
+            && !control<QPushButton>(m_s->w, "ButtonLoadThumbs").isVisible());
         open();
         QCOMPARE(choices(), "1111");
     }
@@ -214,12 +216,14 @@ private slots:
         QVERIFY(m_options->Check2(4)->isChecked() && m_options->KeepPairs->isChecked());
         ok();
         frmMain &w = m_s->w;
-        QVERIFY(w.Dir1->setPath(dir.path()) && w.gridCells().waitUntilBuilt());
-        QCOMPARE(w.File1->count(), 6);
-        for (int i = 0; i < w.File1->count(); ++i) {
-            const QString name = w.File1->fileName(i);
-            const QString tip = shownTip(w.Image1(i)->toolTip());
-            QCOMPARE(w.Image1(i)->isBroken(), name == "Nikon.nef" || name == "noted.png");
+        QVERIFY(control<FolderListBox>(w, "Dir1").setPath(dir.path())
+            && control<ThumbnailGrid>(w).cells().waitUntilBuilt());
+        QCOMPARE(control<FileListBox>(w, "File1").count(), 6);
+        for (int i = 0; i < control<FileListBox>(w, "File1").count(); ++i) {
+            const QString name = control<FileListBox>(w, "File1").fileName(i);
+            const QString tip = shownTip(control<ThumbnailView>(w, "picInner").pictureTip(i));
+            QCOMPARE((control<ThumbnailGrid>(w).cells().cell(i).shown == GridCells::Shown::Broken),
+                name == "Nikon.nef" || name == "noted.png");
             QVERIFY2(name != "Nikon.nef" || tip.contains("RAW file"), qPrintable(tip));
             QVERIFY2(name != "noted.png" || tip == "<b>x", qPrintable(tip));
         }
@@ -235,9 +239,9 @@ private slots:
         // Cancel in a move window opened before does not put the main window back in use.
         ok();
         PictureFolders dir;
-        QVERIFY(w.Dir1->setPath(dir.make("p", { "a.jpg" })));
+        QVERIFY(control<FolderListBox>(w, "Dir1").setPath(dir.make("p", { "a.jpg" })));
         clickThumbnail(w, 0);
-        w.mnuMovePictures->trigger();
+        control<QAction>(w, "mnuMovePictures").trigger();
         open();
         QTest::mouseClick(w.moveWindow()->Command1, Qt::LeftButton);
         QVERIFY(!w.moveWindow()->isVisible() && !w.isEnabled());

@@ -35,7 +35,7 @@ struct Session : MainSession {
         if (!folders.open(w, folders.path(files.first().section('/', 0, -2)))
             || !folders.select(w, files))
             return false;
-        w.mnuRename->trigger();
+        control<QAction>(w, "mnuRename").trigger();
         window = w.renameWindow();
         return window->isVisible() && listTexts(window->List1) == folders.paths(files);
     }
@@ -127,11 +127,15 @@ void TestRename::renames()
     // The window stays open and empty; the main window lists and shows the new names of its
     // folder, and has no selection for Rename to work on.
     QVERIFY(s.window->isVisible());
-    QCOMPARE(s.window->List1->count() + s.window->List2->count() + s.w.List1->count(), 0);
-    QCOMPARE(s.w.File1->fileNames(),
-        QDir(s.w.Dir1->path()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase));
-    QCOMPARE(s.w.gridNames(), s.w.File1->fileNames());
-    QVERIFY(!s.w.mnuRename->isEnabled());
+    QCOMPARE(s.window->List1->count() + s.window->List2->count()
+            + control<QListWidget>(s.w, "List1").count(),
+        0);
+    QCOMPARE(control<FileListBox>(s.w, "File1").fileNames(),
+        QDir(control<FolderListBox>(s.w, "Dir1").path())
+            .entryList(QDir::Files, QDir::Name | QDir::IgnoreCase));
+    QCOMPARE(control<ThumbnailGrid>(s.w).cells().names(),
+        control<FileListBox>(s.w, "File1").fileNames());
+    QVERIFY(!control<QAction>(s.w, "mnuRename").isEnabled());
 }
 
 void TestRename::refused_data()
@@ -175,7 +179,7 @@ void TestRename::refused()
     QVERIFY(s.start(files));
     if (how == "exfat")
         s.services.fsFake.fileSystem = QStringLiteral("exfat");
-    const QStringList listed = s.w.File1->fileNames();
+    const QStringList listed = control<FileListBox>(s.w, "File1").fileNames();
     if (how != "none")
         s.preview("Old", "3");
     if (how == "prefix" || how == "exfat")
@@ -189,8 +193,8 @@ void TestRename::refused()
     // Both windows stay as they were.
     QCOMPARE(listTexts(s.window->List1), s.folders.paths(files));
     QCOMPARE(listTexts(s.window->List2), shown);
-    QCOMPARE(listTexts(s.w.List1), s.folders.paths(files));
-    QCOMPARE(s.w.gridNames(), listed);
+    QCOMPARE(listTexts(&control<QListWidget>(s.w, "List1")), s.folders.paths(files));
+    QCOMPARE(control<ThumbnailGrid>(s.w).cells().names(), listed);
 }
 
 void TestRename::openingAgainOnlyShows()
@@ -201,14 +205,14 @@ void TestRename::openingAgainOnlyShows()
 
     // A selection change does not reach the open window, nor does opening it again.
     QVERIFY(s.folders.select(s.w, { "p/b.jpg" }));
-    s.w.mnuRename->trigger();
+    control<QAction>(s.w, "mnuRename").trigger();
     QCOMPARE(listTexts(s.window->List1), s.folders.paths({ "p/a.jpg" }));
     QCOMPARE(s.window->List2->count(), 1);
 
     // Exit unloads it; the next opening copies the selection afresh.
     QTest::mouseClick(s.window->Command2, Qt::LeftButton);
     QVERIFY(!s.window->isVisible());
-    s.w.mnuRename->trigger();
+    control<QAction>(s.w, "mnuRename").trigger();
     QCOMPARE(listTexts(s.window->List1), s.folders.paths({ "p/a.jpg", "p/b.jpg" }));
     QVERIFY(s.window->Text2->text().isEmpty() && s.window->List2->count() == 0);
 }
@@ -224,7 +228,7 @@ void TestRename::pairsKeepTheirExtensions()
     s.w.state().setSettings({ .keepPairs = true });
     s.w.state().showFolder(s.folders.path("p"));
     s.w.state().select(s.folders.paths({ "p/IMG_1.JPG", "p/img_2.jpg" }));
-    s.w.mnuRename->trigger();
+    control<QAction>(s.w, "mnuRename").trigger();
     s.window = s.w.renameWindow();
     s.preview("Trip", "1");
     const QStringList renamed { "p/Trip 001.CR2", "p/Trip 001.JPG", "p/Trip 001.xmp",
@@ -234,7 +238,7 @@ void TestRename::pairsKeepTheirExtensions()
     s.go();
     QCOMPARE(s.folders.files(), renamed);
     QCOMPARE(s.folders.bytes({ renamed[0] }).first(), "p/IMG_1.CR2");
-    QCOMPARE(s.w.mnuEditUndo->text(), "Undo Rename of 2 Pictures");
+    QCOMPARE(control<QAction>(s.w, "mnuEditUndo").text(), "Undo Rename of 2 Pictures");
 }
 
 QTEST_MAIN(TestRename)

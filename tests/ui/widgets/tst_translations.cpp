@@ -26,7 +26,7 @@ private slots:
     void captionsInGerman()
     {
         MainSession s;
-        QCOMPARE(s.w.mnuFile->title(), "&Datei");
+        QCOMPARE(control<QMenu>(s.w, "mnuFile").title(), "&Datei");
         QCOMPARE(s.w.renameWindow()->windowTitle(), "Umbenennen");
         QCOMPARE(s.w.optionsWindow()->KeepPairs->text(), "RAW- und JPEG-Paare zusammenhalten");
         QCOMPARE(undo::batchName(journal::Kind::Rename, 300), "Umbenennen von 300 Bildern");
@@ -34,7 +34,7 @@ private slots:
         // A message box's text, and Qt's own buttons.
         s.services.boxesFake.answer = platform::Answer::Cancel;
         s.w.state().select({ QStringLiteral("/nowhere/a.jpg") });
-        s.w.mnuEditDelete->trigger();
+        control<QAction>(s.w, "mnuEditDelete").trigger();
         QCOMPARE(s.services.boxesFake.texts(),
             QStringList { "Möchten Sie die ausgewählten Dateien wirklich LÖSCHEN?" });
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
@@ -50,7 +50,7 @@ private slots:
 
         // The help page in German, and the command line's help.
         s.services.fsFake.programFolderPath = RAVELIN_TEST_DATA "/../../resources";
-        s.w.mnuHelpContents->trigger();
+        control<QAction>(s.w, "mnuHelpContents").trigger();
         QCOMPARE(s.w.helpWindow()->windowTitle(), "Hilfe");
         QVERIFY(s.w.helpWindow()->WebBrowser1->toPlainText().startsWith("Ravelin-Hilfe"));
         const QString usage = readCommandLine({ "ravelin", "--help" }).message;

@@ -1,8 +1,12 @@
-#include "ui/main/frmmain.h"
+#include "ui/main/filecommands.h"
 
+#include "core/flows/deleteflow.h"
 #include "core/flows/journal.h"
+#include "core/flows/moveflow.h"
 #include "core/flows/recoveryflow.h"
 #include "core/flows/undo.h"
+#include "core/state/browserstate.h"
+#include "ui/move/movefilewindow.h"
 #include "ui/widgets/batchrun.h"
 
 #include <QAction>
@@ -13,23 +17,58 @@ namespace
 // "3 were", "1 was": the number of pictures and the verb that goes with it.
 QString countWere(qsizetype count)
 {
-    return count == 1 ? QCoreApplication::translate("frmMain", "1 was")
-                      : QCoreApplication::translate("frmMain", "%n were", nullptr, int(count));
+    return count == 1 ? QCoreApplication::translate("FileCommands", "1 was")
+                      : QCoreApplication::translate("FileCommands", "%n were", nullptr, int(count));
 }
 } // namespace
 
-void frmMain::updateUndo()
+FileCommands::FileCommands(
+    platform::Services &services, BrowserState &state, QAction &undo, QObject *parent)
+    : QObject(parent)
+    , m_services(services)
+    , m_state(state)
+    , mnuEditUndo(undo)
+{
+    connect(&m_state, &BrowserState::lastBatchChanged, this, &FileCommands::updateUndo);
+    updateUndo();
+}
+
+void FileCommands::mnuEditDelete_Click()
+{
+    const platform::Answer temp3
+        = m_services.boxes().MsgBox(tr("Are you sure you want to DELETE selected files ?"),
+            platform::box::OkCancel | platform::box::Question, platform::programTitle);
+    if (temp3 != platform::Answer::Ok)
+        return;
+
+    journal::Recorder journal(m_services.fs());
+    const flows::DeletePlan plan
+        = flows::deletePlan(m_state.selection(), m_state.pairs(), m_state.settings().deleteRecycle);
+    const jobs::JobReport report = runBatch(m_services.mouse(), tr("Deleting files… %1 of %2"),
+        plan.files.size(), [&](jobs::Progress &progress) {
+            return flows::deletePictures(plan, m_services.fs(), &journal, &progress);
+        });
+    m_state.afterJob();
+
+    if (!report.failed.isEmpty()) {
+        m_services.boxes().MsgBox(
+            jobs::failureList(tr("These files could not be deleted:"), report),
+            platform::box::Exclamation, platform::programTitle);
+    }
+}
+
+void FileCommands::updateUndo()
 {
     const journal::Reading reading = journal::read(journal::pathFor(m_services.fs()));
     const bool possible
         = reading.status == journal::Reading::Status::Whole && reading.batch.canUndo();
-    mnuEditUndo->setText(possible ? tr("Undo %1").arg(undo::batchName(
-                             reading.batch.kind, undo::picturesToUndo(reading.batch)))
-                                  : tr("Undo"));
-    mnuEditUndo->setEnabled(possible);
+    mnuEditUndo.setText(possible ? tr("Undo %1").arg(undo::batchName(
+                            reading.batch.kind, undo::picturesToUndo(reading.batch)))
+                                 : tr("Undo"));
+    mnuEditUndo.setEnabled(possible);
 }
 
-void frmMain::mnuEditUndo_Click()
+void FileCommands::mnuEditUndo_Click()
 {
     // The journal is read again: another copy of the program or the user may have changed
     // it since the menu was shown.
@@ -46,7 +85,7 @@ void frmMain::mnuEditUndo_Click()
         runUndo(reading.batch);
 }
 
-void frmMain::runUndo(const journal::Batch &batch)
+void FileCommands::runUndo(const journal::Batch &batch)
 {
     const QString name = undo::batchName(batch.kind, undo::picturesToUndo(batch));
     journal::Recorder recorder(m_services.fs());
@@ -69,11 +108,8 @@ void frmMain::runUndo(const journal::Batch &batch)
         platform::box::Exclamation, platform::programTitle);
 }
 
-void frmMain::recoverUnfinishedBatch()
+void FileCommands::recoverUnfinishedBatch()
 {
-    // The journal may be that of a batch another copy is running now.
-    if (!m_alone)
-        return;
     const flows::Recovery found = flows::recover(m_services.fs());
     if (found.found == flows::Recovery::Found::Nothing)
         return;
@@ -162,4 +198,14 @@ void frmMain::recoverUnfinishedBatch()
         flows::putOffUndo(found, m_services.fs());
     }
     m_state.afterJob();
+}
+
+void FileCommands::moveDroppedFiles(const QStringList &files, const QString &folder)
+{
+    // The move window's plan, question and report: a pair moves whole, as it would there.
+    const flows::MovePlan plan = flows::movePlan(files, folder, m_state.pairs());
+    if (plan.problem != flows::MovePlan::Problem::None)
+        return;
+    if (MoveFileWindow::askAndMove(m_services, plan))
+        m_state.afterJob(BrowserState::ManualGrid::Keep);
 }
