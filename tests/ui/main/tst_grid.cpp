@@ -1,3 +1,4 @@
+#include "core/flows/journal.h"
 #include "core/pictures/picturecache.h"
 #include "core/state/gridcells.h"
 #include "support/picturefolders.h"
@@ -186,6 +187,10 @@ void TestGrid::secondCopyIsRefused()
     QCOMPARE(unsure.services.boxesFake.texts().size(), 1);
     QVERIFY(unsure.services.boxesFake.texts()[0].endsWith(unsure.services.instanceFake.failure));
     QCOMPARE(unsure.services.programFake.ended, 0);
+    // Nor does it take up a batch that copy may be running.
+    QVERIFY(testpictures::writeBytes(journal::pathFor(unsure.services.fsFake), "hello\n"));
+    unsure.w.recoverUnfinishedBatch();
+    QCOMPARE(unsure.services.boxesFake.texts().size(), 1);
 }
 
 void TestGrid::drives()

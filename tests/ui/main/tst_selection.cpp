@@ -162,13 +162,6 @@ void TestSelection::previewOpensAndCloses()
     QTest::mouseClick(window, Qt::LeftButton, {}, at(0));
     QCOMPARE(listTexts(&control<QListWidget>(w, "List1")),
         QStringList({ folder + "/b.jpg", folder + "/a.jpg" }));
-    // Left by Esc, the same.
-    QTest::mouseDClick(window, Qt::LeftButton, {}, at(0));
-    QTest::keyClick(window, Qt::Key_Escape);
-    QVERIFY(!control<PicturePreview>(w).isShown());
-    QTest::mouseClick(window, Qt::LeftButton, {}, at(0));
-    QCOMPARE(listTexts(&control<QListWidget>(w, "List1")),
-        QStringList({ folder + "/b.jpg", folder + "/a.jpg" }));
 
     // A file gone since its thumbnail was made shows the thumbnail, and no message.
     QVERIFY(QFile::remove(folder + "/a.jpg"));
