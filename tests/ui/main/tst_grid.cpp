@@ -366,14 +366,12 @@ void TestGrid::heldThumbnailsStayNearTheScreen()
     QCOMPARE(cells.done(), 400);
     // The screen's 20 cells and 25 after them hold their thumbnails; the rest let go of them.
     QCOMPARE(cells.heldThumbnails(), 45);
-    QVERIFY(control<ThumbnailGrid>(w).cells().cell(399).image.isNull()
-        && !(control<ThumbnailGrid>(w).cells().cell(399).shown == GridCells::Shown::Broken));
+    QVERIFY(cells.cell(399).image.isNull() && cells.cell(399).shown != GridCells::Shown::Broken);
 
     // Scrolled to the end, the cells there read theirs again and those at the top let go.
     control<QScrollBar>(w, "VBar").setValue(control<QScrollBar>(w, "VBar").maximum());
     QVERIFY(cells.waitUntilBuilt());
-    QVERIFY(!control<ThumbnailGrid>(w).cells().cell(399).image.isNull());
-    QVERIFY(control<ThumbnailGrid>(w).cells().cell(0).image.isNull());
+    QVERIFY(!cells.cell(399).image.isNull() && cells.cell(0).image.isNull());
     QVERIFY(cells.heldThumbnails() <= 20 + 25);
 
     // Select All is one repaint of the grid, whatever its size.
@@ -419,27 +417,21 @@ void TestGrid::longNamesAreCutShort()
     MainSession s;
     frmMain &w = s.w;
     QVERIFY(m_folders->open(w, m_folders->make("long", names)));
-    const QFontMetricsF metrics(control<ThumbnailView>(w, "picInner").font());
+    const auto &view = control<ThumbnailView>(w, "picInner");
+    const QFontMetricsF metrics(view.font());
     for (int i = 0; i < names.size(); ++i) {
-        const QStringList lines = control<ThumbnailView>(w, "picInner")
-                                      .captionLines(control<ThumbnailView>(w, "picInner").name(i));
+        const QStringList lines = view.captionLines(names[i]);
         // Only whole lines, none wider than the caption, the last cut short; the tip gives the
         // whole name.
         QVERIFY(lines.size() * metrics.lineSpacing() <= 33 - 2);
         for (const QString &line : lines)
             QVERIFY2(metrics.horizontalAdvance(line) <= 101 - 4, qPrintable(line));
         QVERIFY(lines.last().endsWith(QChar(0x2026)));
-        QCOMPARE(shownTip(control<ThumbnailView>(w, "picInner").captionTip(i)), names[i]);
+        QCOMPARE(shownTip(view.captionTip(i)), names[i]);
     }
     // A long name takes the lines that fit; a word too long for a line is not broken inside.
-    QVERIFY(control<ThumbnailView>(w, "picInner")
-                .captionLines(control<ThumbnailView>(w, "picInner").name(0))
-                .size()
-        >= 2);
-    QCOMPARE(control<ThumbnailView>(w, "picInner")
-                 .captionLines(control<ThumbnailView>(w, "picInner").name(1))
-                 .size(),
-        1);
+    QVERIFY(view.captionLines(names[0]).size() >= 2);
+    QCOMPARE(view.captionLines(names[1]).size(), 1);
 }
 
 void TestGrid::goneFolderLeavesTheList()
@@ -448,16 +440,15 @@ void TestGrid::goneFolderLeavesTheList()
     QVERIFY(QDir(pics).mkdir("trip"));
     MainSession s;
     QVERIFY(m_folders->open(s.w, pics));
+    auto &Dir1 = control<FolderListBox>(s.w, "Dir1");
     // A folder gone since the list was read: the message, then the list as the disk has it,
     // at the folder shown.
     QVERIFY(QDir(pics).rmdir("trip"));
-    control<FolderListBox>(s.w, "Dir1")
-        .setCurrentItem(
-            control<FolderListBox>(s.w, "Dir1").findItems("trip", Qt::MatchExactly).value(0));
-    QTest::keyClick(&control<FolderListBox>(s.w, "Dir1"), Qt::Key_Return);
+    Dir1.setCurrentItem(Dir1.findItems("trip", Qt::MatchExactly).value(0));
+    QTest::keyClick(&Dir1, Qt::Key_Return);
     QCOMPARE(s.services.boxesFake.shown.size(), 1u);
-    QVERIFY(control<FolderListBox>(s.w, "Dir1").findItems("trip", Qt::MatchExactly).isEmpty());
-    QCOMPARE(control<FolderListBox>(s.w, "Dir1").currentItem()->text(), QStringLiteral("pics"));
+    QVERIFY(Dir1.findItems("trip", Qt::MatchExactly).isEmpty());
+    QCOMPARE(Dir1.currentItem()->text(), QStringLiteral("pics"));
 }
 
 QTEST_MAIN(TestGrid)
