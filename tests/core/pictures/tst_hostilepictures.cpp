@@ -127,12 +127,6 @@ private Q_SLOTS:
         row("BMP", "Bad_unusual_extend_buffer_usage.bmp", claims("2554 x 18803"));
         // 64 images listed as 256 x 256 that hold 5600 x 5600 each: 203 MB and 1.9 s a load.
         row("icon", "icon-64-pngs-of-5600x5600.ico", claims("5600 x 5600"));
-        // 55 KB that took 5.5 s a load.
-        row("scan bomb", "scan-bomb-4000x4000-5000-scans.jpg",
-            "The picture has more than 500 scans, more than any camera or program writes.");
-        // 21.5 GB read in 130 s.
-        row("sparse", "sparse-20gb.jpg",
-            "The file holds far more data than a picture of its size needs.");
         // The allocation limit is one for the whole program: a loader that raised it let this
         // 58-byte file, which Qt probes by decoding, take 915 MB.
         row("GIF probe", "gif-probe-allocates-915mb.gif", "*");
