@@ -42,6 +42,9 @@ int main(int argc, char *argv[])
         setProgramIdentity();
         installTranslations(QLocale());
         request = readCommandLine(QCoreApplication::arguments());
+        // Asked for a folder while a copy runs: that copy shows it, and this start ends.
+        if (request.run && !request.folder.isEmpty() && handOverToRunningCopy(request.folder))
+            return 0;
     }
     if (!request.run) {
         std::fputs(qPrintable(request.message), request.exitCode == 0 ? stdout : stderr);

@@ -3,12 +3,49 @@
 #include "core/pictures/picturecache.h"
 #include "core/pictures/pictureloader.h"
 #include "core/pictures/sharedthumbnails.h"
+#include "core/state/handover.h"
 #include "core/state/savedsettings.h"
 #include "ui/info/frmsplash.h"
 #include "ui/main/frmmain.h"
 #include "ui/widgets/qtplatform.h"
 
 #include <QApplication>
+#include <QTimer>
+
+namespace
+{
+// How often a folder handed over while the main window is out of use looks again.
+constexpr int inUseRetryMs = 200;
+
+void openWhenInUse(frmMain &window, const QString &folder)
+{
+    if (QApplication::activeModalWidget() != nullptr || !window.isEnabled()) {
+        QTimer::singleShot(
+            inUseRetryMs, &window, [&window, folder] { openWhenInUse(window, folder); });
+        return;
+    }
+    window.openFolder(folder);
+}
+} // namespace
+
+bool handOverToRunningCopy(const QString &folder)
+{
+    QString error;
+    const QString lock = platform::QtInstance::standardLockPath(error);
+    return !lock.isEmpty() && handover::sendFolder(handover::socketBeside(lock), folder);
+}
+
+void takeHandedFolders(handover::FolderServer &server, frmMain &window)
+{
+    QObject::connect(
+        &server, &handover::FolderServer::folderAsked, &window, [&window](const QString &folder) {
+            window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+            window.show();
+            window.raise();
+            window.activateWindow();
+            openWhenInUse(window, folder);
+        });
+}
 
 int runMainWindow(platform::QtServices &services, const QtPictureLoader &loader,
     std::unique_ptr<frmSplash> splash, const QString &folder)
@@ -31,5 +68,13 @@ int runMainWindow(platform::QtServices &services, const QtPictureLoader &loader,
         QMetaObject::invokeMethod(
             &window, [&window, &folder] { window.openFolder(folder); }, Qt::QueuedConnection);
     }
-    platform::endProcess(services.instance(), QApplication::exec());
+    // Later starts asked for a folder hand it to this copy, which holds the lock.
+    handover::FolderServer handedFolders;
+    if (services.instance().holdsLock()
+        && handedFolders.listen(handover::socketBeside(services.instance().lockPath())))
+        takeHandedFolders(handedFolders, window);
+    const int code = QApplication::exec();
+    // The socket goes before the lock: a start from now on does not wait for an answer.
+    handedFolders.close();
+    platform::endProcess(services.instance(), code);
 }

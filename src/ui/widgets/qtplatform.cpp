@@ -74,14 +74,19 @@ QString QtInstance::lockFolder(QString &error)
     return runtime.isEmpty() ? privateTempFolder(error) : runtime;
 }
 
+QString QtInstance::standardLockPath(QString &error)
+{
+    const QString folder = lockFolder(error);
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(QStringLiteral("ravelin.lock"));
+}
+
 InstanceClaim QtInstance::claim()
 {
     if (m_path.isEmpty()) {
         QString error;
-        const QString folder = lockFolder(error);
-        if (folder.isEmpty())
+        m_path = standardLockPath(error);
+        if (m_path.isEmpty())
             return { InstanceClaim::Failed, error };
-        m_path = QDir(folder).filePath(QStringLiteral("ravelin.lock"));
     }
     m_lock = std::make_unique<QLockFile>(m_path);
     // Never stale by age: only a lock that no running copy holds is taken over, whatever

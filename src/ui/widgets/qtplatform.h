@@ -59,6 +59,11 @@ public:
     // Lets the lock go: a copy started from now on runs.
     void release();
     QString lockPath() const { return m_path; }
+    // True while this copy holds the lock.
+    bool holdsLock() const { return m_lock && m_lock->isLocked(); }
+    // Where the lock lives when no path is given: in the user's runtime folder. Empty, with
+    // the reason, when there is no folder the user alone can reach.
+    static QString standardLockPath(QString &error);
 
 private:
     // The user's runtime folder, which only they can reach; where there is none, a folder of
