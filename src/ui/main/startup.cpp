@@ -7,6 +7,7 @@
 #include "core/state/savedsettings.h"
 #include "ui/info/frmsplash.h"
 #include "ui/main/frmmain.h"
+#include "ui/options/frmoptions.h"
 #include "ui/widgets/qtplatform.h"
 
 #include <QApplication>
@@ -42,7 +43,14 @@ void takeHandedFolders(handover::FolderServer &server, frmMain &window)
             window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
             window.show();
             window.raise();
-            window.activateWindow();
+            // The window the main window waits for (a question, Options) takes the keys.
+            QWidget *keys = QApplication::activeModalWidget();
+            if (keys == nullptr && window.state().heldOutOfUse())
+                keys = window.optionsWindow();
+            if (keys == nullptr)
+                keys = &window;
+            keys->raise();
+            keys->activateWindow();
             openWhenInUse(window, folder);
         });
 }

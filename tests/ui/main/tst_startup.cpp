@@ -30,6 +30,8 @@ private slots:
         control<QAction>(s.w, "mnuToolsOptions").trigger();
         Q_EMIT server.folderAsked(a);
         QCOMPARE(control<FolderListBox>(s.w, "Dir1").path(), b);
+        // Options keeps the keys, so that Esc closes it.
+        QTRY_COMPARE(QApplication::activeWindow(), s.w.optionsWindow());
         QTest::keyClick(s.w.optionsWindow(), Qt::Key_Escape);
         QTRY_COMPARE(control<FolderListBox>(s.w, "Dir1").path(), a);
         QVERIFY(s.services.boxesFake.texts().isEmpty());
