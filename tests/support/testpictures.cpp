@@ -53,6 +53,13 @@ bool writeOwnPaths(const QString &folder, const QStringList &files)
     return true;
 }
 
+bool setModified(const QString &path, const QDateTime &time)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite)
+        && file.setFileTime(time, QFileDevice::FileModificationTime);
+}
+
 QByteArray bytes(const QString &path)
 {
     QFile file(path);

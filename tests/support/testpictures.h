@@ -4,6 +4,7 @@
 
 #include <QByteArrayList>
 #include <QColor>
+#include <QDateTime>
 #include <QMutex>
 #include <QSize>
 #include <QString>
@@ -23,6 +24,8 @@ bool writeBytes(const QString &path, const QByteArray &bytes);
 // Writes each file (a path under the folder, its folders made as needed) with that path
 // as its content, so that where each one ends up, and whole, can be told.
 bool writeOwnPaths(const QString &folder, const QStringList &files);
+// Sets a file's modification time.
+bool setModified(const QString &path, const QDateTime &time);
 // The bytes of a file; empty for a file that is not there.
 QByteArray bytes(const QString &path);
 // The path of a file kept with the tests.

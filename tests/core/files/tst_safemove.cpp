@@ -103,9 +103,8 @@ void TestSafeMove::move()
         volume.emplace(dir.path("out"), 16 * 1024);
     // Writes a file with an old modification time.
     const auto write = [&](const QString &relative, const QByteArray &bytes) {
-        QFile file(dir.path(relative));
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush()
-            && file.setFileTime(oldTime, QFileDevice::FileModificationTime);
+        return testpictures::writeBytes(dir.path(relative), bytes)
+            && testpictures::setModified(dir.path(relative), oldTime);
     };
     const QByteArray taken("someone else's file");
     QByteArray bytes = size >= 0 ? noise(size) : size == -2 ? taken : QByteArray();

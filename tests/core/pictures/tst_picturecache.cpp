@@ -99,12 +99,7 @@ private Q_SLOTS:
             paths.append(dir.filePath(QStringLiteral("%1.bmp").arg(paths.size())));
             QVERIFY(testpictures::write(paths.last(), colour));
         }
-        const auto setTime = [&](const QDateTime &time) {
-            QFile file(paths.first());
-            return file.open(QIODevice::ReadWrite)
-                && file.setFileTime(time, QFileDevice::FileModificationTime);
-        };
-        QVERIFY(setTime(taken));
+        QVERIFY(testpictures::setModified(paths.first(), taken));
         CountingLoader loader;
         PictureCache cache(loader, QSize(100, 100));
         cache.setThreadCount(1);
@@ -116,7 +111,8 @@ private Q_SLOTS:
         if (!change.isEmpty()) {
             const QSize size = change == "larger" ? QSize(80, 60) : QSize(64, 48);
             QVERIFY(testpictures::write(paths.first(), Qt::yellow, size));
-            QVERIFY(setTime(change == "larger" ? taken : taken.addSecs(60)));
+            QVERIFY(testpictures::setModified(
+                paths.first(), change == "larger" ? taken : taken.addSecs(60)));
         }
         const std::vector<LoadedPicture> again = cache.thumbnails(paths);
         QCOMPARE(loader.paths(), change.isEmpty() ? QStringList() : QStringList(paths.first()));

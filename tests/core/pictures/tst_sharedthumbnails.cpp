@@ -44,13 +44,6 @@ private:
     QtPictureLoader m_real;
 };
 
-bool setTime(const QString &path, const QDateTime &time)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadWrite)
-        && file.setFileTime(time, QFileDevice::FileModificationTime);
-}
-
 QString text(const QString &png, const QString &key)
 {
     return QImage(png, "png").text(key);
@@ -201,15 +194,15 @@ private Q_SLOTS:
         QFETCH(int, reads);
         const QString picture = m_pictures->filePath("a.jpg");
         const QDateTime taken(QDate(2021, 3, 4), QTime(5, 6, 7), Qt::UTC);
-        QVERIFY(testpictures::write(picture, Qt::red) && setTime(picture, taken));
+        QVERIFY(testpictures::write(picture, Qt::red) && testpictures::setModified(picture, taken));
         (void)readWith(picture, QSize(100, 100));
         const QString entry = m_shared->entryPath(
             SharedThumbnails::uriOf(picture), SharedThumbnails::Flavour::Normal);
         if (change == "time" || change == "older") {
-            QVERIFY(setTime(picture, taken.addSecs(change == "time" ? 1 : -1)));
+            QVERIFY(testpictures::setModified(picture, taken.addSecs(change == "time" ? 1 : -1)));
         } else if (change == "size") {
-            QVERIFY(
-                testpictures::write(picture, Qt::blue, QSize(80, 48)) && setTime(picture, taken));
+            QVERIFY(testpictures::write(picture, Qt::blue, QSize(80, 48))
+                && testpictures::setModified(picture, taken));
         } else if (change == "pipe") {
             QVERIFY(
                 QFile::remove(entry) && ::mkfifo(QFile::encodeName(entry).constData(), 0600) == 0);
@@ -219,7 +212,8 @@ private Q_SLOTS:
             QVERIFY(image.save(entry, "png"));
         } else {
             const QString other = m_pictures->filePath("b.jpg");
-            QVERIFY(testpictures::write(other, Qt::green) && setTime(other, taken));
+            QVERIFY(
+                testpictures::write(other, Qt::green) && testpictures::setModified(other, taken));
             (void)readWith(other, QSize(100, 100));
             QVERIFY(QFile::remove(entry));
             QVERIFY(QFile::copy(m_shared->entryPath(SharedThumbnails::uriOf(other),
@@ -333,7 +327,7 @@ private Q_SLOTS:
 
         // Replaced by a real picture, with the same time: the note is not its.
         const QDateTime time = QFileInfo(broken).lastModified();
-        QVERIFY(testpictures::write(broken, Qt::red) && setTime(broken, time));
+        QVERIFY(testpictures::write(broken, Qt::red) && testpictures::setModified(broken, time));
         QVERIFY(readWith(broken, QSize(100, 100)).ok());
     }
 
