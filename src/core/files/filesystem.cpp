@@ -222,18 +222,6 @@ FsResult QtFileSystem::replaceFileDurably(const QString &path, const QByteArray 
     return {};
 }
 
-FsResult QtFileSystem::appendToFile(const QString &path, const QByteArray &bytes, bool durable)
-{
-    QFile file(path);
-    // Only to a file that is there: a record after the start of one that is gone is no use.
-    if (const FsResult opened = os::openOwnFile(file, QIODevice::WriteOnly | QIODevice::Append);
-        !opened)
-        return opened;
-    if (file.write(bytes) != bytes.size() || (durable && !os::flushToDisk(file)))
-        return FsResult::failure(file.errorString());
-    return {};
-}
-
 bool makePrivateFolders(const QString &root, const QString &folder)
 {
     if (QFileInfo(folder).isDir())

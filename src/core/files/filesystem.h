@@ -18,7 +18,6 @@ public:
     FsResult removeEmptyFolder(const QString &path) override;
     QString stateFolder() const override;
     FsResult replaceFileDurably(const QString &path, const QByteArray &bytes) override;
-    FsResult appendToFile(const QString &path, const QByteArray &bytes, bool durable) override;
     Volume volumeOf(const QString &folder) const override;
     FsResult setCurrentFolder(const QString &path) override;
     QString currentFolder() const override;

@@ -80,11 +80,6 @@ public:
     // go to a new file beside it, which is flushed and then renamed over it.
     [[nodiscard]] virtual FsResult replaceFileDurably(const QString &path, const QByteArray &bytes)
         = 0;
-    // Adds bytes at the end of an existing file. When durable, they are on disk before it
-    // returns, with everything added to the file before them.
-    [[nodiscard]] virtual FsResult appendToFile(
-        const QString &path, const QByteArray &bytes, bool durable)
-        = 0;
     [[nodiscard]] virtual Volume volumeOf(const QString &folder) const = 0;
     [[nodiscard]] virtual FsResult setCurrentFolder(const QString &path) = 0;
     [[nodiscard]] virtual QString currentFolder() const = 0;

@@ -3,6 +3,7 @@
 #include "core/files/platform.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QJsonObject>
 #include <QList>
@@ -87,7 +88,8 @@ struct Reading {
 // or an empty text when it could not be renamed.
 [[nodiscard]] QString setAside(platform::FileSystem &fs, const QString &path);
 
-// Writes the journal as a batch, or the undo of one, runs. Once a record cannot be written
+// Writes the journal as a batch, or the undo of one, runs, keeping it open meanwhile. Once a
+// record cannot be written
 // the journal is removed, so that no undo is built on a partial one, and nothing more is
 // recorded.
 class Recorder
@@ -96,6 +98,9 @@ public:
     Recorder(platform::FileSystem &fs, const QString &path);
     // The journal of the last batch, in the state folder.
     explicit Recorder(platform::FileSystem &fs);
+    ~Recorder();
+    Recorder(const Recorder &) = delete;
+    Recorder &operator=(const Recorder &) = delete;
 
     // Starts a new journal with the plan of the batch, replacing the last one; false when it
     // cannot be written. to is empty for a delete.
@@ -114,10 +119,13 @@ public:
 
 private:
     enum class Sync { Now, Later };
-    void append(const QJsonObject &record, Sync sync);
+    bool open();
+    // A record as a line of compact JSON.
+    void append(const QByteArray &json, Sync sync);
 
     platform::FileSystem &m_fs;
     QString m_path;
+    QFile m_file;
     bool m_recording = false;
     // The records not yet made durable, and since when the last were.
     qsizetype m_unsynced = 0;

@@ -185,6 +185,12 @@ void TestUndo::undo_data()
     };
 
     row("rename", "rename", renamed, nothing, sources);
+    // Names the journal escapes: quotes, backslashes, control characters, a camera beyond 16
+    // bits and half of one (which only Windows names hold).
+    row("rename to names the journal escapes", "rename",
+        { "pics/\"1\".jpg", "pics/a\\b\\.jpg",
+            QStringView(u"pics/\n\t\x01 \U0001F4F7 \xD83D.jpg").toString() },
+        nothing, sources);
     // a to x1, then b to the name a left, then c to the name b left: taken back last first.
     row("rename along a chain", "rename", { "pics/x1.jpg", "pics/a.jpg", "pics/b.jpg" }, nothing,
         sources);
@@ -293,6 +299,11 @@ void TestUndo::undo()
     const journal::Reading reading = journal::read(journal::pathFor(m_fs));
     QCOMPARE(reading.status, journal::Reading::Status::Whole);
     QCOMPARE(reading.batch.toUndo(), 3);
+    QStringList journaled;
+    for (const journal::Step &step : reading.batch.steps)
+        journaled.append(step.to);
+    for (const QString &target : targets)
+        QVERIFY2(journaled.contains(path(target)), qPrintable(target));
     // A batch of nothing (Go in a window whose lists were emptied) leaves the last one's undo.
     journal::Recorder nothing(m_fs);
     QCOMPARE(failures(jobs::renameFiles({}, m_fs, jobs::Pairs::Apart, &nothing)), QStringList());
