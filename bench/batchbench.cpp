@@ -3,8 +3,9 @@
 // another one (a tmpfs it mounts when run as root), a delete to the trash, and the same on a
 // FAT card image when one can be loop-mounted. Each batch runs with the journal and without
 // it, beside a plain reference in the same run (mv, or a loop of rename(); gio trash for the
-// trash), and the journal's flushes are counted. One line a case, with medians of the runs.
-//   batchbench [runs] [files]
+// trash), and the journal's flushes are counted and timed. One line a case, with medians of
+// the runs; a kind ("rename", "move", "move-other-fs", "trash") runs that kind alone.
+//   batchbench [runs] [files] [kind]
 #include "core/files/filesystem.h"
 #include "core/flows/jobs.h"
 #include "core/flows/journal.h"
@@ -28,17 +29,31 @@
 namespace
 {
 std::atomic<int> flushes { 0 };
+// The time the journal's flushes took, in nanoseconds.
+std::atomic<qint64> flushing { 0 };
 // The folder of the journal: the flushes of anything in it are the journal's.
 QByteArray stateFolder;
 
-void count(int fd)
+bool journals(int fd)
 {
     char link[4096];
     const QByteArray proc = "/proc/self/fd/" + QByteArray::number(fd);
     const ssize_t length = ::readlink(proc.constData(), link, sizeof link);
-    if (length > 0 && !stateFolder.isEmpty()
-        && QByteArray(link, int(length)).startsWith(stateFolder))
-        ++flushes;
+    return length > 0 && !stateFolder.isEmpty()
+        && QByteArray(link, int(length)).startsWith(stateFolder);
+}
+
+// A flush, counted and timed when it is the journal's.
+int flush(long call, int fd)
+{
+    if (!journals(fd))
+        return int(syscall(call, fd));
+    QElapsedTimer timer;
+    timer.start();
+    const int result = int(syscall(call, fd));
+    ++flushes;
+    flushing += timer.nsecsElapsed();
+    return result;
 }
 } // namespace
 
@@ -46,14 +61,12 @@ void count(int fd)
 // makes are the move's own).
 extern "C" int fsync(int fd)
 {
-    count(fd);
-    return int(syscall(SYS_fsync, fd));
+    return flush(SYS_fsync, fd);
 }
 
 extern "C" int fdatasync(int fd)
 {
-    count(fd);
-    return int(syscall(SYS_fdatasync, fd));
+    return flush(SYS_fdatasync, fd);
 }
 
 namespace
@@ -73,6 +86,7 @@ struct Figures {
     QList<double> plain;
     QList<double> reference;
     QList<int> fsyncs;
+    QList<double> flushMs;
 };
 
 double median(QList<double> values)
@@ -161,9 +175,9 @@ void print(
     const double plain = median(figures.plain);
     const double ref = median(figures.reference);
     std::printf("batch: kind=%s files=%d fs=%s ms=%.1f plain_ms=%.1f reference_ms=%.1f "
-                "fsyncs=%d journal_ratio=%.2f reference_ratio=%.2f reference=%s\n",
-        kind, files, qPrintable(fs), journaled, plain, ref, most, plain > 0 ? journaled / plain : 0,
-        ref > 0 ? journaled / ref : 0, reference);
+                "fsyncs=%d fsync_ms=%.1f journal_ratio=%.2f reference_ratio=%.2f reference=%s\n",
+        kind, files, qPrintable(fs), journaled, plain, ref, most, median(figures.flushMs),
+        plain > 0 ? journaled / plain : 0, ref > 0 ? journaled / ref : 0, reference);
     std::fflush(stdout);
 }
 
@@ -210,7 +224,7 @@ int main(int argc, char *argv[])
         { "move", QStringLiteral("vfat"), base + "/card/pics", base + "/card/out", fat.mounted() },
     };
     for (const Case &batch : cases) {
-        if (!batch.mounted)
+        if (!batch.mounted || (argc > 3 && qstrcmp(argv[3], batch.kind) != 0))
             continue;
         const bool rename = qstrcmp(batch.kind, "rename") == 0;
         const bool trash = qstrcmp(batch.kind, "trash") == 0;
@@ -263,6 +277,7 @@ int main(int argc, char *argv[])
                 journal::Recorder recorder(fs);
                 journal::Recorder *journal = way == 0 ? &recorder : nullptr;
                 flushes = 0;
+                flushing = 0;
                 jobs::JobReport report;
                 const double ms = timed([&] {
                     if (trash)
@@ -281,6 +296,7 @@ int main(int argc, char *argv[])
                 if (way == 0) {
                     figures.journaled.append(ms);
                     figures.fsyncs.append(flushes);
+                    figures.flushMs.append(double(flushing) / 1e6);
                 } else {
                     figures.plain.append(ms);
                 }
