@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QThread>
@@ -367,10 +368,14 @@ LoadedPicture CountingLoader::load(const QString &path, QSize size) const
     ++m_reads;
     if (QThread::currentThread() == QCoreApplication::instance()->thread())
         m_onWindowThread = true;
+    bool held = false;
     {
         const QMutexLocker lock(&m_mutex);
         m_paths.append(path);
+        held = !m_held.isEmpty() && QFileInfo(path).fileName() == m_held;
     }
+    if (held)
+        m_heldReads.acquire();
     return m_real.load(path, size);
 }
 
@@ -378,6 +383,20 @@ QStringList CountingLoader::paths() const
 {
     const QMutexLocker lock(&m_mutex);
     return m_paths;
+}
+
+void CountingLoader::hold(const QString &name)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_held = name;
+    m_heldReads.tryAcquire(m_heldReads.available());
+}
+
+void CountingLoader::letGo()
+{
+    const QMutexLocker lock(&m_mutex);
+    m_held.clear();
+    m_heldReads.release(1 << 20);
 }
 
 void CountingLoader::reset()

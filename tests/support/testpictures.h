@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QDateTime>
 #include <QMutex>
+#include <QSemaphore>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -108,7 +109,7 @@ private:
     QByteArray m_dataHome;
 };
 
-// A picture loader that counts and records every file it reads.
+// A picture loader that counts and records every file it reads, and can hold some reads.
 class CountingLoader : public PictureLoader
 {
 public:
@@ -118,6 +119,9 @@ public:
     // Whether a read since the last reset ran on the thread of the windows.
     bool readOnWindowThread() const { return m_onWindowThread.load(); }
     void reset();
+    // Reads of files of that name wait until they are let go.
+    void hold(const QString &name);
+    void letGo();
 
 private:
     QtPictureLoader m_real;
@@ -125,4 +129,6 @@ private:
     mutable std::atomic<bool> m_onWindowThread { false };
     mutable QMutex m_mutex;
     mutable QStringList m_paths;
+    QString m_held;
+    mutable QSemaphore m_heldReads;
 };

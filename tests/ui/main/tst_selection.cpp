@@ -5,8 +5,10 @@
 #include "ui/widgets/folderlistbox.h"
 
 #include <QAction>
+#include <QFutureWatcherBase>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTest>
 #include <QWindow>
@@ -162,6 +164,21 @@ void TestSelection::previewOpensAndCloses()
     QTest::mouseClick(window, Qt::LeftButton, {}, at(0));
     QCOMPARE(listTexts(&control<QListWidget>(w, "List1")),
         QStringList({ folder + "/b.jpg", folder + "/a.jpg" }));
+
+    // A picture read late, after the preview closed and opened on another one, is not shown.
+    PicturePreview &preview = control<PicturePreview>(w);
+    const auto &large = control<ImageBox>(w, "Image4");
+    s.loader.hold("b.jpg");
+    const auto letGo = qScopeGuard([&] { s.loader.letGo(); });
+    preview.Image1_DblClick(1);
+    preview.Image4_Click();
+    preview.Image1_DblClick(0);
+    QTRY_COMPARE(large.picture().size(), QSize(577, 505));
+    s.loader.letGo();
+    QTRY_VERIFY(preview.findChildren<QFutureWatcherBase *>().isEmpty());
+    QVERIFY(testpictures::near(testpictures::centre(large.picture().toImage()),
+        testpictures::centre(QImage(folder + "/a.jpg"))));
+    preview.Image4_Click();
 
     // A file gone since its thumbnail was made shows the thumbnail, and no message.
     QVERIFY(QFile::remove(folder + "/a.jpg"));
