@@ -825,11 +825,24 @@ void TestUndo::killedBatch()
     }
     QVERIFY(found.canUndo());
     if (answer == platform::Answer::Cancel) {
-        // Left for later: Edit > Undo offers it.
+        // Left for later, nothing changed: Edit > Undo offers it, the next start asks nothing.
+        const QMap<QString, QByteArray> left = checksums();
         flows::putOffUndo(found, m_fs);
         const journal::Reading reading = journal::read(journalPath);
         QVERIFY(reading.batch.canUndo());
         QCOMPARE(undo::picturesToUndo(reading.batch), 1);
+        QCOMPARE(flows::recover(m_fs).found, flows::Recovery::Found::Nothing);
+        // Its undo stopped before it took anything back, and left too: it is not asked about
+        // again, and, as after any undo, Edit > Undo offers nothing.
+        journal::Recorder recorder(m_fs);
+        QVERIFY(recorder.resume());
+        recorder.undoBegun();
+        const flows::Recovery undoing = flows::recover(m_fs);
+        QVERIFY(undoing.undoing && undoing.canUndo());
+        flows::putOffUndo(undoing, m_fs);
+        QCOMPARE(flows::recover(m_fs).found, flows::Recovery::Found::Nothing);
+        QVERIFY(!journal::read(journalPath).batch.canUndo());
+        QCOMPARE(checksums(), left);
         return;
     }
     journal::Recorder recorder(m_fs);
