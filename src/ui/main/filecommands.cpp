@@ -108,11 +108,8 @@ void FileCommands::runUndo(const journal::Batch &batch)
         platform::box::Exclamation, platform::programTitle);
 }
 
-void FileCommands::recoverUnfinishedBatch()
+QString FileCommands::recoveryMessage(const flows::Recovery &found)
 {
-    const flows::Recovery found = flows::recover(m_services.fs());
-    if (found.found == flows::Recovery::Found::Nothing)
-        return;
     const QString aside = found.setAsideAs.isEmpty()
         ? tr("It could not be set aside and stays as %1.").arg(found.journalPath)
         : tr("It was set aside as %1.").arg(found.setAsideAs);
@@ -122,13 +119,9 @@ void FileCommands::recoverUnfinishedBatch()
             ? tr(" Until it is gone, Ravelin keeps no record of its batches, so they "
                  "cannot be undone.")
             : QString();
-        m_services.boxes().MsgBox(
-            tr("The record Ravelin keeps of its last batch is damaged, so nothing "
-               "was done with it: %1\n\n%2")
-                .arg(found.problem, aside + more),
-            platform::box::Exclamation, platform::programTitle);
-        updateUndo();
-        return;
+        return tr("The record Ravelin keeps of its last batch is damaged, so nothing "
+                  "was done with it: %1\n\n%2")
+            .arg(found.problem, aside + more);
     }
 
     const journal::Batch &batch = found.batch;
@@ -159,15 +152,11 @@ void FileCommands::recoverUnfinishedBatch()
     if (found.found == flows::Recovery::Found::Changed) {
         jobs::JobReport changed;
         changed.failed = found.changed;
-        m_services.boxes().MsgBox(
-            jobs::failureList(text
-                    + tr("\n\nSome of its files have changed since, so nothing "
-                         "of it will be undone. ")
-                    + aside + tr("\n\nThe files that changed:"),
-                changed),
-            platform::box::Exclamation, platform::programTitle);
-        updateUndo();
-        return;
+        return jobs::failureList(text
+                + tr("\n\nSome of its files have changed since, so nothing "
+                     "of it will be undone. ")
+                + aside + tr("\n\nThe files that changed:"),
+            changed);
     }
 
     const qsizetype left = found.left;
@@ -185,12 +174,29 @@ void FileCommands::recoverUnfinishedBatch()
     if (!found.canUndo()) {
         if (batch.kind == journal::Kind::Delete)
             text += tr("\n\nPictures deleted for good cannot be brought back.");
+        return text;
+    }
+    return text
+        + (undoing ? tr("\n\nDo you want to bring them back now?")
+                   : tr("\n\nDo you want to undo what was done? You "
+                        "can also do it later with Edit > Undo."));
+}
+
+void FileCommands::recoverUnfinishedBatch()
+{
+    const flows::Recovery found = flows::recover(m_services.fs());
+    if (found.found == flows::Recovery::Found::Nothing)
+        return;
+    const QString text = recoveryMessage(found);
+    if (found.found != flows::Recovery::Found::Stopped) {
+        m_services.boxes().MsgBox(text, platform::box::Exclamation, platform::programTitle);
+        updateUndo();
+        return;
+    }
+    if (!found.canUndo()) {
         m_services.boxes().MsgBox(text, platform::box::OkOnly, platform::programTitle);
-    } else if (m_services.boxes().MsgBox(text
-                       + (undoing ? tr("\n\nDo you want to bring them back now?")
-                                  : tr("\n\nDo you want to undo what was done? You "
-                                       "can also do it later with Edit > Undo.")),
-                   platform::box::OkCancel | platform::box::Question, platform::programTitle)
+    } else if (m_services.boxes().MsgBox(
+                   text, platform::box::OkCancel | platform::box::Question, platform::programTitle)
         == platform::Answer::Ok) {
         runUndo(found.toTakeBack());
         return;

@@ -5,6 +5,10 @@
 
 class BrowserState;
 class QAction;
+namespace flows
+{
+struct Recovery;
+}
 namespace journal
 {
 struct Batch;
@@ -28,6 +32,8 @@ public:
     // Tells the user of a batch that did not finish, offers to undo what it did, and clears up
     // what it left; a damaged record of it is set aside.
     void recoverUnfinishedBatch();
+    // What it tells of the batch found, its question included when it offers the undo.
+    static QString recoveryMessage(const flows::Recovery &found);
     // The dropped files move to the folder as the Move window would move them.
     void moveDroppedFiles(const QStringList &files, const QString &folder);
 

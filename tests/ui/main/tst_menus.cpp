@@ -1,9 +1,11 @@
 #include "core/flows/journal.h"
+#include "core/flows/recoveryflow.h"
 #include "support/fakeservices.h"
 #include "support/picturefolders.h"
 #include "support/testpictures.h"
 #include "ui/info/frmsplash.h"
 #include "ui/info/help.h"
+#include "ui/main/filecommands.h"
 #include "ui/main/frmmain.h"
 #include "ui/move/movefilewindow.h"
 #include "ui/options/frmoptions.h"
@@ -56,6 +58,8 @@ QStringList cutOff(const QWidget *window)
     return texts;
 }
 } // namespace
+
+Q_DECLARE_METATYPE(flows::Recovery)
 
 // The main window's menu bar: its keys, and that every secondary window it opens exists
 // once, shows its texts whole, and ends the program when it is the last one unloaded.
@@ -210,6 +214,69 @@ private slots:
         QTimer::singleShot(0, button, [button] { QTest::mouseClick(button, Qt::LeftButton); });
         QCOMPARE(QCoreApplication::exec(), 0);
         QCOMPARE(windows(className, true), 0);
+    }
+    // What the start tells of a stopped batch, from what the recovery found; names as they are.
+    void recoveryWording_data()
+    {
+        QTest::addColumn<flows::Recovery>("found");
+        QTest::addColumn<QString>("told");
+        const auto stopped = [](journal::Kind kind, qsizetype files, qsizetype done) {
+            flows::Recovery found;
+            found.found = flows::Recovery::Found::Stopped;
+            found.batch.kind = kind;
+            found.files = files;
+            found.done = found.left = done;
+            return found;
+        };
+        const QString undoLater = "\n\nDo you want to undo what was done? You can also do it "
+                                  "later with Edit > Undo.";
+        flows::Recovery found = stopped(journal::Kind::Move, 2, 1);
+        found.cleaned = QStringList { "/out/.ravelin-move-1" };
+        QTest::newRow("copies removed") << found
+                                        << "Ravelin was stopped before it finished the last "
+                                           "batch, the Move of 2 Pictures.\n\nThe unfinished "
+                                           "copies it was making on another drive were removed "
+                                           "(1).\n\nOf its 2 pictures, 1 was done and 1 not."
+                + undoLater;
+        found = stopped(journal::Kind::Move, 3, 3);
+        found.copies.finished = QStringList { "/out/a.jpg", "/out/b.jpg" };
+        QTest::newRow("moves finished") << found
+                                        << "Ravelin was stopped before it finished the last "
+                                           "batch, the Move of 3 Pictures.\n\n2 pictures were "
+                                           "in both places; their moves were finished.\n\nOf "
+                                           "its 3 pictures, 3 were done and 0 not."
+                + undoLater;
+        found = stopped(journal::Kind::Move, 1, 0);
+        found.copies.kept = { { "/pics/<b>a</b>.jpg", "/out/<b>a</b>.jpg" } };
+        QTest::newRow("both kept") << found
+                                   << "Ravelin was stopped before it finished the last batch, "
+                                      "the Move of 1 Picture.\n\n/pics/<b>a</b>.jpg and "
+                                      "/out/<b>a</b>.jpg were both there, with different "
+                                      "contents; both were kept.\n\nOf its 1 picture, 0 were "
+                                      "done and 1 not.";
+        found = stopped(journal::Kind::Rename, 2, 2);
+        found.found = flows::Recovery::Found::Changed;
+        found.changed = { { "/pics/n1.jpg", "It has changed since." } };
+        found.setAsideAs = "/state/last-batch.journal.damaged-1";
+        QTest::newRow("changed since")
+            << found
+            << "Ravelin was stopped before it finished the last batch, the Rename of 2 "
+               "Pictures.\n\nSome of its files have changed since, so nothing of it will be "
+               "undone. It was set aside as /state/last-batch.journal.damaged-1.\n\nThe files "
+               "that changed:\n\n/pics/n1.jpg\nIt has changed since.";
+        found = stopped(journal::Kind::Rename, 3, 2);
+        found.undoing = true;
+        QTest::newRow("still to be brought back")
+            << found
+            << "Ravelin was stopped while it was undoing the last batch, the Rename of 3 "
+               "Pictures.\n\n2 pictures are still to be brought back.\n\nDo you want to bring "
+               "them back now?";
+    }
+    void recoveryWording()
+    {
+        QFETCH(flows::Recovery, found);
+        QFETCH(QString, told);
+        QCOMPARE(FileCommands::recoveryMessage(found), told);
     }
     // Edit > Undo names the last batch, Ctrl+Z asks and takes it back, and after an undo or a
     // delete for good it offers nothing. The start words what a stopped batch left and takes
