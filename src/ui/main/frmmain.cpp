@@ -113,6 +113,12 @@ void frmMain::buildControls(const PictureLoader &loader)
 
     m_grid = std::make_unique<ThumbnailGrid>(m_services, loader, m_state, *client);
     m_preview->showFrom(*m_grid);
+    // The picture shown large is named in the title, as long as it is shown.
+    connect(m_preview.get(), &PicturePreview::pictureShown, this, [this](const QString &name) {
+        setWindowTitle(name.isEmpty()
+                ? platform::programTitle
+                : QStringLiteral("%1 - %2").arg(platform::programTitle, name));
+    });
     // The keys go from the folder list to the grid, then to the selection list.
     setTabOrder(Drive1, Dir1);
     setTabOrder(Dir1, &m_grid->view());

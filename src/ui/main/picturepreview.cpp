@@ -8,6 +8,7 @@
 
 #include <QFutureWatcher>
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QtConcurrent>
 
 #include <algorithm>
@@ -32,17 +33,28 @@ void PicturePreview::showFrom(ThumbnailGrid &grid)
 
 void PicturePreview::Image1_DblClick(int Index)
 {
-    const GridCells &cells = m_grid->cells();
-    if (Index < 0 || Index >= cells.count())
+    if (Index < 0 || Index >= m_grid->cells().count())
         return;
     // Opened by the keys, the preview takes them over: Enter or Esc closes it.
     const bool keys = Image4->window()->focusWidget() == &m_grid->view();
     m_grid->setShown(false);
+    m_wheel = 0;
+    m_grid->view().setFocusCell(Index);
+    showPicture(Index);
+    Image4->show();
+    Image4->raise();
+    if (keys)
+        Image4->setFocus(Qt::OtherFocusReason);
+}
+
+void PicturePreview::showPicture(int index)
+{
+    const GridCells &cells = m_grid->cells();
     // The grid keeps only small thumbnails: the file is read again at the preview's size on a
     // thread of its own, the thumbnail standing in meanwhile and staying when the file can no
     // longer be read. Sharp on a dense screen: read at the screen's own pixel size.
     const qreal ratio = std::max<qreal>(1, Image4->devicePixelRatioF());
-    const QImage &thumbnail = cells.cell(Index).image;
+    const QImage &thumbnail = cells.cell(index).image;
     Image4->setBroken(false);
     if (!thumbnail.isNull())
         Image4->setPicture(QPixmap::fromImage(thumbnail));
@@ -64,14 +76,46 @@ void PicturePreview::Image1_DblClick(int Index)
             Image4->setBroken(true);
         }
     });
-    reading->setFuture(QtConcurrent::run(
-        &m_reader, [loader = &m_loader, path = cells.path(Index), size = Image4->size() * ratio] {
-            return loader->load(path, size);
+    // Stepping quickly asks for pictures faster than they are read: those passed are skipped.
+    reading->setFuture(QtConcurrent::run(&m_reader,
+        [this, generation, loader = &m_loader, path = cells.path(index),
+            size = Image4->size() * ratio] {
+            return generation == m_generation ? loader->load(path, size) : LoadedPicture();
         }));
-    Image4->show();
-    Image4->raise();
-    if (keys)
-        Image4->setFocus(Qt::OtherFocusReason);
+    Q_EMIT pictureShown(cells.names()[index]);
+}
+
+int PicturePreview::stepTarget(int key) const
+{
+    const int last = m_grid->cells().count() - 1;
+    const int at = std::min(m_grid->view().focusCell(), last);
+    switch (key) {
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+        return std::min(at + 1, last);
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+        return std::max(at - 1, 0);
+    case Qt::Key_Home:
+        return 0;
+    case Qt::Key_End:
+        return last;
+    default:
+        return -1;
+    }
+}
+
+void PicturePreview::stepTo(int index)
+{
+    // No further at either end, and nothing to step through in an empty grid.
+    if (index < 0 || index >= m_grid->cells().count() || index == m_grid->view().focusCell())
+        return;
+    // Esc lands on the picture last seen, in view.
+    m_grid->view().setFocusCell(index);
+    m_grid->scrollToCell(index);
+    showPicture(index);
 }
 
 void PicturePreview::Image4_Click()
@@ -81,6 +125,7 @@ void PicturePreview::Image4_Click()
     Image4->hide();
     if (keys)
         m_grid->view().setFocus(Qt::OtherFocusReason);
+    Q_EMIT pictureShown(QString());
 }
 
 bool PicturePreview::isShown() const
@@ -97,6 +142,22 @@ bool PicturePreview::eventFilter(QObject *watched, QEvent *event)
             Image4_Click();
             return true;
         }
+        const int target = stepTarget(key);
+        if (target >= 0) {
+            stepTo(target);
+            return true;
+        }
+    }
+    // The wheel turned towards the user goes on, as it scrolls the grid on; a notch a picture.
+    if (watched == Image4 && event->type() == QEvent::Wheel) {
+        m_wheel += static_cast<QWheelEvent *>(event)->angleDelta().y();
+        const int notches = m_wheel / QWheelEvent::DefaultDeltasPerStep;
+        m_wheel -= notches * QWheelEvent::DefaultDeltasPerStep;
+        if (notches != 0 && m_grid->cells().count() > 0) {
+            const int at = std::min(m_grid->view().focusCell(), m_grid->cells().count() - 1);
+            stepTo(std::clamp(at - notches, 0, m_grid->cells().count() - 1));
+        }
+        return true;
     }
     return QObject::eventFilter(watched, event);
 }

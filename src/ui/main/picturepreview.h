@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QThreadPool>
 
+#include <atomic>
+
 class ImageBox;
 class PictureLoader;
 class QWidget;
@@ -10,7 +12,8 @@ class ThumbnailGrid;
 
 // The large preview of one picture (Image4), which takes the grid's place until it is clicked.
 // Its picture is read on a thread of its own, never on the window's; a result that comes after
-// another picture was asked for is dropped.
+// another picture was asked for is dropped. The keys and the mouse wheel step through the
+// grid's pictures in its order, the grid's focus cell following.
 class PicturePreview : public QObject
 {
     Q_OBJECT
@@ -22,6 +25,10 @@ public:
     void showFrom(ThumbnailGrid &grid);
     bool isShown() const;
 
+Q_SIGNALS:
+    // The file name of the picture shown large; empty when the grid comes back.
+    void pictureShown(const QString &name);
+
 public Q_SLOTS:
     void Image1_DblClick(int Index);
     void Image4_Click();
@@ -30,9 +37,18 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void showPicture(int index);
+    // To another picture of the grid, which becomes its focus cell; marks nothing.
+    void stepTo(int index);
+    // The picture a key steps to, or -1 for a key that does not step.
+    int stepTarget(int key) const;
+
     const PictureLoader &m_loader;
     ThumbnailGrid *m_grid = nullptr;
     ImageBox *Image4 = nullptr;
+    // Read by the reader, which skips a picture no longer wanted; before it, which outlives it.
+    std::atomic<quint64> m_generation = 0;
     QThreadPool m_reader;
-    quint64 m_generation = 0;
+    // The wheel's turn not yet stepped: a touchpad sends it in small parts.
+    int m_wheel = 0;
 };

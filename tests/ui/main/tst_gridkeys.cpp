@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QtTest>
 
 namespace
@@ -59,12 +60,21 @@ private:
         return w;
     }
 
-    // One step as the user takes it: "click 3", "shift-click 1", "ctrl-click 5", or a key
-    // with Shift: "shift Right".
+    // One step as the user takes it: "click 3", "shift-click 1", "ctrl-click 5", a key with
+    // Shift: "shift Right", or a key or a notch of the wheel on the large picture: "large Down",
+    // "large wheel -120".
     static void run(frmMain &w, const QString &step)
     {
         const QString what = step.section(QLatin1Char(' '), 0, 0);
         const QString arg = step.section(QLatin1Char(' '), 1);
+        if (what == QLatin1String("large") && arg.startsWith(QLatin1String("wheel"))) {
+            ImageBox &large = control<ImageBox>(w, "Image4");
+            const QPoint at = large.rect().center();
+            QWheelEvent wheel(at, large.mapToGlobal(at), {}, QPoint(0, arg.section(' ', 1).toInt()),
+                Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&large, &wheel);
+            return;
+        }
         Qt::KeyboardModifiers modifiers;
         if (what.startsWith(QLatin1String("shift")))
             modifiers |= Qt::ShiftModifier;
@@ -77,8 +87,10 @@ private:
         }
         const QMetaEnum keys = QMetaEnum::fromType<Qt::Key>();
         const int key = keys.keyToValue(("Key_" + arg).toLatin1().constData());
-        QTest::keyClick(
-            &control<ThumbnailView>(w, "picInner"), static_cast<Qt::Key>(key), modifiers);
+        QWidget *target = &control<ThumbnailView>(w, "picInner");
+        if (what == QLatin1String("large"))
+            target = &control<ImageBox>(w, "Image4");
+        QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
     }
 
 private slots:
@@ -106,6 +118,19 @@ private slots:
         QTest::newRow("PageDown") << 1 << "PageDown" << 16;
         QTest::newRow("PageDown past the last") << 18 << "PageDown" << 22;
         QTest::newRow("PageUp near the top") << 8 << "PageUp" << 3;
+        // Shown large, the keys and the wheel step through the pictures one by one.
+        QTest::newRow("large Right") << 0 << "large Right" << 1;
+        QTest::newRow("large Right at the last") << 22 << "large Right" << 22;
+        QTest::newRow("large Left at the first") << 0 << "large Left" << 0;
+        QTest::newRow("large Down") << 2 << "large Down" << 3;
+        QTest::newRow("large Up") << 7 << "large Up" << 6;
+        QTest::newRow("large PageDown") << 1 << "large PageDown" << 2;
+        QTest::newRow("large PageUp") << 8 << "large PageUp" << 7;
+        QTest::newRow("large Home") << 22 << "large Home" << 0;
+        QTest::newRow("large End") << 0 << "large End" << 22;
+        QTest::newRow("large wheel on") << 4 << "large wheel -120" << 5;
+        QTest::newRow("large wheel back, in parts") << 4 << "large wheel 60" << 4;
+        QTest::newRow("large wheel back two") << 4 << "large wheel 240" << 2;
     }
     void keysMoveTheFocusCell()
     {
@@ -116,7 +141,19 @@ private slots:
         control<ThumbnailView>(w, "picInner").setFocus();
         control<ThumbnailView>(w, "picInner").setFocusCell(start);
         control<ThumbnailGrid>(w).scrollToCell(start);
-        run(w, QStringLiteral("key ") + key);
+        const bool large = key.startsWith(QLatin1String("large "));
+        const QString name = QStringLiteral("p%1.jpg").arg(focus, 2, 10, QLatin1Char('0'));
+        if (large) {
+            run(w, QStringLiteral("key Return"));
+            run(w, key);
+            // The picture read and named is the one stepped to.
+            QTRY_COMPARE(QFileInfo(m_session->loader.paths().last()).fileName(), name);
+            QCOMPARE(w.windowTitle(), "Ravelin - " + name);
+            run(w, QStringLiteral("large Escape"));
+        } else {
+            run(w, QStringLiteral("key ") + key);
+        }
+        QCOMPARE(w.windowTitle(), QStringLiteral("Ravelin"));
         QCOMPARE(control<ThumbnailView>(w, "picInner").focusCell(), focus);
         QVERIFY(inView(w, focus));
         // The focus is not a mark.
