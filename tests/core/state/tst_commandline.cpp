@@ -1,19 +1,12 @@
 #include "core/state/commandline.h"
-#include "core/state/gridcells.h"
-#include "support/fakeservices.h"
 #include "support/faultsupport.h"
-#include "support/picturefolders.h"
 #include "support/testpictures.h"
-#include "ui/main/frmmain.h"
-#include "ui/widgets/filelistbox.h"
-#include "ui/widgets/folderlistbox.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
-// The command line: which starts run, in which folder, and which print and end; then a start
-// folder opened in the main window.
+// The command line: which starts run, in which folder, and which print and end.
 class TestCommandLine : public QObject
 {
     Q_OBJECT
@@ -99,28 +92,6 @@ private Q_SLOTS:
             QVERIFY(!request.message.chopped(1).contains(
                 QRegularExpression("[\\x00-\\x1f\\x7f-\\x9f]")));
         }
-    }
-
-    // The folder given opens as the user's own choice would: the lists follow and, in
-    // automatic mode, the grid is built; the current folder opens so too.
-    void theStartFolderOpensInTheMainWindow()
-    {
-        FakeServices services;
-        CountingLoader loader;
-        for (const QString &start : { path("pictures"), m_temp.path() }) {
-            QVERIFY(QDir::setCurrent(m_temp.path()));
-            frmMain window(services, loader);
-            QVERIFY(window.Form_Load());
-            QVERIFY(control<ThumbnailGrid>(window).cells().names().isEmpty());
-            window.openFolder(start);
-            QCOMPARE(control<FolderListBox>(window, "Dir1").path(), start);
-            QCOMPARE(control<ThumbnailGrid>(window).cells().folder(), start);
-            QVERIFY(!control<ThumbnailGrid>(window).cells().names().isEmpty());
-            QCOMPARE(control<ThumbnailGrid>(window).cells().names(),
-                control<FileListBox>(window, "File1").fileNames());
-            QCOMPARE(QDir::currentPath(), start);
-        }
-        QVERIFY(services.boxesFake.shown.empty());
     }
 };
 

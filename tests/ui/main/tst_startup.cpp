@@ -1,19 +1,44 @@
 #include "core/state/handover.h"
 #include "support/picturefolders.h"
 #include "ui/main/startup.h"
+#include "ui/main/thumbnailgrid.h"
 #include "ui/options/frmoptions.h"
+#include "ui/widgets/filelistbox.h"
 #include "ui/widgets/folderlistbox.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
-// The main window following the folders later starts hand over: at once, brought to the front,
-// when it is in use; once Options closes while Options holds it.
+// The folder the program starts with, and those later starts hand over: the first opens as the
+// user's own choice would; the others at once, brought to the front, when the window is in use,
+// and once Options closes while Options holds it.
 class TestStartup : public QObject
 {
     Q_OBJECT
 
 private slots:
+    // The lists follow and, in automatic mode, the grid is built; the current folder opens so too.
+    void theStartFolderOpensAsChosen()
+    {
+        PictureFolders dirs;
+        const QString pictures = dirs.make("pictures", { "a.jpg", "b.png" });
+        dirs.make("", { "top.bmp" });
+        for (const QString &start : { pictures, dirs.path() }) {
+            QVERIFY(QDir::setCurrent(dirs.path()));
+            MainSession s;
+            QVERIFY(s.w.Form_Load());
+            ThumbnailGrid &grid = control<ThumbnailGrid>(s.w);
+            QVERIFY(grid.cells().names().isEmpty());
+            s.w.openFolder(start);
+            QCOMPARE(control<FolderListBox>(s.w, "Dir1").path(), start);
+            QCOMPARE(grid.cells().folder(), start);
+            QVERIFY(!grid.cells().names().isEmpty());
+            QCOMPARE(grid.cells().names(), control<FileListBox>(s.w, "File1").fileNames());
+            QCOMPARE(QDir::currentPath(), start);
+            QVERIFY(s.services.boxesFake.shown.empty());
+        }
+    }
+
     void showsTheFoldersHandedOver()
     {
         PictureFolders dirs;
