@@ -67,7 +67,7 @@ Recovery recover(platform::FileSystem &fs)
     return report;
 }
 
-void putOffUndo(const Recovery &recovery, platform::FileSystem &fs)
+void leaveStoppedUndo(const Recovery &recovery, platform::FileSystem &fs)
 {
     if (!recovery.undoing || !recovery.canUndo())
         return;

@@ -52,7 +52,8 @@ struct Recovery {
 // Reads the journal of the last batch and deals with what it left.
 [[nodiscard]] Recovery recover(platform::FileSystem &fs);
 
-// The undo of a stopped undo, left for later: its journal no longer counts it as under way.
-void putOffUndo(const Recovery &recovery, platform::FileSystem &fs);
+// A stopped undo the user chose not to finish: its journal counts it as ended, so no later
+// start asks again and Edit > Undo offers nothing; what it had not brought back stays as it is.
+void leaveStoppedUndo(const Recovery &recovery, platform::FileSystem &fs);
 
 } // namespace flows

@@ -201,7 +201,7 @@ void FileCommands::recoverUnfinishedBatch()
         runUndo(found.toTakeBack());
         return;
     } else {
-        flows::putOffUndo(found, m_services.fs());
+        flows::leaveStoppedUndo(found, m_services.fs());
     }
     m_state.afterJob();
 }

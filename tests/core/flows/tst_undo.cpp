@@ -827,7 +827,7 @@ void TestUndo::killedBatch()
     if (answer == platform::Answer::Cancel) {
         // Left for later, nothing changed: Edit > Undo offers it, the next start asks nothing.
         const QMap<QString, QByteArray> left = checksums();
-        flows::putOffUndo(found, m_fs);
+        flows::leaveStoppedUndo(found, m_fs);
         const journal::Reading reading = journal::read(journalPath);
         QVERIFY(reading.batch.canUndo());
         QCOMPARE(undo::picturesToUndo(reading.batch), 1);
@@ -839,7 +839,7 @@ void TestUndo::killedBatch()
         recorder.undoBegun();
         const flows::Recovery undoing = flows::recover(m_fs);
         QVERIFY(undoing.undoing && undoing.canUndo());
-        flows::putOffUndo(undoing, m_fs);
+        flows::leaveStoppedUndo(undoing, m_fs);
         QCOMPARE(flows::recover(m_fs).found, flows::Recovery::Found::Nothing);
         QVERIFY(!journal::read(journalPath).batch.canUndo());
         QCOMPARE(checksums(), left);
