@@ -1,3 +1,4 @@
+#include "core/pictures/picturefile.h"
 #include "core/pictures/pictureloader.h"
 #include "support/testpictures.h"
 
@@ -32,6 +33,7 @@ private Q_SLOTS:
     void specialFilesAreNotWaitedFor();
     void workIsBounded_data();
     void workIsBounded();
+    void noScanPastTheLimitIsRead();
     void wholeDecodesShareOneMemoryBudget();
     void workerPastALimitIsEnded_data();
     void workerPastALimitIsEnded();
@@ -222,6 +224,21 @@ void TestPictureLoader::workIsBounded()
         QVERIFY(!picture.ok());
         QVERIFY2(picture.error.contains(refused), qPrintable(picture.error));
     }
+}
+
+// The decoder gets the bytes up to the scan past the limit, not the rest of the read that
+// found it: each empty scan it gets costs it a pass over the whole picture.
+void TestPictureLoader::noScanPastTheLimitIsRead()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("c.jpg");
+    QVERIFY(testpictures::writeBytes(path, testpictures::scanBomb(QSize(1000, 1000), 600)));
+    PictureFile file(path);
+    QVERIFY(file.openPicture());
+    file.setScanLimit(500);
+    const QByteArray read = file.readAll();
+    QVERIFY(file.scanLimitHit());
+    QCOMPARE(read.count(QByteArray("\xFF\xDA", 2)), 500);
 }
 
 void TestPictureLoader::wholeDecodesShareOneMemoryBudget()
