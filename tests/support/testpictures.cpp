@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
+#include <utility>
 
 namespace testpictures
 {
@@ -92,7 +93,8 @@ QByteArray jpegBytes(const QImage &image, int quality)
     return bytes;
 }
 
-QByteArray jpegWithExif(const QImage &picture, int orientation, const QByteArray &thumbnail)
+QByteArray jpegWithExif(const QImage &picture, int orientation, const QByteArray &thumbnail,
+    const QByteArray &taken, const QByteArray &subSeconds)
 {
     struct Unref {
         void operator()(ExifData *data) const { exif_data_unref(data); }
@@ -104,6 +106,21 @@ QByteArray jpegWithExif(const QImage &picture, int orientation, const QByteArray
     exif_entry_initialize(entry, EXIF_TAG_ORIENTATION);
     exif_set_short(entry->data, EXIF_BYTE_ORDER_INTEL, static_cast<ExifShort>(orientation));
     exif_entry_unref(entry);
+    // Text tags of the Exif directory, with their closing NUL; the library frees them with free().
+    for (const auto &[tag, text] : { std::pair { EXIF_TAG_DATE_TIME_ORIGINAL, taken },
+             std::pair { EXIF_TAG_SUB_SEC_TIME_ORIGINAL, subSeconds } }) {
+        if (text.isEmpty())
+            continue;
+        ExifEntry *ascii = exif_entry_new();
+        exif_content_add_entry(exif->ifd[EXIF_IFD_EXIF], ascii);
+        ascii->tag = tag;
+        ascii->format = EXIF_FORMAT_ASCII;
+        ascii->components = static_cast<unsigned long>(text.size() + 1);
+        ascii->size = static_cast<unsigned int>(text.size() + 1);
+        ascii->data = static_cast<unsigned char *>(std::calloc(size_t(text.size() + 1), 1));
+        std::memcpy(ascii->data, text.constData(), size_t(text.size()));
+        exif_entry_unref(ascii);
+    }
     if (!thumbnail.isEmpty()) {
         // The library frees the thumbnail with free().
         exif->data = static_cast<unsigned char *>(std::malloc(size_t(thumbnail.size())));

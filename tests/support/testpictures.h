@@ -38,8 +38,10 @@ QColor centre(const QImage &image);
 // True when two colours are within a JPEG's rounding of each other.
 bool near(QColor a, QColor b, int tolerance = 24);
 // A JPEG of the picture with an EXIF block as cameras write it: the orientation tag and,
-// unless thumbnail is empty, those bytes as the embedded thumbnail.
-QByteArray jpegWithExif(const QImage &picture, int orientation, const QByteArray &thumbnail = {});
+// unless thumbnail is empty, those bytes as the embedded thumbnail; unless empty, taken as the
+// time taken (DateTimeOriginal, "YYYY:MM:DD HH:MM:SS") and subSeconds as its SubSecTimeOriginal.
+QByteArray jpegWithExif(const QImage &picture, int orientation, const QByteArray &thumbnail = {},
+    const QByteArray &taken = {}, const QByteArray &subSeconds = {});
 // The image as JPEG bytes.
 QByteArray jpegBytes(const QImage &image, int quality = 90);
 

@@ -3,6 +3,7 @@
 #include "core/pictures/decodelimits.h"
 #include "core/pictures/exifthumbnail.h"
 #include "core/pictures/picturefile.h"
+#include "core/pictures/takentime.h"
 
 #include <QCoreApplication>
 
@@ -76,6 +77,62 @@ namespace
         return { heif_image_handle_get_width(handle), heif_image_handle_get_height(handle) };
     }
 
+    // An open HEIF file and its primary picture; the bytes must outlive it.
+    struct HeifFile {
+        HeifPtr<heif_context> context;
+        HeifPtr<heif_image_handle> primary;
+        QString error;
+    };
+
+    HeifFile openHeif(const QByteArray &bytes)
+    {
+        static const bool initialised = [] {
+            heif_init(nullptr);
+            return true;
+        }();
+        Q_UNUSED(initialised);
+        HeifFile file;
+        file.context.reset(heif_context_alloc());
+        if (file.context == nullptr) {
+            file.error
+                = QCoreApplication::translate("PictureLoader", "The HEIF reader could not start.");
+            return file;
+        }
+        heif_context_set_maximum_image_size_limit(file.context.get(), maxHeifSide);
+        heif_error error = heif_context_read_from_memory_without_copy(
+            file.context.get(), bytes.constData(), static_cast<size_t>(bytes.size()), nullptr);
+        heif_image_handle *primary = nullptr;
+        if (error.code == heif_error_Ok)
+            error = heif_context_get_primary_image_handle(file.context.get(), &primary);
+        file.primary.reset(primary);
+        if (error.code != heif_error_Ok)
+            file.error = heifError(error);
+        return file;
+    }
+
+    // The time taken in the primary picture's EXIF block: four bytes that say how far on the
+    // TIFF block starts, then the block as a JPEG's APP1 segment holds it.
+    QDateTime heifTaken(const heif_image_handle *primary)
+    {
+        constexpr size_t maxExifBytes = 1024 * 1024;
+        constexpr qsizetype offsetBytes = 4;
+        heif_item_id id = 0;
+        if (heif_image_handle_get_list_of_metadata_block_IDs(primary, "Exif", &id, 1) < 1)
+            return {};
+        const size_t size = heif_image_handle_get_metadata_size(primary, id);
+        if (size <= size_t(offsetBytes) || size > maxExifBytes)
+            return {};
+        QByteArray block(qsizetype(size), Qt::Uninitialized);
+        if (heif_image_handle_get_metadata(primary, id, block.data()).code != heif_error_Ok)
+            return {};
+        quint32 offset = 0;
+        for (qsizetype i = 0; i < offsetBytes; ++i)
+            offset = (offset << 8) | uchar(block[i]);
+        if (offset > size - offsetBytes)
+            return {};
+        return exif::takenIn(QByteArray("Exif\0\0", 6) + block.mid(offsetBytes + offset));
+    }
+
     // The smallest stored thumbnail that covers size; none when none does.
     HeifPtr<heif_image_handle> coveringThumbnail(const heif_image_handle *primary, QSize size)
     {
@@ -147,17 +204,58 @@ namespace
         QImage bitmap;
         QSize declared;
         int orientation = 1;
+        QDateTime taken;
         QString error;
         bool notRaw = false;
     };
+
+    // The time taken as LibRaw meets its tags while it opens a file: the first of each.
+    struct TakenTags {
+        static constexpr int dateTimeOriginal = 0x9003;
+        static constexpr int subSecTimeOriginal = 0x9291;
+        static constexpr int maxBytes = 32;
+        QByteArray date;
+        QByteArray subSeconds;
+
+        static void met(void *context, int tag, int type, int length, unsigned int order,
+            void *stream, INT64 base)
+        {
+            Q_UNUSED(type);
+            Q_UNUSED(order);
+            Q_UNUSED(base);
+            auto *tags = static_cast<TakenTags *>(context);
+            // Tags of other directories come with the directory's number above the tag.
+            const int own = tag & 0xFFFF;
+            QByteArray *text = own == dateTimeOriginal ? &tags->date
+                : own == subSecTimeOriginal            ? &tags->subSeconds
+                                                       : nullptr;
+            if (text == nullptr || !text->isEmpty() || length <= 0)
+                return;
+            text->resize(qMin(length, maxBytes));
+            const int got = static_cast<LibRaw_abstract_datastream *>(stream)->read(
+                text->data(), 1, size_t(text->size()));
+            text->resize(qMax(got, 0));
+        }
+    };
+
+    // Opens a RAW file in memory, with the time it was taken.
+    int openRaw(LibRaw &raw, const QByteArray &bytes, QDateTime &taken)
+    {
+        TakenTags tags;
+        raw.set_exifparser_handler(&TakenTags::met, &tags);
+        const int code = raw.open_buffer(
+            const_cast<char *>(bytes.constData()), static_cast<size_t>(bytes.size()));
+        raw.set_exifparser_handler(nullptr, nullptr);
+        taken = takentime::fromExif(tags.date, tags.subSeconds);
+        return code;
+    }
 
     Embedded embeddedPicture(const QByteArray &bytes)
     {
         Embedded result;
         // The LibRaw object is large; it lives on the heap, and only while the file is read.
         auto raw = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
-        int code = raw->open_buffer(
-            const_cast<char *>(bytes.constData()), static_cast<size_t>(bytes.size()));
+        int code = openRaw(*raw, bytes, result.taken);
         if (code == LIBRAW_FILE_UNSUPPORTED) {
             result.notRaw = true;
             return result;
@@ -216,6 +314,7 @@ namespace
     RawResult shown(const Embedded &embedded, QSize size)
     {
         RawResult result;
+        result.picture.taken = embedded.taken;
         if (embedded.notRaw) {
             result.notRaw = true;
             return result;
@@ -258,25 +357,10 @@ bool isHeif(const QByteArray &start)
 
 LoadedPicture loadHeifBytes(const QByteArray &bytes, QSize size)
 {
-    static const bool initialised = [] {
-        heif_init(nullptr);
-        return true;
-    }();
-    Q_UNUSED(initialised);
-    HeifPtr<heif_context> context(heif_context_alloc());
-    if (context == nullptr)
-        return { {},
-            QCoreApplication::translate("PictureLoader", "The HEIF reader could not start.") };
-    heif_context_set_maximum_image_size_limit(context.get(), maxHeifSide);
-    heif_error error = heif_context_read_from_memory_without_copy(
-        context.get(), bytes.constData(), static_cast<size_t>(bytes.size()), nullptr);
-    if (error.code != heif_error_Ok)
-        return { {}, heifError(error) };
-    heif_image_handle *primaryHandle = nullptr;
-    error = heif_context_get_primary_image_handle(context.get(), &primaryHandle);
-    if (error.code != heif_error_Ok)
-        return { {}, heifError(error) };
-    HeifPtr<heif_image_handle> primary(primaryHandle);
+    const HeifFile file = openHeif(bytes);
+    if (!file.error.isEmpty())
+        return { {}, file.error };
+    const HeifPtr<heif_image_handle> &primary = file.primary;
     // Sizes as shown: the handle's size already has the file's turn applied, as the decode
     // applies it.
     const QSize pictureSize = sizeOf(primary.get());
@@ -295,7 +379,7 @@ LoadedPicture loadHeifBytes(const QByteArray &bytes, QSize size)
     // libheif reads from the bytes until the decode ends, so they count with its memory.
     const Reservation memory(bytes.size() + pixelsOf(decoded) * heifBytesPerPixel);
     heif_image *imageHandle = nullptr;
-    error = heif_decode_image(
+    heif_error error = heif_decode_image(
         chosen, &imageHandle, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr);
     if (error.code != heif_error_Ok)
         return { {}, heifError(error) };
@@ -310,7 +394,32 @@ LoadedPicture loadHeifBytes(const QByteArray &bytes, QSize size)
             QCoreApplication::translate(
                 "PictureLoader", "The HEIF file's picture could not be decoded.") };
     const QImage pixels(plane, width, height, stride, QImage::Format_RGBA8888);
-    return { fitted(pixels, size), {} };
+    LoadedPicture result { fitted(pixels, size), {} };
+    result.taken = heifTaken(primary.get());
+    return result;
+}
+
+QDateTime heifTakenTime(PictureFile &file)
+{
+    QString error;
+    const QByteArray bytes = readWhole(file, maxHeifFileBytes, error);
+    const Reservation held(bytes.size());
+    const HeifFile heif = openHeif(bytes);
+    return heif.error.isEmpty() ? heifTaken(heif.primary.get()) : QDateTime();
+}
+
+std::optional<QDateTime> rawTakenTime(PictureFile &file)
+{
+    const Reservation held(qMin(file.size(), maxRawFileBytes));
+    QString error;
+    const QByteArray bytes = readWhole(file, maxRawFileBytes, error);
+    if (bytes.isEmpty())
+        return QDateTime();
+    auto raw = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
+    QDateTime taken {};
+    if (openRaw(*raw, bytes, taken) == LIBRAW_FILE_UNSUPPORTED)
+        return std::nullopt;
+    return taken;
 }
 
 LoadedPicture loadHeif(PictureFile &file, QSize size)

@@ -3,7 +3,10 @@
 #include "core/pictures/pictureloader.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QSize>
+
+#include <optional>
 
 class PictureFile;
 
@@ -30,6 +33,11 @@ struct RawResult {
 // The picture the camera embedded in a RAW file (never a development of the RAW data),
 // turned as the camera was held, and stretched to size.
 RawResult loadRaw(PictureFile &file, QSize size);
+
+// When the picture was taken, as the file's EXIF block says (see takenTime); invalid when it
+// does not say or cannot be read, and nothing for a file LibRaw does not know.
+QDateTime heifTakenTime(PictureFile &file);
+std::optional<QDateTime> rawTakenTime(PictureFile &file);
 
 // The same from bytes already in memory (the fuzz targets feed them).
 LoadedPicture loadHeifBytes(const QByteArray &bytes, QSize size);

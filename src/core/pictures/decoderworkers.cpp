@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimeZone>
 
 #include <cerrno>
 #include <csignal>
@@ -25,12 +26,15 @@ extern char **environ;
 namespace
 {
 
-// A request: the size, whether it is a side to fit in, the processor seconds it may take,
-// then the path's bytes. Both ends are one build on one machine: fields are native.
+// A request: the size, what is asked (0 the picture stretched to the size, 1 fitted in its
+// width, 2 the time taken alone), the processor seconds it may take, then the path's bytes.
+// Both ends are one build on one machine: fields are native.
+enum Asked : qint32 { Stretched = 0, Fitted = 1, TakenAlone = 2 };
+
 struct RequestHead {
     qint32 width = 0;
     qint32 height = 0;
-    qint32 fitted = 0;
+    qint32 asked = Stretched;
     qint32 cpuSeconds = 0;
     quint32 pathBytes = 0;
 };
@@ -38,10 +42,12 @@ struct RequestHead {
 enum Status : qint32 { Picture = 0, Failed = 1, OutOfMemory = 2 };
 
 // A reply: the status, then the reason's bytes when there is no picture, or the picture's
-// pixels, row after row.
+// pixels, row after row. The time taken comes with either, in milliseconds from the epoch.
 struct ReplyHead {
     qint32 status = Failed;
     qint32 decoded = 0;
+    qint64 takenMs = 0;
+    qint32 taken = 0;
     qint32 width = 0;
     qint32 height = 0;
     qint32 format = 0;
@@ -213,6 +219,17 @@ void DecoderWorkers::giveBack(std::unique_ptr<Worker> worker) const
 
 LoadedPicture DecoderWorkers::decode(const QString &path, QSize size, bool fitted) const
 {
+    return exchange(path, size, fitted ? Ask::Fitted : Ask::Stretched);
+}
+
+QDateTime DecoderWorkers::takenTime(const QString &path) const
+{
+    return exchange(path, QSize(), Ask::TakenTime).taken;
+}
+
+LoadedPicture DecoderWorkers::exchange(const QString &path, QSize size, Ask ask) const
+{
+    const bool fitted = ask == Ask::Fitted;
     std::unique_ptr<Worker> worker = take();
     if (worker->pid <= 0) {
         return { {},
@@ -225,7 +242,7 @@ LoadedPicture DecoderWorkers::decode(const QString &path, QSize size, bool fitte
     RequestHead request;
     request.width = size.width();
     request.height = size.height();
-    request.fitted = fitted ? 1 : 0;
+    request.asked = ask == Ask::TakenTime ? TakenAlone : fitted ? Fitted : Stretched;
     request.cpuSeconds = m_limits.cpuSeconds;
     request.pathBytes = quint32(pathBytes.size());
     ReplyHead reply;
@@ -253,6 +270,8 @@ LoadedPicture DecoderWorkers::decode(const QString &path, QSize size, bool fitte
                     worker->fd, result.image.bits(), size_t(result.image.sizeInBytes()), deadline);
             result.decoded = reply.decoded != 0;
         }
+        if (reply.taken != 0)
+            result.taken = QDateTime::fromMSecsSinceEpoch(reply.takenMs, QTimeZone::utc());
     }
     if (received && reply.status != OutOfMemory) {
         giveBack(std::move(worker));
@@ -338,8 +357,12 @@ int serve(int in, int out, const PictureLoader &loader)
         LoadedPicture picture;
         try {
             stallIfAsked();
-            picture = request.fitted != 0 ? loader.loadFitted(path, request.width)
-                                          : loader.load(path, QSize(request.width, request.height));
+            if (request.asked == TakenAlone)
+                picture.taken = loader.takenTime(path);
+            else if (request.asked == Fitted)
+                picture = loader.loadFitted(path, request.width);
+            else
+                picture = loader.load(path, QSize(request.width, request.height));
             if (picture.ok())
                 picture.image = picture.image.convertToFormat(picture.image.hasAlphaChannel()
                         ? QImage::Format_ARGB32_Premultiplied
@@ -351,6 +374,8 @@ int serve(int in, int out, const PictureLoader &loader)
         const QByteArray reason = picture.error.toUtf8().left(maxTextBytes);
         reply.status = picture.ok() ? Picture : Failed;
         reply.decoded = picture.decoded ? 1 : 0;
+        reply.taken = picture.taken.isValid() ? 1 : 0;
+        reply.takenMs = picture.taken.isValid() ? picture.taken.toMSecsSinceEpoch() : 0;
         reply.width = picture.image.width();
         reply.height = picture.image.height();
         reply.format = picture.image.format();

@@ -23,6 +23,8 @@ public:
 
     // As PictureLoader::load (fitted false) or loadFitted (size's width the side).
     LoadedPicture decode(const QString &path, QSize size, bool fitted) const;
+    // As PictureLoader::takenTime: the worker reads the time alone, decoding nothing.
+    QDateTime takenTime(const QString &path) const;
 
     // The worker's executable: beside the program or in its libexec folder, or where
     // RAVELIN_DECODER names it.
@@ -31,6 +33,8 @@ public:
     struct Worker;
 
 private:
+    enum class Ask { Stretched, Fitted, TakenTime };
+    LoadedPicture exchange(const QString &path, QSize size, Ask ask) const;
     std::unique_ptr<Worker> take() const;
     void giveBack(std::unique_ptr<Worker> worker) const;
 

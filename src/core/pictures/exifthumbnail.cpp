@@ -1,6 +1,7 @@
 #include "core/pictures/exifthumbnail.h"
 
 #include "core/pictures/picturefile.h"
+#include "core/pictures/takentime.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -211,6 +212,30 @@ namespace
         return value >= firstOrientation && value <= lastOrientation ? value : firstOrientation;
     }
 
+    QByteArrayView textOf(ExifData *data, ExifTag tag)
+    {
+        const ExifEntry *entry = exif_content_get_entry(data->ifd[EXIF_IFD_EXIF], tag);
+        if (entry == nullptr || entry->format != EXIF_FORMAT_ASCII || entry->data == nullptr)
+            return {};
+        return QByteArrayView(reinterpret_cast<const char *>(entry->data), entry->size);
+    }
+
+    QDateTime takenOf(ExifData *data)
+    {
+        return takentime::fromExif(textOf(data, EXIF_TAG_DATE_TIME_ORIGINAL),
+            textOf(data, EXIF_TAG_SUB_SEC_TIME_ORIGINAL));
+    }
+
+    ExifDataPtr parsed(const QByteArray &block)
+    {
+        ExifDataPtr data(exif_data_new());
+        if (data)
+            exif_data_load_data(data.get(),
+                reinterpret_cast<const unsigned char *>(block.constData()),
+                static_cast<unsigned int>(block.size()));
+        return data;
+    }
+
     // The thumbnail's header is checked before it is decoded: a few bytes could claim any size.
     QImage decodeThumbnail(const unsigned char *data, unsigned int size)
     {
@@ -230,12 +255,11 @@ namespace
 
     void parseExif(const QByteArray &block, Header &header)
     {
-        const ExifDataPtr data(exif_data_new());
+        const ExifDataPtr data = parsed(block);
         if (!data)
             return;
-        exif_data_load_data(data.get(), reinterpret_cast<const unsigned char *>(block.constData()),
-            static_cast<unsigned int>(block.size()));
         header.orientation = orientationOf(data.get());
+        header.taken = takenOf(data.get());
         if (data->data != nullptr && data->size > 0)
             header.thumbnail = decodeThumbnail(data->data, data->size);
     }
@@ -286,6 +310,12 @@ Header read(const QString &path, qint64 *bytesRead)
         return {};
     }
     return read(file, bytesRead);
+}
+
+QDateTime takenIn(const QByteArray &block)
+{
+    const ExifDataPtr data = parsed(block);
+    return data ? takenOf(data.get()) : QDateTime();
 }
 
 bool usable(const Header &header, QSize wanted)

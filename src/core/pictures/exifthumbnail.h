@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QIODevice>
 #include <QImage>
 #include <QSize>
@@ -31,6 +32,9 @@ struct Header {
     int orientation = 1;
     // The picture's size as stored, before the orientation is applied; invalid if unknown.
     QSize pictureSize;
+    // When it was taken (see takenTime), from the block as far as it was read; invalid if
+    // the block does not say.
+    QDateTime taken {};
 };
 
 // Reads the EXIF block from an open JPEG file, from its start up to the end of the embedded
@@ -41,6 +45,10 @@ Header read(QIODevice &device, qint64 *bytesRead = nullptr);
 
 // The same for a file by name; only a regular file is read.
 Header read(const QString &path, qint64 *bytesRead = nullptr);
+
+// When the picture was taken, from an EXIF block as it starts in a file ("Exif\0\0", then
+// the TIFF block); invalid if it does not say.
+QDateTime takenIn(const QByteArray &block);
 
 // True when the thumbnail decodes, has the picture's shape and, turned as the orientation
 // says, is at least wanted in both directions.

@@ -22,6 +22,7 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#include <optional>
 
 using namespace decodelimits;
 
@@ -424,6 +425,31 @@ LoadedPicture QtPictureLoader::loadFitted(const QString &path, int side) const
     });
 }
 
+QDateTime QtPictureLoader::takenTime(const QString &path) const
+{
+#ifdef Q_OS_UNIX
+    if (m_workers && decodedApart(path))
+        return m_workers->takenTime(path);
+#endif
+    PictureFile file(path);
+    if (!file.openPicture())
+        return {};
+    if (cameraformats::isHeif(readAt(file, 0, 12))) {
+        file.setReadAhead(true);
+        return cameraformats::heifTakenTime(file);
+    }
+    if (pictureformats::isRaw(path)) {
+        file.setReadAhead(true);
+        const std::optional<QDateTime> raw = cameraformats::rawTakenTime(file);
+        if (raw)
+            return *raw;
+        file.seek(0);
+        file.setReadAhead(false);
+    }
+    file.setByteBudget(headerBudgetBytes);
+    return exif::read(file).taken;
+}
+
 template <class SizeFor>
 LoadedPicture QtPictureLoader::read(const QString &path, const SizeFor &sizeFor) const
 {
@@ -464,9 +490,11 @@ LoadedPicture QtPictureLoader::read(const QString &path, const SizeFor &sizeFor)
         = sizeFor(header.orientation >= 5 ? header.pictureSize.transposed() : header.pictureSize);
     if (exif::usable(header, size) && !tooLarge(header.pictureSize)) {
         const QImage shown = exif::oriented(header.thumbnail, header.orientation);
-        return {
+        LoadedPicture thumbnail {
             inDisplayFormat(shown.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)), {}
         };
+        thumbnail.taken = header.taken;
+        return thumbnail;
     }
 
     // A PNG's text and data are measured before Qt's reader keeps or inflates them.
@@ -500,6 +528,7 @@ LoadedPicture QtPictureLoader::read(const QString &path, const SizeFor &sizeFor)
         result = readImage(reader, file, declared, wanted);
     }
     result.decoded = true;
+    result.taken = header.taken;
     if (file.scanLimitHit()) {
         return { {},
             QCoreApplication::translate("PictureLoader",

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -28,6 +29,9 @@ struct LoadedPicture {
     // Not read only because no reader of its kind is installed (Qt's plugins): one installed
     // later may read it.
     bool readerMissing = false;
+    // When the picture was taken, as the file says where the read met it (see takenTime);
+    // invalid otherwise.
+    QDateTime taken {};
     bool ok() const { return !image.isNull(); }
 };
 
@@ -43,6 +47,12 @@ public:
     virtual LoadedPicture loadFitted(const QString &path, int side) const
     {
         return load(path, QSize(side, side));
+    }
+    // When the picture was taken, as its file says (see takenTime); invalid when it does not.
+    virtual QDateTime takenTime(const QString &path) const
+    {
+        Q_UNUSED(path);
+        return {};
     }
 };
 
@@ -68,6 +78,7 @@ public:
 
     LoadedPicture load(const QString &path, QSize size) const override;
     LoadedPicture loadFitted(const QString &path, int side) const override;
+    QDateTime takenTime(const QString &path) const override;
 
 private:
     // sizeFor gives the size to read to from the picture's size, turned as it is shown.

@@ -16,6 +16,8 @@ struct BrowserSettings {
     bool thumbManual = false;
     // A RAW file beside a JPEG of the same name is shown, renamed, moved and deleted with it.
     bool keepPairs = false;
+    // The grid and Select All follow the time each picture was taken rather than its name.
+    bool orderByTaken = false;
     // These choices are kept for the next start (savedsettings); every run starts from the
     // values above otherwise.
     bool rememberChoices = false;

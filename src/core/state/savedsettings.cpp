@@ -27,6 +27,7 @@ namespace
     const QString trashKey = QStringLiteral("deleteToTrash");
     const QString manualKey = QStringLiteral("loadThumbnailsManually");
     const QString pairsKey = QStringLiteral("keepPairs");
+    const QString takenKey = QStringLiteral("orderByTimeTaken");
 
     QString flag(bool on)
     {
@@ -99,6 +100,7 @@ BrowserSettings load(const QString &file)
     kept.deleteRecycle = readFlag(store, trashKey, start.deleteRecycle, valid);
     kept.thumbManual = readFlag(store, manualKey, start.thumbManual, valid);
     kept.keepPairs = readFlag(store, pairsKey, start.keepPairs, valid);
+    kept.orderByTaken = readFlag(store, takenKey, start.orderByTaken, valid);
     return valid ? kept : start;
 }
 
@@ -116,6 +118,7 @@ namespace
             store.setValue(trashKey, flag(settings.deleteRecycle));
             store.setValue(manualKey, flag(settings.thumbManual));
             store.setValue(pairsKey, flag(settings.keepPairs));
+            store.setValue(takenKey, flag(settings.orderByTaken));
         }
         store.sync();
         return store.status();

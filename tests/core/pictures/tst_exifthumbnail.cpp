@@ -1,5 +1,6 @@
 #include "core/pictures/exifthumbnail.h"
 #include "core/pictures/pictureloader.h"
+#include "core/pictures/takentime.h"
 #include "support/testpictures.h"
 
 #include <QBuffer>
@@ -247,6 +248,75 @@ private Q_SLOTS:
         }
         const QColor centre = testpictures::centre(QtPictureLoader().load(path, cell).image);
         QVERIFY2(testpictures::near(centre, shown), qPrintable(centre.name()));
+    }
+
+    void timeTaken_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("sample");
+        QTest::addColumn<QDateTime>("taken");
+        const QImage picture = testpictures::filled(QSize(64, 48), blue);
+        const QByteArray stamp("2024:05:01 10:20:30");
+        const auto at = [](int ms) {
+            return QDateTime(QDate(2024, 5, 1), QTime(10, 20, 30, ms), QTimeZone::utc());
+        };
+        const auto jpeg = [&picture](const QByteArray &taken, const QByteArray &subSeconds = {}) {
+            return testpictures::jpegWithExif(picture, 1, {}, taken, subSeconds);
+        };
+        const QByteArray dated = jpeg(stamp, "21");
+        QByteArray pointingOut = dated;
+        // The Exif directory's pointer (tag 8769, a long) sent past the block.
+        const qsizetype pointer = pointingOut.indexOf(QByteArray("\x69\x87\x04\0\x01\0\0\0", 8));
+        QVERIFY(pointer > 0);
+        pointingOut.replace(pointer + 8, 4, QByteArray("\0\xF0\0\0", 4));
+
+        QTest::newRow("no EXIF") << testpictures::jpegBytes(picture) << QString() << QDateTime();
+        QTest::newRow("EXIF without the tag") << jpeg({}) << QString() << QDateTime();
+        QTest::newRow("seconds") << jpeg(stamp) << QString() << at(0);
+        QTest::newRow("hundredths") << dated << QString() << at(210);
+        QTest::newRow("beside a thumbnail")
+            << testpictures::jpegWithExif(testpictures::filled(QSize(400, 300), blue), 1,
+                   testpictures::jpegBytes(testpictures::filled(QSize(160, 120), red)), stamp)
+            << QString() << at(0);
+        QTest::newRow("tenths") << jpeg(stamp, "5") << QString() << at(500);
+        QTest::newRow("four digits") << jpeg(stamp, "1234") << QString() << at(123);
+        QTest::newRow("subseconds not digits") << jpeg(stamp, "-5") << QString() << at(0);
+        QTest::newRow("clock unset") << jpeg("0000:00:00 00:00:00") << QString() << QDateTime();
+        QTest::newRow("blank") << jpeg("    :  :     :  :  ") << QString() << QDateTime();
+        QTest::newRow("no such day") << jpeg("2023:02:29 10:20:30") << QString() << QDateTime();
+        QTest::newRow("file cut in the date")
+            << dated.left(dated.indexOf(stamp) + 8) << QString() << QDateTime();
+        QTest::newRow("directory past the block") << pointingOut << QString() << QDateTime();
+        QTest::newRow("HEIC with thousandths")
+            << QByteArray() << QStringLiteral("IMG_2927.HEIC")
+            << QDateTime(QDate(2020, 5, 4), QTime(18, 39, 11, 644), QTimeZone::utc());
+        QTest::newRow("AVIF without EXIF")
+            << QByteArray() << QStringLiteral("rot0mir0.avif") << QDateTime();
+        QTest::newRow("CR3 with hundredths")
+            << QByteArray() << QStringLiteral("CanonRaw.cr3")
+            << QDateTime(QDate(2018, 2, 21), QTime(12, 8, 56, 210), QTimeZone::utc());
+        // Its first directory's DateTime (changed later) is not the time taken.
+        QTest::newRow("NEF") << QByteArray() << QStringLiteral("Nikon.nef")
+                             << QDateTime(QDate(2004, 6, 9), QTime(16, 2, 35), QTimeZone::utc());
+        QTest::newRow("RW2") << QByteArray() << QStringLiteral("Panasonic.rw2")
+                             << QDateTime(QDate(2008, 8, 6), QTime(15, 21, 56), QTimeZone::utc());
+    }
+
+    // When a picture was taken, from the same bytes its thumbnail's read reads, or from the
+    // camera formats' libraries in the decoder worker; the read for the grid carries it too.
+    void timeTaken()
+    {
+        const QTemporaryDir dir;
+        QFETCH(QByteArray, file);
+        QFETCH(QString, sample);
+        QFETCH(QDateTime, taken);
+        QString path = dir.filePath(QStringLiteral("picture.jpg"));
+        if (sample.isEmpty())
+            QVERIFY(testpictures::writeBytes(path, file));
+        else
+            path = testpictures::data(QStringLiteral("camera/") + sample);
+        QCOMPARE(takenTime(path), taken);
+        QCOMPARE(QtPictureLoader().load(path, cell).taken, taken);
     }
 };
 

@@ -24,12 +24,13 @@ namespace
 // The settings in one line, so a failure shows every choice.
 QString shown(const BrowserSettings &s)
 {
-    return QStringLiteral("%1 trash=%2 manual=%3 pairs=%4 remember=%5")
+    return QStringLiteral("%1 trash=%2 manual=%3 pairs=%4 remember=%5 taken=%6")
         .arg(s.imageFormat)
         .arg(s.deleteRecycle)
         .arg(s.thumbManual)
         .arg(s.keepPairs)
-        .arg(s.rememberChoices);
+        .arg(s.rememberChoices)
+        .arg(s.orderByTaken);
 }
 
 const QString start = shown(BrowserSettings {});
@@ -56,8 +57,10 @@ void TestSavedSettings::load_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("loaded");
     const QByteArray all = "formats=\"*.png;*.nef\"\ndeleteToTrash=false\n"
-                           "loadThumbnailsManually=true\nkeepPairs=true\n";
-    QTest::newRow("every choice") << file(all) << shown(kept("*.png;*.nef", false, true, true));
+                           "loadThumbnailsManually=true\nkeepPairs=true\norderByTimeTaken=true\n";
+    BrowserSettings every = kept("*.png;*.nef", false, true, true);
+    every.orderByTaken = true;
+    QTest::newRow("every choice") << file(all) << shown(every);
     QTest::newRow("a choice not named has its start value") << file(
         "keepPairs=true\n") << shown(kept(BrowserSettings {}.imageFormat, true, false, true));
     QTest::newRow("no file") << QByteArray() << start;
@@ -72,6 +75,7 @@ void TestSavedSettings::load_data()
     QTest::newRow("no format") << file("formats=\n") << start;
     QTest::newRow("a list for a text") << file("formats=*.png, *.gif\n") << start;
     QTest::newRow("a flag that is not one") << file("keepPairs=1\n") << start;
+    QTest::newRow("an order that is not a flag") << file("orderByTimeTaken=yes\n") << start;
     QTest::newRow("binary") << QByteArray("\x00\xff[General\x00\nversion=\x01\n", 23) << start;
     QTest::newRow("too large") << file(all + '#' + QByteArray(70 * 1024, 'x') + '\n') << start;
 }
@@ -91,7 +95,8 @@ void TestSavedSettings::save_data()
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<BrowserSettings>("settings");
     QTest::addColumn<bool>("kept");
-    const BrowserSettings choices = kept("*.heic;*.jpg", false, true, true);
+    BrowserSettings choices = kept("*.heic;*.jpg", false, true, true);
+    choices.orderByTaken = true;
     BrowserSettings forgotten = choices;
     forgotten.rememberChoices = false;
     QTest::newRow("into a new folder") << QByteArray() << choices << true;
@@ -115,7 +120,7 @@ void TestSavedSettings::save()
             && testpictures::writeBytes(path, before)));
     QVERIFY(savedsettings::save(path, settings));
     QCOMPARE(shown(savedsettings::load(path)), kept ? shown(settings) : start);
-    QCOMPARE(QSettings(path, QSettings::IniFormat).allKeys().size(), kept ? 6 : 2);
+    QCOMPARE(QSettings(path, QSettings::IniFormat).allKeys().size(), kept ? 7 : 2);
     // A file that cannot be made says so.
     QVERIFY(!savedsettings::save(dir.filePath("config/ravelin/ravelin.conf/x.conf"), settings));
 }
