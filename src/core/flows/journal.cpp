@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
+#include <utility>
+
 namespace journal
 {
 
@@ -408,7 +410,10 @@ Recorder::Recorder(platform::FileSystem &fs)
 {
 }
 
-Recorder::~Recorder() = default;
+Recorder::~Recorder()
+{
+    writePending(false);
+}
 
 bool Recorder::open()
 {
@@ -421,6 +426,7 @@ bool Recorder::open()
 bool Recorder::begin(
     Kind kind, const QStringList &from, const QStringList &to, const QString &madeFolder)
 {
+    writePending(false);
     m_recording = false;
     m_file.close();
     if (m_path.isEmpty())
@@ -464,6 +470,7 @@ bool Recorder::begin(
 
 bool Recorder::resume()
 {
+    writePending(false);
     m_file.close();
     m_recording = !m_path.isEmpty() && open();
     m_unsynced = 0;
@@ -504,21 +511,28 @@ void Recorder::undoFinished()
     append(Record().text("r", u"undo-end").json(), Sync::Now);
 }
 
-// Each record is written as it comes, so that a program stopped half-way leaves it in the
-// journal; only the flushes to the disk wait.
+// Records of files done wait in memory and reach the file together, each time they are made
+// durable: a program stopped half-way may lose the last of them, and its recovery finds on
+// the disk what they would have said.
 void Recorder::append(const QByteArray &json, Sync sync)
 {
     if (!m_recording)
         return;
+    m_pending += lineOf(json);
     ++m_unsynced;
-    const bool durable
-        = sync == Sync::Now || (m_unsynced >= syncEvery && m_sinceSync.elapsed() >= syncAfterMs);
-    if (durable) {
-        m_unsynced = 0;
-        m_sinceSync.start();
-    }
-    const QByteArray bytes = lineOf(json);
-    if (m_file.write(bytes) != bytes.size() || (durable && !platform::os::flushToDisk(m_file))) {
+    if (sync == Sync::Later && (m_unsynced < syncEvery || m_sinceSync.elapsed() < syncAfterMs))
+        return;
+    m_unsynced = 0;
+    m_sinceSync.start();
+    writePending(true);
+}
+
+void Recorder::writePending(bool durably)
+{
+    const QByteArray bytes = std::exchange(m_pending, {});
+    if (!m_recording || bytes.isEmpty())
+        return;
+    if (m_file.write(bytes) != bytes.size() || (durably && !platform::os::flushToDisk(m_file))) {
         m_recording = false;
         m_file.close();
         const platform::FsResult removed = m_fs.removeFile(m_path);

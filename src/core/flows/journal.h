@@ -12,10 +12,10 @@
 #include <optional>
 
 // The journal of the last batch: before a batch changes anything its plan is on disk, and
-// each file it has dealt with is recorded there as soon as it is done, so that the batch can
-// be undone, and one the program did not finish can be told and undone at the next start.
-// The records of files done reach the disk together, at the end and every so many files:
-// after a stop they are a hint, and what the disk holds of every planned file is the truth.
+// each file it has dealt with is recorded there, so that the batch can be undone, and one the
+// program did not finish can be told and undone at the next start. The records of files done
+// reach the journal and the disk together, at the end and every so many files: after a stop
+// they are a hint, and what the disk holds of every planned file is the truth.
 //
 // It is a text file of one record a line: eight hex digits of the record's checksum, a
 // blank, and the record as a line of JSON. A line that is cut short or altered no longer
@@ -122,11 +122,14 @@ private:
     bool open();
     // A record as a line of compact JSON.
     void append(const QByteArray &json, Sync sync);
+    // Writes the records waiting, and makes them durable if asked.
+    void writePending(bool durably);
 
     platform::FileSystem &m_fs;
     QString m_path;
     QFile m_file;
     bool m_recording = false;
+    QByteArray m_pending;
     // The records not yet made durable, and since when the last were.
     qsizetype m_unsynced = 0;
     QElapsedTimer m_sinceSync;

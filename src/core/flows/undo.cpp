@@ -92,14 +92,37 @@ namespace
                       : found.state.modified == before.modified;
     }
 
-    // A rename or move whose record was not written: the file is at its target, as it was,
-    // and no longer at its source.
-    bool doneWithoutRecord(Kind kind, const journal::Step &step)
+    // A step whose record was not written, as the disk shows it: a file renamed or moved is
+    // at its target, as it was, and no longer at its source; a file deleted for good is gone.
+    // A file at its target and nothing at its source was put there by the step and changed
+    // since, unless another step takes a file from that name (a batch gives no other name a
+    // file has): it is done, as it was when the step left it, so that it is named and left
+    // alone.
+    std::optional<journal::Step> doneWithoutRecord(
+        Kind kind, const journal::Step &step, const QSet<QString> &sources)
     {
+        journal::Step done = step;
+        done.done = true;
+        if (kind == Kind::Delete) {
+            if (journal::stateOf(step.from).exists)
+                return std::nullopt;
+            return done;
+        }
         if (kind != Kind::Rename && kind != Kind::Move)
-            return false;
-        return !asPlanned(step.from, step.before, false)
-            && asPlanned(step.to, step.before, kind == Kind::Move);
+            return std::nullopt;
+        done.placedAt = step.to;
+        const journal::Found there = journal::stateOf(step.to);
+        if (!asPlanned(step.from, step.before, false)
+            && asPlanned(step.to, step.before, kind == Kind::Move)) {
+            done.after = there.state;
+            return done;
+        }
+        if (!there.exists || there.state.link || sources.contains(step.to)
+            || journal::stateOf(step.from).exists)
+            return std::nullopt;
+        done.after = step.before;
+        done.after.folder = there.state.folder;
+        return done;
     }
 
     // The trash folders a file may have gone to: the user's, and those at the top of its
@@ -302,14 +325,21 @@ Examined examine(const journal::Batch &batch)
     Examined found;
     found.batch = batch;
     QList<journal::Step> &steps = found.batch.steps;
+    QSet<QString> sources;
+    for (const journal::Step &step : steps)
+        sources.insert(step.from);
     for (qsizetype i = 0; i < steps.size(); ++i) {
         journal::Step &step = steps[i];
         if (!step.done && !batch.finished) {
             const QString trashed = trashedWithoutRecord(batch.kind, step);
-            if (!trashed.isEmpty() || doneWithoutRecord(batch.kind, step)) {
+            if (!trashed.isEmpty()) {
                 step.done = true;
-                step.placedAt = trashed.isEmpty() ? step.to : trashed;
-                step.after = journal::stateOf(step.placedAt).state;
+                step.placedAt = trashed;
+                step.after = journal::stateOf(trashed).state;
+                found.foundDone.append(i);
+            } else if (const std::optional<journal::Step> done
+                = doneWithoutRecord(batch.kind, step, sources)) {
+                step = *done;
                 found.foundDone.append(i);
             }
         }

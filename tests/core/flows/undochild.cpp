@@ -1,6 +1,6 @@
 // A batch run through the journal, one step at a time, for a test to kill where it likes.
 //
-//   undochild STATE-FOLDER rename|move|trash COPY FROM TO [FROM TO ...]
+//   undochild STATE-FOLDER rename|move|trash|delete COPY FROM TO [FROM TO ...]
 //
 // Before and after each file it prints "before N" or "after N" and waits for a line on its
 // standard input. A move copies as across volumes when COPY is 1; a copy also stops after
@@ -61,6 +61,10 @@ struct SteppedFs : platform::QtFileSystem {
     {
         return step([&](int) { return QtFileSystem::moveToTrash(path); });
     }
+    platform::FsResult removeFile(const QString &path) override
+    {
+        return step([&](int) { return QtFileSystem::removeFile(path); });
+    }
 };
 } // namespace
 
@@ -86,7 +90,7 @@ int main(int argc, char *argv[])
         QStringList paths;
         for (const jobs::Target &file : files)
             paths.append(file.from);
-        report = jobs::deleteFiles(paths, true, fs, &journal);
+        report = jobs::deleteFiles(paths, args.at(2) == QLatin1String("trash"), fs, &journal);
     }
     return report.failed.isEmpty() ? 0 : 1;
 }
