@@ -55,6 +55,7 @@ private slots:
     void trashRecords();
     void damagedJournal_data();
     void damagedJournal();
+    void olderChecksums();
     void killedBatch_data();
     void killedBatch();
 
@@ -534,6 +535,23 @@ void TestUndo::damagedJournal()
     const QFileInfo kept(QDir(path("state")).filePath(aside.first()));
     QVERIFY(!kept.isFile()
         || kept.size() == (problem == "It is far too large." ? qint64(65) << 20 : damaged.size()));
+}
+
+// A journal an earlier version left, whose lines carry another checksum, is read as it was.
+void TestUndo::olderChecksums()
+{
+    QVERIFY(runBatch("rename", { "pics/x1.jpg", "pics/x2.jpg", "pics/x3.jpg" }).failed.isEmpty());
+    const QString journalPath = journal::pathFor(m_fs);
+    QByteArrayList lines = testpictures::bytes(journalPath).split('\n');
+    for (QByteArray &line : lines) {
+        if (!line.isEmpty())
+            line.replace(0, 8,
+                QCryptographicHash::hash(line.mid(9), QCryptographicHash::Sha256).left(4).toHex());
+    }
+    QVERIFY(testpictures::writeBytes(journalPath, lines.join('\n')));
+    const journal::Reading reading = journal::read(journalPath);
+    QCOMPARE(reading.status, journal::Reading::Status::Whole);
+    QVERIFY(reading.batch.canUndo() && reading.batch.toUndo() == 3);
 }
 
 void TestUndo::killedBatch_data()
