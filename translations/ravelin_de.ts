@@ -802,6 +802,10 @@ Möchten Sie rückgängig machen, was schon erledigt wurde? Sie können das auch
         <translation>RAW- und JPEG-Paare zusammenhalten</translation>
     </message>
     <message>
+        <source>Keep each picture&apos;s proportions</source>
+        <translation>Seitenverhältnis jedes Bildes beibehalten</translation>
+    </message>
+    <message>
         <source>Remember these choices at the next start</source>
         <translation>Diese Auswahl für den nächsten Start merken</translation>
     </message>

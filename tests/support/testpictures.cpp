@@ -380,7 +380,7 @@ QByteArrayList TestFolders::bytes(const QStringList &files) const
     return result;
 }
 
-LoadedPicture CountingLoader::load(const QString &path, QSize size) const
+void CountingLoader::count(const QString &path) const
 {
     ++m_reads;
     if (QThread::currentThread() == QCoreApplication::instance()->thread())
@@ -393,7 +393,18 @@ LoadedPicture CountingLoader::load(const QString &path, QSize size) const
     }
     if (held)
         m_heldReads.acquire();
+}
+
+LoadedPicture CountingLoader::load(const QString &path, QSize size) const
+{
+    count(path);
     return m_real.load(path, size);
+}
+
+LoadedPicture CountingLoader::loadFitted(const QString &path, int side) const
+{
+    count(path);
+    return m_real.loadFitted(path, side);
 }
 
 QStringList CountingLoader::paths() const

@@ -116,6 +116,7 @@ class CountingLoader : public PictureLoader
 {
 public:
     LoadedPicture load(const QString &path, QSize size) const override;
+    LoadedPicture loadFitted(const QString &path, int side) const override;
     int reads() const { return m_reads.load(); }
     QStringList paths() const;
     // Whether a read since the last reset ran on the thread of the windows.
@@ -126,6 +127,8 @@ public:
     void letGo();
 
 private:
+    void count(const QString &path) const;
+
     QtPictureLoader m_real;
     mutable std::atomic<int> m_reads { 0 };
     mutable std::atomic<bool> m_onWindowThread { false };

@@ -36,13 +36,18 @@ void PictureCache::useShared(std::shared_ptr<const SharedThumbnails> shared)
     m_shared = std::move(shared);
 }
 
-LoadedPicture PictureCache::throughShared(const QString &path, QSize size) const
+LoadedPicture PictureCache::throughShared(const QString &path, QSize size, bool fitted) const
 {
     const SharedThumbnails::Key key = SharedThumbnails::keyOf(path);
     // The cache's own files get no thumbnails of their own.
     if (key.uri.isEmpty() || m_shared->isInside(path))
-        return m_loader.load(path, size);
-    const auto stretched = [size](const QImage &image) {
+        return loaded(path, size, fitted);
+    const auto shaped = [size, fitted](const QImage &image) {
+        if (fitted) {
+            return image.width() <= size.width() && image.height() <= size.height()
+                ? image
+                : image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        }
         return image.size() == size
             ? image
             : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -50,7 +55,7 @@ LoadedPicture PictureCache::throughShared(const QString &path, QSize size) const
     const SharedThumbnails::Flavour flavour = SharedThumbnails::flavourFor(size);
     const QImage stored = m_shared->read(key, flavour);
     if (!stored.isNull())
-        return { stretched(stored.convertToFormat(stored.hasAlphaChannel()
+        return { shaped(stored.convertToFormat(stored.hasAlphaChannel()
                          ? QImage::Format_ARGB32_Premultiplied
                          : QImage::Format_RGB32)),
             {} };
@@ -63,7 +68,7 @@ LoadedPicture PictureCache::throughShared(const QString &path, QSize size) const
         // A thumbnail the file carries is cheaper to read again than a PNG.
         if (picture.decoded)
             (void)m_shared->write(key, flavour, picture.image);
-        picture.image = stretched(picture.image);
+        picture.image = shaped(picture.image);
     } else if (QFileInfo(path).isReadable() && !picture.error.isEmpty() && !picture.readerMissing) {
         // A file that cannot be opened now may open later, and one of a kind without a reader
         // once a reader is installed; one that cannot be read as a picture stays so until it
@@ -77,6 +82,30 @@ void PictureCache::setThumbnailSize(QSize size)
 {
     const QMutexLocker lock(&m_mutex);
     m_size = size;
+}
+
+void PictureCache::setKeepProportions(bool keep)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_fitted = keep;
+}
+
+bool PictureCache::keepsProportions() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_fitted;
+}
+
+LoadedPicture PictureCache::loaded(const QString &path, QSize size, bool fitted) const
+{
+    if (!fitted)
+        return m_loader.load(path, size);
+    // As large as fits: a square of the longer side, brought into the size when it is not one.
+    LoadedPicture picture = m_loader.loadFitted(path, std::max(size.width(), size.height()));
+    if (picture.ok()
+        && (picture.image.width() > size.width() || picture.image.height() > size.height()))
+        picture.image = picture.image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return picture;
 }
 
 void PictureCache::setBudget(qint64 bytes)
@@ -109,7 +138,8 @@ const LoadedPicture *PictureCache::find(const QString &path, const FileKey &key)
 {
     const auto it = m_entries.find(path);
     if (it == m_entries.end() || !key.exists || it->second.fileSize != key.fileSize
-        || it->second.modified != key.modified || it->second.size != m_size)
+        || it->second.modified != key.modified || it->second.size != m_size
+        || it->second.fitted != m_fitted)
         return nullptr;
     it->second.lastUse = ++m_clock;
     return &it->second.picture;
@@ -120,7 +150,7 @@ void PictureCache::store(
 {
     Entry &entry = m_entries[path];
     m_bytes -= entry.fileSize >= 0 ? bytesOf(entry.picture) : 0;
-    entry = { key.fileSize, key.modified, m_size, picture, ++m_clock };
+    entry = { key.fileSize, key.modified, m_size, m_fitted, picture, ++m_clock };
     m_bytes += bytesOf(picture);
     if (m_bytes > m_budget)
         evict();
@@ -130,16 +160,19 @@ LoadedPicture PictureCache::thumbnail(const QString &path) const
 {
     const FileKey key = keyOf(path);
     QSize size;
+    bool fitted = false;
     {
         const QMutexLocker lock(&m_mutex);
         if (const LoadedPicture *known = find(path, key))
             return *known;
         size = m_size;
+        fitted = m_fitted;
     }
-    LoadedPicture picture = m_shared ? throughShared(path, size) : m_loader.load(path, size);
+    LoadedPicture picture
+        = m_shared ? throughShared(path, size, fitted) : loaded(path, size, fitted);
     const QMutexLocker lock(&m_mutex);
-    // Set for another size meanwhile: this one is not kept.
-    if (size == m_size)
+    // Set for another size or shape meanwhile: this one is not kept.
+    if (size == m_size && fitted == m_fitted)
         store(path, key, picture);
     return picture;
 }

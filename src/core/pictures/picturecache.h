@@ -35,6 +35,10 @@ public:
     void useShared(std::shared_ptr<const SharedThumbnails> shared);
 
     void setThumbnailSize(QSize size);
+    // Thumbnails in their pictures' own proportions, as large as fits in the size set (never
+    // enlarged), rather than stretched to it; kept apart from the stretched ones.
+    void setKeepProportions(bool keep);
+    bool keepsProportions() const;
     // Decode on this many threads (1 decodes on the calling thread).
     void setThreadCount(int threads);
     int threadCount() const { return m_threads; }
@@ -49,6 +53,7 @@ private:
         qint64 fileSize = -1;
         qint64 modified = 0;
         QSize size;
+        bool fitted = false;
         LoadedPicture picture;
         quint64 lastUse = 0;
     };
@@ -62,7 +67,9 @@ private:
     const LoadedPicture *find(const QString &path, const FileKey &key) const;
     void store(const QString &path, const FileKey &key, const LoadedPicture &picture) const;
     void evict() const;
-    LoadedPicture throughShared(const QString &path, QSize size) const;
+    // Read from the file, stretched to the size or fitted in it.
+    LoadedPicture loaded(const QString &path, QSize size, bool fitted) const;
+    LoadedPicture throughShared(const QString &path, QSize size, bool fitted) const;
 
     const PictureLoader &m_loader;
     std::shared_ptr<const SharedThumbnails> m_shared;
@@ -70,6 +77,7 @@ private:
     int m_threads = 1;
     mutable QMutex m_mutex;
     QSize m_size;
+    bool m_fitted = false;
     qint64 m_budget;
     mutable std::unordered_map<QString, Entry> m_entries;
     mutable qint64 m_bytes = 0;

@@ -18,6 +18,9 @@ struct BrowserSettings {
     bool keepPairs = false;
     // The grid and Select All follow the time each picture was taken rather than its name.
     bool orderByTaken = false;
+    // Thumbnails and the large preview show each picture in its own proportions, centred in
+    // its box, rather than stretched to fill it.
+    bool keepProportions = false;
     // These choices are kept for the next start (savedsettings); every run starts from the
     // values above otherwise.
     bool rememberChoices = false;

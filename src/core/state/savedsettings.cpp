@@ -28,6 +28,7 @@ namespace
     const QString manualKey = QStringLiteral("loadThumbnailsManually");
     const QString pairsKey = QStringLiteral("keepPairs");
     const QString takenKey = QStringLiteral("orderByTimeTaken");
+    const QString proportionsKey = QStringLiteral("keepProportions");
 
     QString flag(bool on)
     {
@@ -101,6 +102,7 @@ BrowserSettings load(const QString &file)
     kept.thumbManual = readFlag(store, manualKey, start.thumbManual, valid);
     kept.keepPairs = readFlag(store, pairsKey, start.keepPairs, valid);
     kept.orderByTaken = readFlag(store, takenKey, start.orderByTaken, valid);
+    kept.keepProportions = readFlag(store, proportionsKey, start.keepProportions, valid);
     return valid ? kept : start;
 }
 
@@ -119,6 +121,7 @@ namespace
             store.setValue(manualKey, flag(settings.thumbManual));
             store.setValue(pairsKey, flag(settings.keepPairs));
             store.setValue(takenKey, flag(settings.orderByTaken));
+            store.setValue(proportionsKey, flag(settings.keepProportions));
         }
         store.sync();
         return store.status();

@@ -66,7 +66,7 @@ void frmMain::buildControls(const PictureLoader &loader)
     client->setFixedSize(clientSize);
     setCentralWidget(client);
     // The preview lies under the other controls until it is shown.
-    m_preview = std::make_unique<PicturePreview>(loader, *client);
+    m_preview = std::make_unique<PicturePreview>(loader, m_state, *client);
 
     Image5 = new ImageBox(client);
     Image5->setGeometry(8, 8, 32, 32);

@@ -39,13 +39,30 @@ void ImageBox::setBorder(bool border)
     update();
 }
 
+void ImageBox::setKeepProportions(bool keep)
+{
+    if (keep == m_keepProportions)
+        return;
+    m_keepProportions = keep;
+    update();
+}
+
+QRect ImageBox::fitIn(const QRect &box, QSize shape)
+{
+    if (shape.isEmpty())
+        return box;
+    QRect fitted(QPoint(), shape.scaled(box.size(), Qt::KeepAspectRatio));
+    fitted.moveCenter(box.center());
+    return fitted;
+}
+
 void ImageBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const QRect box = rect();
     if (!m_picture.isNull()) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawPixmap(box, m_picture);
+        painter.drawPixmap(m_keepProportions ? fitIn(box, m_picture.size()) : box, m_picture);
     } else if (m_broken) {
         paintNoPicture(painter, box);
     }

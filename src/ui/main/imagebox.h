@@ -6,7 +6,8 @@
 class QPainter;
 
 // An image control that stretches its picture to fill its box (the aspect ratio is not
-// kept), with an optional single-line border. A cell that stands for a file that is not a
+// kept) or, asked to, fits it inside the box in its own proportions, centred on the box's
+// background; with an optional single-line border. A cell that stands for a file that is not a
 // picture shows a "no picture" mark instead.
 class ImageBox : public QWidget
 {
@@ -22,6 +23,9 @@ public:
     bool isBroken() const { return m_broken; }
     bool hasBorder() const { return m_border; }
     void setBorder(bool border);
+    void setKeepProportions(bool keep);
+    // A picture of a shape as large as fits inside a box, centred in it.
+    static QRect fitIn(const QRect &box, QSize shape);
     // The "no picture" mark, drawn in a box.
     static void paintNoPicture(QPainter &painter, const QRect &box);
 
@@ -38,5 +42,6 @@ private:
     QPixmap m_picture;
     bool m_broken = false;
     bool m_border = false;
+    bool m_keepProportions = false;
     bool m_doubleClicking = false;
 };

@@ -1,6 +1,7 @@
 #include "ui/main/picturepreview.h"
 
 #include "core/pictures/pictureloader.h"
+#include "core/state/browserstate.h"
 #include "core/state/gridcells.h"
 #include "ui/main/imagebox.h"
 #include "ui/main/thumbnailgrid.h"
@@ -13,9 +14,11 @@
 
 #include <algorithm>
 
-PicturePreview::PicturePreview(const PictureLoader &loader, QWidget &client)
+PicturePreview::PicturePreview(
+    const PictureLoader &loader, const BrowserState &state, QWidget &client)
     : QObject(&client)
     , m_loader(loader)
+    , m_state(state)
 {
     Image4 = new ImageBox(&client);
     Image4->setObjectName(QStringLiteral("Image4"));
@@ -55,6 +58,8 @@ void PicturePreview::showPicture(int index)
     // longer be read. Sharp on a dense screen: read at the screen's own pixel size.
     const qreal ratio = std::max<qreal>(1, Image4->devicePixelRatioF());
     const QImage &thumbnail = cells.cell(index).image;
+    const bool keep = m_state.settings().keepProportions;
+    Image4->setKeepProportions(keep);
     Image4->setBroken(false);
     if (!thumbnail.isNull())
         Image4->setPicture(QPixmap::fromImage(thumbnail));
@@ -78,9 +83,13 @@ void PicturePreview::showPicture(int index)
     });
     // Stepping quickly asks for pictures faster than they are read: those passed are skipped.
     reading->setFuture(QtConcurrent::run(&m_reader,
-        [this, generation, loader = &m_loader, path = cells.path(index),
+        [this, generation, keep, loader = &m_loader, path = cells.path(index),
             size = Image4->size() * ratio] {
-            return generation == m_generation ? loader->load(path, size) : LoadedPicture();
+            if (generation != m_generation)
+                return LoadedPicture();
+            // In its own proportions as large as the box is wide; the box fits it in.
+            return keep ? loader->loadFitted(path, std::max(size.width(), size.height()))
+                        : loader->load(path, size);
         }));
     Q_EMIT pictureShown(cells.names()[index]);
 }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+class BrowserState;
 class ImageBox;
 class PictureLoader;
 class QWidget;
@@ -20,7 +21,7 @@ class PicturePreview : public QObject
     Q_DISABLE_COPY_MOVE(PicturePreview)
 public:
     // Its control is made on the window's client area, in its place there, hidden.
-    PicturePreview(const PictureLoader &loader, QWidget &client);
+    PicturePreview(const PictureLoader &loader, const BrowserState &state, QWidget &client);
     // The grid whose thumbnails it shows large, and which it hides meanwhile.
     void showFrom(ThumbnailGrid &grid);
     bool isShown() const;
@@ -44,6 +45,7 @@ private:
     int stepTarget(int key) const;
 
     const PictureLoader &m_loader;
+    const BrowserState &m_state;
     ThumbnailGrid *m_grid = nullptr;
     ImageBox *Image4 = nullptr;
     // Read by the reader, which skips a picture no longer wanted; before it, which outlives it.

@@ -85,6 +85,7 @@ ThumbnailGrid::ThumbnailGrid(
     connect(&m_state, &BrowserState::unloadRequested, this, &ThumbnailGrid::UnloadThumbnails);
     // A thumbnail's mark shows whether its file is selected.
     connect(&m_state, &BrowserState::selectionChanged, picInner, qOverload<>(&QWidget::update));
+    connect(&m_state, &BrowserState::settingsChanged, this, &ThumbnailGrid::followProportions);
     connect(&m_state, &BrowserState::thumbManualChanged, this, [this](bool manual) {
         ButtonLoadThumbs->setVisible(manual && picOuter->isVisibleTo(picOuter->parentWidget()));
     });
@@ -128,6 +129,7 @@ void ThumbnailGrid::LoadThumbnails()
     // Sharp on a dense screen: the pictures are read at the screen's own pixel size.
     const qreal ratio = std::max<qreal>(1, picOuter->devicePixelRatioF());
     m_cache->setThumbnailSize(ThumbnailView::pictureSize * ratio);
+    m_cache->setKeepProportions(m_state.settings().keepProportions);
     m_cells->build(m_state.folder(), m_state.fileNames());
     picInner->resetFocus();
     const int count = m_cells->count();
@@ -150,6 +152,22 @@ void ThumbnailGrid::UnloadThumbnails()
     m_cells->clear();
     m_cache->trim();
     picOuter->unsetCursor();
+    picInner->update();
+}
+
+void ThumbnailGrid::followProportions()
+{
+    const bool keep = m_state.settings().keepProportions;
+    if (keep == m_cache->keepsProportions())
+        return;
+    m_cache->setKeepProportions(keep);
+    // The thumbnails shown are read again in their new shape, the grid staying where it is.
+    if (m_cells->count() == 0)
+        return;
+    const QString folder = m_cells->folder();
+    const QStringList names = m_cells->names();
+    m_cells->build(folder, names);
+    showOnScreen();
     picInner->update();
 }
 

@@ -72,6 +72,8 @@ private:
     void showProgress(int done, int total);
     void showCell(int index);
     void showFolderInFileManager();
+    // Thumbnails stretched to their boxes or in their own proportions, as the settings say.
+    void followProportions();
 
     platform::Services &m_services;
     BrowserState &m_state;

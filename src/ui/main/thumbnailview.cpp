@@ -192,7 +192,10 @@ void ThumbnailView::paintCell(QPainter &painter, int index) const
     const QRect picture = pictureRect(index);
     if (!cell.image.isNull()) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(picture, cell.image);
+        painter.drawImage(m_state.settings().keepProportions
+                ? ImageBox::fitIn(picture, cell.image.size())
+                : picture,
+            cell.image);
     } else if (cell.shown == GridCells::Shown::Broken) {
         ImageBox::paintNoPicture(painter, picture);
     } else if (!marked) {

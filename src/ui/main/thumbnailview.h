@@ -9,10 +9,11 @@ class GridCells;
 class QMimeData;
 
 // The canvas of the thumbnail grid: one widget that paints the cells it shows, five to a row
-// at a pitch of 110 by 150, each a 100 by 100 picture stretched to its box with the file's
-// name under it. A cell is marked (a border round the picture, the caption opaque light yellow
-// with a border) exactly when its file is selected. It is moved inside its viewport to scroll,
-// and paints only what the viewport lets through.
+// at a pitch of 110 by 150, each a 100 by 100 picture stretched to its box (or, as the
+// settings say, fitted inside it in its own proportions) with the file's name under it. A cell is
+// marked (a border round the picture, the caption opaque light yellow with a border) exactly when
+// its file is selected. It is moved inside its viewport to scroll, and paints only what the
+// viewport lets through.
 class ThumbnailView : public QWidget
 {
     Q_OBJECT

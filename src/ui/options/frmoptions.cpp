@@ -46,14 +46,17 @@ constexpr std::array<MoreFormat, frmOptions::moreFormatCount> moreFormats { {
 } };
 // The new frame takes this much room above the thumbnail frame, which moves down by it.
 constexpr int moreFramePush = 2040;
-// The box that keeps the choices lies below the thumbnail frame, and "OK" moves down by it.
-constexpr int rememberTop = 3615 + moreFramePush;
+// The box that keeps the pictures' proportions lies below the thumbnail frame, the box that
+// keeps the choices below it, and "OK" moves down by both.
+constexpr int proportionsTop = 3615 + moreFramePush;
+constexpr int proportionsPush = 360;
+constexpr int rememberTop = proportionsTop + proportionsPush;
 constexpr int rememberPush = 360;
 constexpr int checkLeft = 120;
 constexpr int checkWidth = 1815;
 constexpr int checkHeight = 195;
 constexpr int clientWidth = 5085;
-constexpr int clientHeight = 4290 + moreFramePush + rememberPush;
+constexpr int clientHeight = 4290 + moreFramePush + proportionsPush + rememberPush;
 constexpr int margin = 120;
 constexpr double fontPoints = 8;
 
@@ -151,12 +154,17 @@ void frmOptions::buildControls()
     ManualThumb = new QRadioButton(tr("Manually Load Thumbnails."), Frame3);
     ManualThumb->setGeometry(twips(240, 720, 2415, 255));
 
+    KeepProportions = new QCheckBox(tr("Keep each picture's proportions"), this);
+    KeepProportions->setGeometry(twips(240, proportionsTop, 4575, checkHeight));
+    growToText(KeepProportions);
+
     RememberChoices = new QCheckBox(tr("Remember these choices at the next start"), this);
     RememberChoices->setGeometry(twips(240, rememberTop, 4575, checkHeight));
     growToText(RememberChoices);
 
     Command3 = new QPushButton(tr("OK"), this);
-    Command3->setGeometry(twips(1800, 3720 + moreFramePush + rememberPush, 1335, 375));
+    Command3->setGeometry(
+        twips(1800, 3720 + moreFramePush + proportionsPush + rememberPush, 1335, 375));
 
     // A caption is never cut off: a control grows to its text, a frame or the window to its
     // contents.
@@ -187,7 +195,8 @@ void frmOptions::buildControls()
     for (int i = 1; i < moreFormatCount; ++i)
         setTabOrder(Check2(i - 1), Check2(i));
     setTabOrder(Check2(moreFormatCount - 1), KeepPairs);
-    setTabOrder(KeepPairs, RememberChoices);
+    setTabOrder(KeepPairs, KeepProportions);
+    setTabOrder(KeepProportions, RememberChoices);
 }
 
 void frmOptions::connectEvents()
@@ -202,6 +211,7 @@ void frmOptions::Form_Load()
     (settings.deleteRecycle ? ToRecycle : PermDel)->setChecked(true);
     (settings.autoThumbnails() ? AutoThumb : ManualThumb)->setChecked(true);
     KeepPairs->setChecked(settings.keepPairs);
+    KeepProportions->setChecked(settings.keepProportions);
     RememberChoices->setChecked(settings.rememberChoices);
     m_state.holdOutOfUse(true);
     for (std::size_t i = 0; i < formats.size(); ++i) {
@@ -240,6 +250,7 @@ void frmOptions::Command3_Click()
     settings.deleteRecycle = ToRecycle->isChecked();
     settings.thumbManual = ManualThumb->isChecked();
     settings.keepPairs = KeepPairs->isChecked();
+    settings.keepProportions = KeepProportions->isChecked();
     settings.rememberChoices = RememberChoices->isChecked();
     const bool kept = m_state.settings().rememberChoices;
     m_state.setSettings(settings);

@@ -39,6 +39,9 @@ public:
     QGroupBox *Frame3 = nullptr;
     QRadioButton *AutoThumb = nullptr;
     QRadioButton *ManualThumb = nullptr;
+    // Thumbnails and the large preview in each picture's own proportions, off at start: the
+    // pictures are stretched to their boxes otherwise.
+    QCheckBox *KeepProportions = nullptr;
     // The choices are kept for the next start, off at start: each run starts from the start
     // values otherwise.
     QCheckBox *RememberChoices = nullptr;

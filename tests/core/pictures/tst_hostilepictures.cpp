@@ -82,18 +82,20 @@ private Q_SLOTS:
         QCOMPARE(m_cells->count(), m_listed.size());
         int pictures = 0;
         for (int i = 0; i < m_cells->count(); ++i) {
-            const char *name = qPrintable(m_names[i]);
+            const QByteArray name = m_names[i].toUtf8();
+            const QString path = m_folder + '/' + m_names[i];
             const GridCells::Cell &cell = m_cells->cell(i);
             // The picture or the "no picture" mark with its reason, never nothing.
             const bool broken = cell.shown == GridCells::Shown::Broken;
             QVERIFY2(broken ? !cell.error.isEmpty()
                             : cell.shown == GridCells::Shown::Picture && !cell.image.isNull(),
                 name);
-            // What the grid could show, the preview shows too.
-            const LoadedPicture preview
-                = QtPictureLoader().load(m_folder + '/' + m_names[i], QSize(577, 505));
+            // What the grid could show, the preview shows too, unless the grid shows the
+            // camera's own thumbnail of a picture that cannot be read whole: that stays.
+            const LoadedPicture preview = QtPictureLoader().load(path, QSize(577, 505));
             QVERIFY2(preview.ok() ? !preview.image.isNull() : !preview.error.isEmpty(), name);
-            QVERIFY2(preview.ok() || broken, name);
+            const LoadedPicture carried = QtPictureLoader().loadFitted(path, 128);
+            QVERIFY2(preview.ok() || broken || (carried.ok() && !carried.decoded), name);
             pictures += broken ? 0 : 1;
         }
         // Many of them still decode to something.

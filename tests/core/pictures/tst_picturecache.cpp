@@ -78,7 +78,8 @@ private Q_SLOTS:
     }
 
     // A rebuild reads again exactly the pictures that changed, whichever of size and time
-    // the change left as it was, and never drops the folder on screen to stay in budget.
+    // the change left as it was, and never drops the folder on screen to stay in budget;
+    // asked to keep the pictures' proportions, it reads them all again in their own shape.
     void rebuildReadsOnlyWhatChanged_data()
     {
         QTest::addColumn<QString>("change");
@@ -87,6 +88,7 @@ private Q_SLOTS:
         QTest::newRow("same size, newer time") << QStringLiteral("newer");
         // Written back with its old time, as tools that keep the time do.
         QTest::newRow("larger, old time kept") << QStringLiteral("larger");
+        QTest::newRow("proportions kept") << QStringLiteral("proportions");
     }
 
     void rebuildReadsOnlyWhatChanged()
@@ -108,16 +110,22 @@ private Q_SLOTS:
         QCOMPARE(loader.reads(), 3);
         loader.reset();
 
-        if (!change.isEmpty()) {
+        const bool proportions = change == "proportions";
+        cache.setKeepProportions(proportions);
+        if (!change.isEmpty() && !proportions) {
             const QSize size = change == "larger" ? QSize(80, 60) : QSize(64, 48);
             QVERIFY(testpictures::write(paths.first(), Qt::yellow, size));
             QVERIFY(testpictures::setModified(
                 paths.first(), change == "larger" ? taken : taken.addSecs(60)));
         }
         const std::vector<LoadedPicture> again = cache.thumbnails(paths);
-        QCOMPARE(loader.paths(), change.isEmpty() ? QStringList() : QStringList(paths.first()));
+        QCOMPARE(loader.paths(),
+            proportions            ? paths
+                : change.isEmpty() ? QStringList()
+                                   : QStringList(paths.first()));
         QVERIFY(testpictures::near(testpictures::centre(again.front().image),
-            change.isEmpty() ? QColor(Qt::red) : QColor(Qt::yellow)));
+            change.isEmpty() || proportions ? QColor(Qt::red) : QColor(Qt::yellow)));
+        QCOMPARE(again.front().image.size(), proportions ? QSize(64, 48) : QSize(100, 100));
     }
 };
 

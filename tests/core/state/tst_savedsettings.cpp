@@ -24,24 +24,27 @@ namespace
 // The settings in one line, so a failure shows every choice.
 QString shown(const BrowserSettings &s)
 {
-    return QStringLiteral("%1 trash=%2 manual=%3 pairs=%4 remember=%5 taken=%6")
+    return QStringLiteral("%1 trash=%2 manual=%3 pairs=%4 proportions=%5 remember=%6 taken=%7")
         .arg(s.imageFormat)
         .arg(s.deleteRecycle)
         .arg(s.thumbManual)
         .arg(s.keepPairs)
+        .arg(s.keepProportions)
         .arg(s.rememberChoices)
         .arg(s.orderByTaken);
 }
 
 const QString start = shown(BrowserSettings {});
 
-BrowserSettings kept(const QString &formats, bool trash, bool manual, bool pairs)
+BrowserSettings kept(
+    const QString &formats, bool trash, bool manual, bool pairs, bool proportions = false)
 {
     BrowserSettings settings;
     settings.imageFormat = formats;
     settings.deleteRecycle = trash;
     settings.thumbManual = manual;
     settings.keepPairs = pairs;
+    settings.keepProportions = proportions;
     settings.rememberChoices = true;
     return settings;
 }
@@ -57,8 +60,9 @@ void TestSavedSettings::load_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("loaded");
     const QByteArray all = "formats=\"*.png;*.nef\"\ndeleteToTrash=false\n"
-                           "loadThumbnailsManually=true\nkeepPairs=true\norderByTimeTaken=true\n";
-    BrowserSettings every = kept("*.png;*.nef", false, true, true);
+                           "loadThumbnailsManually=true\nkeepPairs=true\norderByTimeTaken=true\n"
+                           "keepProportions=true\n";
+    BrowserSettings every = kept("*.png;*.nef", false, true, true, true);
     every.orderByTaken = true;
     QTest::newRow("every choice") << file(all) << shown(every);
     QTest::newRow("a choice not named has its start value") << file(
@@ -76,6 +80,7 @@ void TestSavedSettings::load_data()
     QTest::newRow("a list for a text") << file("formats=*.png, *.gif\n") << start;
     QTest::newRow("a flag that is not one") << file("keepPairs=1\n") << start;
     QTest::newRow("an order that is not a flag") << file("orderByTimeTaken=yes\n") << start;
+    QTest::newRow("another flag that is not one") << file("keepProportions=yes\n") << start;
     QTest::newRow("binary") << QByteArray("\x00\xff[General\x00\nversion=\x01\n", 23) << start;
     QTest::newRow("too large") << file(all + '#' + QByteArray(70 * 1024, 'x') + '\n') << start;
 }
@@ -95,7 +100,7 @@ void TestSavedSettings::save_data()
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<BrowserSettings>("settings");
     QTest::addColumn<bool>("kept");
-    BrowserSettings choices = kept("*.heic;*.jpg", false, true, true);
+    BrowserSettings choices = kept("*.heic;*.jpg", false, true, true, true);
     choices.orderByTaken = true;
     BrowserSettings forgotten = choices;
     forgotten.rememberChoices = false;
@@ -120,7 +125,7 @@ void TestSavedSettings::save()
             && testpictures::writeBytes(path, before)));
     QVERIFY(savedsettings::save(path, settings));
     QCOMPARE(shown(savedsettings::load(path)), kept ? shown(settings) : start);
-    QCOMPARE(QSettings(path, QSettings::IniFormat).allKeys().size(), kept ? 7 : 2);
+    QCOMPARE(QSettings(path, QSettings::IniFormat).allKeys().size(), kept ? 8 : 2);
     // A file that cannot be made says so.
     QVERIFY(!savedsettings::save(dir.filePath("config/ravelin/ravelin.conf/x.conf"), settings));
 }

@@ -224,6 +224,36 @@ private slots:
         QCOMPARE(shownTip(control<ThumbnailView>(w, "picInner").pictureTip(1)), "<b>x");
     }
 
+    // Off at start, the pictures fill their boxes; on, a portrait picture stands in the middle
+    // of its thumbnail's box and of the large preview, the box's background either side.
+    void keepsEachPicturesProportions()
+    {
+        QTemporaryDir dir;
+        QVERIFY(testpictures::write(dir.filePath("tall.bmp"), Qt::blue, QSize(30, 60)));
+        frmMain &w = m_s->w;
+        ok();
+        QVERIFY(control<FolderListBox>(w, "Dir1").setPath(dir.path())
+            && control<ThumbnailGrid>(w).cells().waitUntilBuilt());
+        const auto blueAt = [](QWidget &widget, const QRect &box, QPoint at) {
+            return testpictures::near(widget.grab(box).toImage().pixelColor(at), Qt::blue);
+        };
+        const QRect thumbnail = ThumbnailView::pictureRect(0);
+        auto &grid = control<ThumbnailView>(w, "picInner");
+        QVERIFY(blueAt(grid, thumbnail, QPoint(5, 50)));
+        open();
+        QVERIFY(!m_options->KeepProportions->isChecked());
+        click(m_options->KeepProportions);
+        ok();
+        QVERIFY(w.state().settings().keepProportions
+            && control<ThumbnailGrid>(w).cells().waitUntilBuilt());
+        QVERIFY(!blueAt(grid, thumbnail, QPoint(5, 50)) && blueAt(grid, thumbnail, QPoint(50, 50)));
+        auto &large = control<ImageBox>(w, "Image4");
+        control<PicturePreview>(w).Image1_DblClick(0);
+        QTRY_COMPARE(large.picture().size(), QSize(30, 60));
+        QVERIFY(!blueAt(large, large.rect(), QPoint(20, 250))
+            && blueAt(large, large.rect(), QPoint(288, 250)));
+    }
+
     void holdsTheMainWindowUntilItCloses()
     {
         // The window system keeps it in front of the main window, which a click there would
