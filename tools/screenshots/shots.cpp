@@ -17,7 +17,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -37,6 +39,17 @@ class Shots : public QObject
         QCoreApplication::processEvents();
         QTest::qWait(200);
         QVERIFY(w->grab().save(out + "/" + name + ".png"));
+    }
+    // The first picture shown large, by a double-click as the window system sends it.
+    void preview(frmMain &w, const char *name)
+    {
+        QWidget &grid = CONTROL(QWidget, picInner);
+        QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, grid.mapTo(&w, QPoint(50, 50)));
+        QTest::qWait(500);
+        save(&w, name);
+        QWidget *large = w.findChild<QWidget *>(QStringLiteral("Image4"));
+        if (large)
+            QTest::keyClick(large, Qt::Key_Escape);
     }
 private slots:
     void all()
@@ -60,6 +73,19 @@ private slots:
         w.moveWindow()->close();
         CONTROL(QAction, mnuToolsOptions).trigger();
         save(w.optionsWindow(), "options");
+        w.optionsWindow()->close();
+        CONTROL(QAction, mnuEditSelectNone).trigger();
+        preview(w, "preview");
+        // Where there is the option, the grid and the preview in the pictures' own proportions.
+        CONTROL(QAction, mnuToolsOptions).trigger();
+        for (QCheckBox *box : w.optionsWindow()->findChildren<QCheckBox *>()) {
+            if (box->text() != "Keep each picture's proportions")
+                continue;
+            box->setChecked(true);
+            w.optionsWindow()->Command3->click();
+            save(&w, "main-proportions");
+            preview(w, "preview-proportions");
+        }
         w.optionsWindow()->close();
         CONTROL(QAction, mnuHelpContents).trigger();
         save(w.helpWindow(), "help");

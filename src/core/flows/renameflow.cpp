@@ -2,6 +2,10 @@
 
 #include "core/pictures/pictureformats.h"
 
+#include <QFileInfo>
+#include <algorithm>
+#include <vector>
+
 namespace flows
 {
 
@@ -15,7 +19,7 @@ RenamePlan unnamed(const QStringList &files, jobs::Pairs pairs)
 }
 
 RenamePlan renamePlan(const QStringList &files, const QString &prefix, const QString &startCount,
-    jobs::Pairs pairs, platform::FileSystem &fs)
+    jobs::Pairs pairs, platform::FileSystem &fs, TakenTime dated)
 {
     RenamePlan plan = unnamed(files, pairs);
     plan.problem = rules::prefixProblem(prefix, plan.nameRules);
@@ -25,9 +29,14 @@ RenamePlan renamePlan(const QStringList &files, const QString &prefix, const QSt
     rules::NameCount counter = rules::startCount(startCount);
     const QList<qsizetype> shots = pictureformats::shotsOf(files, pairs == jobs::Pairs::Together);
     const bool numbered = !shots.isEmpty() && shots.last() > 0;
+    QString shotPrefix = prefix;
     for (qsizetype i = 0; i < files.size(); ++i) {
+        // A shot's files share the date of its first, so they keep one name.
+        if (dated && (i == 0 || shots[i] != shots[i - 1]))
+            shotPrefix
+                = rules::datedPrefix(prefix, dated(files[i]), QFileInfo(files[i]).lastModified());
         const QString newPath = rules::renamedPath(
-            files[i], prefix, numbered ? std::optional(counter) : std::nullopt);
+            files[i], shotPrefix, numbered ? std::optional(counter) : std::nullopt);
         // A memory card keeps Windows rules, whatever the system.
         plan.nameRules = volumes.nameRules(files[i]);
         plan.problem = rules::renameProblem(files[i], newPath, plan.nameRules);
@@ -42,6 +51,39 @@ RenamePlan renamePlan(const QStringList &files, const QString &prefix, const QSt
             ++counter;
     }
     return plan;
+}
+
+QStringList inTakenOrder(const QStringList &files, jobs::Pairs pairs, TakenTime taken)
+{
+    struct Shot {
+        QDateTime taken;
+        QDateTime modified;
+        QString name;
+        QStringList files;
+    };
+    std::vector<Shot> shots;
+    const QList<qsizetype> shotOf = pictureformats::shotsOf(files, pairs == jobs::Pairs::Together);
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        if (i > 0 && shotOf[i] == shotOf[i - 1]) {
+            shots.back().files.append(files[i]);
+            continue;
+        }
+        const QFileInfo file(files[i]);
+        shots.push_back({ taken(files[i]), file.lastModified(), file.fileName(), { files[i] } });
+    }
+    std::stable_sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) {
+        if (a.taken.isValid() != b.taken.isValid())
+            return a.taken.isValid();
+        if (a.taken != b.taken)
+            return a.taken < b.taken;
+        if (a.modified != b.modified)
+            return a.modified < b.modified;
+        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+    });
+    QStringList ordered;
+    for (const Shot &shot : shots)
+        ordered += shot.files;
+    return ordered;
 }
 
 jobs::JobReport rename(const RenamePlan &plan, platform::FileSystem &fs, journal::Recorder *journal,

@@ -142,6 +142,16 @@ QString renamedPath(
     return result + keptExtension(path, separator);
 }
 
+QString datedPrefix(const QString &prefix, const QDateTime &taken, const QDateTime &modified)
+{
+    // The camera's reading as it is: turned into another zone it could name another day.
+    const QDate day = taken.isValid() ? taken.date() : modified.toLocalTime().date();
+    if (!day.isValid())
+        return prefix;
+    const QString date = day.toString(QStringLiteral("yyyy-MM-dd"));
+    return prefix.isEmpty() ? date : date + QLatin1Char(' ') + prefix;
+}
+
 NameRules platformNameRules()
 {
 #ifdef Q_OS_WIN

@@ -2,6 +2,7 @@
 
 #include "core/names/rules.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QtGlobal>
 #include <optional>
@@ -34,6 +35,12 @@ QString keptExtension(const QString &path, QChar separator = nativeSeparator());
 // counter (a single file), and the kept extension.
 QString renamedPath(const QString &path, const QString &prefix, std::optional<NameCount> counter,
     QChar separator = nativeSeparator());
+
+// The prefix of a name that begins with the date a picture was taken, "2024-06-01 Trip": the
+// day the camera's clock read (taken, its reading held as UTC), or, when the picture says
+// nothing, the day its file was last changed (modified, in local time); the prefix follows
+// after a blank, or the date stands alone. The date holds nothing a FAT or exFAT card refuses.
+QString datedPrefix(const QString &prefix, const QDateTime &taken, const QDateTime &modified);
 
 // Which system's file-name rules a name must keep.
 enum class NameRules { Unix, Windows };
