@@ -407,6 +407,12 @@ LoadedPicture CountingLoader::loadFitted(const QString &path, int side) const
     return m_real.loadFitted(path, side);
 }
 
+QDateTime CountingLoader::takenTime(const QString &path) const
+{
+    count(path);
+    return m_real.takenTime(path);
+}
+
 QStringList CountingLoader::paths() const
 {
     const QMutexLocker lock(&m_mutex);

@@ -117,6 +117,8 @@ class CountingLoader : public PictureLoader
 public:
     LoadedPicture load(const QString &path, QSize size) const override;
     LoadedPicture loadFitted(const QString &path, int side) const override;
+    // Counted as a read of the file as well.
+    QDateTime takenTime(const QString &path) const override;
     int reads() const { return m_reads.load(); }
     QStringList paths() const;
     // Whether a read since the last reset ran on the thread of the windows.

@@ -36,7 +36,14 @@ void PictureCache::useShared(std::shared_ptr<const SharedThumbnails> shared)
     m_shared = std::move(shared);
 }
 
-LoadedPicture PictureCache::throughShared(const QString &path, QSize size, bool fitted) const
+void PictureCache::setWithTaken(bool on)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_withTaken = on;
+}
+
+LoadedPicture PictureCache::throughShared(
+    const QString &path, QSize size, bool fitted, bool &dated) const
 {
     const SharedThumbnails::Key key = SharedThumbnails::keyOf(path);
     // The cache's own files get no thumbnails of their own.
@@ -54,6 +61,7 @@ LoadedPicture PictureCache::throughShared(const QString &path, QSize size, bool 
     };
     const SharedThumbnails::Flavour flavour = SharedThumbnails::flavourFor(size);
     const QImage stored = m_shared->read(key, flavour);
+    dated = stored.isNull();
     if (!stored.isNull())
         return { shaped(stored.convertToFormat(stored.hasAlphaChannel()
                          ? QImage::Format_ARGB32_Premultiplied
@@ -139,18 +147,18 @@ const LoadedPicture *PictureCache::find(const QString &path, const FileKey &key)
     const auto it = m_entries.find(path);
     if (it == m_entries.end() || !key.exists || it->second.fileSize != key.fileSize
         || it->second.modified != key.modified || it->second.size != m_size
-        || it->second.fitted != m_fitted)
+        || it->second.fitted != m_fitted || (m_withTaken && !it->second.dated))
         return nullptr;
     it->second.lastUse = ++m_clock;
     return &it->second.picture;
 }
 
 void PictureCache::store(
-    const QString &path, const FileKey &key, const LoadedPicture &picture) const
+    const QString &path, const FileKey &key, const LoadedPicture &picture, bool dated) const
 {
     Entry &entry = m_entries[path];
     m_bytes -= entry.fileSize >= 0 ? bytesOf(entry.picture) : 0;
-    entry = { key.fileSize, key.modified, m_size, m_fitted, picture, ++m_clock };
+    entry = { key.fileSize, key.modified, m_size, m_fitted, picture, ++m_clock, dated };
     m_bytes += bytesOf(picture);
     if (m_bytes > m_budget)
         evict();
@@ -161,19 +169,26 @@ LoadedPicture PictureCache::thumbnail(const QString &path) const
     const FileKey key = keyOf(path);
     QSize size;
     bool fitted = false;
+    bool withTaken = false;
     {
         const QMutexLocker lock(&m_mutex);
         if (const LoadedPicture *known = find(path, key))
             return *known;
         size = m_size;
         fitted = m_fitted;
+        withTaken = m_withTaken;
     }
+    bool dated = true;
     LoadedPicture picture
-        = m_shared ? throughShared(path, size, fitted) : loaded(path, size, fitted);
+        = m_shared ? throughShared(path, size, fitted, dated) : loaded(path, size, fitted);
+    if (!dated && withTaken) {
+        picture.taken = m_loader.takenTime(path);
+        dated = true;
+    }
     const QMutexLocker lock(&m_mutex);
     // Set for another size or shape meanwhile: this one is not kept.
     if (size == m_size && fitted == m_fitted)
-        store(path, key, picture);
+        store(path, key, picture, dated);
     return picture;
 }
 

@@ -33,6 +33,11 @@ public:
 
     // Reads and keeps thumbnails in the thumbnail cache desktop programs share as well.
     void useShared(std::shared_ptr<const SharedThumbnails> shared);
+    // Every thumbnail comes with the time its picture was taken (LoadedPicture::taken): one
+    // found in the shared cache, which does not keep it, costs a read of the picture's own
+    // EXIF block for it (or the decoder worker's reading of a HEIC or RAW file). Off, such a
+    // thumbnail comes without it, and nothing more is read.
+    void setWithTaken(bool on);
 
     void setThumbnailSize(QSize size);
     // Thumbnails in their pictures' own proportions, as large as fits in the size set (never
@@ -56,6 +61,8 @@ private:
         bool fitted = false;
         LoadedPicture picture;
         quint64 lastUse = 0;
+        // Its picture.taken was looked for: it did not come from the shared cache alone.
+        bool dated = true;
     };
     struct FileKey {
         qint64 fileSize = -1;
@@ -64,12 +71,15 @@ private:
     };
     static FileKey keyOf(const QString &path);
     // Under the lock.
+    // An entry without its time taken counts as none while thumbnails come with it.
     const LoadedPicture *find(const QString &path, const FileKey &key) const;
-    void store(const QString &path, const FileKey &key, const LoadedPicture &picture) const;
+    void store(
+        const QString &path, const FileKey &key, const LoadedPicture &picture, bool dated) const;
     void evict() const;
     // Read from the file, stretched to the size or fitted in it.
     LoadedPicture loaded(const QString &path, QSize size, bool fitted) const;
-    LoadedPicture throughShared(const QString &path, QSize size, bool fitted) const;
+    // dated is set false for a thumbnail found in the shared cache.
+    LoadedPicture throughShared(const QString &path, QSize size, bool fitted, bool &dated) const;
 
     const PictureLoader &m_loader;
     std::shared_ptr<const SharedThumbnails> m_shared;
@@ -78,6 +88,7 @@ private:
     mutable QMutex m_mutex;
     QSize m_size;
     bool m_fitted = false;
+    bool m_withTaken = false;
     qint64 m_budget;
     mutable std::unordered_map<QString, Entry> m_entries;
     mutable qint64 m_bytes = 0;

@@ -4,6 +4,9 @@
 
 #include <QTimeZone>
 
+#include <algorithm>
+#include <numeric>
+
 QDateTime takenTime(const QString &path)
 {
     // Its decoder workers, if any, are kept for the next call, and end with the program.
@@ -33,6 +36,22 @@ QDateTime fromExif(QByteArrayView date, QByteArrayView subSeconds)
         time = time.addMSecs(
             digits.left(millisecondDigits).leftJustified(millisecondDigits, '0').toInt());
     return QDateTime(day, time, QTimeZone::utc());
+}
+
+std::vector<int> order(const std::vector<Key> &pictures)
+{
+    std::vector<int> positions(pictures.size());
+    std::iota(positions.begin(), positions.end(), 0);
+    std::stable_sort(positions.begin(), positions.end(), [&pictures](int a, int b) {
+        const Key &first = pictures[size_t(a)];
+        const Key &second = pictures[size_t(b)];
+        if (first.taken.isValid() != second.taken.isValid())
+            return first.taken.isValid();
+        if (first.taken.isValid())
+            return first.taken < second.taken;
+        return first.modified < second.modified;
+    });
+    return positions;
 }
 
 } // namespace takentime

@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <vector>
+
 // When a picture was taken, as the camera wrote it: EXIF's DateTimeOriginal with its
 // SubSecTimeOriginal as milliseconds, from the first bytes of a JPEG (read as the thumbnail
 // reader reads them, never past them), and from HEIC and RAW files through their libraries (in
@@ -20,5 +22,18 @@ namespace takentime
 // SubSecTime, the first three as milliseconds ("5" is 500 ms, "21" 210 ms; anything else
 // adds nothing), as above; invalid for an unset, damaged or impossible date.
 QDateTime fromExif(QByteArrayView date, QByteArrayView subSeconds = {});
+
+// What orders a picture by the time it was taken.
+struct Key {
+    // Invalid when the file does not say.
+    QDateTime taken;
+    // Needed only when taken is invalid.
+    QDateTime modified;
+};
+
+// The positions of the pictures in the order they were taken: those that say when by that
+// time (to the millisecond), then the others by their modification time. Pictures that tie
+// keep the order they are given in (the folder's name order, as the grid gives them).
+std::vector<int> order(const std::vector<Key> &pictures);
 
 } // namespace takentime

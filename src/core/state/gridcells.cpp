@@ -2,9 +2,11 @@
 
 #include "core/names/rules.h"
 #include "core/pictures/picturecache.h"
+#include "core/pictures/takentime.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -27,6 +29,7 @@ void GridCells::build(const QString &folder, const QStringList &names)
     clear();
     m_folder = folder;
     m_names = names;
+    m_listed = names;
     m_cells.resize(static_cast<size_t>(names.size()));
     m_pool.setMaxThreadCount(m_cache.threadCount());
     Q_EMIT progress(0, count());
@@ -41,6 +44,7 @@ void GridCells::clear()
     ++m_generation;
     m_folder.clear();
     m_names.clear();
+    m_listed.clear();
     std::vector<Cell>().swap(m_cells);
     m_done = 0;
     m_nextInOrder = 0;
@@ -141,35 +145,65 @@ void GridCells::readMore()
         m_pool.start([this, cache, generation, index, file] {
             const LoadedPicture picture = cache->thumbnail(file);
             QMetaObject::invokeMethod(
-                this,
-                [this, generation, index, picture] {
-                    arrived(generation, index, picture.image, picture.error);
-                },
+                this, [this, generation, index, picture] { arrived(generation, index, picture); },
                 Qt::QueuedConnection);
         });
     }
 }
 
-void GridCells::arrived(quint64 generation, int index, const QImage &image, const QString &error)
+void GridCells::arrived(quint64 generation, int index, const LoadedPicture &picture)
 {
     --m_inFlight;
     if (generation == m_generation) {
         Cell &c = m_cells[static_cast<size_t>(index)];
         c.reading = false;
         const bool first = c.shown == Shown::Pending;
-        c.shown = image.isNull() ? Shown::Broken : Shown::Picture;
-        c.error = error;
+        c.shown = picture.image.isNull() ? Shown::Broken : Shown::Picture;
+        c.error = picture.error;
+        c.taken = picture.taken;
         if (nearScreen(index))
-            c.image = image;
+            c.image = picture.image;
         Q_EMIT cellChanged(index);
         if (first) {
             ++m_done;
             Q_EMIT progress(m_done, count());
-            if (m_done == count())
+            if (m_done == count()) {
+                if (m_orderByTaken)
+                    orderByTaken();
                 Q_EMIT built();
+            }
         }
     }
     readMore();
+}
+
+void GridCells::orderByTaken()
+{
+    std::vector<takentime::Key> keys(m_cells.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        keys[i].taken = m_cells[i].taken;
+        // A look at the file's entry, not a read of it, and only for pictures without a time.
+        if (!keys[i].taken.isValid())
+            keys[i].modified = QFileInfo(path(int(i))).lastModified();
+    }
+    const std::vector<int> order = takentime::order(keys);
+    if (std::is_sorted(order.begin(), order.end()))
+        return;
+    // Reads under way were asked for the cells where they were: they finish for nothing.
+    ++m_generation;
+    QStringList names;
+    std::vector<Cell> cells(m_cells.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        const size_t from = size_t(order[i]);
+        names.append(m_names[qsizetype(from)]);
+        cells[i] = std::move(m_cells[from]);
+        cells[i].reading = false;
+        if (!nearScreen(int(i)))
+            cells[i].image = QImage();
+    }
+    m_names = std::move(names);
+    m_cells = std::move(cells);
+    Q_EMIT reordered();
 }
 
 bool GridCells::waitUntilBuilt(int timeoutMs)

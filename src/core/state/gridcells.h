@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QImage>
 #include <QObject>
 #include <QStringList>
@@ -7,6 +8,7 @@
 #include <vector>
 
 class PictureCache;
+struct LoadedPicture;
 
 // The cells of the thumbnail grid: one per file of the folder it was built from, with the
 // file's thumbnail or how far it got. Thumbnails are read in the background, the rows on
@@ -22,6 +24,8 @@ public:
     struct Cell {
         QImage image;
         QString error;
+        // When the picture was taken, as its read found (see takenTime).
+        QDateTime taken;
         Shown shown = Shown::Pending;
         bool reading = false;
     };
@@ -31,11 +35,17 @@ public:
 
     // Starts the grid of a folder's files, cancelling the build of the grid before.
     void build(const QString &folder, const QStringList &names);
+    // Once every cell is read, the cells are put in the order the pictures were taken
+    // (takentime::order) instead of the order given (for the builds from now on).
+    void setOrderByTaken(bool on) { m_orderByTaken = on; }
+    bool ordersByTaken() const { return m_orderByTaken; }
     // Lets go of every cell and thumbnail.
     void clear();
 
     QString folder() const { return m_folder; }
+    // The names in the grid's order; listedNames in the order the build was given them.
     const QStringList &names() const { return m_names; }
+    const QStringList &listedNames() const { return m_listed; }
     int count() const { return static_cast<int>(m_names.size()); }
     QString path(int index) const;
     // The cell at index; an empty pending cell out of range.
@@ -60,6 +70,8 @@ public:
 Q_SIGNALS:
     void cellChanged(int index);
     void progress(int done, int total);
+    // The cells were put in the order the pictures were taken, just before built.
+    void reordered();
     void built();
 
 private:
@@ -67,14 +79,17 @@ private:
     bool wanted(int index) const;
     int nextToRead();
     void readMore();
-    void arrived(quint64 generation, int index, const QImage &image, const QString &error);
+    void arrived(quint64 generation, int index, const LoadedPicture &picture);
+    void orderByTaken();
     int inFlightLimit() const;
 
     PictureCache &m_cache;
     QThreadPool m_pool;
     QString m_folder;
     QStringList m_names;
+    QStringList m_listed;
     std::vector<Cell> m_cells;
+    bool m_orderByTaken = false;
     quint64 m_generation = 0;
     int m_done = 0;
     int m_inFlight = 0;

@@ -318,6 +318,43 @@ private Q_SLOTS:
         QCOMPARE(takenTime(path), taken);
         QCOMPARE(QtPictureLoader().load(path, cell).taken, taken);
     }
+
+    void takenOrder_data()
+    {
+        QTest::addColumn<QList<QDateTime>>("taken");
+        QTest::addColumn<QList<int>>("modifiedMinutes");
+        QTest::addColumn<QList<int>>("order");
+        const auto at = [](int second, int ms = 0) {
+            return QDateTime(QDate(2024, 5, 1), QTime(10, 0, second, ms), QTimeZone::utc());
+        };
+        const QDateTime none;
+        // In name order: camera A's pictures, then camera B's.
+        QTest::newRow("two cameras interleave") << QList { at(1), at(3), at(5), at(2),
+            at(4) } << QList { 0, 0, 0, 0, 0 } << QList { 0, 3, 1, 4, 2 };
+        QTest::newRow("a second shared: by its fraction") << QList { at(7, 900), at(7, 100),
+            at(7, 500) } << QList { 0, 0, 0 } << QList { 1, 2, 0 };
+        QTest::newRow("the same time: name order")
+            << QList { at(7, 5), at(6), at(7, 5) } << QList { 0, 0, 0 } << QList { 1, 0, 2 };
+        QTest::newRow("without a time: after, by modification time, then name") << QList { none,
+            at(9), none, none, at(8) } << QList { 30, 50, 10, 30, 0 } << QList { 4, 1, 2, 0, 3 };
+        QTest::newRow("no times at all")
+            << QList { none, none, none } << QList { 3, 1, 2 } << QList { 1, 2, 0 };
+        QTest::newRow("nothing") << QList<QDateTime>() << QList<int>() << QList<int>();
+    }
+
+    void takenOrder()
+    {
+        QFETCH(QList<QDateTime>, taken);
+        QFETCH(QList<int>, modifiedMinutes);
+        QFETCH(QList<int>, order);
+        std::vector<takentime::Key> keys;
+        for (qsizetype i = 0; i < taken.size(); ++i)
+            keys.push_back({ taken[i],
+                QDateTime(QDate(2020, 1, 1), QTime(0, 0), QTimeZone::utc())
+                    .addSecs(60 * modifiedMinutes[i]) });
+        const std::vector<int> ordered = takentime::order(keys);
+        QCOMPARE(QList<int>(ordered.begin(), ordered.end()), order);
+    }
 };
 
 QTEST_MAIN(TestExifThumbnail)

@@ -1,4 +1,6 @@
 #include "core/pictures/picturecache.h"
+#include "core/pictures/takentime.h"
+#include "core/state/gridcells.h"
 #include "support/testpictures.h"
 
 #include <QDateTime>
@@ -126,6 +128,67 @@ private Q_SLOTS:
         QVERIFY(testpictures::near(testpictures::centre(again.front().image),
             change.isEmpty() || proportions ? QColor(Qt::red) : QColor(Qt::yellow)));
         QCOMPARE(again.front().image.size(), proportions ? QSize(64, 48) : QSize(100, 100));
+    }
+
+    void gridFollowsTheTimeTaken_data()
+    {
+        QTest::addColumn<bool>("byTaken");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("off: name order")
+            << false
+            << QStringList { "A_0001.jpg", "A_0002.jpg", "B_0001.jpg", "B_0002.jpg", "B_0003.jpg",
+                   "broken.jpg", "no date.jpg", "zeros.jpg" };
+        // B_0002 and A_0002 were taken in the same second; the file that is no picture and
+        // those without a date follow by their modification times.
+        QTest::newRow("on: the time taken")
+            << true
+            << QStringList { "B_0001.jpg", "A_0001.jpg", "B_0002.jpg", "A_0002.jpg", "B_0003.jpg",
+                   "zeros.jpg", "broken.jpg", "no date.jpg" };
+    }
+
+    // Pictures of two cameras taken by turns, on real files: once read, the grid follows the
+    // time each was taken, for no read more than its thumbnails.
+    void gridFollowsTheTimeTaken()
+    {
+        QFETCH(bool, byTaken);
+        QFETCH(QStringList, shown);
+        const QTemporaryDir dir;
+        const QImage picture = testpictures::filled(QSize(64, 48), Qt::blue);
+        const struct {
+            const char *name;
+            QByteArray taken;
+            QByteArray subSeconds;
+        } files[] = { { "A_0001.jpg", "2023:07:08 09:10:11", {} },
+            { "A_0002.jpg", "2023:07:08 09:10:13", "75" },
+            { "B_0001.jpg", "2023:07:08 09:09:59", {} },
+            { "B_0002.jpg", "2023:07:08 09:10:13", "5" },
+            { "B_0003.jpg", "2023:07:08 09:10:14", {} }, { "no date.jpg", {}, {} },
+            { "zeros.jpg", "0000:00:00 00:00:00", {} } };
+        for (const auto &file : files)
+            QVERIFY(testpictures::writeBytes(dir.filePath(file.name),
+                testpictures::jpegWithExif(picture, 1, {}, file.taken, file.subSeconds)));
+        QVERIFY(testpictures::writeBytes(dir.filePath("broken.jpg"), QByteArray(300, 'x')));
+        const QDateTime modified(QDate(2023, 7, 9), QTime(12, 0), QTimeZone::utc());
+        QVERIFY(testpictures::setModified(dir.filePath("zeros.jpg"), modified));
+        QVERIFY(testpictures::setModified(dir.filePath("broken.jpg"), modified.addSecs(60)));
+        QVERIFY(testpictures::setModified(dir.filePath("no date.jpg"), modified.addSecs(120)));
+
+        CountingLoader loader;
+        PictureCache cache(loader, QSize(100, 100));
+        GridCells cells(cache);
+        cells.setOrderByTaken(byTaken);
+        QSignalSpy reordered(&cells, &GridCells::reordered);
+        const QStringList names = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+        cells.build(dir.path(), names);
+        QVERIFY(cells.waitUntilBuilt());
+        QCOMPARE(cells.names(), shown);
+        QCOMPARE(cells.listedNames(), names);
+        QCOMPARE(reordered.size(), byTaken ? 1 : 0);
+        QCOMPARE(loader.reads(), names.size());
+        // Each cell is its own file's.
+        QCOMPARE(cells.cell(1).taken, takenTime(cells.path(1)));
+        QCOMPARE(cells.path(1), dir.filePath(shown[1]));
+        QCOMPARE(cells.cell(shown.indexOf("broken.jpg")).shown, GridCells::Shown::Broken);
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 #include <atomic>
 #include <latch>
@@ -36,6 +37,11 @@ public:
         LoadedPicture picture = m_real.loadFitted(path, side);
         picture.decoded = picture.decoded && !embedded;
         return picture;
+    }
+    QDateTime takenTime(const QString &path) const override
+    {
+        ++reads;
+        return m_real.takenTime(path);
     }
     mutable std::atomic<int> reads { 0 };
     bool embedded = false;
@@ -121,12 +127,17 @@ private Q_SLOTS:
         QFETCH(QString, flavour);
         QFETCH(QSize, stored);
         const QString picture = m_pictures->filePath("wide picture.jpg");
-        QVERIFY(testpictures::write(picture, Qt::red, QSize(800, 600)));
+        QVERIFY(testpictures::writeBytes(picture,
+            testpictures::jpegWithExif(
+                testpictures::filled(QSize(800, 600), Qt::red), 1, {}, "2021:03:04 05:06:07")));
+        const QDateTime taken(QDate(2021, 3, 4), QTime(5, 6, 7), QTimeZone::utc());
         const QString uri = SharedThumbnails::uriOf(picture);
         const QString entry
             = m_home->path() + "/thumbnails/" + flavour + '/' + SharedThumbnails::nameOf(uri);
 
-        QCOMPARE(readWith(picture, thumbnail).image.size(), thumbnail);
+        const LoadedPicture first = readWith(picture, thumbnail);
+        QCOMPARE(first.image.size(), thumbnail);
+        QCOMPARE(first.taken, taken);
         QCOMPARE(m_loader.reads.load(), 1);
         QVERIFY(QFileInfo::exists(entry));
         QCOMPARE(QImageReader(entry).size(), stored);
@@ -140,9 +151,18 @@ private Q_SLOTS:
         // Only the entry: no temporary file is left beside it.
         QCOMPARE(QDir(m_shared->root() + '/' + flavour).entryList(QDir::Files).size(), 1);
 
-        const LoadedPicture again = readWith(picture, thumbnail);
+        PictureCache cache(m_loader, thumbnail);
+        cache.useShared(m_shared);
+        const LoadedPicture again = cache.thumbnail(picture);
         QCOMPARE(m_loader.reads.load(), 1);
         QVERIFY(again.image.size() == thumbnail && again.image.pixelColor(50, 50).red() > 200);
+        // The entry does not keep the time taken: asked for, it costs a read of the picture's
+        // EXIF block, once.
+        QVERIFY(!again.taken.isValid());
+        cache.setWithTaken(true);
+        QCOMPARE(cache.thumbnail(picture).taken, taken);
+        QCOMPARE(cache.thumbnail(picture).taken, taken);
+        QCOMPARE(m_loader.reads.load(), 2);
     }
 
     // The decoding threads store their first pictures at the same moment, each making the
