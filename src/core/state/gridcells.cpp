@@ -24,12 +24,12 @@ GridCells::~GridCells()
     m_pool.waitForDone();
 }
 
-void GridCells::build(const QString &folder, const QStringList &names)
+void GridCells::build(const QString &folder, const QStringList &names, const QStringList &listed)
 {
     clear();
     m_folder = folder;
     m_names = names;
-    m_listed = names;
+    m_listed = listed.isEmpty() ? names : listed;
     m_cells.resize(static_cast<size_t>(names.size()));
     m_pool.setMaxThreadCount(m_cache.threadCount());
     Q_EMIT progress(0, count());

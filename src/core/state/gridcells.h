@@ -33,8 +33,10 @@ public:
     explicit GridCells(PictureCache &cache, QObject *parent = nullptr);
     ~GridCells() override;
 
-    // Starts the grid of a folder's files, cancelling the build of the grid before.
-    void build(const QString &folder, const QStringList &names);
+    // Starts the grid of a folder's files, cancelling the build of the grid before. listed,
+    // when given, is the order the names came in, if names is already another (a grid read
+    // again in its order).
+    void build(const QString &folder, const QStringList &names, const QStringList &listed = {});
     // Once every cell is read, the cells are put in the order the pictures were taken
     // (takentime::order) instead of the order given (for the builds from now on).
     void setOrderByTaken(bool on) { m_orderByTaken = on; }

@@ -80,6 +80,12 @@ ThumbnailGrid::ThumbnailGrid(
     connect(picInner, &ThumbnailView::draggedOut, this, &ThumbnailGrid::thumbnailsDraggedOut);
     connect(m_cells.get(), &GridCells::progress, this, &ThumbnailGrid::showProgress);
     connect(m_cells.get(), &GridCells::cellChanged, this, &ThumbnailGrid::showCell);
+    // Put in the order the pictures were taken: the focus and the last click meant other cells.
+    connect(m_cells.get(), &GridCells::reordered, this, [this] {
+        picInner->resetFocus();
+        picInner->update();
+    });
+    connect(&m_state, &BrowserState::settingsChanged, this, &ThumbnailGrid::followOrder);
     picOuter->installEventFilter(this);
     connect(&m_state, &BrowserState::rebuildRequested, this, &ThumbnailGrid::rebuild);
     connect(&m_state, &BrowserState::unloadRequested, this, &ThumbnailGrid::UnloadThumbnails);
@@ -124,13 +130,38 @@ void ThumbnailGrid::rebuild()
     LoadThumbnails();
 }
 
+void ThumbnailGrid::followOrder()
+{
+    const bool byTaken = m_state.settings().orderByTaken;
+    if (byTaken == m_cells->ordersByTaken())
+        return;
+    // The grid shown is built again in its new order, from the cache.
+    if (m_cells->count() > 0) {
+        const WaitCursor busy(m_services.mouse());
+        const QString folder = m_cells->folder();
+        const QStringList names = m_cells->listedNames();
+        UnloadThumbnails();
+        build(folder, names);
+    } else {
+        m_cells->setOrderByTaken(byTaken);
+    }
+}
+
 void ThumbnailGrid::LoadThumbnails()
+{
+    build(m_state.folder(), m_state.fileNames());
+}
+
+void ThumbnailGrid::build(const QString &folder, const QStringList &names)
 {
     // Sharp on a dense screen: the pictures are read at the screen's own pixel size.
     const qreal ratio = std::max<qreal>(1, picOuter->devicePixelRatioF());
     m_cache->setThumbnailSize(ThumbnailView::pictureSize * ratio);
     m_cache->setKeepProportions(m_state.settings().keepProportions);
-    m_cells->build(m_state.folder(), m_state.fileNames());
+    const bool byTaken = m_state.settings().orderByTaken;
+    m_cache->setWithTaken(byTaken);
+    m_cells->setOrderByTaken(byTaken);
+    m_cells->build(folder, names);
     picInner->resetFocus();
     const int count = m_cells->count();
     const int canvasHeight = scrollPerCell * count + canvasExtra;
@@ -166,7 +197,8 @@ void ThumbnailGrid::followProportions()
         return;
     const QString folder = m_cells->folder();
     const QStringList names = m_cells->names();
-    m_cells->build(folder, names);
+    const QStringList listed = m_cells->listedNames();
+    m_cells->build(folder, names, listed);
     showOnScreen();
     picInner->update();
 }

@@ -67,6 +67,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void build(const QString &folder, const QStringList &names);
+    // The order by the time taken was turned on or off.
+    void followOrder();
     // The cells in view are read first.
     void showOnScreen();
     void showProgress(int done, int total);

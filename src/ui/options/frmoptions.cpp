@@ -52,11 +52,14 @@ constexpr int proportionsTop = 3615 + moreFramePush;
 constexpr int proportionsPush = 360;
 constexpr int rememberTop = proportionsTop + proportionsPush;
 constexpr int rememberPush = 360;
+// The box that orders the grid by the time taken lies below that one, and "OK" moves down again.
+constexpr int orderTop = rememberTop + rememberPush;
+constexpr int orderPush = 360;
 constexpr int checkLeft = 120;
 constexpr int checkWidth = 1815;
 constexpr int checkHeight = 195;
 constexpr int clientWidth = 5085;
-constexpr int clientHeight = 4290 + moreFramePush + proportionsPush + rememberPush;
+constexpr int clientHeight = 4290 + moreFramePush + proportionsPush + rememberPush + orderPush;
 constexpr int margin = 120;
 constexpr double fontPoints = 8;
 
@@ -161,10 +164,13 @@ void frmOptions::buildControls()
     RememberChoices = new QCheckBox(tr("Remember these choices at the next start"), this);
     RememberChoices->setGeometry(twips(240, rememberTop, 4575, checkHeight));
     growToText(RememberChoices);
+    OrderByTaken = new QCheckBox(tr("Order pictures by the time they were taken"), this);
+    OrderByTaken->setGeometry(twips(240, orderTop, 4575, checkHeight));
+    growToText(OrderByTaken);
 
     Command3 = new QPushButton(tr("OK"), this);
     Command3->setGeometry(
-        twips(1800, 3720 + moreFramePush + proportionsPush + rememberPush, 1335, 375));
+        twips(1800, 3720 + moreFramePush + proportionsPush + rememberPush + orderPush, 1335, 375));
 
     // A caption is never cut off: a control grows to its text, a frame or the window to its
     // contents.
@@ -197,6 +203,7 @@ void frmOptions::buildControls()
     setTabOrder(Check2(moreFormatCount - 1), KeepPairs);
     setTabOrder(KeepPairs, KeepProportions);
     setTabOrder(KeepProportions, RememberChoices);
+    setTabOrder(RememberChoices, OrderByTaken);
 }
 
 void frmOptions::connectEvents()
@@ -213,6 +220,7 @@ void frmOptions::Form_Load()
     KeepPairs->setChecked(settings.keepPairs);
     KeepProportions->setChecked(settings.keepProportions);
     RememberChoices->setChecked(settings.rememberChoices);
+    OrderByTaken->setChecked(settings.orderByTaken);
     m_state.holdOutOfUse(true);
     for (std::size_t i = 0; i < formats.size(); ++i) {
         FormatPattern[i] = QString::fromLatin1(formats[i].pattern);
@@ -252,6 +260,7 @@ void frmOptions::Command3_Click()
     settings.keepPairs = KeepPairs->isChecked();
     settings.keepProportions = KeepProportions->isChecked();
     settings.rememberChoices = RememberChoices->isChecked();
+    settings.orderByTaken = OrderByTaken->isChecked();
     const bool kept = m_state.settings().rememberChoices;
     m_state.setSettings(settings);
     // Kept as they are applied, and forgotten when they are no longer to be kept; a user who

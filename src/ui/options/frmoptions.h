@@ -12,9 +12,9 @@ class QPushButton;
 class QRadioButton;
 class BrowserState;
 
-// Edits the program settings: picture formats, delete mode, thumbnail loading, and whether
-// they are kept for the next start. The main window is out of use while it is open, and
-// nothing is applied until "OK" succeeds.
+// Edits the program settings: picture formats, delete mode, thumbnail loading, whether they
+// are kept for the next start, and the order of the grid. The main window is out of use while it is
+// open, and nothing is applied until "OK" succeeds.
 class frmOptions : public SecondaryWindow
 {
     Q_OBJECT
@@ -45,6 +45,8 @@ public:
     // The choices are kept for the next start, off at start: each run starts from the start
     // values otherwise.
     QCheckBox *RememberChoices = nullptr;
+    // The grid follows the time each picture was taken rather than its name; off at start.
+    QCheckBox *OrderByTaken = nullptr;
     QPushButton *Command3 = nullptr;
 
     // The file-name pattern of each format, in the order of the check boxes. A box is ticked

@@ -44,14 +44,15 @@ class TestOptions : public QObject
     }
     void ok() { QTest::mouseClick(m_options->Command3, Qt::LeftButton); }
     // The format boxes as "1" and "0", the delete and thumbnail choices as "P" (permanent)
-    // and "M" (by hand) when they are made.
+    // and "M" (by hand) when they are made, the order by the time taken as "T".
     QString choices() const
     {
         QString shown;
         for (int i = 0; i < frmOptions::formatCount; ++i)
             shown += m_options->Check1(i)->isChecked() ? '1' : '0';
         return shown + (m_options->PermDel->isChecked() ? "P" : "")
-            + (m_options->ManualThumb->isChecked() ? "M" : "");
+            + (m_options->ManualThumb->isChecked() ? "M" : "")
+            + (m_options->OrderByTaken->isChecked() ? "T" : "");
     }
     void choose(const QString &wanted)
     {
@@ -61,6 +62,8 @@ class TestOptions : public QObject
         }
         click(wanted.contains('P') ? m_options->PermDel : m_options->ToRecycle);
         click(wanted.contains('M') ? m_options->ManualThumb : m_options->AutoThumb);
+        if (m_options->OrderByTaken->isChecked() != wanted.contains('T'))
+            click(m_options->OrderByTaken);
     }
 
 private slots:
@@ -93,6 +96,10 @@ private slots:
         QTest::newRow("ICO; permanent, at once")
             << "0001P"
             << "*.ico;*.icon" << QStringList { "e.ico", "f.icon" };
+        // No picture here says when it was taken: the grid follows the modification times.
+        QTest::newRow("JPEG; by the time taken")
+            << "1000T"
+            << "*.jpeg;*.jpg" << QStringList { "a.jpg", "b.jpeg" };
     }
     void okAppliesEveryChoice()
     {
@@ -102,10 +109,16 @@ private slots:
         QTemporaryDir dir;
         for (const char *name : { "a.jpg", "b.jpeg", "c.bmp", "d.gif", "e.ico", "f.icon", "g.txt" })
             QVERIFY(testpictures::writeBytes(dir.filePath(name), "only listed"));
+        QVERIFY(testpictures::setModified(
+            dir.filePath("a.jpg"), QDateTime::currentDateTime().addSecs(3600)));
         frmMain &w = m_s->w;
         QVERIFY(control<FolderListBox>(w, "Dir1").setPath(dir.path())
             && control<ThumbnailGrid>(w).cells().waitUntilBuilt());
         const QStringList before = control<ThumbnailGrid>(w).cells().names();
+        // The order changed alone orders the grid shown again.
+        choose(QString(chosen).remove('T'));
+        ok();
+        open();
         choose(chosen);
         ok();
         QVERIFY(!m_options->isVisible() && w.isEnabled());
@@ -114,8 +127,13 @@ private slots:
         QCOMPARE(control<QPushButton>(w, "ButtonLoadThumbs").isVisible(), chosen.contains('M'));
         // The folder on screen follows at once: its list, and its grid unless built by hand.
         QCOMPARE(control<FileListBox>(w, "File1").fileNames(), listed);
-        QVERIFY(control<ThumbnailGrid>(w).cells().waitUntilBuilt());
-        QCOMPARE(control<ThumbnailGrid>(w).cells().names(), chosen.contains('M') ? before : listed);
+        GridCells &cells = control<ThumbnailGrid>(w).cells();
+        QVERIFY(cells.waitUntilBuilt());
+        const QStringList grid = chosen.contains('T') ? QStringList { "b.jpeg", "a.jpg" } : listed;
+        QCOMPARE(cells.names(), chosen.contains('M') ? before : grid);
+        // Select All takes the pictures in the grid's order.
+        control<QAction>(w, "mnuEditSelectAll").trigger();
+        QCOMPARE(w.state().selection().first(), cells.path(0));
         open();
         QCOMPARE(choices(), chosen);
         // Not asked to keep them, it writes nothing.
@@ -127,7 +145,7 @@ private slots:
     void keepsTheChoicesWhenAsked()
     {
         const QString file = savedsettings::standardFile();
-        choose("0100PM");
+        choose("0100PMT");
         click(m_options->RememberChoices);
         ok();
         const BrowserSettings kept = savedsettings::load(file);
@@ -139,7 +157,7 @@ private slots:
         QVERIFY(m_s->w.Form_Load());
         m_s->w.show();
         open();
-        QVERIFY(m_options->RememberChoices->isChecked() && choices() == "0100PM");
+        QVERIFY(m_options->RememberChoices->isChecked() && choices() == "0100PMT");
         click(m_options->RememberChoices);
         ok();
         QVERIFY(savedsettings::load(file) == BrowserSettings {});
