@@ -101,6 +101,11 @@ public:
         ++m_reads;
         return m_real.loadFitted(path, side);
     }
+    QDateTime takenTime(const QString &path) const override
+    {
+        ++m_reads;
+        return m_real.takenTime(path);
+    }
     int reads() const { return m_reads.load(); }
     void reset() { m_reads = 0; }
 
@@ -582,6 +587,54 @@ GridFigures measureColdDisk(const QString &folder, const QStringList &files, int
     return figures;
 }
 
+// The grid built cold in name order and in the order the pictures were taken, by turns in
+// the same run (each a new window with a new shared cache), with the pictures read.
+struct OrderFigures {
+    double nameMs = 0;
+    double dateMs = 0;
+    int nameReads = 0;
+    int dateReads = 0;
+    // The order taken differed from the names' order.
+    bool reordered = false;
+};
+
+OrderFigures measureOrder(const QString &folder, int runs)
+{
+    BenchServices services;
+    CountedLoader loader;
+    OrderFigures figures;
+    std::vector<double> byName;
+    std::vector<double> byDate;
+    for (int run = 0; run < runs; ++run) {
+        for (int turn = 0; turn < 2; ++turn) {
+            // Each goes first in every other run.
+            const bool byTaken = (run + turn) % 2 == 1;
+            const QTemporaryDir cache;
+            const std::unique_ptr<frmMain> window
+                = openWindow(services, loader, cache.path(), folder);
+            if (!window)
+                return {};
+            BrowserSettings settings = window->state().settings();
+            settings.orderByTaken = byTaken;
+            window->state().setSettings(settings);
+            loader.reset();
+            const double ms = build(*window).wholeMs;
+            (byTaken ? byDate : byName).push_back(ms);
+            int &reads = byTaken ? figures.dateReads : figures.nameReads;
+            reads = std::max(reads, loader.reads());
+            const GridCells &cells = control<ThumbnailGrid>(*window).cells();
+            if (byTaken)
+                figures.reordered = figures.reordered || cells.names() != cells.listedNames();
+            std::printf("order run %d: %s %.0f ms, %d pictures read\n", run + 1,
+                byTaken ? "date" : "name", ms, loader.reads());
+            std::fflush(stdout);
+        }
+    }
+    figures.nameMs = median(byName);
+    figures.dateMs = median(byDate);
+    return figures;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -605,7 +658,11 @@ int main(int argc, char *argv[])
         QStringLiteral("Builds from a cold disk, each after dropping the folder's files from the "
                        "page cache; 0 for none."),
         QStringLiteral("n"), QString::number(defaultColdDiskRuns));
-    parser.addOptions({ runsOption, vipsOption, tableOption, coldDiskOption });
+    const QCommandLineOption orderOption(QStringLiteral("order-runs"),
+        QStringLiteral("Cold builds in name order and in the order the pictures were taken, by "
+                       "turns, after the rest; 0 for none."),
+        QStringLiteral("n"), QStringLiteral("0"));
+    parser.addOptions({ runsOption, vipsOption, tableOption, coldDiskOption, orderOption });
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(1);
@@ -749,5 +806,18 @@ int main(int argc, char *argv[])
         grid.warmReads, peakMb, grid.firstScreenMs, grid.inputMaxMs, grid.secondLaunchMs,
         grid.secondLaunchReads, grid.selectAllMs, grid.scrollMs,
         qPrintable(figure(djpegRan, djpegVsVips, 3)));
+    const int orderRuns = parser.value(orderOption).toInt();
+    if (orderRuns > 0) {
+        const OrderFigures order = measureOrder(folder, orderRuns);
+        // cold_ms: the grid in the order the pictures were taken; name_cold_ms: in name order,
+        // in the same run; reads: the pictures read (the time taken counted as a read of its
+        // own), against name_reads.
+        std::printf("grid: folder=%s platform=%s order=date pictures=%lld runs=%d cold_ms=%.0f "
+                    "name_cold_ms=%.0f date_vs_name=%.3f reads=%d name_reads=%d reordered=%s\n",
+            qPrintable(QFileInfo(folder).fileName()), qPrintable(platform),
+            static_cast<long long>(grid.pictures), orderRuns, order.dateMs, order.nameMs,
+            order.nameMs > 0 ? order.dateMs / order.nameMs : 0.0, order.dateReads, order.nameReads,
+            order.reordered ? "yes" : "no");
+    }
     return 0;
 }

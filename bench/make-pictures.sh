@@ -9,7 +9,8 @@
 #   heic-60       60 HEIC files, hard links to the test iPhone HEIC (3024 x 4032, without a
 #                 stored thumbnail: each is decoded whole, some half a second a picture)
 # A few masters are drawn with ImageMagick and tagged with exiftool; the folders are byte-level
-# variations of them (each copy gets its own date stamp), so a run takes seconds, not hours.
+# variations of them (each copy gets its own date stamp: the first half of the names and the
+# second taken by turns, as by two cameras), so a run takes seconds, not hours.
 set -euo pipefail
 
 out=${1:-"$(dirname "$0")/out"}
@@ -71,8 +72,11 @@ vary() { # kind folder count
         }
         for my $i (0 .. $count - 1) {
             my $bytes = $data[$i % $masters][$i % 5 == 4 ? 6 : 1];
-            my $stamp = sprintf("2024:05:%02d %02d:%02d:%02d", 1 + int($i / 86400) % 28,
-                                int($i / 3600) % 24, int($i / 60) % 60, $i % 60);
+            # Two cameras by turns: the first half of the names one, the second the other.
+            my $half = int(($count + 1) / 2);
+            my $t = $i < $half ? 2 * $i : 2 * ($i - $half) + 1;
+            my $stamp = sprintf("2024:05:%02d %02d:%02d:%02d", 1 + int($t / 86400) % 28,
+                                int($t / 3600) % 24, int($t / 60) % 60, $t % 60);
             $bytes =~ s/2024:05:01 10:00:00/$stamp/g;
             open(my $f, ">:raw", sprintf("%s/IMG_%04d.JPG", $dir, $i + 1)) or die $!;
             print $f $bytes;
