@@ -810,6 +810,10 @@ Möchten Sie rückgängig machen, was schon erledigt wurde? Sie können das auch
         <translation>Diese Auswahl für den nächsten Start merken</translation>
     </message>
     <message>
+        <source>Order pictures by the time they were taken</source>
+        <translation>Bilder nach der Aufnahmezeit ordnen</translation>
+    </message>
+    <message>
         <source>Your choices apply now, but Ravelin cannot keep them for the next start: %1 cannot be written.</source>
         <translation>Ihre Auswahl gilt jetzt, aber Ravelin kann sie nicht für den nächsten Start aufbewahren: %1 kann nicht geschrieben werden.</translation>
     </message>
