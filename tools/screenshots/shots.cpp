@@ -87,6 +87,17 @@ private slots:
             preview(w, "preview-proportions");
         }
         w.optionsWindow()->close();
+        // Where there is the option, the grid in the order the pictures were taken.
+        CONTROL(QAction, mnuToolsOptions).trigger();
+        for (QCheckBox *box : w.optionsWindow()->findChildren<QCheckBox *>()) {
+            if (box->text() != "Order pictures by the time they were taken")
+                continue;
+            box->setChecked(true);
+            w.optionsWindow()->Command3->click();
+            QTest::qWait(500);
+            save(&w, "main-taken");
+        }
+        w.optionsWindow()->close();
         CONTROL(QAction, mnuHelpContents).trigger();
         save(w.helpWindow(), "help");
         CONTROL(QAction, mnuHelpAbout).trigger();
