@@ -88,6 +88,12 @@ void TestRules::paths_data()
     row("rename", "/p/a.jpg", "H|32768", "/p/H 32768.jpg");
     row("rename", "/p/a.jpg", "H|-7", "/p/H -07.jpg");
     row("rename", "/p/a", "H|-9223372036854775808", "/p/H -9223372036854775808");
+    // The date a new name begins with: the camera's day (its clock's reading, in any zone), or
+    // else the day the file was last changed here ("prefix|modified").
+    row("dated", "2024-06-01T23:30:00Z", "Trip|2025-01-02T10:00:00", "2024-06-01 Trip");
+    row("dated", "", "Trip|2023-12-31T23:59:00", "2023-12-31 Trip");
+    row("dated", "2024-06-01T08:00:00.250Z", "|2025-01-02T10:00:00", "2024-06-01");
+    row("dated", "", "Trip|", "Trip");
 }
 
 void TestRules::paths()
@@ -109,7 +115,14 @@ void TestRules::paths()
             + rules::helpUrl(rules::helpAddress(path), separator).toString();
     else if (rule == "new folder")
         result = rules::newFolderPath(path, text, separator);
-    else {
+    else if (rule == "dated") {
+        result
+            = rules::datedPrefix(text.section('|', 0, 0), QDateTime::fromString(path, Qt::ISODate),
+                QDateTime::fromString(text.section('|', 1), Qt::ISODate));
+        // A name with the date stays one that FAT and exFAT cards take.
+        QCOMPARE(
+            rules::fileNameProblem(result + " 001.jpg", NameRules::Windows), NameProblem::None);
+    } else {
         const QString counter = text.section('|', 1);
         result = rules::renamedPath(path, text.section('|', 0, 0),
             counter.isEmpty() ? std::nullopt : std::optional(counter.toLongLong()), separator);
