@@ -265,6 +265,10 @@
         <translation>Vorschau der neuen Namen</translation>
     </message>
     <message>
+        <source>Begin each name with the date taken</source>
+        <translation>Jeden Namen mit dem Aufnahmedatum beginnen</translation>
+    </message>
+    <message>
         <source>Exit</source>
         <translation>Schließen</translation>
     </message>

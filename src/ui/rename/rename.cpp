@@ -2,12 +2,15 @@
 
 #include "core/buildinfo.h"
 #include "core/flows/journal.h"
+#include "core/pictures/takentime.h"
 #include "core/state/browserstate.h"
 #include "ui/widgets/batchrun.h"
 #include "ui/widgets/colours.h"
+#include "ui/widgets/fonts.h"
 #include "ui/widgets/units.h"
 #include "ui/widgets/waitcursor.h"
 
+#include <QCheckBox>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
@@ -16,11 +19,17 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace
 {
 // The window's client area, in twips.
 constexpr int clientWidth = 8580;
 constexpr int clientHeight = 7170;
+// The box for the date lies below the design's controls; the window grows by its row.
+constexpr int dateTop = 7170;
+constexpr int datePush = 360;
+constexpr int dateMargin = 120;
 constexpr int startCountLength = 2;
 constexpr QSize iconSize(32, 32);
 constexpr double captionPoints = 9.75;
@@ -82,7 +91,7 @@ void Rename::buildControls()
 {
     setWindowTitle(tr("Rename"));
     setWindowIcon(icon("renamefolder"));
-    resize(twips(clientWidth), twips(clientHeight));
+    resize(twips(clientWidth), twips(clientHeight + datePush));
 
     Frame1 = new QGroupBox(tr("Current File Names"), this);
     Frame1->setGeometry(twips(120, 120, 8295, 1815));
@@ -138,12 +147,19 @@ void Rename::buildControls()
     Go = pictureButton(this, "renamefolder", tr("Rename"), tr("Rename"));
     Go->setGeometry(twips(7800, 6480, 615, 615));
 
+    DateTaken = new QCheckBox(tr("Begin each name with the date taken"), this);
+    DateTaken->setGeometry(twips(240, dateTop, 4575, 195));
+    growToText(DateTaken);
+    // The window grows with a box taller than its row, so the text is never cut off.
+    resize(width(), std::max(height(), DateTaken->geometry().bottom() + 1 + twips(dateMargin)));
+
     setTabOrder(Command1, Text2);
     setTabOrder(Text2, Go);
     setTabOrder(Go, List2);
     setTabOrder(List2, Text3);
     setTabOrder(Text3, List1);
     setTabOrder(List1, Command2);
+    setTabOrder(Command2, DateTaken);
 }
 
 void Rename::connectEvents()
@@ -155,7 +171,12 @@ void Rename::connectEvents()
 
 void Rename::Form_Load()
 {
-    m_plan = flows::unnamed(m_state.jobFiles(), m_state.pairs());
+    QStringList files = m_state.jobFiles();
+    if (m_state.settings().orderByTaken) {
+        const WaitCursor busy(m_services.mouse());
+        files = flows::inTakenOrder(files, m_state.pairs(), takenTime);
+    }
+    m_plan = flows::unnamed(files, m_state.pairs());
     for (const jobs::Target &file : std::as_const(m_plan.files))
         List1->addItem(file.from);
     Command1->setFocus();
@@ -178,8 +199,8 @@ void Rename::Command1_Click()
         files.append(file.from);
     {
         const WaitCursor busy(m_services.mouse());
-        m_plan = flows::renamePlan(
-            files, Text2->text(), Text3->text(), m_state.pairs(), m_services.fs());
+        m_plan = flows::renamePlan(files, Text2->text(), Text3->text(), m_state.pairs(),
+            m_services.fs(), DateTaken->isChecked() ? takenTime : nullptr);
     }
     if (m_plan.problem != rules::NameProblem::None) {
         refuseName(m_plan.problem, m_plan.nameRules);

@@ -4,6 +4,7 @@
 #include "core/flows/renameflow.h"
 #include "ui/widgets/secondarywindow.h"
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -33,6 +34,8 @@ public:
     QLabel *Label2 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Go = nullptr;
+    // Each new name begins with the date its picture was taken, off at start.
+    QCheckBox *DateTaken = nullptr;
 
 protected:
     void Form_Load() override;

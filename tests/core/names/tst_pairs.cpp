@@ -1,6 +1,8 @@
 #include "core/flows/deleteflow.h"
 #include "core/flows/jobs.h"
 #include "core/flows/moveflow.h"
+#include "core/flows/renameflow.h"
+#include "core/pictures/takentime.h"
 #include "core/state/browserstate.h"
 #include "support/fakefilesystem.h"
 #include "support/testpictures.h"
@@ -125,6 +127,71 @@ private slots:
         QVERIFY(report.failed.isEmpty());
         QCOMPARE(filesIn(dir.filePath("to")), moved);
         QCOMPARE(filesIn(dir.path()).size() + moved.size(), shoot.size());
+    }
+
+    // New names by the date taken, and numbers in the order taken, on pictures whose EXIF the
+    // test writes: a pair takes its picture's date and place, a picture without a date its
+    // file's (ties by name), and a file kept apart its own.
+    void datesTaken_data()
+    {
+        QTest::addColumn<bool>("keep");
+        QTest::addColumn<bool>("ordered");
+        QTest::addColumn<bool>("dated");
+        QTest::addColumn<QStringList>("renamed"); // "old>new", in the plan's order
+        QTest::newRow("in order taken, dated")
+            << true << true << true
+            << QStringList { "img_0002.jpg>2024-06-01 Trip 001.jpg",
+                   "IMG_0002.nef>2024-06-01 Trip 001.nef", "IMG_0001.JPG>2024-06-01 Trip 002.JPG",
+                   "IMG_0001.CR2>2024-06-01 Trip 002.CR2", "IMG_0001.xmp>2024-06-01 Trip 002.xmp",
+                   "IMG_0004.dng>2023-05-03 Trip 003.dng", "IMG_0004.png>2023-05-03 Trip 004.png",
+                   "IMG_0003.CR2>2023-05-04 Trip 005.CR2", "IMG_0003.XMP>2023-05-04 Trip 005.XMP" };
+        QTest::newRow("in order taken")
+            << true << true << false
+            << QStringList { "img_0002.jpg>Trip 001.jpg", "IMG_0002.nef>Trip 001.nef",
+                   "IMG_0001.JPG>Trip 002.JPG", "IMG_0001.CR2>Trip 002.CR2",
+                   "IMG_0001.xmp>Trip 002.xmp", "IMG_0004.dng>Trip 003.dng",
+                   "IMG_0004.png>Trip 004.png", "IMG_0003.CR2>Trip 005.CR2",
+                   "IMG_0003.XMP>Trip 005.XMP" };
+        QTest::newRow("dated apart")
+            << false << false << true
+            << QStringList { "IMG_0001.JPG>2024-06-01 Trip 001.JPG",
+                   "IMG_0001.CR2>2023-05-01 Trip 002.CR2", "IMG_0001.xmp>2023-05-01 Trip 003.xmp",
+                   "img_0002.jpg>2024-06-01 Trip 004.jpg", "IMG_0002.nef>2023-05-02 Trip 005.nef",
+                   "IMG_0003.CR2>2023-05-04 Trip 006.CR2", "IMG_0003.XMP>2023-05-04 Trip 007.XMP",
+                   "IMG_0004.png>2023-05-03 Trip 008.png", "IMG_0004.dng>2023-05-03 Trip 009.dng" };
+    }
+    void datesTaken()
+    {
+        QFETCH(bool, keep);
+        QFETCH(bool, ordered);
+        QFETCH(bool, dated);
+        QFETCH(QStringList, renamed);
+        QTemporaryDir dir;
+        QVERIFY(testpictures::writeOwnPaths(dir.path(), shoot));
+        // Two taken in one second, the later name first; the others say nothing.
+        const QImage picture = testpictures::filled(QSize(8, 8), Qt::red);
+        QVERIFY(testpictures::writeBytes(dir.filePath("IMG_0001.JPG"),
+            testpictures::jpegWithExif(picture, 1, {}, "2024:06:01 12:00:00", "5")));
+        QVERIFY(testpictures::writeBytes(dir.filePath("img_0002.jpg"),
+            testpictures::jpegWithExif(picture, 1, {}, "2024:06:01 12:00:00", "25")));
+        const QStringList days { "2023-05-01", "2023-05-02", "2023-05-04", "2023-05-03" };
+        QStringList paths;
+        for (const QString &name : shoot) {
+            paths.append(dir.filePath(name));
+            const QString day = days[name.mid(7, 1).toInt() - 1];
+            QVERIFY(testpictures::setModified(
+                paths.last(), QDateTime::fromString(day + "T10:00:00", Qt::ISODate)));
+        }
+        const jobs::Pairs pairs = keep ? jobs::Pairs::Together : jobs::Pairs::Apart;
+        if (ordered)
+            paths = flows::inTakenOrder(paths, pairs, takenTime);
+        FakeFileSystem fs;
+        const flows::RenamePlan plan
+            = flows::renamePlan(paths, "Trip", "1", pairs, fs, dated ? takenTime : nullptr);
+        QStringList names;
+        for (const jobs::Target &file : plan.files)
+            names.append(QFileInfo(file.from).fileName() + '>' + QFileInfo(file.to).fileName());
+        QCOMPARE(names, renamed);
     }
 
     void aPairIsNeverSplit_data()

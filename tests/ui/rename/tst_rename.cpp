@@ -5,6 +5,7 @@
 #include "ui/widgets/folderlistbox.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -75,27 +76,51 @@ void TestRename::renames_data()
 {
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<bool>("byDate"); // the pictures in the order taken, their names dated
     QTest::newRow("one file, no number")
-        << QStringList { "p/DSC01234.jpg" } << QStringList { "p/Holiday.jpg" };
-    QTest::newRow("two folders share one counter") << QStringList {
-        "first/b.jpg", "first/a.jpg", "second/c.jpg"
-    } << QStringList { "first/Holiday 007.jpg", "first/Holiday 008.jpg", "second/Holiday 009.jpg" };
+        << QStringList { "p/DSC01234.jpg" } << QStringList { "p/Holiday.jpg" } << false;
+    QTest::newRow("two folders share one counter")
+        << QStringList { "first/b.jpg", "first/a.jpg", "second/c.jpg" }
+        << QStringList { "first/Holiday 007.jpg", "first/Holiday 008.jpg",
+               "second/Holiday 009.jpg" }
+        << false;
+    // Without EXIF, by the day and time each was last changed: b before a.
+    QTest::newRow("by date") << QStringList { "p/a.jpg", "p/b.jpg" }
+                             << QStringList { "p/2023-05-02 Holiday 008.jpg",
+                                    "p/2023-05-01 Holiday 007.jpg" }
+                             << true;
 }
 
 void TestRename::renames()
 {
     QFETCH(QStringList, files);
     QFETCH(QStringList, expected);
+    QFETCH(bool, byDate);
     Session s;
     QVERIFY(s.start(files));
     const QByteArrayList before = s.folders.bytes(files);
+    if (byDate) {
+        for (int i = 0; i < files.size(); ++i)
+            QVERIFY(testpictures::setModified(
+                s.folders.path(files[i]), QDateTime(QDate(2023, 5, 2 - i), QTime(10, 0))));
+        BrowserSettings settings = s.w.state().settings();
+        settings.orderByTaken = true;
+        s.w.state().setSettings(settings);
+        s.window->close();
+        control<QAction>(s.w, "mnuRename").trigger();
+        QTest::mouseClick(s.window->DateTaken, Qt::LeftButton);
+    }
 
     s.preview("Holiday", "7");
-    QCOMPARE(listTexts(s.window->List2), s.folders.paths(expected));
+    // The new names in the order the window lists the files.
+    QStringList previewed;
+    for (const QString &from : listTexts(s.window->List1))
+        previewed.append(s.folders.path(expected[s.folders.paths(files).indexOf(from)]));
+    QCOMPARE(listTexts(s.window->List2), previewed);
     // The last rename is held: meanwhile the windows paint, take no keys and show the count.
     QSemaphore held;
     s.services.fsFake.fault = [&](auto, auto &, const QString &to) {
-        if (to == s.folders.path(expected.last()))
+        if (to == previewed.last())
             held.tryAcquire(1, heldRenameMs);
         return std::optional<platform::FsResult>();
     };
