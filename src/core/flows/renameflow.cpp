@@ -1,6 +1,7 @@
 #include "core/flows/renameflow.h"
 
 #include "core/pictures/pictureformats.h"
+#include "core/pictures/takentime.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -55,34 +56,25 @@ RenamePlan renamePlan(const QStringList &files, const QString &prefix, const QSt
 
 QStringList inTakenOrder(const QStringList &files, jobs::Pairs pairs, TakenTime taken)
 {
-    struct Shot {
-        QDateTime taken;
-        QDateTime modified;
-        QString name;
-        QStringList files;
-    };
-    std::vector<Shot> shots;
+    // The shots, a picture with the files kept with it each, by name for the ties.
+    std::vector<QStringList> shots;
     const QList<qsizetype> shotOf = pictureformats::shotsOf(files, pairs == jobs::Pairs::Together);
     for (qsizetype i = 0; i < files.size(); ++i) {
-        if (i > 0 && shotOf[i] == shotOf[i - 1]) {
-            shots.back().files.append(files[i]);
-            continue;
-        }
-        const QFileInfo file(files[i]);
-        shots.push_back({ taken(files[i]), file.lastModified(), file.fileName(), { files[i] } });
+        if (i == 0 || shotOf[i] != shotOf[i - 1])
+            shots.emplace_back();
+        shots.back().append(files[i]);
     }
-    std::stable_sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) {
-        if (a.taken.isValid() != b.taken.isValid())
-            return a.taken.isValid();
-        if (a.taken != b.taken)
-            return a.taken < b.taken;
-        if (a.modified != b.modified)
-            return a.modified < b.modified;
-        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+    std::stable_sort(shots.begin(), shots.end(), [](const QStringList &a, const QStringList &b) {
+        return QFileInfo(a.first()).fileName().compare(
+                   QFileInfo(b.first()).fileName(), Qt::CaseInsensitive)
+            < 0;
     });
+    std::vector<takentime::Key> keys;
+    for (const QStringList &shot : shots)
+        keys.push_back({ taken(shot.first()), QFileInfo(shot.first()).lastModified() });
     QStringList ordered;
-    for (const Shot &shot : shots)
-        ordered += shot.files;
+    for (const int i : takentime::order(keys))
+        ordered += shots[size_t(i)];
     return ordered;
 }
 
