@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -67,6 +68,15 @@ private slots:
         save(&w, "main-selected");
         CONTROL(QAction, mnuRename).trigger();
         save(w.renameWindow(), "rename");
+        // Where there is the box, the preview of names that begin with the date taken.
+        for (QCheckBox *box : w.renameWindow()->findChildren<QCheckBox *>()) {
+            if (box->text() != "Begin each name with the date taken")
+                continue;
+            box->setChecked(true);
+            w.renameWindow()->Text2->setText("Trip");
+            w.renameWindow()->Command1->click();
+            save(w.renameWindow(), "rename-dated");
+        }
         w.renameWindow()->close();
         CONTROL(QAction, mnuMovePictures).trigger();
         save(w.moveWindow(), "move");
