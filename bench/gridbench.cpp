@@ -596,6 +596,11 @@ struct OrderFigures {
     int dateReads = 0;
     // The order taken differed from the names' order.
     bool reordered = false;
+    // A new window on the shared cache a cold build in name order filled, in each order.
+    double nameSecondMs = 0;
+    double dateSecondMs = 0;
+    int nameSecondReads = 0;
+    int dateSecondReads = 0;
 };
 
 OrderFigures measureOrder(const QString &folder, int runs)
@@ -632,6 +637,26 @@ OrderFigures measureOrder(const QString &folder, int runs)
     }
     figures.nameMs = median(byName);
     figures.dateMs = median(byDate);
+    // A second launch on the shared cache a cold build filled: its entries say when their
+    // pictures were taken.
+    const QTemporaryDir cache;
+    for (const int launch : { 0, 1, 2 }) {
+        const std::unique_ptr<frmMain> window = openWindow(services, loader, cache.path(), folder);
+        if (!window)
+            return {};
+        BrowserSettings settings = window->state().settings();
+        settings.orderByTaken = launch == 2;
+        window->state().setSettings(settings);
+        loader.reset();
+        const double ms = build(*window).wholeMs;
+        if (launch == 1) {
+            figures.nameSecondMs = ms;
+            figures.nameSecondReads = loader.reads();
+        } else if (launch == 2) {
+            figures.dateSecondMs = ms;
+            figures.dateSecondReads = loader.reads();
+        }
+    }
     return figures;
 }
 
@@ -811,13 +836,16 @@ int main(int argc, char *argv[])
         const OrderFigures order = measureOrder(folder, orderRuns);
         // cold_ms: the grid in the order the pictures were taken; name_cold_ms: in name order,
         // in the same run; reads: the pictures read (the time taken counted as a read of its
-        // own), against name_reads.
+        // own), against name_reads; second_launch: a new window on the shared cache.
         std::printf("grid: folder=%s platform=%s order=date pictures=%lld runs=%d cold_ms=%.0f "
-                    "name_cold_ms=%.0f date_vs_name=%.3f reads=%d name_reads=%d reordered=%s\n",
+                    "name_cold_ms=%.0f date_vs_name=%.3f reads=%d name_reads=%d reordered=%s "
+                    "second_launch_ms=%.0f name_second_launch_ms=%.0f second_launch_reads=%d "
+                    "name_second_launch_reads=%d\n",
             qPrintable(QFileInfo(folder).fileName()), qPrintable(platform),
             static_cast<long long>(grid.pictures), orderRuns, order.dateMs, order.nameMs,
             order.nameMs > 0 ? order.dateMs / order.nameMs : 0.0, order.dateReads, order.nameReads,
-            order.reordered ? "yes" : "no");
+            order.reordered ? "yes" : "no", order.dateSecondMs, order.nameSecondMs,
+            order.dateSecondReads, order.nameSecondReads);
     }
     return 0;
 }

@@ -61,12 +61,17 @@ LoadedPicture PictureCache::throughShared(
     };
     const SharedThumbnails::Flavour flavour = SharedThumbnails::flavourFor(size);
     const QImage stored = m_shared->read(key, flavour);
-    dated = stored.isNull();
-    if (!stored.isNull())
-        return { shaped(stored.convertToFormat(stored.hasAlphaChannel()
-                         ? QImage::Format_ARGB32_Premultiplied
-                         : QImage::Format_RGB32)),
+    if (!stored.isNull()) {
+        LoadedPicture found { shaped(stored.convertToFormat(stored.hasAlphaChannel()
+                                      ? QImage::Format_ARGB32_Premultiplied
+                                      : QImage::Format_RGB32)),
             {} };
+        // Another program's entry does not say when its picture was taken.
+        const std::optional<QDateTime> taken = SharedThumbnails::takenOf(stored);
+        dated = taken.has_value();
+        found.taken = taken.value_or(QDateTime());
+        return found;
+    }
     QString why;
     if (m_shared->readFailure(key, &why))
         return { {}, why };
@@ -75,7 +80,7 @@ LoadedPicture PictureCache::throughShared(
     if (picture.ok()) {
         // A thumbnail the file carries is cheaper to read again than a PNG.
         if (picture.decoded)
-            (void)m_shared->write(key, flavour, picture.image);
+            (void)m_shared->write(key, flavour, picture.image, picture.taken);
         picture.image = shaped(picture.image);
     } else if (QFileInfo(path).isReadable() && !picture.error.isEmpty() && !picture.readerMissing) {
         // A file that cannot be opened now may open later, and one of a kind without a reader

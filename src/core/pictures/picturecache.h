@@ -34,9 +34,9 @@ public:
     // Reads and keeps thumbnails in the thumbnail cache desktop programs share as well.
     void useShared(std::shared_ptr<const SharedThumbnails> shared);
     // Every thumbnail comes with the time its picture was taken (LoadedPicture::taken): one
-    // found in the shared cache, which does not keep it, costs a read of the picture's own
-    // EXIF block for it (or the decoder worker's reading of a HEIC or RAW file). Off, such a
-    // thumbnail comes without it, and nothing more is read.
+    // found in an entry of the shared cache that another program wrote, which does not keep
+    // it, costs a read of the picture's own EXIF block for it (or the decoder worker's reading
+    // of a HEIC or RAW file). Off, such a thumbnail comes without it, and nothing more is read.
     void setWithTaken(bool on);
 
     void setThumbnailSize(QSize size);
@@ -61,7 +61,7 @@ private:
         bool fitted = false;
         LoadedPicture picture;
         quint64 lastUse = 0;
-        // Its picture.taken was looked for: it did not come from the shared cache alone.
+        // Its picture.taken was looked for: it did not come from another program's entry alone.
         bool dated = true;
     };
     struct FileKey {
@@ -78,7 +78,8 @@ private:
     void evict() const;
     // Read from the file, stretched to the size or fitted in it.
     LoadedPicture loaded(const QString &path, QSize size, bool fitted) const;
-    // dated is set false for a thumbnail found in the shared cache.
+    // dated is set false for a thumbnail found in an entry that does not say when its picture
+    // was taken.
     LoadedPicture throughShared(const QString &path, QSize size, bool fitted, bool &dated) const;
 
     const PictureLoader &m_loader;

@@ -27,6 +27,9 @@ const QString failFolder = QStringLiteral("fail/ravelin-" RAVELIN_VERSION);
 constexpr int pngQuality = 50;
 // Where the reason a file could not be read is kept in a failure entry.
 const QString reasonKey = QStringLiteral("Description");
+// When the picture was taken, as ISO 8601 in UTC (see takenTime), or none.
+const QString takenKey = QStringLiteral("X-Ravelin::Taken");
+const QString takenNone = QStringLiteral("none");
 // The longest reason read back from a failure entry.
 constexpr qsizetype maxReasonLength = 500;
 
@@ -167,7 +170,8 @@ QImage SharedThumbnails::read(const Key &key, Flavour flavour) const
     return {};
 }
 
-bool SharedThumbnails::write(const Key &key, Flavour flavour, const QImage &thumbnail) const
+bool SharedThumbnails::write(
+    const Key &key, Flavour flavour, const QImage &thumbnail, const QDateTime &taken) const
 {
     if (key.uri.isEmpty() || thumbnail.isNull())
         return false;
@@ -175,7 +179,19 @@ bool SharedThumbnails::write(const Key &key, Flavour flavour, const QImage &thum
     QImage fitted = thumbnail;
     if (fitted.width() > side || fitted.height() > side)
         fitted = fitted.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    fitted.setText(takenKey, taken.isValid() ? taken.toString(Qt::ISODateWithMs) : takenNone);
     return store(entryPath(key.uri, flavour), key, fitted, {});
+}
+
+std::optional<QDateTime> SharedThumbnails::takenOf(const QImage &entry)
+{
+    const QString text = entry.text(takenKey);
+    if (text == takenNone)
+        return QDateTime();
+    const QDateTime taken = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (!taken.isValid())
+        return std::nullopt;
+    return taken;
 }
 
 bool SharedThumbnails::writeFailure(const Key &key, const QString &why) const

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QDateTime>
 #include <QImage>
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 // The thumbnail cache that desktop programs share (the freedesktop.org Thumbnail Managing
 // Standard): $XDG_CACHE_HOME/thumbnails, with PNGs of at most 128 pixels a side in normal/ and
@@ -41,8 +44,14 @@ public:
     // The thumbnail stored for this version of the file, in this flavour or the larger; null
     // when there is none or it is stale.
     QImage read(const Key &key, Flavour flavour) const;
-    // Stores a thumbnail made of the file (its own shape, at most the flavour's side).
-    bool write(const Key &key, Flavour flavour, const QImage &thumbnail) const;
+    // Stores a thumbnail made of the file (its own shape, at most the flavour's side), with
+    // when its picture was taken (invalid: the picture does not say), a key of this program's
+    // own beside the standard's.
+    bool write(const Key &key, Flavour flavour, const QImage &thumbnail,
+        const QDateTime &taken = {}) const;
+    // When the picture of an entry read was taken: invalid when the entry says the picture
+    // does not say, nothing when the entry does not say (another program wrote it).
+    static std::optional<QDateTime> takenOf(const QImage &entry);
     // Notes that this version of the file could not be read, and why; whether it is noted.
     bool writeFailure(const Key &key, const QString &why) const;
     bool readFailure(const Key &key, QString *why) const;

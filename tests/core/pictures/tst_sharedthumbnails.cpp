@@ -151,18 +151,27 @@ private Q_SLOTS:
         // Only the entry: no temporary file is left beside it.
         QCOMPARE(QDir(m_shared->root() + '/' + flavour).entryList(QDir::Files).size(), 1);
 
-        PictureCache cache(m_loader, thumbnail);
-        cache.useShared(m_shared);
-        const LoadedPicture again = cache.thumbnail(picture);
+        const LoadedPicture again = readWith(picture, thumbnail);
         QCOMPARE(m_loader.reads.load(), 1);
         QVERIFY(again.image.size() == thumbnail && again.image.pixelColor(50, 50).red() > 200);
-        // The entry does not keep the time taken: asked for, it costs a read of the picture's
-        // EXIF block, once.
-        QVERIFY(!again.taken.isValid());
+        QCOMPARE(again.taken, taken);
+
+        // Another program's entry does not keep the time taken: asked for, it costs a read of
+        // the picture's EXIF block, once.
+        QImage foreign(entry);
+        foreign.setText("X-Ravelin::Taken", {});
+        QVERIFY(foreign.save(entry) && QFile::setPermissions(entry, QFile::ReadOwner));
+        PictureCache cache(m_loader, thumbnail);
+        cache.useShared(m_shared);
+        QVERIFY(!cache.thumbnail(picture).taken.isValid());
+        QCOMPARE(m_loader.reads.load(), 1);
         cache.setWithTaken(true);
         QCOMPARE(cache.thumbnail(picture).taken, taken);
         QCOMPARE(cache.thumbnail(picture).taken, taken);
         QCOMPARE(m_loader.reads.load(), 2);
+        // An entry of a picture that does not say when it was taken says so.
+        foreign.setText("X-Ravelin::Taken", "none");
+        QVERIFY(SharedThumbnails::takenOf(foreign) == QDateTime());
     }
 
     // The decoding threads store their first pictures at the same moment, each making the
