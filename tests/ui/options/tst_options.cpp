@@ -136,6 +136,20 @@ private slots:
         QCOMPARE(w.state().selection().first(), cells.path(0));
         open();
         QCOMPARE(choices(), chosen);
+        if (chosen.contains('T')) {
+            // Read again in their own proportions, the pictures keep their order; without the
+            // order taken they are in name order again.
+            click(m_options->KeepProportions);
+            ok();
+            QVERIFY(cells.waitUntilBuilt());
+            QCOMPARE(cells.names(), grid);
+            open();
+            choose(QString(chosen).remove('T'));
+            ok();
+            QVERIFY(cells.waitUntilBuilt());
+            QCOMPARE(cells.names(), listed);
+            open();
+        }
         // Not asked to keep them, it writes nothing.
         QVERIFY(!QFileInfo::exists(savedsettings::standardFile()));
     }
