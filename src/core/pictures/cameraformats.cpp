@@ -11,6 +11,8 @@
 #include <libraw/libraw.h>
 
 #include <array>
+#include <cctype>
+#include <cstdio>
 #include <memory>
 
 namespace cameraformats
@@ -238,13 +240,77 @@ namespace
         }
     };
 
-    // Opens a RAW file in memory, with the time it was taken.
+    // An open file as LibRaw reads its input, so that it reads only the parts it parses: the
+    // tags of a RAW file lie in its first few hundred KiB, its picture data in tens of MB.
+    class FileStream : public LibRaw_abstract_datastream
+    {
+    public:
+        explicit FileStream(QIODevice &file)
+            : m_file(file)
+        {
+        }
+        int valid() override { return m_file.isOpen() ? 1 : 0; }
+        int read(void *data, size_t size, size_t count) override
+        {
+            if (size == 0 || count == 0)
+                return 0;
+            const qint64 got = m_file.read(static_cast<char *>(data), qint64(size * count));
+            return got > 0 ? int(size_t(got) / size) : 0;
+        }
+        int seek(INT64 offset, int whence) override
+        {
+            const qint64 from = whence == SEEK_CUR ? m_file.pos()
+                : whence == SEEK_END               ? m_file.size()
+                                                   : 0;
+            return from + offset >= 0 && m_file.seek(from + offset) ? 0 : -1;
+        }
+        INT64 tell() override { return m_file.pos(); }
+        INT64 size() override { return m_file.size(); }
+        int get_char() override
+        {
+            char c = 0;
+            return m_file.getChar(&c) ? static_cast<unsigned char>(c) : -1;
+        }
+        char *gets(char *text, int size) override
+        {
+            return size > 1 && m_file.readLine(text, size) > 0 ? text : nullptr;
+        }
+        // A number read as text, as the parsers of a few old formats read it.
+        int scanf_one(const char *format, void *value) override
+        {
+            constexpr int longest = 24;
+            const QByteArray word = m_file.peek(longest);
+            const int found = std::sscanf(word.constData(), format, value);
+            qsizetype used = 0;
+            while (found > 0 && used < word.size() && !std::isspace(uchar(word[used]))
+                && word[used] != 0)
+                ++used;
+            m_file.skip(used);
+            return found;
+        }
+        int eof() override { return m_file.atEnd() ? 1 : 0; }
+        void *make_jas_stream() override { return nullptr; }
+
+    private:
+        QIODevice &m_file;
+    };
+
+    // Opens a RAW file, with the time it was taken.
     int openRaw(LibRaw &raw, const QByteArray &bytes, QDateTime &taken)
     {
         TakenTags tags;
         raw.set_exifparser_handler(&TakenTags::met, &tags);
         const int code = raw.open_buffer(
             const_cast<char *>(bytes.constData()), static_cast<size_t>(bytes.size()));
+        raw.set_exifparser_handler(nullptr, nullptr);
+        taken = takentime::fromExif(tags.date, tags.subSeconds);
+        return code;
+    }
+    int openRaw(LibRaw &raw, FileStream &stream, QDateTime &taken)
+    {
+        TakenTags tags;
+        raw.set_exifparser_handler(&TakenTags::met, &tags);
+        const int code = raw.open_datastream(&stream);
         raw.set_exifparser_handler(nullptr, nullptr);
         taken = takentime::fromExif(tags.date, tags.subSeconds);
         return code;
@@ -410,14 +476,13 @@ QDateTime heifTakenTime(PictureFile &file)
 
 std::optional<QDateTime> rawTakenTime(PictureFile &file)
 {
-    const Reservation held(qMin(file.size(), maxRawFileBytes));
-    QString error;
-    const QByteArray bytes = readWhole(file, maxRawFileBytes, error);
-    if (bytes.isEmpty())
+    if (file.size() > maxRawFileBytes || !file.seek(0))
         return QDateTime();
+    file.setByteBudget(file.bytesRead() + headerBudgetBytes);
+    FileStream stream(file);
     auto raw = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
     QDateTime taken {};
-    if (openRaw(*raw, bytes, taken) == LIBRAW_FILE_UNSUPPORTED)
+    if (openRaw(*raw, stream, taken) == LIBRAW_FILE_UNSUPPORTED)
         return std::nullopt;
     return taken;
 }

@@ -439,14 +439,12 @@ QDateTime QtPictureLoader::takenTime(const QString &path) const
         return cameraformats::heifTakenTime(file);
     }
     if (pictureformats::isRaw(path)) {
-        file.setReadAhead(true);
         const std::optional<QDateTime> raw = cameraformats::rawTakenTime(file);
         if (raw)
             return *raw;
         file.seek(0);
-        file.setReadAhead(false);
     }
-    file.setByteBudget(headerBudgetBytes);
+    file.setByteBudget(file.bytesRead() + headerBudgetBytes);
     return exif::read(file).taken;
 }
 
