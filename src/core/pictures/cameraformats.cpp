@@ -86,7 +86,28 @@ namespace
         QString error;
     };
 
-    HeifFile openHeif(const QByteArray &bytes)
+    // libheif reading an open file as it asks for its parts.
+    const heif_reader fileReader {
+        1,
+        [](void *file) -> int64_t { return static_cast<QIODevice *>(file)->pos(); },
+        [](void *data, size_t size, void *file) {
+            return static_cast<QIODevice *>(file)->read(static_cast<char *>(data), qint64(size))
+                    == qint64(size)
+                ? 0
+                : -1;
+        },
+        [](int64_t position, void *file) {
+            return static_cast<QIODevice *>(file)->seek(position) ? 0 : -1;
+        },
+        [](int64_t size, void *file) {
+            return size <= static_cast<QIODevice *>(file)->size()
+                ? heif_reader_grow_status_size_reached
+                : heif_reader_grow_status_size_beyond_eof;
+        },
+    };
+
+    // The file from its bytes in memory or, given none, from the open file as libheif asks.
+    HeifFile openHeif(const QByteArray &bytes, QIODevice *device = nullptr)
     {
         static const bool initialised = [] {
             heif_init(nullptr);
@@ -101,8 +122,10 @@ namespace
             return file;
         }
         heif_context_set_maximum_image_size_limit(file.context.get(), maxHeifSide);
-        heif_error error = heif_context_read_from_memory_without_copy(
-            file.context.get(), bytes.constData(), static_cast<size_t>(bytes.size()), nullptr);
+        heif_error error = device != nullptr
+            ? heif_context_read_from_reader(file.context.get(), &fileReader, device, nullptr)
+            : heif_context_read_from_memory_without_copy(
+                file.context.get(), bytes.constData(), static_cast<size_t>(bytes.size()), nullptr);
         heif_image_handle *primary = nullptr;
         if (error.code == heif_error_Ok)
             error = heif_context_get_primary_image_handle(file.context.get(), &primary);
@@ -467,10 +490,10 @@ LoadedPicture loadHeifBytes(const QByteArray &bytes, QSize size)
 
 QDateTime heifTakenTime(PictureFile &file)
 {
-    QString error;
-    const QByteArray bytes = readWhole(file, maxHeifFileBytes, error);
-    const Reservation held(bytes.size());
-    const HeifFile heif = openHeif(bytes);
+    if (file.size() > maxHeifFileBytes || !file.seek(0))
+        return {};
+    file.setByteBudget(file.bytesRead() + headerBudgetBytes);
+    const HeifFile heif = openHeif({}, &file);
     return heif.error.isEmpty() ? heifTaken(heif.primary.get()) : QDateTime();
 }
 

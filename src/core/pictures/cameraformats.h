@@ -35,8 +35,8 @@ struct RawResult {
 RawResult loadRaw(PictureFile &file, QSize size);
 
 // When the picture was taken, as the file's EXIF block says (see takenTime); invalid when it
-// does not say or cannot be read, and nothing for a file LibRaw does not know. A RAW file is
-// read only as far as LibRaw parses its tags, within the header budget.
+// does not say or cannot be read, and nothing for a file LibRaw does not know. The file is
+// read only as far as the library parses its tags, within the header budget.
 QDateTime heifTakenTime(PictureFile &file);
 std::optional<QDateTime> rawTakenTime(PictureFile &file);
 
