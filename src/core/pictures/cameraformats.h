@@ -11,8 +11,9 @@
 class PictureFile;
 
 // The formats that Qt's own readers do not decode: HEIC and AVIF through libheif, camera RAW
-// through LibRaw. Both libraries parse the whole file, so it is read into memory first, within
-// a limit, and each picture's size is checked before it is decoded.
+// through LibRaw. For a picture both libraries parse the whole file, so it is read into memory
+// first, within a limit, and each picture's size is checked before it is decoded; for the time
+// taken they read the open file only as far as its tags.
 namespace cameraformats
 {
 
