@@ -20,7 +20,7 @@ RenamePlan unnamed(const QStringList &files, jobs::Pairs pairs)
 }
 
 RenamePlan renamePlan(const QStringList &files, const QString &prefix, const QString &startCount,
-    jobs::Pairs pairs, platform::FileSystem &fs, TakenTime dated)
+    jobs::Pairs pairs, platform::FileSystem &fs, const TakenTime &dated)
 {
     RenamePlan plan = unnamed(files, pairs);
     plan.problem = rules::prefixProblem(prefix, plan.nameRules);
@@ -54,7 +54,7 @@ RenamePlan renamePlan(const QStringList &files, const QString &prefix, const QSt
     return plan;
 }
 
-QStringList inTakenOrder(const QStringList &files, jobs::Pairs pairs, TakenTime taken)
+QStringList inTakenOrder(const QStringList &files, jobs::Pairs pairs, const TakenTime &taken)
 {
     // The shots, a picture with the files kept with it each, by name for the ties.
     std::vector<QStringList> shots;

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace journal
 {
 class Recorder;
@@ -31,7 +33,7 @@ struct RenamePlan {
 [[nodiscard]] RenamePlan unnamed(const QStringList &files, jobs::Pairs pairs);
 
 // When a picture was taken, as its file says; invalid when it says nothing.
-using TakenTime = QDateTime (*)(const QString &path);
+using TakenTime = std::function<QDateTime(const QString &path)>;
 
 // The new names: the prefix and a running number from the start count, kept by a RAW file
 // and a sidecar from their picture; a single picture gets the prefix alone. Given the time
@@ -39,13 +41,13 @@ using TakenTime = QDateTime (*)(const QString &path);
 // name is checked under the rules of its own volume.
 [[nodiscard]] RenamePlan renamePlan(const QStringList &files, const QString &prefix,
     const QString &startCount, jobs::Pairs pairs, platform::FileSystem &fs,
-    TakenTime dated = nullptr);
+    const TakenTime &dated = {});
 
 // The files shot by shot in the order they were taken, to the fraction of a second the camera
 // kept; the shots whose first file does not say when follow, by the time that file was last
 // changed, then by name. A shot's files keep their order.
 [[nodiscard]] QStringList inTakenOrder(
-    const QStringList &files, jobs::Pairs pairs, TakenTime taken);
+    const QStringList &files, jobs::Pairs pairs, const TakenTime &taken);
 
 // Runs the plan through the journal given.
 [[nodiscard]] jobs::JobReport rename(const RenamePlan &plan, platform::FileSystem &fs,

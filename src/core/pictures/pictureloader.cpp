@@ -434,10 +434,8 @@ QDateTime QtPictureLoader::takenTime(const QString &path) const
     PictureFile file(path);
     if (!file.openPicture())
         return {};
-    if (cameraformats::isHeif(readAt(file, 0, 12))) {
-        file.setReadAhead(true);
+    if (cameraformats::isHeif(readAt(file, 0, 12)))
         return cameraformats::heifTakenTime(file);
-    }
     if (pictureformats::isRaw(path)) {
         const std::optional<QDateTime> raw = cameraformats::rawTakenTime(file);
         if (raw)

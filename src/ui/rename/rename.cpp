@@ -174,7 +174,8 @@ void Rename::Form_Load()
     QStringList files = m_state.jobFiles();
     if (m_state.settings().orderByTaken) {
         const WaitCursor busy(m_services.mouse());
-        files = flows::inTakenOrder(files, m_state.pairs(), takenTime);
+        files = flows::inTakenOrder(
+            files, m_state.pairs(), [this](const QString &path) { return taken(path); });
     }
     m_plan = flows::unnamed(files, m_state.pairs());
     for (const jobs::Target &file : std::as_const(m_plan.files))
@@ -189,6 +190,15 @@ void Rename::Form_Unload()
     Text2->clear();
     Text3->clear();
     m_plan = {};
+    m_taken.clear();
+}
+
+QDateTime Rename::taken(const QString &path)
+{
+    auto known = m_taken.constFind(path);
+    if (known == m_taken.cend())
+        known = m_taken.insert(path, takenTime(path));
+    return *known;
 }
 
 void Rename::Command1_Click()
@@ -200,7 +210,10 @@ void Rename::Command1_Click()
     {
         const WaitCursor busy(m_services.mouse());
         m_plan = flows::renamePlan(files, Text2->text(), Text3->text(), m_state.pairs(),
-            m_services.fs(), DateTaken->isChecked() ? takenTime : nullptr);
+            m_services.fs(),
+            DateTaken->isChecked()
+                ? flows::TakenTime([this](const QString &path) { return taken(path); })
+                : flows::TakenTime());
     }
     if (m_plan.problem != rules::NameProblem::None) {
         refuseName(m_plan.problem, m_plan.nameRules);

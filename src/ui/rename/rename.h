@@ -4,6 +4,9 @@
 #include "core/flows/renameflow.h"
 #include "ui/widgets/secondarywindow.h"
 
+#include <QDateTime>
+#include <QHash>
+
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -51,8 +54,12 @@ private:
     void connectEvents();
     // Shows why a name cannot be used under the rules of its volume.
     void refuseName(rules::NameProblem problem, rules::NameRules nameRules);
+    // When the picture was taken, read once while the window is open: the order and each
+    // preview of dated names ask again.
+    QDateTime taken(const QString &path);
     platform::Services &m_services;
     BrowserState &m_state;
     // The files List1 shows, with the new names List2 shows once the preview is built.
     flows::RenamePlan m_plan;
+    QHash<QString, QDateTime> m_taken;
 };
